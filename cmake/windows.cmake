@@ -1,0 +1,51 @@
+# Cross build: Horalux.exe, the Windows adapters, and the tests that run under Wine.
+set(WIN_LINK -static -static-libgcc -static-libstdc++)
+set(WIN_LIBS ws2_32 comctl32 shell32 ole32 uuid user32 gdi32 advapi32 version shlwapi)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+
+file(GLOB_RECURSE WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/win32/*.cpp)
+list(FILTER WIN32_SOURCES EXCLUDE REGEX "/win32/app/main\\.cpp$")
+add_library(horalux_win32 STATIC ${WIN32_SOURCES})
+target_link_libraries(horalux_win32 PUBLIC horalux_core ${WIN_LIBS})
+
+set(RES ${CMAKE_SOURCE_DIR}/win32/res/horalux.rc)
+set_source_files_properties(${RES} PROPERTIES COMPILE_FLAGS "-c 65001")
+
+function(horalux_exe name)
+  add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/win32/app/main.cpp ${RES})
+  target_link_libraries(${name} PRIVATE horalux_win32)
+  target_link_options(${name} PRIVATE -municode -mwindows ${WIN_LINK})
+  add_dependencies(${name} core_header_check)
+endfunction()
+
+# The shipped program.
+horalux_exe(Horalux)
+# The same program on a simulated clock, so that end-to-end runs can show
+# corrections that Wine's clock call would refuse. Never shipped.
+horalux_exe(HoraluxSim)
+target_compile_definitions(HoraluxSim PRIVATE HORALUX_SIMULATED_CLOCK=1)
+
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+file(GLOB_RECURSE TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/lib/*.cpp)
+add_library(horalux_tools STATIC ${TOOL_SOURCES})
+target_include_directories(horalux_tools PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(horalux_tools PUBLIC ws2_32)
+
+file(GLOB_RECURSE WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
+add_executable(win32_tests ${WIN32_TEST_SOURCES})
+target_link_libraries(win32_tests PRIVATE horalux_win32 horalux_tools gtest_main gmock)
+target_link_options(win32_tests PRIVATE ${WIN_LINK})
+gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  PROPERTIES LABELS win32 TIMEOUT 120)
+
+file(GLOB_RECURSE E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+add_executable(e2e_tests ${E2E_SOURCES})
+target_link_libraries(e2e_tests PRIVATE horalux_tools gtest_main gmock ${WIN_LIBS})
+target_link_options(e2e_tests PRIVATE ${WIN_LINK})
+target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
+add_dependencies(e2e_tests Horalux HoraluxSim)
+gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  PROPERTIES LABELS e2e TIMEOUT 240 RUN_SERIAL TRUE)

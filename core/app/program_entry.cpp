@@ -1,0 +1,29 @@
+#include "core/app/program_entry.h"
+
+#include "core/app/fm_jikoku.h"
+
+namespace horalux {
+
+int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
+               const std::vector<std::string>& params, const FormLifecycle& form) {
+  // A running copy is found by its application window; this copy has not set
+  // its own title yet, so it cannot find itself.
+  if (!files.exists(kSecondCopyMarker) &&
+      windowing.bring_forward(kApplicationWindowClass, kProgramTitle))
+    return 0;
+  windowing.set_application_title(kProgramTitle);
+  bool started = form.create();
+  bool resident = false;
+  for (const std::string& param : params)
+    if (param.size() >= 2 && param[1] == 'R') resident = true;
+  if (resident && !started) {
+    // A resident start that failed has neither a window nor a run to wait
+    // for: after the error box it ends, writing nothing.
+    pump.quit();
+  }
+  if (!resident) form.show();
+  pump.run();
+  return 0;
+}
+
+}  // namespace horalux

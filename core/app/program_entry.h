@@ -1,0 +1,28 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/platform/files.h"
+#include "core/platform/message_pump.h"
+#include "core/platform/windowing.h"
+
+namespace horalux {
+
+inline constexpr const char* kApplicationWindowClass = "TApplication";
+inline constexpr const char* kSecondCopyMarker = "Clock2Ju.$$$";
+
+// How the entry reaches the main window, which the caller builds.
+struct FormLifecycle {
+  // Creates the main window object and runs its start-up sequence; returns
+  // false when the sequence failed.
+  std::function<bool()> create;
+  std::function<void()> show;
+};
+
+// The program entry: single-instance rule, main window, event loop.
+// Returns the process exit code.
+int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
+               const std::vector<std::string>& params, const FormLifecycle& form);
+
+}  // namespace horalux

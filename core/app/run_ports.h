@@ -1,0 +1,27 @@
+#pragma once
+#include "core/platform/boxes.h"
+#include "core/platform/clock.h"
+#include "core/platform/files.h"
+#include "core/platform/form_host.h"
+#include "core/platform/locale_info.h"
+#include "core/platform/log_view.h"
+#include "core/platform/message_pump.h"
+#include "core/platform/text_codec.h"
+#include "core/platform/windowing.h"
+
+namespace horalux {
+
+// Every OS service one run of the program reaches, passed in whole.
+struct RunPorts {
+  Clock& clock;
+  MessagePump& pump;
+  Files& files;
+  Boxes& boxes;
+  Windowing& windowing;
+  TextCodec& codec;
+  LocaleInfo& locale;
+  FormHost& host;
+  LogView& log_view;
+};
+
+}  // namespace horalux

@@ -1,0 +1,181 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace horalux {
+
+// Models of the screen's controls. The core reads and writes these; a view
+// binds each to a real control both ways. Handlers run also when the program
+// sets a value, as the screen's logic relies on it.
+class TControl {
+ public:
+  explicit TControl(std::string name) : name_(std::move(name)) {}
+  virtual ~TControl() = default;
+  TControl(const TControl&) = delete;
+  TControl& operator=(const TControl&) = delete;
+
+  const std::string& Name() const { return name_; }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& v);
+
+  // The bound view's refresh; runs after every change the model takes.
+  std::function<void()> on_view_update;
+
+ protected:
+  void Changed() {
+    if (on_view_update) on_view_update();
+  }
+
+ private:
+  std::string name_;
+  std::string caption_;
+  bool enabled_ = true;
+  bool visible_ = true;
+};
+
+class TLabel : public TControl {
+ public:
+  using TControl::TControl;
+};
+
+class TPanel : public TControl {
+ public:
+  using TControl::TControl;
+};
+
+class TButton : public TControl {
+ public:
+  using TControl::TControl;
+  std::function<void()> OnClick;
+  void Click() {
+    if (OnClick) OnClick();
+  }
+};
+
+class TCheckBox : public TControl {
+ public:
+  using TControl::TControl;
+  bool Checked() const { return checked_; }
+  // Runs OnClick whenever the state changes.
+  void SetChecked(bool v);
+  std::function<void()> OnClick;
+
+ private:
+  bool checked_ = false;
+};
+
+// Radio buttons sharing one group are mutually exclusive.
+class TRadioButton : public TControl {
+ public:
+  TRadioButton(std::string name, std::vector<TRadioButton*>* group)
+      : TControl(std::move(name)), group_(group) {
+    group_->push_back(this);
+  }
+  bool Checked() const { return checked_; }
+  // Selecting clears the others of the group and runs OnClick; clearing
+  // runs nothing.
+  void SetChecked(bool v);
+  std::function<void()> OnClick;
+
+ private:
+  std::vector<TRadioButton*>* group_;
+  bool checked_ = false;
+};
+
+class TEdit : public TControl {
+ public:
+  using TControl::TControl;
+  const std::string& Text() const { return text_; }
+  void SetText(const std::string& v);
+  bool ReadOnly() const { return read_only_; }
+  // Runs when the field loses the input focus.
+  std::function<void()> OnExit;
+  void Exit() {
+    if (OnExit) OnExit();
+  }
+
+ private:
+  std::string text_;
+  bool read_only_ = false;
+};
+
+// A spin control with its associated field. Positions are signed 16-bit.
+// A position outside the range is kept until the control is first shown,
+// which brings it to the nearer bound.
+class TUpDown : public TControl {
+ public:
+  TUpDown(std::string name, TEdit* associate, int min, int max, int increment)
+      : TControl(std::move(name)),
+        associate_(associate),
+        min_(min),
+        max_(max),
+        increment_(increment) {}
+  // The field's text when it is a whole number within the range (the user
+  // may have typed it), else the stored position.
+  int Position() const;
+  void SetPosition(int v);
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Increment() const { return increment_; }
+  TEdit* Associate() const { return associate_; }
+  void ClampToRange();
+  // One arrow press: up (+increment) or down, kept within the range.
+  void Step(bool up);
+
+ private:
+  TEdit* associate_;
+  int min_;
+  int max_;
+  int increment_;
+  mutable std::int16_t position_ = 0;
+};
+
+class TTabSheet : public TControl {
+ public:
+  TTabSheet(std::string name, int page_index) : TControl(std::move(name)), index_(page_index) {}
+  int PageIndex() const { return index_; }
+  bool TabVisible() const { return tab_visible_; }
+  void SetTabVisible(bool v);
+
+ private:
+  int index_;
+  bool tab_visible_ = true;
+};
+
+class TPageControl : public TControl {
+ public:
+  using TControl::TControl;
+  void AddPage(TTabSheet* page) { pages_.push_back(page); }
+  const std::vector<TTabSheet*>& Pages() const { return pages_; }
+  TTabSheet* ActivePage() const { return active_; }
+  // Selecting a page from the program does not run OnChange.
+  void SetActivePage(TTabSheet* page);
+  // The index of the active page, -1 when none.
+  int ActivePageIndex() const { return active_ ? active_->PageIndex() : -1; }
+  // The user picked a tab: select it and run OnChange.
+  void UserSelect(TTabSheet* page);
+  std::function<void()> OnChange;
+
+ private:
+  std::vector<TTabSheet*> pages_;
+  TTabSheet* active_ = nullptr;
+};
+
+class TStatusBar : public TControl {
+ public:
+  using TControl::TControl;
+  const std::string& SimpleText() const { return Caption(); }
+  void SetSimpleText(const std::string& v) { SetCaption(v); }
+};
+
+// Decimal integer of a text, or the default when it is not one (StrToIntDef).
+// Accepts an optional sign and "$"/"0x" hexadecimal, like the framework does.
+int StrToIntDef(const std::string& text, int default_value);
+
+}  // namespace horalux

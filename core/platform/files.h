@@ -1,0 +1,35 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace horalux {
+
+enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
+
+// The file system. Paths are UTF-8 Windows paths; contents are raw bytes.
+class Files {
+ public:
+  virtual ~Files() = default;
+  // True for an existing file or folder.
+  virtual bool exists(const std::string& path) = 0;
+  virtual bool folder_exists(const std::string& path) = 0;
+  // Whole content, or nothing when the file cannot be read.
+  virtual std::optional<std::string> read(const std::string& path) = 0;
+  // Creates or truncates, then writes everything; false on any failure.
+  virtual bool write(const std::string& path, const std::string& bytes) = 0;
+  // Renames, replacing an existing target in one step; false on failure.
+  virtual bool replace(const std::string& from, const std::string& to) = 0;
+  // Renames without replacing; false when the target exists or on failure.
+  virtual bool rename(const std::string& from, const std::string& to) = 0;
+  virtual bool remove(const std::string& path) = 0;
+  // Creates one folder (its parent must exist).
+  virtual bool make_folder(const std::string& path) = 0;
+  // Drive type of a root such as "C:\".
+  virtual DriveType drive_type(const std::string& root) = 0;
+  // The Windows directory, without trailing "\".
+  virtual std::string windows_folder() = 0;
+  // Full path of the running executable.
+  virtual std::string executable_path() = 0;
+};
+
+}  // namespace horalux

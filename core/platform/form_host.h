@@ -1,0 +1,17 @@
+#pragma once
+
+namespace horalux {
+
+// The main window as the core asks things of it.
+class FormHost {
+ public:
+  virtual ~FormHost() = default;
+  // Shows the window (runs the form's show event) and brings it forward.
+  virtual void show_window() = 0;
+  // Asks the window to close, as its system menu would: the close event runs,
+  // then the window goes and the program ends.
+  virtual void close_window() = 0;
+  virtual bool window_visible() = 0;
+};
+
+}  // namespace horalux

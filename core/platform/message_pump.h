@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+
+namespace horalux {
+
+// The user-interface thread's event loop.
+class MessagePump {
+ public:
+  virtual ~MessagePump() = default;
+  // Handles every pending window event, then returns.
+  virtual void process_messages() = 0;
+  // Runs the event loop until quit() is called.
+  virtual void run() = 0;
+  // Ends the event loop (now, or as soon as run() is entered).
+  virtual void quit() = 0;
+  virtual bool quitting() const = 0;
+  // One timer per id; it repeats every interval milliseconds until stopped.
+  // The callback runs on the user-interface thread, inside event processing.
+  virtual void start_timer(int id, std::uint32_t interval_ms, std::function<void()> on_fire) = 0;
+  virtual void stop_timer(int id) = 0;
+};
+
+}  // namespace horalux

@@ -1,0 +1,75 @@
+#pragma once
+#include <vector>
+
+#include "core/controls/controls.h"
+
+namespace horalux {
+
+// Every control of the main window. The controls hold the live settings:
+// the engine reads them when it runs and the settings file is written from them.
+struct JikokuScreen {
+  JikokuScreen();
+  JikokuScreen(const JikokuScreen&) = delete;
+  JikokuScreen& operator=(const JikokuScreen&) = delete;
+
+  TStatusBar StatusBar1{"StatusBar1"};
+  TPageControl PageControl1{"PageControl1"};
+  TTabSheet tsJikoku{"tsJikoku", 0};
+  TTabSheet tsJMemo{"tsJMemo", 1};
+  TTabSheet tsAddress{"tsAddress", 2};
+  TTabSheet tsSNTP{"tsSNTP", 3};
+
+  // Basic settings.
+  TCheckBox cbStartup{"cbStartup"};
+  TCheckBox cbEhyouji{"cbEhyouji"};
+  std::vector<TRadioButton*> protocol_group;
+  TRadioButton rbHTTP{"rbHTTP", &protocol_group};
+  TRadioButton rbSNTP{"rbSNTP", &protocol_group};
+  TButton btnJikkou{"btnJikkou"};
+  TCheckBox cbSetuzokuT{"cbSetuzokuT"};
+  TButton btnHTTP{"btnHTTP"};
+  TButton btnSNTP{"btnSNTP"};
+  TEdit edtChien{"edtChien"};
+  TUpDown udChien{"udChien", &edtChien, 1, 600, 10};
+  TEdit edtGosa{"edtGosa"};
+  TUpDown udGosa{"udGosa", &edtGosa, 1, 600, 10};
+  TEdit edtGyou{"edtGyou"};
+  TUpDown udGyou{"udGyou", &edtGyou, 0, 500, 10};
+  TEdit edtJisa{"edtJisa"};
+
+  // Access log.
+  TButton btnFirst{"btnFirst"};
+  TButton btnBottom{"btnBottom"};
+  TButton btnClose{"btnClose"};
+
+  // HTTP settings.
+  TEdit edtChouseiHTTP{"edtChouseiHTTP"};
+  TUpDown udChouseiHTTP{"udChouseiHTTP", &edtChouseiHTTP, -5000, 5000, 10};
+  std::vector<TRadioButton*> page_group;
+  TRadioButton rbJapan{"rbJapan", &page_group};
+  TRadioButton rbFennick1{"rbFennick1", &page_group};
+  TRadioButton rbFennick2{"rbFennick2", &page_group};
+  TCheckBox cbProxy{"cbProxy"};
+  TPanel pnlProxy{"pnlProxy"};
+  TEdit edtProxy{"edtProxy"};
+  TEdit edtPort{"edtPort"};
+  TButton btnProxyGet{"btnProxyGet"};
+  TCheckBox cbNoCkProxy{"cbNoCkProxy"};
+
+  // SNTP settings.
+  TEdit edtChouseiSNTP{"edtChouseiSNTP"};
+  TUpDown udChouseiSNTP{"udChouseiSNTP", &edtChouseiSNTP, -5000, 5000, 10};
+  TCheckBox cbSNTPAuto{"cbSNTPAuto"};
+  TCheckBox cbSNTP{"cbSNTP"};
+  TEdit edtSNTP{"edtSNTP"};
+  TLabel lblSNTP1{"lblSNTP1"};
+  TLabel lblSNTP2{"lblSNTP2"};
+  TLabel lblSNTP3{"lblSNTP3"};
+  TLabel lblSNTP4{"lblSNTP4"};
+
+  // Brings every spin field's value into its range, as the first showing does.
+  void ClampSpinFields();
+  TTabSheet* PageByIndex(int index);
+};
+
+}  // namespace horalux

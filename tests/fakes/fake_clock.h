@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "core/platform/clock.h"
+#include "core/platform/date_time.h"
+
+namespace horalux::fakes {
+
+// A clock that keeps its own time: local time and the counters advance only
+// by sleep() and advance(). Setting the clock moves local time by the zone bias.
+class FakeClock : public Clock {
+ public:
+  // Local time as days since 1899-12-30; bias in minutes (UTC = local + bias).
+  explicit FakeClock(double local_now = 38960.375, int bias_minutes = -540);
+
+  SystemTimeFields local_time() override;
+  bool set_system_time_utc(const SystemTimeFields& utc) override;
+  std::int64_t performance_counter() override;
+  std::int64_t performance_frequency() override { return kFrequency; }
+  std::uint32_t tick_count() override;
+  void sleep(std::uint32_t milliseconds) override;
+  TimeZoneReport time_zone() override { return zone; }
+
+  void advance_ms(double milliseconds);
+  double local_now() const { return local_now_; }
+
+  static constexpr std::int64_t kFrequency = 10000000;
+  TimeZoneReport zone;
+  bool refuse_set = false;
+  std::vector<SystemTimeFields> sets;  // every successful set, in UTC
+  std::vector<std::uint32_t> sleeps;
+
+ private:
+  double local_now_;
+  double elapsed_ms_ = 0;
+};
+
+}  // namespace horalux::fakes

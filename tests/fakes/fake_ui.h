@@ -1,0 +1,76 @@
+#pragma once
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/platform/boxes.h"
+#include "core/platform/form_host.h"
+#include "core/platform/locale_info.h"
+#include "core/platform/text_codec.h"
+#include "core/platform/windowing.h"
+
+namespace horalux::fakes {
+
+// Boxes with scripted answers; every box shown is recorded in order.
+class FakeBoxes : public Boxes {
+ public:
+  struct Shown {
+    std::string kind;  // "message", "question", "error"
+    std::string title;
+    std::string text;
+    bool yes_is_default = false;
+  };
+  void message(const std::string& text) override;
+  bool question(const std::string& title, const std::string& text, bool yes_is_default) override;
+  void error(const std::string& text) override;
+
+  std::vector<Shown> shown;
+  std::deque<bool> answers;  // for questions; an empty queue answers the default
+  // Runs inside every box, as the box's own event processing would.
+  std::function<void(const Shown&)> while_open;
+};
+
+class FakeWindowing : public Windowing {
+ public:
+  bool bring_forward(const std::string& window_class, const std::string& title) override;
+  void set_application_title(const std::string& title) override { application_title = title; }
+
+  bool other_copy_running = false;
+  int brought_forward = 0;
+  std::string application_title;
+};
+
+// Code page 932 through the C library's converter, independent of the
+// program's own conversion.
+class IconvCodec : public TextCodec {
+ public:
+  std::string to_ansi(const std::string& utf8) override;
+  std::string from_ansi(const std::string& ansi) override;
+};
+
+// A Japanese locale: weekday names 日..土, hours without leading zero.
+class FakeLocale : public LocaleInfo {
+ public:
+  std::string abbreviated_day_name(int day_of_week) override;
+  std::string long_time(int hour, int minute, int second) override;
+  std::string thousands_separator() override { return thousands; }
+  std::string decimal_separator() override { return "."; }
+  std::string thousands = ",";
+};
+
+class FakeHost : public FormHost {
+ public:
+  void show_window() override;
+  void close_window() override;
+  bool window_visible() override { return visible; }
+
+  bool visible = false;
+  int shows = 0;
+  int close_requests = 0;
+  // The form's show and close events, wired by the test.
+  std::function<void()> on_show;
+  std::function<void()> on_close;
+};
+
+}  // namespace horalux::fakes

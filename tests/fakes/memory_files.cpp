@@ -1,0 +1,117 @@
+#include "tests/fakes/memory_files.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace horalux::fakes {
+
+MemoryFiles::MemoryFiles() {
+  drives["C:\\"] = DriveType::Fixed;
+  add_folder("C:\\Windows");
+  add_folder("C:\\Apps\\Horalux");
+}
+
+std::string MemoryFiles::key(const std::string& path) {
+  std::string k = path;
+  std::replace(k.begin(), k.end(), '/', '\\');
+  while (k.size() > 3 && k.back() == '\\') k.pop_back();
+  for (char& c : k) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return k;
+}
+
+std::string MemoryFiles::parent_key(const std::string& k) {
+  auto slash = k.find_last_of('\\');
+  if (slash == std::string::npos) return "";
+  if (slash == 2) return k.substr(0, 3);  // "C:\"
+  return k.substr(0, slash);
+}
+
+bool MemoryFiles::exists(const std::string& path) {
+  std::string k = key(path);
+  return files_.count(k) || folders_.count(k);
+}
+
+bool MemoryFiles::folder_exists(const std::string& path) {
+  return folders_.count(key(path)) > 0;
+}
+
+std::optional<std::string> MemoryFiles::read(const std::string& path) {
+  auto it = files_.find(key(path));
+  if (it == files_.end()) return std::nullopt;
+  return it->second;
+}
+
+bool MemoryFiles::write(const std::string& path, const std::string& bytes) {
+  std::string k = key(path);
+  if (read_only_paths.count(k) || folders_.count(k)) return false;
+  if (!folders_.count(parent_key(k))) return false;
+  if (fail_writes_after >= 0 && writes >= fail_writes_after) return false;
+  ++writes;
+  files_[k] = bytes;
+  return true;
+}
+
+bool MemoryFiles::replace(const std::string& from, const std::string& to) {
+  std::string f = key(from), t = key(to);
+  auto it = files_.find(f);
+  if (it == files_.end() || read_only_paths.count(t) || !folders_.count(parent_key(t)))
+    return false;
+  std::string bytes = it->second;
+  files_.erase(it);
+  files_[t] = bytes;
+  return true;
+}
+
+bool MemoryFiles::rename(const std::string& from, const std::string& to) {
+  if (exists(to)) return false;
+  return replace(from, to);
+}
+
+bool MemoryFiles::remove(const std::string& path) {
+  std::string k = key(path);
+  if (read_only_paths.count(k)) return false;
+  return files_.erase(k) > 0;
+}
+
+bool MemoryFiles::make_folder(const std::string& path) {
+  std::string k = key(path);
+  if (exists(k) || read_only_paths.count(k)) return false;
+  std::string parent = parent_key(k);
+  if (parent.size() > 3 && !folders_.count(parent)) return false;
+  if (parent.size() == 3 && !drives.count(parent)) return false;
+  folders_.insert(k);
+  return true;
+}
+
+DriveType MemoryFiles::drive_type(const std::string& root) {
+  std::string k = root.substr(0, std::min<std::size_t>(root.size(), 3));
+  for (char& c : k) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  auto it = drives.find(k);
+  return it == drives.end() ? DriveType::NoRootDir : it->second;
+}
+
+void MemoryFiles::put(const std::string& path, const std::string& bytes) {
+  std::string k = key(path);
+  add_folder(parent_key(k));
+  files_[k] = bytes;
+}
+
+void MemoryFiles::add_folder(const std::string& path) {
+  std::string k = key(path);
+  while (k.size() > 3) {
+    folders_.insert(k);
+    k = parent_key(k);
+  }
+  if (k.size() == 3 && !drives.count(k)) drives[k] = DriveType::Fixed;
+}
+
+std::string MemoryFiles::content(const std::string& path) {
+  auto bytes = read(path);
+  return bytes ? *bytes : "<missing>";
+}
+
+bool MemoryFiles::has_file(const std::string& path) {
+  return files_.count(key(path)) > 0;
+}
+
+}  // namespace horalux::fakes

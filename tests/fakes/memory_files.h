@@ -1,0 +1,48 @@
+#pragma once
+#include <map>
+#include <set>
+#include <string>
+
+#include "core/platform/files.h"
+
+namespace horalux::fakes {
+
+// An in-memory file system with Windows path rules: names compare without
+// regard to case, "\" separates, and a file needs its folder to exist.
+class MemoryFiles : public Files {
+ public:
+  MemoryFiles();
+  bool exists(const std::string& path) override;
+  bool folder_exists(const std::string& path) override;
+  std::optional<std::string> read(const std::string& path) override;
+  bool write(const std::string& path, const std::string& bytes) override;
+  bool replace(const std::string& from, const std::string& to) override;
+  bool rename(const std::string& from, const std::string& to) override;
+  bool remove(const std::string& path) override;
+  bool make_folder(const std::string& path) override;
+  DriveType drive_type(const std::string& root) override;
+  std::string windows_folder() override { return windows; }
+  std::string executable_path() override { return exe; }
+
+  // Test set-up: adds a file and every folder above it.
+  void put(const std::string& path, const std::string& bytes);
+  void add_folder(const std::string& path);
+  // Content of a file, or "<missing>".
+  std::string content(const std::string& path);
+  bool has_file(const std::string& path);
+
+  std::string windows = "C:\\Windows";
+  std::string exe = "C:\\Apps\\Horalux\\Horalux.exe";
+  std::map<std::string, DriveType> drives;  // upper-case "C:\" -> type
+  std::set<std::string> read_only_paths;    // writes and removals fail here
+  int fail_writes_after = -1;               // >= 0: that many writes succeed
+  int writes = 0;
+
+ private:
+  static std::string key(const std::string& path);
+  static std::string parent_key(const std::string& k);
+  std::map<std::string, std::string> files_;  // key -> content
+  std::set<std::string> folders_;             // keys, no trailing "\"
+};
+
+}  // namespace horalux::fakes

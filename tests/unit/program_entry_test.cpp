@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "core/app/fm_jikoku.h"
+#include "core/app/program_entry.h"
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_log_view.h"
+#include "tests/fakes/fake_pump.h"
+#include "tests/fakes/fake_ui.h"
+#include "tests/fakes/memory_files.h"
+
+namespace horalux {
+namespace {
+
+struct Rig {
+  fakes::FakeClock clock;
+  fakes::FakePump pump;
+  fakes::MemoryFiles files;
+  fakes::FakeBoxes boxes;
+  fakes::FakeWindowing windowing;
+  fakes::IconvCodec codec;
+  fakes::FakeLocale locale;
+  fakes::FakeHost host;
+  fakes::FakeLogView log_view;
+  RunPorts ports() { return {clock, pump, files, boxes, windowing, codec, locale, host, log_view}; }
+};
+
+TEST(ParameterFlag, OnlyTheSecondCharacterCountsCaseSensitively) {
+  struct Row {
+    const char* param;
+    char flag;
+  } rows[] = {{"-R", 'R'}, {"/R", 'R'}, {"xR", 'R'}, {"-Rabc", 'R'}, {"-RN", 'R'},
+              {"-r", 0},   {"/r", 0},   {"-N", 'N'}, {"-A", 'A'},    {"R", 0},
+              {"", 0},     {"-X", 0},   {"--R", 0},  {"-a", 0}};
+  for (const Row& row : rows) EXPECT_EQ(ParameterFlag(row.param), row.flag) << row.param;
+}
+
+TEST(StartupSequence, ParametersSetTheirFlagsAndTheTraceInOrder) {
+  struct Row {
+    std::vector<std::string> params;
+    bool resident, no_delay, ask;
+    const char* trace_flags;
+  } rows[] = {
+      {{"-RN"}, true, false, false, "-R"},
+      {{"-R", "-N"}, true, true, false, "-R-N"},
+      {{"-r"}, false, false, false, ""},
+      {{"-A", "xR"}, true, false, true, "-A-R"},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    TfmJikoku form(rig.ports(), row.params);
+    form.FormCreate();
+    EXPECT_EQ(form.residentMode, row.resident);
+    EXPECT_EQ(form.noDelay, row.no_delay);
+    EXPECT_EQ(form.askStartupAtClose, row.ask);
+    EXPECT_EQ(form.StartupTrace(),
+              std::string("[C:\\Apps\\Horalux\\]\r\n") + row.trace_flags + "300\r\n");
+  }
+}
+
+TEST(StartupSequence, HidesTheDetailTabsAndSelectsTheBasicTab) {
+  Rig rig;
+  TfmJikoku form(rig.ports(), {});
+  form.Screen().PageControl1.SetActivePage(&form.Screen().tsSNTP);
+  form.FormCreate();
+  EXPECT_FALSE(form.Screen().tsSNTP.TabVisible());
+  EXPECT_FALSE(form.Screen().tsAddress.TabVisible());
+  EXPECT_EQ(form.Screen().PageControl1.ActivePage(), &form.Screen().tsJikoku);
+}
+
+struct EntryRun {
+  bool created = false;
+  bool shown = false;
+  int result = -1;
+};
+
+EntryRun Enter(Rig& rig, const std::vector<std::string>& params, bool create_succeeds = true) {
+  EntryRun run;
+  FormLifecycle form{[&] {
+                       run.created = true;
+                       return create_succeeds;
+                     },
+                     [&] { run.shown = true; }};
+  run.result = RunProgram(rig.files, rig.windowing, rig.pump, params, form);
+  return run;
+}
+
+TEST(ProgramEntry, SecondCopyBringsTheFirstForwardAndEnds) {
+  Rig rig;
+  rig.windowing.other_copy_running = true;
+  EntryRun run = Enter(rig, {});
+  EXPECT_EQ(rig.windowing.brought_forward, 1);
+  EXPECT_FALSE(run.created);
+  EXPECT_EQ(rig.pump.runs, 0);
+  EXPECT_EQ(rig.windowing.application_title, "");
+}
+
+TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
+  Rig rig;
+  rig.windowing.other_copy_running = true;
+  rig.files.put("Clock2Ju.$$$", "");
+  EntryRun run = Enter(rig, {});
+  EXPECT_EQ(rig.windowing.brought_forward, 0);
+  EXPECT_TRUE(run.created);
+  EXPECT_TRUE(run.shown);
+  EXPECT_EQ(rig.windowing.application_title, "Horalux");
+  EXPECT_EQ(rig.pump.runs, 1);
+}
+
+TEST(ProgramEntry, ResidentParameterKeepsTheWindowHidden) {
+  for (const char* param : {"-R", "xR", "-RN"}) {
+    Rig rig;
+    EntryRun run = Enter(rig, {param});
+    EXPECT_FALSE(run.shown) << param;
+    EXPECT_FALSE(rig.pump.quitting()) << param;
+  }
+  Rig rig;
+  EXPECT_TRUE(Enter(rig, {"-r"}).shown);
+}
+
+TEST(ProgramEntry, FailedResidentStartEndsInsteadOfLingeringHidden) {
+  Rig rig;
+  EntryRun run = Enter(rig, {"-R"}, false);
+  EXPECT_FALSE(run.shown);
+  EXPECT_TRUE(rig.pump.quitting());
+  Rig window;
+  EntryRun shown = Enter(window, {}, false);
+  EXPECT_TRUE(shown.shown);
+  EXPECT_FALSE(window.pump.quitting());
+}
+
+TEST(StartupSequence, FailureInAStepShowsItsTextAndStops) {
+  Rig rig;
+  TfmJikoku form(rig.ports(), {"-N"});
+  // Fail at the parameter step: the trace was begun, the basic tab not selected.
+  rig.files.exe = "C:\\Apps\\Horalux\\Horalux.exe";
+  form.Screen().PageControl1.SetActivePage(&form.Screen().tsJMemo);
+  form.Screen().tsSNTP.on_view_update = [] { throw std::runtime_error("ディスクがありません"); };
+  form.FormCreate();
+  ASSERT_EQ(rig.boxes.shown.size(), 1u);
+  EXPECT_EQ(rig.boxes.shown[0].kind, "error");
+  EXPECT_EQ(rig.boxes.shown[0].text, "ディスクがありません");
+  EXPECT_TRUE(form.startupFailed);
+  EXPECT_FALSE(form.noDelay);
+  EXPECT_EQ(form.Screen().PageControl1.ActivePage(), &form.Screen().tsJMemo);
+}
+
+TEST(MainWindow, PowerBroadcastClosesLikeTheMenu) {
+  Rig rig;
+  TfmJikoku form(rig.ports(), {});
+  form.PowerBroadcast();
+  form.mnCloseClick();
+  form.Screen().btnClose.Click();
+  EXPECT_EQ(rig.host.close_requests, 3);
+}
+
+}  // namespace
+}  // namespace horalux
