@@ -2,10 +2,15 @@
 
 #include <exception>
 
+#include "core/net/time_servers.h"
+#include "core/settings/ini_file.h"
+#include "core/settings/settings_file.h"
+
 namespace horalux {
 namespace {
 constexpr int kWatchdogTimerId = 1;
-}
+constexpr int kMainWindowReceiveTimeout = 1000;
+}  // namespace
 
 char ParameterFlag(const std::string& param) {
   if (param.size() < 2) return 0;
@@ -20,9 +25,45 @@ std::string FolderOf(const std::string& path) {
 }
 
 TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
-    : ports_(ports), params_(std::move(params)), sg_timer_(ports.pump, kWatchdogTimerId, 10000) {
-  screen_.btnClose.OnClick = [this] { btnCloseClick(); };
-  screen_.PageControl1.OnChange = [this] { PageControl1Change(); };
+    : ports_(ports),
+      params_(std::move(params)),
+      sg_timer_(ports.pump, kWatchdogTimerId, 10000),
+      log_(
+          {ports.files, ports.codec, ports.clock, ports.locale, ports.log_view}, screen_,
+          [this] { return location_.readOnlyMedium; }, [this] { return closing; }),
+      sntp_(ports.network, ports.clock),
+      sntp_source_(sntp_),
+      popup_("PopupMenu1"),
+      pmnDisp_(popup_.Add("pmnDisp", "アクセス記録表示(&D)")),
+      pmnQuit_(popup_.Add("pmnQuit", "中止＆終了(&X)")),
+      tray_(ports.notify_shell, ports.codec, ports.host.window_id()),
+      engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
+               [this] { return residentMode; }, [this](const std::string& t) { SetIconTip(t); },
+               [this](bool v) { SetIconVisible(v); }}) {
+  sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);
+  sntp_.SetPort(TIdSNTP::kDefaultPort);
+
+  tray_.SetTipHelp("　Horalux　：　時刻取得中　");
+  tray_.RBPopupMenu = &popup_;
+  tray_.OnClick = [this](TTrayIcon&) { TrayIcon1Click(); };
+  popup_.OnPopup = [this] { PopupMenu1Popup(); };
+  pmnDisp_.OnClick = [this] { Guarded([this] { pmnDispClick(); }); };
+  pmnQuit_.OnClick = [this] { Guarded([this] { pmnQuitClick(); }); };
+  sg_timer_.OnTimer = [this] { SGTimer1Timer(); };
+
+  JikokuScreen& s = screen_;
+  s.btnClose.OnClick = [this] { btnCloseClick(); };
+  s.btnFirst.OnClick = [this] { log_.btnFirstClick(); };
+  s.btnBottom.OnClick = [this] { log_.btnBottomClick(); };
+  s.btnJikkou.OnClick = [this] { engine_.btnJikkouClick(); };
+  s.btnHTTP.OnClick = [this] { mnHTTPClick(); };
+  s.btnSNTP.OnClick = [this] { mnSNTPClick(); };
+  s.cbSNTPAuto.OnClick = [this] { cbSNTPAutoClick(); };
+  s.cbSNTP.OnClick = [this] { cbSNTPClick(); };
+  s.edtSNTP.OnExit = [this] { edtSNTPExit(); };
+  s.cbProxy.OnClick = [this] { cbProxyClick(); };
+  s.PageControl1.OnChange = [this] { PageControl1Change(); };
+  EnableProxyControls(s.cbProxy.Checked());
 }
 
 void TfmJikoku::FormCreate() {
@@ -35,16 +76,18 @@ void TfmJikoku::FormCreate() {
 }
 
 void TfmJikoku::RunStartupSteps() {
-  // 1. The short date format is fixed to "yyyy/mm/dd" where dates are formatted.
+  // 1. The short date format "yyyy/mm/dd" is the one the log header writes.
   // 2.
   closing = false;
   firstShow = true;
-  // 3. Start-up trace.
-  program_folder_ = FolderOf(ports_.files.executable_path());
-  startup_trace_ = "[" + program_folder_ + "]" + "\r\n";
-  // 4. Settings folder and run flags.
-  // 5. Clock anchor.
-  // 6. Start-up folder.
+  // 3.
+  startup_trace_ = "[" + FolderOf(ports_.files.executable_path()) + "]" + "\r\n";
+  // 4.
+  location_ = ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes);
+  log_.logFilePath = location_.logFile;
+  // 5.
+  engine_.TakeClockAnchor();
+  // 6. The start-up folder is looked up where registration needs it.
   // 7.
   residentMode = false;
   noDelay = false;
@@ -57,15 +100,18 @@ void TfmJikoku::RunStartupSteps() {
   screen_.tsAddress.SetTabVisible(false);
   // 8.
   ExamineParameters();
-  // 9. Access log into its view.
-  // 10. Settings.
+  // 9. Before the settings, so the line limit does not cut what is loaded.
+  log_.LoadAtStartup();
+  // 10.
+  LoadSettingsStep();
   // 11.
   startup_trace_ += std::to_string(screen_.udChien.Position()) + "\r\n";
-  // 12. Selected standard-time page.
+  // 12. The selected standard-time page follows the selected HTTP source.
   // 13.
   if (residentMode && RunResident()) return;
   // 14.
   screen_.PageControl1.SetActivePage(&screen_.tsJikoku);
+  SetIconTip(std::string("Horalux ") + kProgramVersion);
 }
 
 void TfmJikoku::ExamineParameters() {
@@ -89,26 +135,36 @@ void TfmJikoku::ExamineParameters() {
   }
 }
 
-bool TfmJikoku::RunResident() {
-  return false;
+void TfmJikoku::LoadSettingsStep() {
+  IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
+  LoadedSettingsHooks hooks;
+  hooks.SelectPage = [this](int page) { SelectLoadedPage(screen_, page); };
+  hooks.ApplyProxy = [this] { EnableProxyControls(screen_.cbProxy.Checked()); };
+  hooks.EnableSNTPServerField = [this] { EnableSntpServerField(); };
+  hooks.ApplySNTPServer = [this] {
+    sntp_.SetHost(screen_.cbSNTP.Checked() ? screen_.edtSNTP.Text() : std::string(kServerA));
+  };
+  LoadSettings(screen_, ini, hooks);
 }
 
 void TfmJikoku::FormShow() {
+  // The first showing brings every spin value into its range.
   if (firstShow) screen_.ClampSpinFields();
-  // 1. Log view to its end.
-  // 2. Icon visible.
-  // 3.
+  log_.btnBottomClick();
+  SetIconVisible(true);
   if (firstShow) {
     firstShow = false;
+    // The setup offer of a portable first run belongs here.
   }
 }
 
 void TfmJikoku::FormCloseQuery() {
-  // 1. Abort of a resident run.
-  // 2. Start-up registration question.
-  // 3. Icon hidden.
-  // 4. Settings written.
-  // 5.
+  if (residentMode) pmnQuitClick();
+  // The start-up registration question (askStartupAtClose) belongs here.
+  SetIconVisible(false);
+  IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
+  SaveSettings(screen_, ini, ports_.boxes, FolderOf(ports_.files.executable_path()),
+               location_.readOnlyMedium);
   closing = true;
 }
 
@@ -124,6 +180,20 @@ void TfmJikoku::PowerBroadcast() {
 
 void TfmJikoku::PageControl1Change() {
   if (screen_.PageControl1.ActivePage() == &screen_.tsJMemo) ports_.log_view.focus();
+}
+
+void TfmJikoku::SetIconVisible(bool visible) {
+  try {
+    tray_.SetVisible(visible);
+  } catch (const ENotifyIconError&) {
+  }
+}
+
+void TfmJikoku::SetIconTip(const std::string& tip) {
+  try {
+    tray_.SetTipHelp(tip);
+  } catch (const ENotifyIconError&) {
+  }
 }
 
 }  // namespace horalux

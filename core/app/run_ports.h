@@ -6,7 +6,9 @@
 #include "core/platform/locale_info.h"
 #include "core/platform/log_view.h"
 #include "core/platform/message_pump.h"
+#include "core/platform/notify_shell.h"
 #include "core/platform/text_codec.h"
+#include "core/platform/udp_socket.h"
 #include "core/platform/windowing.h"
 
 namespace horalux {
@@ -22,6 +24,8 @@ struct RunPorts {
   LocaleInfo& locale;
   FormHost& host;
   LogView& log_view;
+  UdpNetwork& network;
+  NotifyShell& notify_shell;
 };
 
 }  // namespace horalux

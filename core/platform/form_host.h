@@ -1,4 +1,5 @@
 #pragma once
+#include "core/platform/notify_shell.h"
 
 namespace horalux {
 
@@ -12,6 +13,8 @@ class FormHost {
   // then the window goes and the program ends.
   virtual void close_window() = 0;
   virtual bool window_visible() = 0;
+  // The window as the notification shell names it.
+  virtual WindowId window_id() = 0;
 };
 
 }  // namespace horalux

@@ -1,5 +1,7 @@
 #include "tests/fakes/fake_log_view.h"
 
+#include <algorithm>
+
 namespace horalux::fakes {
 namespace {
 
@@ -52,6 +54,11 @@ int FakeLogView::shown_line_count() {
   for (const auto& line : lines_) n += 1 + static_cast<int>(WrapPoints(line, width).size());
   if (trailing_break_) ++n;  // the empty line after the last break
   return n;
+}
+
+void FakeLogView::set_caret_line(int line) {
+  // A line past the end means the end of the text, as in the real view.
+  caret = std::clamp(line, 0, std::max(shown_line_count() - 1, 0));
 }
 
 void FakeLogView::delete_top_shown_lines(int count) {

@@ -13,11 +13,12 @@ class FakeLogView : public LogView {
   explicit FakeLogView(int width = 1000) : width(width) {}
   std::string text() override;
   void set_text(const std::string& text) override;
+  void append_text(const std::string& text) override { set_text(this->text() + text); }
   int shown_line_count() override;
   void delete_top_shown_lines(int count) override;
   int caret_line() override { return caret; }
   void scroll_lines(int delta) override { scrolled += delta; }
-  void set_caret_line(int line) override { caret = line; }
+  void set_caret_line(int line) override;
   void focus() override { ++focused; }
 
   int width;

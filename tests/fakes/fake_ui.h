@@ -64,6 +64,7 @@ class FakeHost : public FormHost {
   void show_window() override;
   void close_window() override;
   bool window_visible() override { return visible; }
+  WindowId window_id() override { return 0x1000; }
 
   bool visible = false;
   int shows = 0;

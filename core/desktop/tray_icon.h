@@ -1,0 +1,127 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "core/desktop/popup_menu.h"
+#include "core/platform/notify_shell.h"
+#include "core/platform/text_codec.h"
+
+namespace horalux {
+
+inline constexpr const char* kTrayCannotRegister = "タスクトレイにアイコンを登録できません。";
+inline constexpr const char* kTrayCannotSwitch = "タスクトレイアイコンの表示が切り替えられません。";
+inline constexpr const char* kTrayCannotSwitchBalloon =
+    "タスクトレイアイコンのバルーンメッセージ表示が切り替えられません。";
+
+// Every failure of the notification-area icon.
+class ENotifyIconError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+// The buttons held with a mouse event, as a set of flags.
+enum TShiftStateFlag : unsigned { ssLeft = 1u << 0, ssRight = 1u << 1, ssMiddle = 1u << 2 };
+using TShiftState = unsigned;
+
+// The program's icon in the taskbar's notification area, with its tip, its
+// menus and the mouse actions on it.
+//
+// Every instance in the process is listed under its instance number, and one
+// callback window receives the shell's mouse reports for all of them.
+class TTrayIcon {
+ public:
+  using TNotifyEvent = std::function<void(TTrayIcon& sender)>;
+  using TMouseEvent =
+      std::function<void(TTrayIcon& sender, TMouseButton button, TShiftState shift, int x, int y)>;
+  using TMouseMoveEvent = std::function<void(TTrayIcon& sender, TShiftState shift, int x, int y)>;
+
+  // The window message the shell reports mouse actions with (WM_USER + 200).
+  static constexpr std::uint32_t kCallbackMessage = 1224;
+  static constexpr std::size_t kMaxInstances = 100;
+  // Longest tip, in bytes of its code-page-932 form.
+  static constexpr std::size_t kMaxTipBytes = 63;
+
+  // `owner` is the window that owns the icon, 0 when the owner is not a
+  // window. Raises ENotifyIconError when 100 instances exist already.
+  TTrayIcon(NotifyShell& shell, TextCodec& codec, WindowId owner);
+  // Takes the icon out of the notification area and the instance list.
+  ~TTrayIcon();
+  TTrayIcon(const TTrayIcon&) = delete;
+  TTrayIcon& operator=(const TTrayIcon&) = delete;
+
+  const std::string& TipHelp() const { return tip_; }
+  // Keeps what fits into 63 bytes of code page 932; the shell hears of it at
+  // once when the icon is added and the kept text is new.
+  void SetTipHelp(const std::string& text);
+  bool Visible() const { return visible_; }
+  // Shows or hides the icon; stays unchanged when the shell refuses.
+  void SetVisible(bool visible);
+  bool Enabled() const { return enabled_; }
+  // Mouse actions count only while enabled; disabling drops a pending click.
+  void SetEnabled(bool enabled);
+  ImageId Icon() const { return icon_; }
+  void SetIcon(ImageId icon);
+
+  bool AutoPopup = true;
+  bool FormActiveByMouseup = false;
+  TPopupMenu* LBPopupMenu = nullptr;
+  TPopupMenu* RBPopupMenu = nullptr;
+
+  // Single click of the left button, raised late by the double-click time
+  // plus 50 ms so that a double click raises only OnDblClick.
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+
+  std::uint32_t InstanceNumber() const { return number_; }
+  // Whether the shell holds the icon now (shown or hidden).
+  bool Added() const { return added_; }
+  // How many instances the process holds.
+  static std::size_t InstanceCount();
+
+ private:
+  // The shell's report of a mouse action on the icon with instance number id.
+  static void Notify(std::uint32_t id, std::uint32_t mouse_message);
+  void MouseAction(std::uint32_t mouse_message);
+  void ButtonPressed(TPopupMenu* menu, TMouseButton button, TShiftState shift, ScreenPoint at);
+  void ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoint at);
+  void SingleClick();
+  void ClickWaitEnded();
+
+  void Show();
+  void Hide();
+  void Modify();
+  void RetryAdd(const NotifyIconRecord& record);
+  // Shells of version 5 and later hide an icon without removing it, and take
+  // the long record.
+  bool ShellCanHide() const { return shell_version_ >= 5; }
+  ImageId ChooseImage();
+  NotifyIconRecord BareRecord() const;
+  NotifyIconRecord FullRecord(ImageId image) const;
+
+  NotifyShell& shell_;
+  TextCodec& codec_;
+  WindowId owner_;
+  std::uint32_t number_ = 0;
+  int shell_version_ = 0;
+  bool xp_or_later_ = false;
+  std::string tip_;
+  std::string tip_ansi_;
+  ImageId icon_ = 0;
+  bool visible_ = false;
+  bool enabled_ = true;
+  bool added_ = false;
+  bool click_pending_ = false;
+  // Cleared when the instance goes, so a click wait that ends later finds
+  // nothing to call.
+  std::shared_ptr<TTrayIcon*> self_;
+};
+
+}  // namespace horalux

@@ -1,0 +1,239 @@
+#include "core/engine/sync_engine.h"
+
+#include <cmath>
+#include <exception>
+
+#include "core/engine/report_line.h"
+#include "core/engine/result_texts.h"
+#include "core/net/time_servers.h"
+#include "core/platform/date_time.h"
+#include "core/settings/confirm.h"
+
+namespace horalux {
+
+namespace rt = result_text;
+
+// Runs the end-of-cycle steps exactly once, however the cycle leaves.
+class SyncEngine::CycleEnd {
+ public:
+  CycleEnd(SyncEngine& engine, SyncMode mode) : engine_(engine), mode_(mode) {}
+  ~CycleEnd() noexcept(false) {
+    if (!done_) {
+      done_ = true;
+      if (std::uncaught_exceptions() > 0) {
+        // A failure is passing through: the entry is committed with the lines
+        // written so far, but the original failure is the one reported.
+        try {
+          engine_.EndOfCycle(mode_);
+        } catch (...) {
+        }
+      } else {
+        engine_.EndOfCycle(mode_);
+      }
+    }
+  }
+  // Writes the text, runs the end-of-cycle steps; the cycle returns false.
+  bool EndWith(const std::string& text) {
+    engine_.d_.log.AddLogLine(text);
+    return Finish(false);
+  }
+  bool Finish(bool result) {
+    done_ = true;
+    engine_.EndOfCycle(mode_);
+    return result;
+  }
+
+ private:
+  SyncEngine& engine_;
+  SyncMode mode_;
+  bool done_ = false;
+};
+
+SyncEngine::SyncEngine(Deps deps) : d_(std::move(deps)) {
+  http_.proxy_precheck = [] { return true; };
+  http_.get_http_time = [] { return 0.0; };
+}
+
+void SyncEngine::btnJikkouClick() {
+  d_.screen.StatusBar1.SetSimpleText("");
+  SyncClock(SyncMode::ConnectionTest);
+}
+
+bool SyncEngine::SyncClock(SyncMode mode) {
+  clockSetError = false;
+  rejectedSeconds = 0;
+  bool result = FetchAndCorrect(mode);
+  if (!result) {
+    ShowIcon("Horalux_確認待機中");
+    if (clockSetError) {
+      StopWatchdog();
+      d_.boxes.message(rt::kClockSetError308);
+    }
+    if (rejectedSeconds > 0 && d_.screen.cbEhyouji.Checked()) {
+      StopWatchdog();
+      d_.boxes.message(rejectedSeconds > kFailureBoundSeconds
+                           ? std::string(rt::kFetchFailedShown310)
+                           : rt::RefusedShown309(rejectedSeconds));
+    }
+  }
+  return result;
+}
+
+bool SyncEngine::FetchAndCorrect(SyncMode mode) {
+  JikokuScreen& s = d_.screen;
+  const bool test = mode == SyncMode::ConnectionTest;
+  d_.log.BeginLogEntry();
+  if (!d_.resident_mode()) s.PageControl1.SetActivePage(&s.tsJMemo);
+  if (!http_.proxy_precheck()) return false;
+  if (!s.rbHTTP.Checked() && d_.sntp.Active()) {
+    d_.log.AddLogLine(rt::kAlreadyConnected101);
+    d_.log.CommitLogEntry();
+    return false;
+  }
+  attemptCount = 0;
+  busy = true;
+  CycleEnd end(*this, mode);
+
+  const bool http = s.rbHTTP.Checked();
+  double fetched = 0.0;
+  if (http ? !FetchByHttp(end, fetched) : !FetchBySntp(end, fetched)) return false;
+  fetched += StrToIntDef(s.edtJisa.Text(), 0) / kSecondsPerDay;
+
+  // The comparison keeps the x87 extended precision the tick count was
+  // specified with; long double is that format on the x86 targets.
+  long double span = static_cast<long double>(PreciseNow()) - 0.375L - fetched;
+  const std::int64_t diffTicks =
+      static_cast<std::int64_t>(std::nearbyintl(span * 24 * 60 * 60 * 10000));
+  const std::int64_t magnitude = diffTicks < 0 ? -diffTicks : diffTicks;
+  const std::int64_t N = magnitude / 10000;
+
+  const int d = StrToIntDef(s.edtGosa.Text(), 60);
+  if (d < 1 || d > 600) return end.EndWith(rt::ToleranceOutOfRange303(d));
+  if (static_cast<double>(magnitude) / 10000.0 > d) {
+    if (test) {
+      std::uint32_t t0 = d_.clock.tick_count();
+      if (N > kFailureBoundSeconds) return end.EndWith(rt::kFetchFailedTest3041);
+      if (!ConfirmYesNo(d_.boxes, rt::AskCorrection(N), false))
+        return end.EndWith(rt::Declined304(N));
+      d_.log.AddLogLine(s.cbSetuzokuT.Checked() ? rt::kConfirmedCorrect
+                                                : rt::kConfirmedTestOnly305);
+      std::uint32_t open_ms = d_.clock.tick_count() - t0;
+      fetched += open_ms / kMillisecondsPerDay;
+    } else {
+      rejectedSeconds = N;
+      d_.boxes.message(N > kFailureBoundSeconds ? std::string(rt::kFetchFailedResident3061)
+                                                : rt::Refused306(N));
+      return end.Finish(false);
+    }
+  }
+
+  SystemTimeFields fields = DateTimeToFields(fetched);
+  if (test) {
+    if (!s.cbSetuzokuT.Checked()) {
+      d_.log.AddLogLine(rt::TestOnly(http));
+      return end.Finish(true);
+    }
+    d_.log.AddLogLine(rt::kCorrectedByTest);
+  }
+  if (!d_.clock.set_system_time_utc(fields)) {
+    clockSetError = true;
+    return end.EndWith(rt::kClockSetError307);
+  }
+  TakeClockAnchor();
+
+  std::string tag = http || attemptCount == 1 ? "" : "[" + std::to_string(attemptCount) + "]";
+  d_.log.AddLogLine(
+      ReportLine(diffTicks, tag, d_.locale.thousands_separator(), d_.locale.decimal_separator()));
+  return end.Finish(true);
+}
+
+bool SyncEngine::FetchBySntp(CycleEnd& end, double& fetched) {
+  JikokuScreen& s = d_.screen;
+  SntpSource& sntp = d_.sntp;
+  sntp.SetActive(false);
+  sntp.SetBroadcastEnabled(false);
+  while (true) {
+    ++attemptCount;
+    if (sntp.Active()) sntp.SetActive(false);
+    if (attemptCount > 1) d_.clock.sleep(1000);
+    double value = 0.0;
+    bool raised = false;
+    try {
+      sntp.SetActive(true);
+      double v = sntp.QueryTime();
+      value = v + s.udChouseiSNTP.Position() / kMillisecondsPerDay;
+      sntp.SetActive(false);
+    } catch (const std::exception&) {
+      raised = true;
+    }
+    if (raised) {
+      if (s.cbSNTP.Checked()) return end.EndWith(rt::HandGivenHostFailed103(sntp.Host()));
+      if (attemptCount > 5) return end.EndWith(rt::kRepeatedFailure301);
+      sntp.SetHost(NextHost(sntp.Host()));
+      continue;
+    }
+    // The second exchange only decides whether the attempt counts.
+    double w = sntp.QueryTime();
+    if (w >= 1.0) {
+      fetched = value - 0.375;
+      return true;
+    }
+    if (attemptCount > 5) return end.EndWith(rt::kRepeatedNoReply302);
+    sntp.SetHost(NextHost(sntp.Host()));
+  }
+}
+
+bool SyncEngine::FetchByHttp(CycleEnd& end, double& fetched) {
+  double t = http_.get_http_time();
+  if (t == 0.0) return end.EndWith(rt::HttpFailed201(SelectedPageCaption()));
+  fetched = t + (d_.screen.udChouseiHTTP.Position() - 32400000) / kMillisecondsPerDay;
+  return true;
+}
+
+std::string SyncEngine::SelectedPageCaption() const {
+  const JikokuScreen& s = d_.screen;
+  if (s.rbJapan.Checked()) return s.rbJapan.Caption();
+  if (s.rbFennick2.Checked()) return s.rbFennick2.Caption();
+  return s.rbFennick1.Caption();
+}
+
+void SyncEngine::EndOfCycle(SyncMode mode) {
+  d_.sntp.SetActive(false);
+  busy = false;
+  d_.log.CommitLogEntry();
+  // The connection-test button's face colour is the view's own; it repaints
+  // with its normal face.
+  (void)mode;
+  if (!d_.resident_mode()) d_.log.btnBottomClick();
+}
+
+double SyncEngine::PreciseNow() {
+  std::int64_t c = d_.clock.performance_counter();
+  std::int64_t f = d_.clock.performance_frequency();
+  long double elapsed =
+      static_cast<long double>(c - anchor_counter_) / (static_cast<long double>(f) * 86400);
+  return static_cast<double>(anchor_time_ + elapsed);
+}
+
+void SyncEngine::TakeClockAnchor() {
+  anchor_counter_ = d_.clock.performance_counter();
+  anchor_time_ = FieldsToDateTime(d_.clock.local_time());
+}
+
+std::string SyncEngine::NextHost(const std::string& host) {
+  if (host == kServerA) return kServerB;
+  if (host == kServerB) return kServerC;
+  if (host == kServerC) return kServerD;
+  return kServerA;
+}
+
+void SyncEngine::StopWatchdog() {
+  if (d_.watchdog.Enabled()) d_.watchdog.SetEnabled(false);
+}
+
+void SyncEngine::ShowIcon(const std::string& tip) {
+  if (d_.set_icon_tip) d_.set_icon_tip(tip);
+  if (d_.set_icon_visible) d_.set_icon_visible(true);
+}
+
+}  // namespace horalux

@@ -1,0 +1,111 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace horalux {
+
+// A window of this program as the core passes it around (the OS handle's
+// value); 0 means no window.
+using WindowId = std::uintptr_t;
+// An icon image as the OS holds it (the handle's value); 0 means none.
+using ImageId = std::uintptr_t;
+
+// A position on the screen, in pixels from the top-left corner of the
+// primary monitor; x grows to the right, y downwards.
+struct ScreenPoint {
+  int x = 0;
+  int y = 0;
+};
+
+// One icon as the shell is told about it. Each optional part is sent only
+// when present; the shell keeps what it is not told.
+struct NotifyIconRecord {
+  // The long record (488 bytes in its ANSI form, shells of version 5 and
+  // later) or the short one (88 bytes): only the long one carries a state.
+  bool long_form = false;
+  // The instance number; with the callback window it names the icon.
+  std::uint32_t id = 0;
+  // The window message the shell sends to the callback window for mouse
+  // actions on the icon.
+  std::optional<std::uint32_t> callback_message;
+  std::optional<ImageId> image;
+  // The tip in code page 932, at most 63 bytes; absent: no tip is sent.
+  std::optional<std::string> tip;
+  // Hidden (true) or shown (false); long form only.
+  std::optional<bool> hidden;
+};
+
+// One line of a popup menu as the shell shows it. A caption "-" is a
+// separator line.
+struct PopupMenuEntry {
+  std::string caption;  // UTF-8, "&" marks the access key
+  bool visible = true;
+  bool enabled = true;
+};
+
+// The taskbar's notification area and the few window services its icon
+// needs. Everything runs on the user-interface thread except where stated.
+class NotifyShell {
+ public:
+  virtual ~NotifyShell() = default;
+
+  // Puts a new icon into the notification area; true when the shell
+  // accepted it. The icon's mouse actions go to the callback window.
+  virtual bool add_icon(const NotifyIconRecord& record) = 0;
+  // Changes the parts the record carries of an icon the shell holds; true
+  // when accepted.
+  virtual bool modify_icon(const NotifyIconRecord& record) = 0;
+  // Takes the icon out of the notification area; true when accepted.
+  virtual bool delete_icon(const NotifyIconRecord& record) = 0;
+  // The system's error number of the last refused call (1460: time-out).
+  virtual std::uint32_t last_error() = 0;
+
+  // Major file version of the shell library (shell32.dll in the system
+  // folder), e.g. 6; 0 when it cannot be read.
+  virtual int shell_major_version() = 0;
+  // Whether the system is Windows XP (5.1) or later.
+  virtual bool xp_or_later() = 0;
+  // The longest gap between the two clicks of a double click, milliseconds.
+  virtual std::uint32_t double_click_time_ms() = 0;
+  // Where the mouse pointer is now.
+  virtual ScreenPoint pointer_position() = 0;
+
+  // The window of this thread that is active now; 0 when there is none.
+  virtual WindowId active_window() = 0;
+  // Brings a window to the foreground so that it takes the keyboard.
+  virtual void bring_to_foreground(WindowId window) = 0;
+  // The icon a window shows in its caption; 0 when it has none.
+  virtual ImageId window_icon(WindowId window) = 0;
+  // The program's own icon; 0 when it has none.
+  virtual ImageId application_icon() = 0;
+
+  // Handles every pending window event, then returns.
+  virtual void process_messages() = 0;
+  // Blocks for the given milliseconds without processing window events.
+  virtual void sleep(std::uint32_t milliseconds) = 0;
+  // Shows a popup menu with its top-left corner at the given point and
+  // returns when it closes. When the user chose an entry, on_choose gets its
+  // index in `entries` later, from the event loop, once the menu is gone.
+  virtual void popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
+                          std::function<void(std::size_t index)> on_choose) = 0;
+  // Sleeps for the given milliseconds on a thread of its own, then hands
+  // on_done back to the user-interface thread, which runs it from its event
+  // loop. Returns at once.
+  virtual void start_background_wait(std::uint32_t milliseconds, std::function<void()> on_done) = 0;
+
+  // Whether this program's hidden callback window exists.
+  virtual bool has_callback_window() = 0;
+  // Creates the hidden callback window, owned by and placed inside `owner`
+  // (a window of its own when owner is 0). Every window message `message`
+  // that reaches it is handed to on_message with its two parameters: the
+  // instance number and the mouse message (512 move ... 520 middle release).
+  virtual void create_callback_window(
+      WindowId owner, std::uint32_t message,
+      std::function<void(std::uint32_t id, std::uint32_t mouse_message)> on_message) = 0;
+};
+
+}  // namespace horalux

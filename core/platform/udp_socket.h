@@ -1,0 +1,90 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace horalux {
+
+// Error numbers throughout are the Windows Sockets numbers (10040 = message
+// too long, 11001 = host not found, ...); 0 means no error.
+inline constexpr int kSocketMessageTooLong = 10040;
+
+// An IPv4 address as its four octets, most significant first (127.0.0.1 is
+// {127, 0, 0, 1}).
+struct Ipv4Address {
+  std::array<std::uint8_t, 4> octets{};
+  // Dotted quad.
+  std::string ToString() const {
+    std::string text;
+    for (std::uint8_t octet : octets) {
+      if (!text.empty()) text += '.';
+      text += std::to_string(octet);
+    }
+    return text;
+  }
+  friend bool operator==(const Ipv4Address&, const Ipv4Address&) = default;
+};
+
+struct ResolveResult {
+  int error = 0;  // the resolver's error number; 0 when `address` holds the answer
+  Ipv4Address address;
+};
+
+struct SendResult {
+  int error = 0;  // 0 when the datagram went out
+  int bytes = 0;  // bytes handed to the network, 0..size
+};
+
+enum class WaitResult { Readable, TimedOut, Failed };
+
+struct ReceiveResult {
+  int error = 0;  // 0 when a whole datagram was received
+  int bytes = 0;  // bytes of the datagram stored, 0..buffer size
+  Ipv4Address from;
+  std::uint16_t from_port = 0;
+};
+
+// One open, unbound and unconnected IPv4 datagram socket. Destroying it
+// closes it.
+class UdpSocket {
+ public:
+  virtual ~UdpSocket() = default;
+  // Sets the broadcast option; the error number, 0 on success.
+  virtual int set_broadcast(bool enabled) = 0;
+  // Sends one datagram of `size` bytes to address:port (port in host order).
+  virtual SendResult send_to(const Ipv4Address& to, std::uint16_t port, const std::uint8_t* data,
+                             std::size_t size) = 0;
+  // Waits until a datagram can be received: at most `timeout_ms`
+  // milliseconds, without limit when negative, just a look when 0.
+  virtual WaitResult wait_readable(int timeout_ms) = 0;
+  // Takes the next datagram into `buffer` (`size` bytes). A datagram longer
+  // than the buffer is cut to it and reports kSocketMessageTooLong.
+  virtual ReceiveResult receive(std::uint8_t* buffer, std::size_t size) = 0;
+  // Shuts the socket down for sending (done before it is closed).
+  virtual void shutdown_send() = 0;
+};
+
+// The process's socket layer (Windows Sockets 2.2). The core counts its users
+// and calls start() for the first and stop() after the last.
+class SocketLayer {
+ public:
+  virtual ~SocketLayer() = default;
+  // The error number, 0 when the layer is ready.
+  virtual int start() = 0;
+  virtual void stop() = 0;
+};
+
+// The UDP services of the network.
+class UdpNetwork : public SocketLayer {
+ public:
+  // The first IPv4 address the system's host-name resolver gives for `host`
+  // (UTF-8), or the resolver's error number.
+  virtual ResolveResult resolve_ipv4(const std::string& host) = 0;
+  // Opens an IPv4 datagram socket (protocol 0) with the broadcast option as
+  // given. On failure returns null and stores the error number in `error`.
+  virtual std::unique_ptr<UdpSocket> open_socket(bool broadcast, int& error) = 0;
+};
+
+}  // namespace horalux

@@ -1,0 +1,63 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+#include "core/platform/boxes.h"
+#include "core/platform/files.h"
+#include "core/platform/text_codec.h"
+
+namespace horalux {
+
+// Where this run keeps its settings file and access log, fixed once per run.
+struct SettingsLocation {
+  std::string programFolder;  // folder of the executable, ends with "\"
+  std::string folder;         // the settings folder, ends with "\"
+  std::string settingsFile;   // folder + the executable's name with ".ini"
+  std::string logFile;        // folder + "Jikoku.txt"
+  // Portable run from a CD-ROM without a settings file: nothing is written.
+  bool readOnlyMedium = false;
+  // [Set] First of the local-folder marker.
+  bool offerSetupAtFirstShow = false;
+  // "horka.exe" lies beside the executable.
+  bool hideSetupMenu = false;
+};
+
+// A failed byte copy while moving old files into a new settings folder.
+// Its text is shown to the user.
+class EFileCopyError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kLocalFolderMarker = "localfol.hlx";
+inline constexpr const char* kFixedSettingsFileName = "HoraLux.ini";
+inline constexpr const char* kAccessLogFileName = "Jikoku.txt";
+inline constexpr const char* kSetupHelperFileName = "horka.exe";
+
+// The per-machine shared folder: the Windows directory's drive (or "C:\")
+// + "Program Files\Common Files\".
+std::string CommonFilesFolder(Files& files);
+
+// Whether the folder exists afterwards. With `create` it is made along with
+// its missing parents; with `ask` the user is asked first and told when the
+// creation failed.
+bool EnsureFolder(Files& files, Boxes& boxes, const std::string& folder, bool create, bool ask);
+
+// Keeps or creates the common settings folder; on creation the old files of
+// the program folder are moved in. When it cannot be created, `folder`
+// becomes the program folder and the result is false.
+bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
+                          const std::string& programFolder, bool announce);
+
+// Copies the settings file and the access log of the program folder into
+// `folder` (where it has none yet) and moves the originals into safeguard
+// generations. Throws EFileCopyError when a copy fails.
+void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,
+                            const std::string& programFolder);
+
+// Decides the settings folder and the run flags; may show messages, may
+// create the common settings folder, and throws what MoveProgramFolderFiles
+// throws.
+SettingsLocation ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes);
+
+}  // namespace horalux

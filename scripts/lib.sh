@@ -1,0 +1,48 @@
+# Shared by the scripts: paths, the dropped clock right, packages.
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${HORALUX_BUILD:-$ROOT/build}
+WINE=/usr/lib/wine/wine64
+
+# Everything this project runs runs without the right to set the clock.
+# CAP_SYS_TIME is bit 25 of the bounding set.
+ensure_no_clock_right() {
+  local bnd
+  bnd=$(awk '/^CapBnd:/ {print $2}' /proc/self/status)
+  if (( (16#$bnd >> 25) & 1 )); then
+    exec setpriv --bounding-set -sys_time -- "$@"
+  fi
+}
+
+PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
+  mingw-w64 wine64 wine xvfb x11-utils xdotool imagemagick
+  fonts-ipafont-gothic fonts-ipafont-mincho locales clang-format)
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" </dev/null
+  fi
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
+    local sudo=""
+    [ "$(id -u)" = 0 ] || sudo=sudo
+    $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+  fi
+}
+
+build_native() {
+  cmake -S "$ROOT" -B "$BUILD/native" -G Ninja >/dev/null
+  ninja -C "$BUILD/native"
+}
+
+build_win() {
+  cmake -S "$ROOT" -B "$BUILD/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+  ninja -C "$BUILD/win" "$@"
+}

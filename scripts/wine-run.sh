@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs one Windows program of the build under Wine, with the shared prefix and
+# a shared virtual display that stays up between runs:
+#   wine-run.sh build/win/win32_tests.exe --gtest_filter=...
+source "$(dirname "$0")/lib.sh"
+ensure_no_clock_right bash "$0" "$@"
+source "$ROOT/scripts/wine-session.sh"
+if [ -z "${DISPLAY:-}" ]; then
+  export DISPLAY=:99
+  if ! xdpyinfo >/dev/null 2>&1; then
+    setsid nohup Xvfb :99 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  fi
+fi
+wine_session_start
+"$WINE" "$@"

@@ -1,0 +1,324 @@
+#include "core/settings/settings_folder.h"
+
+#include <gtest/gtest.h>
+
+#include "core/settings/confirm.h"
+#include "tests/fakes/fake_ui.h"
+#include "tests/fakes/memory_files.h"
+
+namespace horalux {
+namespace {
+
+const std::string kProgram = "C:\\Apps\\Horalux\\";
+const std::string kCommon = "C:\\Program Files\\Common Files\\Orvane\\HoraLux\\";
+
+struct Rig {
+  fakes::MemoryFiles files;
+  fakes::FakeBoxes boxes;
+  fakes::IconvCodec codec;
+  SettingsLocation Resolve() { return ResolveSettingsFolder(files, codec, boxes); }
+  std::vector<std::string> Messages() {
+    std::vector<std::string> texts;
+    for (const auto& box : boxes.shown) texts.push_back(box.kind + ": " + box.text);
+    return texts;
+  }
+};
+
+TEST(ConfirmYesNo, AsksUnderTheConfirmTitleUnlessGivenOne) {
+  struct Row {
+    const char* title;  // nullptr: the untitled form
+    bool yes_default;
+    bool answer;
+    const char* shown_title;
+  } rows[] = {{nullptr, true, true, "確認"},
+              {nullptr, false, false, "確認"},
+              {"", true, true, "確認"},
+              {"  ", true, false, "確認"},
+              {"登録", false, true, "登録"}};
+  for (const Row& row : rows) {
+    fakes::FakeBoxes boxes;
+    boxes.answers.push_back(row.answer);
+    bool got = row.title ? ConfirmYesNo(boxes, row.title, "text", row.yes_default)
+                         : ConfirmYesNo(boxes, "text", row.yes_default);
+    EXPECT_EQ(got, row.answer);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, "question");
+    EXPECT_EQ(boxes.shown[0].title, row.shown_title);
+    EXPECT_EQ(boxes.shown[0].text, "text");
+    EXPECT_EQ(boxes.shown[0].yes_is_default, row.yes_default);
+  }
+}
+
+TEST(CommonFilesFolder, TakesTheWindowsDriveOrC) {
+  struct Row {
+    const char* windows;
+    const char* expected;
+  } rows[] = {{"C:\\Windows", "C:\\Program Files\\Common Files\\"},
+              {"D:\\WINNT", "D:\\Program Files\\Common Files\\"},
+              {"\\\\server\\win", "C:\\Program Files\\Common Files\\"},
+              {"", "C:\\Program Files\\Common Files\\"}};
+  for (const Row& row : rows) {
+    fakes::MemoryFiles files;
+    files.windows = row.windows;
+    EXPECT_EQ(CommonFilesFolder(files), row.expected) << row.windows;
+  }
+}
+
+TEST(EnsureFolder, CreatesWithParentsAsAllowed) {
+  struct Row {
+    const char* why;
+    const char* folder;
+    bool create, ask;
+    std::vector<bool> answers;
+    std::function<void(fakes::MemoryFiles&)> arrange;
+    bool result;
+    bool exists_after;
+    std::vector<std::string> boxes;
+  } rows[] = {
+      {"exists", " C:\\Apps\\ ", false, true, {}, nullptr, true, true, {}},
+      {"missing, no create", "C:\\New\\", false, true, {}, nullptr, false, false, {}},
+      {"parents made, fixed drive", "C:\\A\\B\\C\\", true, false, {}, nullptr, true, true, {}},
+      {"removable drive counts",
+       "E:\\Data",
+       true,
+       false,
+       {},
+       [](fakes::MemoryFiles& f) { f.drives["E:\\"] = DriveType::Removable; },
+       true,
+       true,
+       {}},
+      {"CD-ROM drive does not",
+       "Q:\\Data\\",
+       true,
+       false,
+       {},
+       [](fakes::MemoryFiles& f) { f.drives["Q:\\"] = DriveType::CdRom; },
+       false,
+       false,
+       {}},
+      {"asked, No",
+       "C:\\New\\",
+       true,
+       true,
+       {false},
+       nullptr,
+       false,
+       false,
+       {"question: フォルダ[C:\\New]が存在しません。\r\n作成しますか。"}},
+      {"asked, Yes",
+       "C:\\New\\",
+       true,
+       true,
+       {true},
+       nullptr,
+       true,
+       true,
+       {"question: フォルダ[C:\\New]が存在しません。\r\n作成しますか。"}},
+      {"asked, creation fails",
+       "C:\\Locked\\In",
+       true,
+       true,
+       {true},
+       [](fakes::MemoryFiles& f) { f.read_only_paths.insert("C:\\LOCKED"); },
+       false,
+       false,
+       {"question: フォルダ[C:\\Locked\\In]が存在しません。\r\n作成しますか。",
+        "message: フォルダ[C:\\Locked\\In]が作成出来ません。\r\nフォルダの作成を中止します。"}},
+      {"not asked, creation fails silently",
+       "C:\\Locked\\In",
+       true,
+       false,
+       {},
+       [](fakes::MemoryFiles& f) { f.read_only_paths.insert("C:\\LOCKED"); },
+       false,
+       false,
+       {}},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    if (row.arrange) row.arrange(rig.files);
+    for (bool a : row.answers) rig.boxes.answers.push_back(a);
+    EXPECT_EQ(EnsureFolder(rig.files, rig.boxes, row.folder, row.create, row.ask), row.result)
+        << row.why;
+    std::string trimmed = row.folder;
+    std::erase(trimmed, ' ');
+    EXPECT_EQ(rig.files.folder_exists(trimmed), row.exists_after) << row.why;
+    EXPECT_EQ(rig.Messages(), row.boxes) << row.why;
+  }
+}
+
+TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
+  struct Row {
+    const char* why;
+    std::function<void(fakes::MemoryFiles&)> arrange;
+    std::string folder;
+    bool read_only, offer_setup, hide_setup;
+    std::vector<std::string> boxes;
+  } rows[] = {
+      {"first start creates the common folder", nullptr, kCommon, false, false, false, {}},
+      {"common folder kept",
+       [](fakes::MemoryFiles& f) { f.add_folder(kCommon); },
+       kCommon,
+       false,
+       false,
+       false,
+       {}},
+      {"Windows on another drive",
+       [](fakes::MemoryFiles& f) {
+         f.windows = "D:\\WINNT";
+         f.drives["D:\\"] = DriveType::Fixed;
+       },
+       "D:\\Program Files\\Common Files\\Orvane\\HoraLux\\",
+       false,
+       false,
+       false,
+       {}},
+      {"common folder cannot be created",
+       [](fakes::MemoryFiles& f) { f.read_only_paths.insert("C:\\PROGRAM FILES\\COMMON FILES"); },
+       kProgram,
+       false,
+       false,
+       false,
+       {"message: [" + kCommon + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+      {"portable",
+       [](fakes::MemoryFiles& f) { f.put(kProgram + "localfol.hlx", ""); },
+       kProgram,
+       false,
+       false,
+       false,
+       {}},
+      {"portable, setup offered",
+       [](fakes::MemoryFiles& f) { f.put(kProgram + "localfol.hlx", "[set]\r\nFIRST=1\r\n"); },
+       kProgram,
+       false,
+       true,
+       false,
+       {}},
+      {"portable on CD-ROM without settings",
+       [](fakes::MemoryFiles& f) {
+         f.exe = "R:\\Horalux.exe";
+         f.drives["R:\\"] = DriveType::CdRom;
+         f.put("R:\\localfol.hlx", "[Set]\r\nFirst=1\r\n");
+       },
+       "R:\\",
+       true,
+       true,
+       false,
+       {}},
+      {"portable on CD-ROM with settings",
+       [](fakes::MemoryFiles& f) {
+         f.exe = "R:\\Horalux.exe";
+         f.drives["R:\\"] = DriveType::CdRom;
+         f.put("R:\\localfol.hlx", "");
+         f.put("R:\\Horalux.ini", "");
+       },
+       "R:\\",
+       false,
+       false,
+       false,
+       {}},
+      {"setup helper present",
+       [](fakes::MemoryFiles& f) { f.put(kProgram + "horka.exe", "MZ"); },
+       kCommon,
+       false,
+       false,
+       true,
+       {}},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    if (row.arrange) row.arrange(rig.files);
+    SettingsLocation at = rig.Resolve();
+    EXPECT_EQ(at.folder, row.folder) << row.why;
+    EXPECT_EQ(at.settingsFile, row.folder + "Horalux.ini") << row.why;
+    EXPECT_EQ(at.logFile, row.folder + "Jikoku.txt") << row.why;
+    if (row.folder.size() > 3) {
+      EXPECT_TRUE(rig.files.folder_exists(row.folder)) << row.why;
+    }
+    EXPECT_EQ(at.readOnlyMedium, row.read_only) << row.why;
+    EXPECT_EQ(at.offerSetupAtFirstShow, row.offer_setup) << row.why;
+    EXPECT_EQ(at.hideSetupMenu, row.hide_setup) << row.why;
+    EXPECT_EQ(rig.Messages(), row.boxes) << row.why;
+  }
+}
+
+TEST(ResolveSettingsFolder, SettingsFileIsNamedAfterTheExecutable) {
+  Rig rig;
+  rig.files.exe = "C:\\Apps\\Horalux\\Clock.v2.EXE";
+  rig.files.put(kProgram + "localfol.hlx", "");
+  EXPECT_EQ(rig.Resolve().settingsFile, kProgram + "Clock.v2.ini");
+}
+
+TEST(ResolveSettingsFolder, FirstStartMovesOldFilesIntoSafeguardGenerations) {
+  Rig rig;
+  rig.files.put(kProgram + "HoraLux.ini", "[Jikoku]\r\nudChien=120\r\n");
+  rig.files.put(kProgram + "Jikoku.txt", "log");
+  rig.Resolve();
+  EXPECT_EQ(rig.files.content(kCommon + "HoraLux.ini"), "[Jikoku]\r\nudChien=120\r\n");
+  EXPECT_EQ(rig.files.content(kCommon + "Jikoku.txt"), "log");
+  EXPECT_FALSE(rig.files.exists(kProgram + "HoraLux.ini"));
+  EXPECT_FALSE(rig.files.exists(kProgram + "Jikoku.txt"));
+  EXPECT_EQ(rig.files.content(kProgram + "SafeGuard\\01_HoraLux.ini"),
+            "[Jikoku]\r\nudChien=120\r\n");
+  EXPECT_EQ(rig.files.content(kProgram + "SafeGuard\\01_Jikoku.txt"), "log");
+  EXPECT_TRUE(rig.boxes.shown.empty());
+}
+
+TEST(ResolveSettingsFolder, AnExistingCommonFolderMovesNothing) {
+  Rig rig;
+  rig.files.add_folder(kCommon);
+  rig.files.put(kProgram + "HoraLux.ini", "old");
+  rig.Resolve();
+  EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
+  EXPECT_FALSE(rig.files.exists(kCommon + "HoraLux.ini"));
+}
+
+TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
+  Rig rig;
+  std::string folder = kCommon;
+  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true));
+  EXPECT_EQ(folder, kCommon);
+  EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
+                                                     "]が見つかりません。\r\n作成し直します。"});
+}
+
+TEST(MoveProgramFolderFiles, AMissingFolderMovesNothing) {
+  Rig rig;
+  rig.files.put(kProgram + "HoraLux.ini", "old");
+  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram);
+  EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
+  EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard"));
+  EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
+                                                     "]が見つかりません。\r\n設定が保存されない"
+                                                     "可能性があります。"});
+}
+
+TEST(MoveProgramFolderFiles, AFailedCopyRaisesAndKeepsTheOriginals) {
+  struct Row {
+    const char* why;
+    std::function<void(fakes::MemoryFiles&)> arrange;
+  } rows[] = {
+      {"target cannot be written", [](fakes::MemoryFiles& f) { f.fail_writes_after = 0; }},
+      {"second copy fails", [](fakes::MemoryFiles& f) { f.fail_writes_after = 1; }},
+      {"source cannot be read",
+       [](fakes::MemoryFiles& f) {
+         f.remove(kProgram + "Jikoku.txt");
+         f.add_folder(kProgram + "Jikoku.txt");
+       }},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.files.add_folder(kCommon);
+    rig.files.put(kProgram + "HoraLux.ini", "ini");
+    rig.files.put(kProgram + "Jikoku.txt", "log");
+    row.arrange(rig.files);
+    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram), EFileCopyError)
+        << row.why;
+    EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "ini") << row.why;
+    EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard")) << row.why;
+    EXPECT_FALSE(rig.files.exists(kCommon + "Jikoku.txt")) << row.why;
+  }
+}
+
+}  // namespace
+}  // namespace horalux

@@ -1,0 +1,55 @@
+#include "win32/app/application_window.h"
+
+#include "win32/platform/wide.h"
+
+namespace horalux {
+namespace {
+constexpr wchar_t kClass[] = L"TApplication";
+// Sent by a second copy: show the main window in front.
+constexpr UINT kComeForward = WM_APP + 1;
+}  // namespace
+
+ApplicationWindow::ApplicationWindow() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+  wc.lpszClassName = kClass;
+  RegisterClassW(&wc);
+  // Not a message-only window: other processes must find it with FindWindow.
+  hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                          wc.hInstance, this);
+}
+
+ApplicationWindow::~ApplicationWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK ApplicationWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  } else if (msg == kComeForward) {
+    auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && self->main_ && IsWindowVisible(self->main_)) {
+      if (IsIconic(self->main_)) ShowWindow(self->main_, SW_RESTORE);
+      SetForegroundWindow(self->main_);
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool ApplicationWindow::bring_forward(const std::string& window_class, const std::string& title) {
+  HWND other = FindWindowW(win32::Widen(window_class).c_str(), win32::Widen(title).c_str());
+  if (!other || other == hwnd_) return false;
+  SetForegroundWindow(other);
+  PostMessageW(other, kComeForward, 0, 0);
+  return true;
+}
+
+void ApplicationWindow::set_application_title(const std::string& title) {
+  SetWindowTextW(hwnd_, win32::Widen(title).c_str());
+}
+
+}  // namespace horalux

@@ -1,0 +1,106 @@
+// The four pages of the main window and where each control sits on them.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "win32/app/main_window.h"
+#include "win32/engine/log_view.h"
+
+namespace horalux {
+
+namespace {
+RECT R(int x, int y, int w, int h) {
+  return ControlBinder::Rect(x, y, w, h);
+}
+}  // namespace
+
+void MainWindow::BuildPages() {
+  JikokuScreen& s = form_->Screen();
+  ControlBinder& b = *binder_;
+
+  // Basic settings.
+  HWND p = MakePage(0);
+  b.CheckBox(s.cbStartup, p, R(16, 8, 440, 18));
+  b.StaticText("※(時刻の取得後、Horaluxは自動的に終了します)", p, R(36, 28, 400, 16));
+  b.CheckBox(s.cbEhyouji, p, R(16, 50, 440, 18));
+  b.GroupBox("  時刻を取得するプロトコル  ", p, R(10, 74, 400, 70));
+  b.Radio(s.rbHTTP, p, R(24, 94, 90, 18), true);
+  b.StaticText("← ＮＴＰ／ＳＮＴＰで時刻を取得できないときに使う", p, R(118, 95, 288, 16));
+  b.Radio(s.rbSNTP, p, R(24, 116, 90, 18), false);
+  b.StaticText("← 基本的にはこちらのプロトコルを使う", p, R(118, 117, 288, 16));
+  b.Button(s.btnJikkou, p, R(440, 80, 140, 30));
+  b.CheckBox(s.cbSetuzokuT, p, R(420, 118, 196, 18));
+  b.GroupBox(" 詳細設定 ", p, R(420, 146, 190, 54));
+  b.Button(s.btnHTTP, p, R(432, 166, 80, 24));
+  b.Button(s.btnSNTP, p, R(518, 166, 80, 24));
+  b.StaticText("動作遅延　　　：", p, R(16, 214, 100, 16));
+  b.StaticText("起動して、", p, R(116, 214, 60, 16));
+  b.Spin(s.udChien, p, R(176, 211, 50, 20));
+  b.StaticText("秒後にインターネットより時刻を取得[1 ～ 600秒(10分) ]", p, R(250, 214, 360, 16));
+  b.StaticText("エラー回避　　： ", p, R(16, 242, 160, 16));
+  b.Spin(s.udGosa, p, R(176, 239, 50, 20));
+  b.StaticText("秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]", p,
+               R(250, 242, 360, 16));
+  b.StaticText("アクセス記録　：", p, R(16, 270, 160, 16));
+  b.Spin(s.udGyou, p, R(176, 267, 50, 20));
+  b.StaticText("行まで記録[ 0 ～ 500行 ]", p, R(250, 270, 360, 16));
+  b.StaticText("時差の調整　　：", p, R(16, 298, 160, 16));
+  b.Edit(s.edtJisa, p, R(176, 295, 66, 20), ES_RIGHT);
+  b.StaticText("秒", p, R(250, 298, 20, 16));
+  b.StaticText("（ 日本時間 = 0", p, R(274, 298, 200, 16));
+  b.StaticText("※エラー回避の秒数より大きく時差を調整された場合、", p, R(36, 326, 560, 16));
+  b.StaticText("「接続テスト」で、時刻を修正しておいてください ）", p, R(36, 344, 560, 16));
+
+  // Access log: the button bar above the view.
+  p = MakePage(1);
+  b.Button(s.btnFirst, p, R(8, 4, 80, 24));
+  b.Button(s.btnBottom, p, R(92, 4, 80, 24));
+  b.Button(s.btnClose, p, R(176, 4, 80, 24));
+  RECT pr;
+  GetClientRect(p, &pr);
+  log_edit_ = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"EDIT", L"",
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP,
+      4, 32, 612, pr.bottom - 36, p, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
+  SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  log_ = std::make_unique<WinLogView>(log_edit_);
+
+  // HTTP settings.
+  p = MakePage(2);
+  b.StaticText("微調整　　　　： 取得時刻 ＋ ", p, R(16, 14, 180, 16));
+  b.Spin(s.udChouseiHTTP, p, R(196, 11, 60, 20));
+  b.StaticText("ms(1/1000秒)", p, R(280, 14, 120, 16));
+  b.GroupBox("  取得する時刻  ", p, R(10, 44, 600, 90));
+  b.Radio(s.rbJapan, p, R(24, 64, 400, 18), true);
+  b.Radio(s.rbFennick1, p, R(24, 86, 400, 18), false);
+  b.Radio(s.rbFennick2, p, R(24, 108, 400, 18), false);
+  b.GroupBox(" ＨＴＴＰプロトコルによる時刻取得の場合のプロキシサーバーの設定 ", p,
+             R(10, 146, 600, 150));
+  b.CheckBox(s.cbProxy, p, R(24, 168, 300, 18));
+  HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"TTabSheet", L"", WS_CHILD | WS_VISIBLE, 24,
+                               192, 570, 60, p, nullptr, GetModuleHandleW(nullptr), this);
+  b.FollowEnabled(s.pnlProxy, panel);
+  b.StaticText("アドレス：", panel, R(8, 6, 70, 16));
+  b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
+  b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
+  b.StaticText("ポート　：", panel, R(8, 32, 70, 16));
+  b.Edit(s.edtPort, panel, R(80, 29, 80, 20), ES_NUMBER);
+  b.CheckBox(s.cbNoCkProxy, p, R(24, 262, 560, 18));
+
+  // SNTP settings.
+  p = MakePage(3);
+  b.StaticText("微調整　　　　： 取得時刻 ＋ ", p, R(16, 14, 180, 16));
+  b.Spin(s.udChouseiSNTP, p, R(196, 11, 60, 20));
+  b.StaticText("ms(1/1000秒)", p, R(280, 14, 120, 16));
+  b.GroupBox("　NTP/SNTPサーバーの指定　", p, R(10, 44, 600, 200));
+  b.CheckBox(s.cbSNTPAuto, p, R(24, 66, 330, 18));
+  b.StaticText("← 原則的にこちらをチェック", p, R(360, 67, 240, 16));
+  b.CheckBox(s.cbSNTP, p, R(24, 92, 560, 18));
+  b.Label(s.lblSNTP1, p, R(44, 122, 70, 16));
+  b.Edit(s.edtSNTP, p, R(114, 119, 300, 20));
+  b.Label(s.lblSNTP2, p, R(44, 152, 400, 16));
+  b.Label(s.lblSNTP3, p, R(60, 174, 400, 16));
+  b.Label(s.lblSNTP4, p, R(60, 196, 400, 16));
+}
+
+}  // namespace horalux

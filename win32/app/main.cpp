@@ -1,0 +1,80 @@
+// Horalux.exe: builds the Windows ports and hands control to the core's entry.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app/fm_jikoku.h"
+#include "core/app/program_entry.h"
+#include "win32/app/application_window.h"
+#include "win32/app/main_window.h"
+#include "win32/desktop/notify_shell.h"
+#include "win32/net/udp_socket.h"
+#include "win32/platform/wide.h"
+#include "win32/platform/win_boxes.h"
+#include "win32/platform/win_files.h"
+#include "win32/platform/win_locale.h"
+#include "win32/platform/win_pump.h"
+#include "win32/platform/win_text_codec.h"
+#ifdef HORALUX_SIMULATED_CLOCK
+#include "win32/platform/simulated_clock.h"
+#else
+#include "win32/platform/win_clock.h"
+#endif
+
+namespace {
+
+std::vector<std::string> Parameters() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> params;
+  for (int i = 1; i < argc; ++i) params.push_back(horalux::win32::Narrow(argv[i]));
+  if (argv) LocalFree(argv);
+  return params;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace horalux;
+  INITCOMMONCONTROLSEX icc{
+      sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  SetProcessDPIAware();
+
+#ifdef HORALUX_SIMULATED_CLOCK
+  SimulatedClock clock;
+#else
+  WinClock clock;
+#endif
+  WinPump pump;
+  WinFiles files;
+  WinBoxes boxes;
+  WinTextCodec codec;
+  WinLocale locale;
+  WinUdpNetwork network;
+  WinNotifyShell notify_shell(&pump);
+  ApplicationWindow application;
+  MainWindow main_window(pump, application.hwnd());
+  std::unique_ptr<TfmJikoku> form;
+  const std::vector<std::string> params = Parameters();
+
+  FormLifecycle lifecycle{[&] {
+                            RunPorts ports{clock,       pump,    files,       boxes,
+                                           application, codec,   locale,      main_window,
+                                           main_window, network, notify_shell};
+                            form = std::make_unique<TfmJikoku>(ports, params);
+                            main_window.Bind(*form);
+                            application.set_main_window(main_window.hwnd());
+                            boxes.set_owner(main_window.hwnd());
+                            form->FormCreate();
+                            return !form->startupFailed;
+                          },
+                          [&] { main_window.show_window(); }};
+  int code = RunProgram(files, application, pump, params, lifecycle);
+  form.reset();
+  return code;
+}

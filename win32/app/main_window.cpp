@@ -1,0 +1,265 @@
+#include "win32/app/main_window.h"
+
+#include <commctrl.h>
+
+#include "win32/app/fonts.h"
+#include "win32/engine/log_view.h"
+#include "win32/platform/wide.h"
+#include "win32/platform/win_pump.h"
+
+namespace horalux {
+
+using win32::Widen;
+
+namespace {
+constexpr wchar_t kPageClass[] = L"TTabSheet";
+constexpr int kMenuClose = 100;
+constexpr int kTabWidth = 110;
+constexpr int kTabHeight = 22;
+
+}  // namespace
+
+MainWindow::MainWindow(WinPump& pump, HWND application_window)
+    : pump_(pump), application_window_(application_window) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
+  wc.lpfnWndProc = WndProc;
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+  wc.lpfnWndProc = PageProc;
+  wc.lpszClassName = kPageClass;
+  wc.hIcon = nullptr;
+  wc.hIconSm = nullptr;
+  RegisterClassExW(&wc);
+
+  font_.reset(CreateGothicFont(12, false));
+  log_font_.reset(CreateGothicFont(16, true));
+  binder_ = std::make_unique<ControlBinder>(
+      font_.get(), [this](const std::function<void()>& action) { Guard(action); });
+
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  HMENU menu = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  AppendMenuW(file, MF_STRING, kMenuClose, L"終了(&X)");
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
+  RECT r{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&r, style, TRUE, 0);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+  int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+  hwnd_ = CreateWindowExW(0, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w, h,
+                          application_window_, menu, inst, this);
+  // A menu that wraps changes the client height: fix the client size exactly.
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  if (client.bottom != kClientHeight || client.right != kClientWidth) {
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + kClientWidth - client.right,
+                 wr.bottom - wr.top + kClientHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+  }
+  pump_.set_dialog_window(hwnd_);
+}
+
+MainWindow::~MainWindow() {
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+void MainWindow::Guard(const std::function<void()>& action) {
+  if (form_) {
+    form_->Guarded(action);
+  } else {
+    action();
+  }
+}
+
+void MainWindow::Bind(TfmJikoku& form) {
+  form_ = &form;
+  BuildTabs();
+  BuildPages();
+  SyncTabs();
+}
+
+void MainWindow::BuildTabs() {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0,
+                            0, 0, hwnd_, nullptr, inst, nullptr);
+  SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SendMessageW(status_, SB_SIMPLE, TRUE, 0);
+  RECT sr;
+  GetWindowRect(status_, &sr);
+  int status_h = sr.bottom - sr.top;
+  tabs_ = CreateWindowExW(
+      0, WC_TABCONTROLW, L"",
+      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_FIXEDWIDTH | WS_TABSTOP, 0, 0,
+      kClientWidth, kClientHeight - status_h, hwnd_, nullptr, inst, nullptr);
+  SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SendMessageW(tabs_, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabHeight));
+  // The page area is measured with a tab row present.
+  TCITEMW probe{};
+  probe.mask = TCIF_TEXT;
+  wchar_t probe_text[] = L"probe";
+  probe.pszText = probe_text;
+  SendMessageW(tabs_, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&probe));
+  GetClientRect(tabs_, &page_rect_);
+  SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page_rect_));
+  SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
+
+  JikokuScreen& s = form_->Screen();
+  auto sync_status = [this, &s] {
+    SendMessageW(status_, SB_SETTEXTW, SB_SIMPLEID,
+                 reinterpret_cast<LPARAM>(Widen(s.StatusBar1.SimpleText()).c_str()));
+  };
+  s.StatusBar1.on_view_update = sync_status;
+  s.PageControl1.on_view_update = [this] { SyncTabs(); };
+  for (TTabSheet* page : s.PageControl1.Pages()) page->on_view_update = [this] { SyncTabs(); };
+}
+
+HWND MainWindow::MakePage(int index) {
+  const RECT& r = page_rect_;
+  HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS,
+                              r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr,
+                              GetModuleHandleW(nullptr), this);
+  SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  pages_[static_cast<std::size_t>(index)] = page;
+  return page;
+}
+
+void MainWindow::SyncTabs() {
+  if (syncing_tabs_ || !tabs_) return;
+  syncing_tabs_ = true;
+  JikokuScreen& s = form_->Screen();
+  SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
+  int item = 0, selected = -1;
+  for (TTabSheet* page : s.PageControl1.Pages()) {
+    if (!page->TabVisible()) continue;
+    std::wstring caption = Widen(page->Caption());
+    TCITEMW ti{};
+    ti.mask = TCIF_TEXT | TCIF_PARAM;
+    ti.pszText = caption.data();
+    ti.lParam = page->PageIndex();
+    SendMessageW(tabs_, TCM_INSERTITEMW, item, reinterpret_cast<LPARAM>(&ti));
+    if (page == s.PageControl1.ActivePage()) selected = item;
+    ++item;
+  }
+  SendMessageW(tabs_, TCM_SETCURSEL, selected, 0);
+  for (TTabSheet* page : s.PageControl1.Pages()) {
+    HWND w = pages_[static_cast<std::size_t>(page->PageIndex())];
+    if (!w) continue;
+    bool show = page == s.PageControl1.ActivePage() && page->TabVisible();
+    ShowWindow(w, show ? SW_SHOWNA : SW_HIDE);
+  }
+  syncing_tabs_ = false;
+}
+
+void MainWindow::show_window() {
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::close_window() {
+  PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+bool MainWindow::window_visible() {
+  return IsWindowVisible(hwnd_) != FALSE;
+}
+
+WindowId MainWindow::window_id() {
+  return reinterpret_cast<WindowId>(hwnd_);
+}
+
+LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    auto* self = static_cast<MainWindow*>(cs->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  return self->Handle(msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindow::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      // Controls on pages and panels report to the main window.
+      if (self) return self->Handle(msg, wp, lp);
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (self && self->hwnd_) return SendMessageW(self->hwnd_, msg, wp, lp);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND: {
+      HWND control = reinterpret_cast<HWND>(lp);
+      if (!control && LOWORD(wp) == kMenuClose) {
+        Guard([this] { form_->mnCloseClick(); });
+        return 0;
+      }
+      if (control && binder_ && binder_->OnCommand(control, HIWORD(wp))) return 0;
+      break;
+    }
+    case WM_NOTIFY: {
+      const auto* h = reinterpret_cast<const NMHDR*>(lp);
+      if (h->hwndFrom == tabs_ && h->code == TCN_SELCHANGE) {
+        int item = static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0));
+        TCITEMW ti{};
+        ti.mask = TCIF_PARAM;
+        SendMessageW(tabs_, TCM_GETITEMW, item, reinterpret_cast<LPARAM>(&ti));
+        TTabSheet* page = form_->Screen().PageByIndex(static_cast<int>(ti.lParam));
+        Guard([this, page] { form_->Screen().PageControl1.UserSelect(page); });
+        return 0;
+      }
+      LRESULT result = 0;
+      if (binder_ && binder_->OnNotify(h, &result)) return result;
+      break;
+    }
+    case WM_CTLCOLORSTATIC: {
+      // The read-only log view keeps a white page.
+      if (reinterpret_cast<HWND>(lp) == log_edit_) {
+        SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    }
+    case WM_SHOWWINDOW:
+      if (wp && form_) Guard([this] { form_->FormShow(); });
+      break;
+    case WM_POWERBROADCAST:
+      Guard([this] { form_->PowerBroadcast(); });
+      return TRUE;
+    case WM_CLOSE:
+      Guard([this] { form_->FormCloseQuery(); });
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      pump_.quit();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+}  // namespace horalux

@@ -1,0 +1,77 @@
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "core/app/fm_jikoku.h"
+#include "core/platform/form_host.h"
+#include "core/platform/log_view.h"
+#include "win32/controls/control_binding.h"
+#include "win32/platform/handle.h"
+
+namespace horalux {
+
+class WinPump;
+
+// The main window ("TfmJikoku"): menu, tab pages, status bar and every
+// control, bound to the main window object's models. It is also the core's
+// host for showing and closing, and hands the log view to the core.
+class MainWindow : public FormHost, public LogView {
+ public:
+  MainWindow(WinPump& pump, HWND application_window);
+  ~MainWindow() override;
+
+  // Builds the pages and binds every control to a main window object's
+  // models; before its FormCreate.
+  void Bind(TfmJikoku& form);
+  HWND hwnd() const { return hwnd_; }
+
+  // FormHost.
+  void show_window() override;
+  void close_window() override;
+  bool window_visible() override;
+  WindowId window_id() override;
+
+  // LogView, forwarded to the view of the access-log page.
+  std::string text() override { return log_->text(); }
+  void set_text(const std::string& t) override { log_->set_text(t); }
+  int shown_line_count() override { return log_->shown_line_count(); }
+  void delete_top_shown_lines(int count) override { log_->delete_top_shown_lines(count); }
+  int caret_line() override { return log_->caret_line(); }
+  void scroll_lines(int delta) override { log_->scroll_lines(delta); }
+  void set_caret_line(int line) override { log_->set_caret_line(line); }
+  void focus() override { log_->focus(); }
+
+  static constexpr const wchar_t* kClassName = L"TfmJikoku";
+  static constexpr int kClientWidth = 630;
+  static constexpr int kClientHeight = 439;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  void Guard(const std::function<void()>& action);
+  void BuildMenu();
+  void BuildTabs();
+  void BuildPages();
+  void SyncTabs();
+  HWND MakePage(int index);
+
+  WinPump& pump_;
+  HWND application_window_;
+  TfmJikoku* form_ = nullptr;
+  HWND hwnd_ = nullptr;
+  HWND tabs_ = nullptr;
+  HWND status_ = nullptr;
+  HWND log_edit_ = nullptr;
+  std::array<HWND, 4> pages_{};
+  RECT page_rect_{};
+  win32::UniqueGdi<HFONT> font_;
+  win32::UniqueGdi<HFONT> log_font_;
+  std::unique_ptr<ControlBinder> binder_;
+  std::unique_ptr<LogView> log_;
+  bool syncing_tabs_ = false;
+};
+
+}  // namespace horalux

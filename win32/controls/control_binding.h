@@ -1,0 +1,53 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "core/controls/controls.h"
+
+namespace horalux {
+
+// Creates real controls for the core's control models and keeps the two in
+// step: a model change updates its control; a user action on the control
+// sets the model, which runs the model's handler.
+class ControlBinder {
+ public:
+  // `guard` runs every user action, so an unexpected failure reaches the
+  // user as an error box instead of unwinding through the window procedure.
+  ControlBinder(HFONT font, std::function<void(const std::function<void()>&)> guard)
+      : font_(font), guard_(std::move(guard)) {}
+
+  HWND CheckBox(TCheckBox& model, HWND parent, RECT r);
+  HWND Radio(TRadioButton& model, HWND parent, RECT r, bool first_of_group);
+  HWND Edit(TEdit& model, HWND parent, RECT r, DWORD extra_style = 0);
+  // The field and its arrow pair to the right of it.
+  HWND Spin(TUpDown& model, HWND parent, RECT field);
+  HWND Button(TButton& model, HWND parent, RECT r);
+  HWND Label(TLabel& model, HWND parent, RECT r);
+  // Text that no code changes.
+  HWND StaticText(const std::string& text, HWND parent, RECT r, HFONT font = nullptr);
+  HWND GroupBox(const std::string& text, HWND parent, RECT r);
+  // Keeps a window's enabled state with a model that has no control of its own.
+  void FollowEnabled(TControl& model, HWND hwnd);
+
+  // Routing from the window procedures; true when the message was a bound control's.
+  bool OnCommand(HWND control, int code);
+  bool OnNotify(const NMHDR* header, LRESULT* result);
+
+  static RECT Rect(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
+
+ private:
+  HWND Create(const wchar_t* cls, const std::string& text, DWORD style, HWND parent, RECT r,
+              DWORD ex_style = 0);
+  void Common(TControl& model, HWND hwnd, std::function<void()> refresh_value);
+
+  HFONT font_;
+  std::function<void(const std::function<void()>&)> guard_;
+  std::map<HWND, std::function<void(int)>> commands_;
+  std::map<HWND, std::function<LRESULT(const NMHDR*)>> notifies_;
+  int next_id_ = 1000;
+};
+
+}  // namespace horalux

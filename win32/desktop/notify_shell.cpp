@@ -1,0 +1,277 @@
+#include "win32/desktop/notify_shell.h"
+
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "win32/desktop/popup_menu_view.h"
+
+namespace horalux {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"HoraluxNotifyWindow";
+// Carries a heap-held std::function<void()> in its second parameter.
+constexpr UINT kRunTask = WM_APP + 1;
+constexpr UINT kShiftJis = 932;
+constexpr int kApplicationIconId = 1;
+
+using Task = std::function<void()>;
+
+// A hidden window of this object's class; its procedure finds the object
+// through the window's user data.
+HWND MakeWindow(HWND parent, DWORD style, WinNotifyShell* self, WNDPROC proc) {
+  static const bool registered = [proc] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassW(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  HWND hwnd = CreateWindowExW(0, kWindowClass, L"", style, 0, 0, 0, 0, parent, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  if (hwnd) SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  return hwnd;
+}
+
+// The shell takes the tip in UTF-16; the core has already cut it to 63
+// bytes of code page 932, which never makes more than 63 characters.
+void CopyTip(const std::string& ansi, WCHAR (&tip)[128]) {
+  if (ansi.empty()) return;
+  int n = MultiByteToWideChar(kShiftJis, 0, ansi.data(), static_cast<int>(ansi.size()), tip, 63);
+  tip[n > 0 ? n : 0] = L'\0';
+}
+
+using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+
+}  // namespace
+
+WinNotifyShell::WinNotifyShell(MessagePump* pump) : pump_(pump) {
+  task_window_ = MakeWindow(HWND_MESSAGE, 0, this, WndProc);
+}
+
+WinNotifyShell::~WinNotifyShell() {
+  if (callback_ && IsWindow(callback_)) DestroyWindow(callback_);
+  if (task_window_) {
+    MSG msg;
+    while (PeekMessageW(&msg, task_window_, kRunTask, kRunTask, PM_REMOVE)) {
+      delete reinterpret_cast<Task*>(msg.lParam);
+    }
+    DestroyWindow(task_window_);
+  }
+}
+
+LRESULT CALLBACK WinNotifyShell::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<WinNotifyShell*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self) return self->Handle(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// The core's handlers run from here; no exception may unwind through the
+// system's window procedure frames.
+LRESULT WinNotifyShell::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (hwnd == task_window_ && msg == kRunTask) {
+    std::unique_ptr<Task> task(reinterpret_cast<Task*>(lp));
+    try {
+      (*task)();
+    } catch (...) {
+    }
+    return 0;
+  }
+  if (hwnd == callback_ && msg == callback_message_ && on_message_) {
+    try {
+      on_message_(static_cast<std::uint32_t>(wp), static_cast<std::uint32_t>(lp));
+    } catch (...) {
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool WinNotifyShell::Send(DWORD action, const NotifyIconRecord& record) {
+  NOTIFYICONDATAW data{};
+  data.cbSize = record.long_form ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
+  data.hWnd = callback_;
+  data.uID = record.id;
+  if (record.callback_message) {
+    data.uFlags |= NIF_MESSAGE;
+    data.uCallbackMessage = *record.callback_message;
+  }
+  if (record.image) {
+    data.uFlags |= NIF_ICON;
+    data.hIcon = reinterpret_cast<HICON>(*record.image);
+  }
+  if (record.tip) {
+    data.uFlags |= NIF_TIP;
+    CopyTip(*record.tip, data.szTip);
+  }
+  if (record.hidden && record.long_form) {
+    data.uFlags |= NIF_STATE;
+    data.dwStateMask = NIS_HIDDEN;
+    data.dwState = *record.hidden ? NIS_HIDDEN : 0;
+  }
+  SetLastError(0);
+  BOOL ok = Shell_NotifyIconW(action, &data);
+  last_error_ = ok ? 0 : GetLastError();
+  return ok != FALSE;
+}
+
+bool WinNotifyShell::add_icon(const NotifyIconRecord& record) {
+  return Send(NIM_ADD, record);
+}
+
+bool WinNotifyShell::modify_icon(const NotifyIconRecord& record) {
+  return Send(NIM_MODIFY, record);
+}
+
+bool WinNotifyShell::delete_icon(const NotifyIconRecord& record) {
+  return Send(NIM_DELETE, record);
+}
+
+int WinNotifyShell::shell_major_version() {
+  wchar_t folder[MAX_PATH];
+  UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return 0;
+  std::wstring path = std::wstring(folder, n) + L"\\shell32.dll";
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return 0;
+  std::vector<BYTE> block(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return 0;
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
+      length < sizeof(VS_FIXEDFILEINFO)) {
+    return 0;
+  }
+  return HIWORD(info->dwFileVersionMS);
+}
+
+// RtlGetVersion tells the true version; GetVersionEx may be told to lie by
+// the compatibility layer.
+bool WinNotifyShell::xp_or_later() {
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  bool known = false;
+  if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
+    auto rtl_get_version = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlGetVersion")));
+    known = rtl_get_version && rtl_get_version(&version) == 0;
+  }
+  if (!known) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    known = GetVersionExW(&version) != FALSE;
+#pragma GCC diagnostic pop
+  }
+  if (!known) return false;
+  return version.dwMajorVersion > 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1);
+}
+
+std::uint32_t WinNotifyShell::double_click_time_ms() {
+  return GetDoubleClickTime();
+}
+
+ScreenPoint WinNotifyShell::pointer_position() {
+  POINT p{};
+  GetCursorPos(&p);
+  return {p.x, p.y};
+}
+
+WindowId WinNotifyShell::active_window() {
+  return reinterpret_cast<WindowId>(GetActiveWindow());
+}
+
+void WinNotifyShell::bring_to_foreground(WindowId window) {
+  SetForegroundWindow(reinterpret_cast<HWND>(window));
+}
+
+ImageId WinNotifyShell::window_icon(WindowId window) {
+  HWND hwnd = reinterpret_cast<HWND>(window);
+  if (!IsWindow(hwnd)) return 0;
+  if (auto icon = SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0)) return static_cast<ImageId>(icon);
+  if (auto icon = SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0)) return static_cast<ImageId>(icon);
+  if (auto icon = GetClassLongPtrW(hwnd, GCLP_HICONSM)) return static_cast<ImageId>(icon);
+  return static_cast<ImageId>(GetClassLongPtrW(hwnd, GCLP_HICON));
+}
+
+// The program's icon resource at the small size the notification area
+// shows; a program without one gets the system's default program icon.
+ImageId WinNotifyShell::application_icon() {
+  const int cx = GetSystemMetrics(SM_CXSMICON);
+  const int cy = GetSystemMetrics(SM_CYSMICON);
+  HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kApplicationIconId),
+                           IMAGE_ICON, cx, cy, LR_SHARED);
+  if (!icon) icon = LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, cx, cy, LR_SHARED);
+  return reinterpret_cast<ImageId>(icon);
+}
+
+void WinNotifyShell::process_messages() {
+  if (pump_) {
+    pump_->process_messages();
+    return;
+  }
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // The end request belongs to the real event loop.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void WinNotifyShell::sleep(std::uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
+
+void WinNotifyShell::popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
+                                std::function<void(std::size_t)> on_choose) {
+  HWND owner = callback_ ? callback_ : task_window_;
+  std::optional<std::size_t> chosen = win32::TrackPopup(owner, entries, at);
+  if (chosen && on_choose) {
+    PostTask([on_choose = std::move(on_choose), index = *chosen] { on_choose(index); });
+  }
+}
+
+bool WinNotifyShell::PostTask(std::function<void()> task) {
+  auto* held = new Task(std::move(task));
+  if (PostMessageW(task_window_, kRunTask, 0, reinterpret_cast<LPARAM>(held))) return true;
+  delete held;
+  return false;
+}
+
+void WinNotifyShell::start_background_wait(std::uint32_t milliseconds,
+                                           std::function<void()> on_done) {
+  HWND target = task_window_;
+  auto* held = new Task(std::move(on_done));
+  std::thread([target, milliseconds, held] {
+    Sleep(milliseconds);
+    // Fails when this object has gone meanwhile; the task goes with it.
+    if (!PostMessageW(target, kRunTask, 0, reinterpret_cast<LPARAM>(held))) delete held;
+  }).detach();
+}
+
+bool WinNotifyShell::has_callback_window() {
+  return callback_ && IsWindow(callback_);
+}
+
+void WinNotifyShell::create_callback_window(
+    WindowId owner, std::uint32_t message,
+    std::function<void(std::uint32_t, std::uint32_t)> on_message) {
+  callback_message_ = message;
+  on_message_ = std::move(on_message);
+  HWND parent = reinterpret_cast<HWND>(owner);
+  if (parent && IsWindow(parent)) {
+    callback_ = MakeWindow(parent, WS_CHILD, this, WndProc);
+  } else {
+    callback_ = MakeWindow(nullptr, WS_POPUP, this, WndProc);
+  }
+}
+
+}  // namespace horalux

@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+
+#include "core/platform/log_view.h"
+
+namespace horalux {
+
+// The access-log view over a multi-line EDIT control that wraps (no
+// ES_AUTOHSCROLL). The control is the caller's; this only talks to it.
+class WinLogView : public LogView {
+ public:
+  explicit WinLogView(HWND edit);
+  std::string text() override;
+  void set_text(const std::string& text) override;
+  void append_text(const std::string& text) override;
+  int shown_line_count() override;
+  void delete_top_shown_lines(int count) override;
+  int caret_line() override;
+  void scroll_lines(int delta) override;
+  void set_caret_line(int line) override;
+  void focus() override;
+
+ private:
+  int length() const;
+  HWND edit_;
+};
+
+}  // namespace horalux

@@ -1,0 +1,133 @@
+#include "win32/net/udp_socket.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <climits>
+
+#include "win32/platform/wide.h"
+
+namespace horalux {
+namespace {
+
+sockaddr_in ToSockaddr(const Ipv4Address& address, std::uint16_t port) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  const auto& o = address.octets;
+  sa.sin_addr.s_addr = htonl(static_cast<u_long>(o[0]) << 24 | static_cast<u_long>(o[1]) << 16 |
+                             static_cast<u_long>(o[2]) << 8 | static_cast<u_long>(o[3]));
+  return sa;
+}
+
+Ipv4Address FromInAddr(const in_addr& in) {
+  u_long host = ntohl(in.s_addr);
+  return Ipv4Address{{static_cast<std::uint8_t>(host >> 24), static_cast<std::uint8_t>(host >> 16),
+                      static_cast<std::uint8_t>(host >> 8), static_cast<std::uint8_t>(host)}};
+}
+
+int Length(std::size_t size) {
+  return size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
+}
+
+class WinUdpSocket : public UdpSocket {
+ public:
+  explicit WinUdpSocket(SOCKET s) : s_(s) {}
+  ~WinUdpSocket() override { closesocket(s_); }
+  WinUdpSocket(const WinUdpSocket&) = delete;
+  WinUdpSocket& operator=(const WinUdpSocket&) = delete;
+
+  int set_broadcast(bool enabled) override {
+    BOOL value = enabled ? TRUE : FALSE;
+    if (setsockopt(s_, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&value),
+                   sizeof value) == SOCKET_ERROR)
+      return WSAGetLastError();
+    return 0;
+  }
+
+  SendResult send_to(const Ipv4Address& to, std::uint16_t port, const std::uint8_t* data,
+                     std::size_t size) override {
+    sockaddr_in sa = ToSockaddr(to, port);
+    int sent = sendto(s_, reinterpret_cast<const char*>(data), Length(size), 0,
+                      reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+    if (sent == SOCKET_ERROR) return {WSAGetLastError(), 0};
+    return {0, sent};
+  }
+
+  WaitResult wait_readable(int timeout_ms) override {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s_, &readable);
+    timeval tv{timeout_ms / 1000, timeout_ms % 1000 * 1000};
+    int n = select(0, &readable, nullptr, nullptr, timeout_ms < 0 ? nullptr : &tv);
+    if (n == SOCKET_ERROR) return WaitResult::Failed;
+    return n > 0 ? WaitResult::Readable : WaitResult::TimedOut;
+  }
+
+  ReceiveResult receive(std::uint8_t* buffer, std::size_t size) override {
+    sockaddr_in from{};
+    int from_len = sizeof from;
+    int n = recvfrom(s_, reinterpret_cast<char*>(buffer), Length(size), 0,
+                     reinterpret_cast<sockaddr*>(&from), &from_len);
+    ReceiveResult r;
+    if (n == SOCKET_ERROR) {
+      r.error = WSAGetLastError();
+      // A datagram cut to the buffer still fills it.
+      if (r.error == WSAEMSGSIZE) r.bytes = Length(size);
+    } else {
+      r.bytes = n;
+    }
+    r.from = FromInAddr(from.sin_addr);
+    r.from_port = ntohs(from.sin_port);
+    return r;
+  }
+
+  void shutdown_send() override { shutdown(s_, SD_SEND); }
+
+ private:
+  SOCKET s_;
+};
+
+}  // namespace
+
+int WinUdpNetwork::start() {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(2, 2), &data);
+}
+
+void WinUdpNetwork::stop() {
+  WSACleanup();
+}
+
+ResolveResult WinUdpNetwork::resolve_ipv4(const std::string& host) {
+  ADDRINFOW hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  ADDRINFOW* answer = nullptr;
+  std::wstring name = win32::Widen(host);
+  int error = GetAddrInfoW(name.c_str(), nullptr, &hints, &answer);
+  if (error != 0) return {error, {}};
+  ResolveResult r{WSAHOST_NOT_FOUND, {}};
+  for (ADDRINFOW* a = answer; a; a = a->ai_next) {
+    if (a->ai_family == AF_INET && a->ai_addr) {
+      r = {0, FromInAddr(reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr)};
+      break;
+    }
+  }
+  FreeAddrInfoW(answer);
+  return r;
+}
+
+std::unique_ptr<UdpSocket> WinUdpNetwork::open_socket(bool broadcast, int& error) {
+  SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+  if (s == INVALID_SOCKET) {
+    error = WSAGetLastError();
+    return nullptr;
+  }
+  auto opened = std::make_unique<WinUdpSocket>(s);
+  error = opened->set_broadcast(broadcast);
+  if (error != 0) return nullptr;
+  return opened;
+}
+
+}  // namespace horalux

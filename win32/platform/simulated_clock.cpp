@@ -1,0 +1,25 @@
+#include "win32/platform/simulated_clock.h"
+
+#include <cmath>
+
+#include "core/platform/date_time.h"
+
+namespace horalux {
+
+SystemTimeFields SimulatedClock::local_time() {
+  double now = FieldsToDateTime(WinClock::local_time());
+  return DateTimeToFields(now + static_cast<double>(offset_ms_.load()) / kMillisecondsPerDay);
+}
+
+bool SimulatedClock::set_system_time_utc(const SystemTimeFields& utc) {
+  TimeZoneReport zone = time_zone();
+  int bias = zone.bias;
+  if (zone.kind == TimeZoneReport::Kind::Standard) bias += zone.standard_bias;
+  if (zone.kind == TimeZoneReport::Kind::Daylight) bias += zone.daylight_bias;
+  double wanted_local = FieldsToDateTime(utc) - bias / 1440.0;
+  double real_local = FieldsToDateTime(WinClock::local_time());
+  offset_ms_ = std::llround((wanted_local - real_local) * kMillisecondsPerDay);
+  return true;
+}
+
+}  // namespace horalux

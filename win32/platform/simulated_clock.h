@@ -1,0 +1,20 @@
+#pragma once
+#include <atomic>
+
+#include "win32/platform/win_clock.h"
+
+namespace horalux {
+
+// A clock that runs with the OS clock but keeps its own offset: setting it
+// moves only this process's idea of the time. Used by the test build, so
+// end-to-end runs can show corrections that Wine's clock call refuses.
+class SimulatedClock : public WinClock {
+ public:
+  SystemTimeFields local_time() override;
+  bool set_system_time_utc(const SystemTimeFields& utc) override;
+
+ private:
+  std::atomic<long long> offset_ms_{0};
+};
+
+}  // namespace horalux

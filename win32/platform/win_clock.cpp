@@ -1,0 +1,73 @@
+#include "win32/platform/win_clock.h"
+
+#include <windows.h>
+
+#include "win32/platform/wide.h"
+
+namespace horalux {
+
+SystemTimeFields WinClock::local_time() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
+          st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
+}
+
+bool WinClock::set_system_time_utc(const SystemTimeFields& utc) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(utc.year);
+  st.wMonth = static_cast<WORD>(utc.month);
+  st.wDay = static_cast<WORD>(utc.day);
+  st.wHour = static_cast<WORD>(utc.hour);
+  st.wMinute = static_cast<WORD>(utc.minute);
+  st.wSecond = static_cast<WORD>(utc.second);
+  st.wMilliseconds = static_cast<WORD>(utc.millisecond);
+  return SetSystemTime(&st) != FALSE;
+}
+
+std::int64_t WinClock::performance_counter() {
+  LARGE_INTEGER v;
+  QueryPerformanceCounter(&v);
+  return v.QuadPart;
+}
+
+std::int64_t WinClock::performance_frequency() {
+  LARGE_INTEGER v;
+  QueryPerformanceFrequency(&v);
+  return v.QuadPart;
+}
+
+std::uint32_t WinClock::tick_count() {
+  return GetTickCount();
+}
+
+void WinClock::sleep(std::uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
+
+TimeZoneReport WinClock::time_zone() {
+  TIME_ZONE_INFORMATION tz;
+  DWORD id = GetTimeZoneInformation(&tz);
+  TimeZoneReport r;
+  r.bias = tz.Bias;
+  r.standard_bias = tz.StandardBias;
+  r.daylight_bias = tz.DaylightBias;
+  switch (id) {
+    case TIME_ZONE_ID_STANDARD:
+      r.kind = TimeZoneReport::Kind::Standard;
+      break;
+    case TIME_ZONE_ID_DAYLIGHT:
+      r.kind = TimeZoneReport::Kind::Daylight;
+      break;
+    case TIME_ZONE_ID_UNKNOWN:
+      r.kind = TimeZoneReport::Kind::Unknown;
+      break;
+    default:
+      r.kind = TimeZoneReport::Kind::Failed;
+      r.error_text = win32::SystemErrorText(GetLastError());
+      break;
+  }
+  return r;
+}
+
+}  // namespace horalux

@@ -1,0 +1,108 @@
+#include "win32/platform/win_files.h"
+
+#include <windows.h>
+
+#include "win32/platform/handle.h"
+#include "win32/platform/wide.h"
+
+namespace horalux {
+
+using win32::Widen;
+
+bool WinFiles::exists(const std::string& path) {
+  return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WinFiles::folder_exists(const std::string& path) {
+  DWORD a = GetFileAttributesW(Widen(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> WinFiles::read(const std::string& path) {
+  win32::UniqueHandle f(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.valid()) return std::nullopt;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(f.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD done = 0;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    if (!ReadFile(f.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done,
+                  nullptr))
+      return std::nullopt;
+    if (done == 0) break;
+    at += done;
+  }
+  bytes.resize(at);
+  return bytes;
+}
+
+bool WinFiles::write(const std::string& path, const std::string& bytes) {
+  win32::UniqueHandle f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f.valid()) return false;
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    DWORD done = 0;
+    if (!WriteFile(f.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done,
+                   nullptr) ||
+        done == 0)
+      return false;
+    at += done;
+  }
+  return FlushFileBuffers(f.get()) != FALSE;
+}
+
+bool WinFiles::replace(const std::string& from, const std::string& to) {
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool WinFiles::rename(const std::string& from, const std::string& to) {
+  return MoveFileW(Widen(from).c_str(), Widen(to).c_str()) != FALSE;
+}
+
+bool WinFiles::remove(const std::string& path) {
+  return DeleteFileW(Widen(path).c_str()) != FALSE;
+}
+
+bool WinFiles::make_folder(const std::string& path) {
+  return CreateDirectoryW(Widen(path).c_str(), nullptr) != FALSE;
+}
+
+DriveType WinFiles::drive_type(const std::string& root) {
+  switch (GetDriveTypeW(Widen(root).c_str())) {
+    case DRIVE_NO_ROOT_DIR:
+      return DriveType::NoRootDir;
+    case DRIVE_REMOVABLE:
+      return DriveType::Removable;
+    case DRIVE_FIXED:
+      return DriveType::Fixed;
+    case DRIVE_REMOTE:
+      return DriveType::Remote;
+    case DRIVE_CDROM:
+      return DriveType::CdRom;
+    case DRIVE_RAMDISK:
+      return DriveType::RamDisk;
+    default:
+      return DriveType::Unknown;
+  }
+}
+
+std::string WinFiles::windows_folder() {
+  wchar_t buf[MAX_PATH];
+  UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
+  std::wstring w(buf, n < MAX_PATH ? n : 0);
+  while (w.size() > 3 && w.back() == L'\\') w.pop_back();
+  return win32::Narrow(w);
+}
+
+std::string WinFiles::executable_path() {
+  std::wstring buf(32768, L'\0');
+  DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+  buf.resize(n);
+  return win32::Narrow(buf);
+}
+
+}  // namespace horalux

@@ -1,0 +1,22 @@
+#pragma once
+#include "core/platform/files.h"
+
+namespace horalux {
+
+// The file system through the W functions.
+class WinFiles : public Files {
+ public:
+  bool exists(const std::string& path) override;
+  bool folder_exists(const std::string& path) override;
+  std::optional<std::string> read(const std::string& path) override;
+  bool write(const std::string& path, const std::string& bytes) override;
+  bool replace(const std::string& from, const std::string& to) override;
+  bool rename(const std::string& from, const std::string& to) override;
+  bool remove(const std::string& path) override;
+  bool make_folder(const std::string& path) override;
+  DriveType drive_type(const std::string& root) override;
+  std::string windows_folder() override;
+  std::string executable_path() override;
+};
+
+}  // namespace horalux

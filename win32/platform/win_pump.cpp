@@ -1,0 +1,82 @@
+#include "win32/platform/win_pump.h"
+
+namespace horalux {
+namespace {
+constexpr wchar_t kTimerClass[] = L"HoraluxTimerWindow";
+}
+
+WinPump::WinPump() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = TimerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kTimerClass;
+  RegisterClassW(&wc);
+  timer_window_ = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, this);
+}
+
+WinPump::~WinPump() {
+  if (timer_window_) DestroyWindow(timer_window_);
+}
+
+LRESULT CALLBACK WinPump::TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  } else if (msg == WM_TIMER) {
+    auto* self = reinterpret_cast<WinPump*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self) {
+      auto it = self->timers_.find(static_cast<int>(wp));
+      if (it != self->timers_.end()) {
+        auto callback = it->second;  // the handler may stop its own timer
+        callback();
+      }
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void WinPump::Dispatch(MSG& msg) {
+  if (dialog_ && IsWindow(dialog_) && IsDialogMessageW(dialog_, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+void WinPump::process_messages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the end request for the real loop.
+      quitting_ = true;
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Dispatch(msg);
+  }
+}
+
+void WinPump::run() {
+  if (quitting_) return;
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+  quitting_ = true;
+}
+
+void WinPump::quit() {
+  if (quitting_) return;
+  quitting_ = true;
+  PostQuitMessage(0);
+}
+
+void WinPump::start_timer(int id, std::uint32_t interval_ms, std::function<void()> on_fire) {
+  timers_[id] = std::move(on_fire);
+  SetTimer(timer_window_, static_cast<UINT_PTR>(id), interval_ms, nullptr);
+}
+
+void WinPump::stop_timer(int id) {
+  KillTimer(timer_window_, static_cast<UINT_PTR>(id));
+  timers_.erase(id);
+}
+
+}  // namespace horalux

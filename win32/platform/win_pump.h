@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+
+#include <map>
+
+#include "core/platform/message_pump.h"
+
+namespace horalux {
+
+// The thread's message loop, and window timers on a message-only window.
+class WinPump : public MessagePump {
+ public:
+  WinPump();
+  ~WinPump() override;
+  void process_messages() override;
+  void run() override;
+  void quit() override;
+  bool quitting() const override { return quitting_; }
+  void start_timer(int id, std::uint32_t interval_ms, std::function<void()> on_fire) override;
+  void stop_timer(int id) override;
+  // The window whose keyboard navigation (tab, arrows) the loop handles.
+  void set_dialog_window(HWND hwnd) { dialog_ = hwnd; }
+
+ private:
+  static LRESULT CALLBACK TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void Dispatch(MSG& msg);
+  HWND timer_window_ = nullptr;
+  HWND dialog_ = nullptr;
+  bool quitting_ = false;
+  std::map<int, std::function<void()>> timers_;
+};
+
+}  // namespace horalux
