@@ -18,8 +18,9 @@ function(horalux_exe name)
   add_dependencies(${name} core_header_check)
 endfunction()
 
-# The shipped program.
+# The shipped program, without symbols.
 horalux_exe(Horalux)
+target_link_options(Horalux PRIVATE -s)
 # The same program on a simulated clock, so that end-to-end runs can show
 # corrections that Wine's clock call would refuse. Never shipped.
 horalux_exe(HoraluxSim)
@@ -59,3 +60,12 @@ add_dependencies(e2e_tests Horalux HoraluxSim)
 gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
   PROPERTIES LABELS e2e TIMEOUT 240 RUN_SERIAL TRUE)
 endif()
+
+# Whole-program benchmark helpers: each bench/win32/*.cpp is a program of its own.
+file(GLOB BENCH_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win32/*.cpp)
+foreach(src IN LISTS BENCH_WIN_SOURCES)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} WIN32 ${src})
+  target_link_options(${name} PRIVATE -municode -mwindows ${WIN_LINK})
+  target_link_libraries(${name} PRIVATE ${WIN_LIBS})
+endforeach()

@@ -92,7 +92,6 @@ void TTabSheet::SetTabVisible(bool v) {
 void TPageControl::SetActivePage(TTabSheet* page) {
   if (active_ == page) return;
   active_ = page;
-  if (page && !page->TabVisible()) page->SetTabVisible(true);
   Changed();
 }
 

@@ -154,7 +154,8 @@ class TPageControl : public TControl {
   void AddPage(TTabSheet* page) { pages_.push_back(page); }
   const std::vector<TTabSheet*>& Pages() const { return pages_; }
   TTabSheet* ActivePage() const { return active_; }
-  // Selecting a page from the program does not run OnChange.
+  // Selecting a page from the program does not run OnChange, nor does it
+  // reveal a hidden tab.
   void SetActivePage(TTabSheet* page);
   // The index of the active page, -1 when none.
   int ActivePageIndex() const { return active_ ? active_->PageIndex() : -1; }

@@ -79,11 +79,27 @@ std::optional<std::wstring> SentText(HWND hwnd, Millis timeout) {
   return text;
 }
 
-// Text for messages and searches: never throws.
-std::wstring TextOrStored(HWND hwnd) {
-  if (auto text = SentText(hwnd, kWait)) return *text;
+std::wstring TextOrStored(HWND hwnd, Millis timeout = kWait) {
+  if (auto text = SentText(hwnd, timeout)) return *text;
   return StoredTitle(hwnd);
 }
+
+// Reads the texts of many controls for a search or a description. A program
+// busy in a long handler answers no message; after the first unanswered one
+// the rest come from the stored titles, so a search costs one short wait.
+class TextReader {
+ public:
+  std::wstring operator()(HWND hwnd) {
+    if (!busy_) {
+      if (auto text = SentText(hwnd, Millis(1000))) return *text;
+      busy_ = true;
+    }
+    return StoredTitle(hwnd);
+  }
+
+ private:
+  bool busy_ = false;
+};
 
 std::string Quoted(std::string_view text, size_t limit = 80) {
   std::string out = "\"";
@@ -672,13 +688,14 @@ std::vector<Window> Window::Controls(const ControlQuery& query) const {
   std::optional<std::wstring> cls, text;
   if (query.cls) cls = Widen(*query.cls);
   if (query.text) text = Widen(*query.text);
+  TextReader read;
   std::vector<Window> found;
   for (HWND hwnd : all) {
     if (query.id && GetDlgCtrlID(hwnd) != *query.id) continue;
     if (query.visible_only && !IsWindowVisible(hwnd)) continue;
     if (cls && !SameClass(ClassOf(hwnd), *cls)) continue;
     if (query.kind != ButtonKind::Any && KindOf(hwnd) != query.kind) continue;
-    if (text && TextOrStored(hwnd) != *text) continue;
+    if (text && read(hwnd) != *text) continue;
     found.emplace_back(hwnd);
   }
   return found;
@@ -935,30 +952,40 @@ void Window::WaitGone(Millis timeout) const {
             timeout);
 }
 
-std::string Window::Describe() const {
-  if (!Exists()) return "(window gone)";
-  std::string out = ClassName();
-  if (KindOf(hwnd_) != ButtonKind::Any) out += std::string(" (") + KindName(KindOf(hwnd_)) + ")";
-  out += " " + Quoted(Narrow(TextOrStored(hwnd_)));
-  if (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD) out += " #" + std::to_string(Id());
-  if (!IsWindowVisible(hwnd_)) out += " hidden";
-  if (!IsWindowEnabled(hwnd_)) out += " disabled";
+namespace {
+
+std::string DescribeHwnd(HWND hwnd, TextReader& read) {
+  if (!IsWindow(hwnd)) return "(window gone)";
+  std::string out = Narrow(ClassOf(hwnd));
+  if (KindOf(hwnd) != ButtonKind::Any) out += std::string(" (") + KindName(KindOf(hwnd)) + ")";
+  out += " " + Quoted(Narrow(read(hwnd)));
+  if (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)
+    out += " #" + std::to_string(GetDlgCtrlID(hwnd));
+  if (!IsWindowVisible(hwnd)) out += " hidden";
+  if (!IsWindowEnabled(hwnd)) out += " disabled";
   return out;
 }
 
+}  // namespace
+
+std::string Window::Describe() const {
+  TextReader read;
+  return DescribeHwnd(hwnd_, read);
+}
+
 std::string Window::DescribeTree() const {
-  std::string out = Describe();
+  TextReader read;
+  std::string out = DescribeHwnd(hwnd_, read);
   if (!Exists()) return out;
-  auto controls = Controls();
   size_t shown = 0;
-  for (const auto& c : controls) {
+  for (const auto& c : Controls()) {
     if (++shown > 200) {
       out += "\n  ...";
       break;
     }
     std::string indent;
     for (Window p = c.Parent(); p && p != *this; p = p.Parent()) indent += "  ";
-    out += "\n  " + indent + c.Describe();
+    out += "\n  " + indent + DescribeHwnd(c.handle(), read);
   }
   return out;
 }
@@ -1079,7 +1106,7 @@ Process::Process(Process&& other) noexcept
 
 Process& Process::operator=(Process&& other) noexcept {
   if (this != &other) {
-    this->~Process();
+    Release();
     process_ = std::exchange(other.process_, nullptr);
     job_ = std::exchange(other.job_, nullptr);
     pid_ = std::exchange(other.pid_, 0);
@@ -1088,10 +1115,16 @@ Process& Process::operator=(Process&& other) noexcept {
 }
 
 Process::~Process() {
+  Release();
+}
+
+void Process::Release() {
   if (process_ && Running()) Kill();
+  // Closing the job ends whatever the program left running.
   if (job_) CloseHandle(job_);
   if (process_) CloseHandle(process_);
   process_ = job_ = nullptr;
+  pid_ = 0;
 }
 
 bool Process::Running() const {

@@ -8,10 +8,16 @@
 // Text in and out is UTF-8; the Win32 side is UTF-16. Failures to find or
 // reach something throw DriverError, which GoogleTest reports as a failure of
 // the running test, so calls can be chained:
-//   auto app = e2e::StartHoralux({"-N"}, dir.path());
+//   e2e::ScratchDir dir;
+//   auto exe = e2e::CopyProgram(dir / "prog");
+//   e2e::MakePortable(dir / "prog");
+//   auto app = e2e::StartHoralux({}, dir.path(), exe);
 //   auto main = app.WaitWindow({.cls = e2e::kMainWindowClass, .title = "Horalux"});
+//   main.Control({.cls = "SysTabControl32"}).SelectTab(" アクセス記録 ");
 //   main.PushButton("終了").Click();
 //   EXPECT_EQ(app.WaitExit(), 0u);
+// Like a user, the driver presses only controls that are shown and enabled:
+// a control on another tab page needs its tab selected first.
 
 #include <windows.h>
 
@@ -307,6 +313,8 @@ class Process {
   std::string DescribeWindows() const;
 
  private:
+  void Release();
+
   HANDLE process_ = nullptr;
   HANDLE job_ = nullptr;
   DWORD pid_ = 0;

@@ -152,7 +152,7 @@ void MainWindow::SyncTabs() {
   for (TTabSheet* page : s.PageControl1.Pages()) {
     HWND w = pages_[static_cast<std::size_t>(page->PageIndex())];
     if (!w) continue;
-    bool show = page == s.PageControl1.ActivePage() && page->TabVisible();
+    bool show = page == s.PageControl1.ActivePage();
     ShowWindow(w, show ? SW_SHOWNA : SW_HIDE);
   }
   syncing_tabs_ = false;

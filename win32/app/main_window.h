@@ -36,6 +36,7 @@ class MainWindow : public FormHost, public LogView {
   // LogView, forwarded to the view of the access-log page.
   std::string text() override { return log_->text(); }
   void set_text(const std::string& t) override { log_->set_text(t); }
+  void append_text(const std::string& t) override { log_->append_text(t); }
   int shown_line_count() override { return log_->shown_line_count(); }
   void delete_top_shown_lines(int count) override { log_->delete_top_shown_lines(count); }
   int caret_line() override { return log_->caret_line(); }
