@@ -110,7 +110,7 @@ cpu_ticks() {
 # own count, fine enough to tell an idle second from a busy one where clock
 # ticks of 10 ms round both to nothing.
 cpu_ns() {
-  cat "/proc/$1"/task/*/schedstat 2>/dev/null | awk '{sum += $1} END {printf "%d\n", sum}'
+  cat "/proc/$1"/task/*/schedstat 2>/dev/null | awk '{sum += $1} END {printf "%.0f\n", sum}'
 }
 # Every other Linux process of this Wine session (wineserver, explorer.exe,
 # services...): the two programs share them, so their CPU is shown apart.
@@ -167,7 +167,7 @@ awk -F '\t' -v secs="$SECONDS_TO_MEASURE" -v warmup="$WARMUP" -v tck="$CLK_TCK" 
   -v hn="$h_ns" -v bn="$b_ns" -v hwn="$h_warm_ns" -v bwn="$b_warm_ns" \
   -v shared=$((shared_end - shared_start)) -v wine="$wine_version" '
   function mib(k) { return sprintf("%.2f MiB", k / 1024) }
-  function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : "-" }
+  function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : (a > 0 ? "inf" : "-") }
   NR > 1 {
     n++; hs += $2; bs += $3
     if ($2 > hp) hp = $2

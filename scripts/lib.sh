@@ -30,6 +30,11 @@ install_packages() {
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" </dev/null
   fi
+  ensure_locale
+}
+
+# Wine needs the Japanese locale for code page 932 and non-ASCII file names.
+ensure_locale() {
   if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf8$'; then
     local sudo=""
     [ "$(id -u)" = 0 ] || sudo=sudo

@@ -4,6 +4,7 @@
 #   wine-run.sh build/win/win32_tests.exe --gtest_filter=...
 source "$(dirname "$0")/lib.sh"
 ensure_no_clock_right bash "$0" "$@"
+ensure_locale
 source "$ROOT/scripts/wine-session.sh"
 if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:99

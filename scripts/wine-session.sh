@@ -26,7 +26,12 @@ wine_session_start() {
     echo "Creating the Wine prefix in $WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
+  fi
+  if [ ! -f "$WINEPREFIX/.horalux-configured" ]; then
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    # Without a window manager, managed windows make Wine wait 2 s at every hide.
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.horalux-configured"
   fi
   "$WINESERVER" -p >/dev/null 2>&1 || true
 }
