@@ -29,7 +29,11 @@ if [ "$PREFIX" = "$(realpath -m "$BUILD/win/wineprefix")" ]; then
 fi
 
 if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
-  bash "$ROOT/scripts/build.sh" win Horalux bare_window >/dev/null
+  mkdir -p "$BUILD/bench"
+  if ! bash "$ROOT/scripts/build.sh" win Horalux bare_window >"$BUILD/bench/build.log" 2>&1; then
+    tail -n 30 "$BUILD/bench/build.log" >&2
+    exit 1
+  fi
 fi
 for exe in Horalux bare_window; do
   [ -f "$BUILD/win/$exe.exe" ] || { echo "missing $BUILD/win/$exe.exe" >&2; exit 1; }
@@ -49,6 +53,7 @@ cleanup() {
   for pid in $HORALUX_PID $BARE_PID; do kill "$pid" 2>/dev/null || true; done
   wine_session_end
   if [ -n "$RUN_DIR" ]; then rm -rf "$RUN_DIR"; fi
+  rm -f "$BUILD/bench/shared_start.tsv" "$BUILD/bench/shared_end.tsv"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -57,8 +62,8 @@ mkdir -p "$BUILD/bench"
 RUN_DIR=$(mktemp -d "$BUILD/bench/resident.XXXXXX")
 cp "$BUILD/win/Horalux.exe" "$BUILD/win/bare_window.exe" "$RUN_DIR/"
 # Settings beside the program, so the run touches no shared folder. The
-# countdown outlasts the measurement by a minute: the cycle never starts,
-# since a silent hand-given server is given up for the public ones.
+# countdown outlasts the measurement by a minute so that no cycle starts: a
+# silent hand-given server would be given up for the public built-in ones.
 CHIEN=$((SECONDS_TO_MEASURE + 60 > 600 ? 600 : SECONDS_TO_MEASURE + 60))
 printf '[Set]\r\nFirst=0\r\n' >"$RUN_DIR/localfol.hlx"
 printf '[Jikoku]\r\nudChien=%d\r\ncbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=127.0.0.1\r\ncbNoCkProxy=1\r\n' \
@@ -78,7 +83,7 @@ cd "$ROOT"
 
 # The loader keeps its pid when it becomes the Windows program, whose first
 # argument is then the program itself; make sure that is what gets measured.
-program_of() { tr '\0' '\n' <"/proc/$1/cmdline" 2>/dev/null | head -n 1; }
+program_of() { tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline" | head -n 1; }
 for _ in $(seq 1 100); do
   [[ $(program_of "$HORALUX_PID") == *Horalux.exe && $(program_of "$BARE_PID") == *bare_window.exe ]] && break
   sleep 0.1
@@ -113,21 +118,23 @@ cpu_ns() {
   cat "/proc/$1"/task/*/schedstat 2>/dev/null | awk '{sum += $1} END {printf "%.0f\n", sum}'
 }
 # Every other Linux process of this Wine session (wineserver, explorer.exe,
-# services...): the two programs share them, so their CPU is shown apart.
-shared_ticks() {
-  local total=0 p
+# services...), as pid, program name and CPU ticks: the two programs share
+# them, so their CPU is shown apart.
+shared_snapshot() {
+  local p name
   for p in /proc/[0-9]*; do
     p=${p#/proc/}
     [ "$p" = "$HORALUX_PID" ] || [ "$p" = "$BARE_PID" ] && continue
     tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$PREFIX" || continue
-    total=$((total + $(cpu_ticks "$p" 2>/dev/null || echo 0)))
+    name=$(program_of "$p")
+    name=${name##*[\\/]}
+    printf '%s\t%s\t%s\n' "$p" "${name:-?}" "$(cpu_ticks "$p" 2>/dev/null || echo 0)"
   done
-  echo "$total"
 }
 
 SAMPLES=$BUILD/bench/resident_samples.tsv
 printf 't\thoralux_private_kib\tbare_private_kib\thoralux_cpu_ticks\tbare_cpu_ticks\thoralux_cpu_ns\tbare_cpu_ns\n' >"$SAMPLES"
-shared_start=$(shared_ticks)
+shared_snapshot >"$BUILD/bench/shared_start.tsv"
 start=$EPOCHREALTIME
 h_warm="" b_warm="" h_warm_ns="" b_warm_ns=""
 for ((t = 0; t < SECONDS_TO_MEASURE; t++)); do
@@ -155,7 +162,21 @@ h_cpu=$(cpu_ticks "$HORALUX_PID")
 b_cpu=$(cpu_ticks "$BARE_PID")
 h_ns=$(cpu_ns "$HORALUX_PID")
 b_ns=$(cpu_ns "$BARE_PID")
-shared_end=$(shared_ticks)
+shared_snapshot >"$BUILD/bench/shared_end.tsv"
+# CPU of each shared program over the measurement, busiest first.
+shared=$(awk -F '\t' -v tck="$CLK_TCK" '
+  NR == FNR { before[$1] = $3; next }
+  { used[$2] += $3 - before[$1]; total += $3 - before[$1] }
+  END {
+    line = sprintf("%.2f s", total / tck)
+    n = 0
+    for (name in used) if (used[name] > 0) names[++n] = name
+    for (i = 1; i <= n; i++)
+      for (j = i + 1; j <= n; j++)
+        if (used[names[j]] > used[names[i]]) { t = names[i]; names[i] = names[j]; names[j] = t }
+    for (i = 1; i <= n; i++) line = line sprintf("%s %s %.2f s", i == 1 ? ":" : ",", names[i], used[names[i]] / tck)
+    print line
+  }' "$BUILD/bench/shared_start.tsv" "$BUILD/bench/shared_end.tsv")
 
 if [ -e "$RUN_DIR/Jikoku.txt" ]; then
   echo "warning: a synchronisation ran during the measurement; the figures include it" >&2
@@ -165,7 +186,7 @@ wine_version=$("$WINE" --version 2>/dev/null || echo "Wine")
 awk -F '\t' -v secs="$SECONDS_TO_MEASURE" -v warmup="$WARMUP" -v tck="$CLK_TCK" \
   -v hc="$h_cpu" -v bc="$b_cpu" -v hw="$h_warm" -v bw="$b_warm" \
   -v hn="$h_ns" -v bn="$b_ns" -v hwn="$h_warm_ns" -v bwn="$b_warm_ns" \
-  -v shared=$((shared_end - shared_start)) -v wine="$wine_version" '
+  -v shared="$shared" -v wine="$wine_version" '
   function mib(k) { return sprintf("%.2f MiB", k / 1024) }
   function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : (a > 0 ? "inf" : "-") }
   NR > 1 {
@@ -180,7 +201,8 @@ awk -F '\t' -v secs="$SECONDS_TO_MEASURE" -v warmup="$WARMUP" -v tck="$CLK_TCK" 
     printf "%-30s %14s %14s %8s\n", "private memory, average", mib(hs / n), mib(bs / n), ratio(hs, bs)
     printf "%-30s %12.2f s %12.2f s %8s\n", "CPU (utime+stime), whole run", hc / tck, bc / tck, ratio(hc, bc)
     printf "%-30s %11.1f ms %11.1f ms %8s\n", "CPU (run time), whole run", hn / 1e6, bn / 1e6, ratio(hn, bn)
-    printf "%-30s %11.1f ms %11.1f ms %8s\n", "CPU (run time), after " warmup " s", (hn - hwn) / 1e6, (bn - bwn) / 1e6, ratio(hn - hwn, bn - bwn)
-    printf "Shared by both (wineserver, explorer.exe, services...): CPU %.2f s\n", shared / tck
+    if (hwn != "")
+      printf "%-30s %11.1f ms %11.1f ms %8s\n", "CPU (run time), after " warmup " s", (hn - hwn) / 1e6, (bn - bwn) / 1e6, ratio(hn - hwn, bn - bwn)
+    printf "CPU of the other processes of the session (shared, not in the ratios): %s\n", shared
   }' "$SAMPLES"
 echo "Samples: $SAMPLES"

@@ -4,6 +4,7 @@
 
 #include "win32/app/main_window.h"
 #include "win32/engine/log_view.h"
+#include "win32/platform/dpi.h"
 
 namespace horalux {
 

@@ -43,7 +43,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX icc{
       sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  SetProcessDPIAware();
 
 #ifdef HORALUX_SIMULATED_CLOCK
   SimulatedClock clock;

@@ -4,6 +4,7 @@
 
 #include "win32/app/fonts.h"
 #include "win32/engine/log_view.h"
+#include "win32/platform/dpi.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_pump.h"
 
@@ -48,7 +49,8 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   HMENU file = CreatePopupMenu();
   AppendMenuW(file, MF_STRING, kMenuClose, L"終了(&X)");
   AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
-  RECT r{0, 0, kClientWidth, kClientHeight};
+  const int client_w = win32::Scale(kClientWidth), client_h = win32::Scale(kClientHeight);
+  RECT r{0, 0, client_w, client_h};
   AdjustWindowRectEx(&r, style, TRUE, 0);
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
@@ -58,11 +60,11 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   // A menu that wraps changes the client height: fix the client size exactly.
   RECT client;
   GetClientRect(hwnd_, &client);
-  if (client.bottom != kClientHeight || client.right != kClientWidth) {
+  if (client.bottom != client_h || client.right != client_w) {
     RECT wr;
     GetWindowRect(hwnd_, &wr);
-    SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + kClientWidth - client.right,
-                 wr.bottom - wr.top + kClientHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + client_w - client.right,
+                 wr.bottom - wr.top + client_h - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
   }
   pump_.set_dialog_window(hwnd_);
 }
@@ -100,7 +102,7 @@ void MainWindow::BuildTabs() {
       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_FIXEDWIDTH | WS_TABSTOP, 0, 0,
       kClientWidth, kClientHeight - status_h, hwnd_, nullptr, inst, nullptr);
   SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  SendMessageW(tabs_, TCM_SETITEMSIZE, 0, MAKELPARAM(kTabWidth, kTabHeight));
+  SendMessageW(tabs_, TCM_SETITEMSIZE, 0, MAKELPARAM(win32::Scale(kTabWidth), win32::Scale(kTabHeight)));
   // The page area is measured with a tab row present.
   TCITEMW probe{};
   probe.mask = TCIF_TEXT;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "win32/platform/dpi.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
@@ -20,7 +21,8 @@ std::string WindowText(HWND hwnd) {
 }  // namespace
 
 HWND ControlBinder::Create(const wchar_t* cls, const std::string& text, DWORD style, HWND parent,
-                           RECT r, DWORD ex_style) {
+                           RECT r96, DWORD ex_style) {
+  RECT r = win32::Scale(r96);
   HWND hwnd = CreateWindowExW(ex_style, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style,
                               r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_id_++)),
