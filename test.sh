@@ -20,3 +20,7 @@ wine_session_start
 trap wine_session_end EXIT
 (cd "$BUILD/win" && ctest --output-on-failure -j2 -L win32 --timeout 300)
 (cd "$BUILD/win" && ctest --output-on-failure -L e2e --timeout 300)
+for bmp in "$BUILD"/win/e2e-artifacts/*.bmp; do
+  [ -f "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && echo "Screenshot: ${bmp%.bmp}.png"
+done

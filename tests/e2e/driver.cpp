@@ -1202,7 +1202,78 @@ Process StartHoralux(const std::vector<std::string>& args, const fs::path& work_
   return Process::Start(exe, args, work_dir);
 }
 
+// ---- Running copies -----------------------------------------------------
+
+std::optional<Window> RunningCopy() {
+  // The same look-up as the program's own: any window of the class with the title.
+  HWND found = FindWindowW(Widen(kApplicationClass).c_str(), Widen(kProgramTitle).c_str());
+  if (!found) return std::nullopt;
+  return Window(found);
+}
+
+void WaitNoRunningCopy(Millis timeout) {
+  if (PollUntil([] { return !RunningCopy().has_value(); }, timeout)) return;
+  auto copy = RunningCopy();
+  throw DriverError("a copy of the program still runs after " + std::to_string(timeout.count()) +
+                    " ms (process " + (copy ? std::to_string(copy->ProcessId()) : "?") + ")");
+}
+
+void AllowSecondCopy(const fs::path& work_dir) {
+  WriteFileBytes(work_dir / L"Clock2Ju.$$$", "");
+}
+
+// ---- Notification area --------------------------------------------------
+
+std::vector<std::string> ShownTrayTips() {
+  std::vector<std::string> tips;
+  auto trays = TopWindows({.title = kWineSystemTrayTitle});
+  if (trays.empty()) return tips;
+  const Window tray = trays.front();
+  std::vector<HWND> icons;
+  for (HWND h = GetWindow(tray.handle(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (IsWindowVisible(h)) icons.push_back(h);
+  }
+  // Each tooltip names the icon window it belongs to and holds its text.
+  std::map<HWND, std::string> tip_of;
+  constexpr size_t kChars = 1024;
+  for (const auto& tooltip :
+       TopWindows({.cls = TOOLTIPS_CLASSA, .pid = tray.ProcessId(), .visible_only = false})) {
+    const auto count = SendWithTimeout(tooltip.handle(), TTM_GETTOOLCOUNT, 0, 0, kSettle);
+    if (!count || *count <= 0) continue;
+    RemoteBuffer remote(tray.ProcessId(), sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t));
+    for (LRESULT i = 0; i < *count; ++i) {
+      TTTOOLINFOW info{};
+      info.cbSize = sizeof info;
+      info.lpszText = reinterpret_cast<LPWSTR>(remote.address(sizeof info));
+      wchar_t blank = L'\0';
+      remote.Write(sizeof info, &blank, sizeof blank);
+      remote.Write(0, &info, sizeof info);
+      auto ok = SendWithTimeout(tooltip.handle(), TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                                static_cast<LPARAM>(remote.address()), kSettle);
+      if (!ok || !*ok) continue;
+      remote.Read(remote.address(), &info, sizeof info);
+      std::wstring text(kChars, L'\0');
+      remote.Read(remote.address(sizeof info), text.data(), (kChars - 1) * sizeof(wchar_t));
+      text.resize(wcslen(text.c_str()));
+      tip_of[info.hwnd] = Narrow(text);
+    }
+  }
+  for (HWND icon : icons) {
+    auto it = tip_of.find(icon);
+    tips.push_back(it == tip_of.end() ? std::string() : it->second);
+  }
+  return tips;
+}
+
 // ---- Screenshots --------------------------------------------------------
+
+fs::path ArtifactsDir() {
+  fs::path folder = BuildDir() / L"e2e-artifacts";
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) throw DriverError("cannot create " + PathToUtf8(folder) + ": " + ec.message());
+  return folder;
+}
 
 namespace {
 

@@ -324,7 +324,32 @@ class Process {
 Process StartHoralux(const std::vector<std::string>& args, const std::filesystem::path& work_dir,
                      const std::filesystem::path& exe = HoraluxExe());
 
+// ---- Running copies -----------------------------------------------------
+
+// The hidden application window a running copy is found by (visible or not);
+// nullopt when no copy runs.
+std::optional<Window> RunningCopy();
+// Waits until no copy of the program runs (another test's, say), so that the
+// single-instance rule meets only the copies a test starts itself.
+void WaitNoRunningCopy(Millis timeout = Millis(60000));
+// Writes "Clock2Ju.$$$" into a working folder: a copy started there starts
+// even while another one runs.
+void AllowSecondCopy(const std::filesystem::path& work_dir);
+
+// ---- Notification area --------------------------------------------------
+
+inline constexpr char kWineSystemTrayTitle[] = "Wine System Tray";
+
+// The tips of the icons shown in Wine's own notification-area window (Xvfb
+// has no tray), in the tray's order; empty while no icon shows. Explorer
+// keeps each icon's tip in a tooltip window of its own process.
+std::vector<std::string> ShownTrayTips();
+
 // ---- Screenshots --------------------------------------------------------
+
+// A folder beside the test executable for pictures kept after the run
+// ("e2e-artifacts"), created when missing.
+std::filesystem::path ArtifactsDir();
 
 // Writes the whole screen, or one window's rectangle as it shows on the
 // screen, to a 24-bit .bmp file; returns the image size.

@@ -57,23 +57,26 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   WinUdpNetwork network;
   WinNotifyShell notify_shell(&pump);
   ApplicationWindow application;
-  MainWindow main_window(pump, application.hwnd());
+  // Created only once this copy is sure to run: a second copy ends without a
+  // main window of its own.
+  std::unique_ptr<MainWindow> main_window;
   std::unique_ptr<TfmJikoku> form;
   const std::vector<std::string> params = Parameters();
 
-  FormLifecycle lifecycle{[&] {
-                            RunPorts ports{clock,       pump,    files,       boxes,
-                                           application, codec,   locale,      main_window,
-                                           main_window, network, notify_shell};
-                            form = std::make_unique<TfmJikoku>(ports, params);
-                            main_window.Bind(*form);
-                            application.set_main_window(main_window.hwnd());
-                            boxes.set_owner(main_window.hwnd());
-                            form->FormCreate();
-                            return !form->startupFailed;
-                          },
-                          [&] { main_window.show_window(); }};
+  auto create = [&] {
+    main_window = std::make_unique<MainWindow>(pump, application.hwnd());
+    RunPorts ports{clock,  pump,         files,        boxes,   application, codec,
+                   locale, *main_window, *main_window, network, notify_shell};
+    form = std::make_unique<TfmJikoku>(ports, params);
+    main_window->Bind(*form);
+    application.set_main_window(main_window->hwnd());
+    boxes.set_owner(main_window->hwnd());
+    form->FormCreate();
+    return !form->startupFailed;
+  };
+  FormLifecycle lifecycle{create, [&] { main_window->show_window(); }};
   int code = RunProgram(files, application, pump, params, lifecycle);
   form.reset();
+  main_window.reset();
   return code;
 }

@@ -1,0 +1,291 @@
+// The settings folder and the settings file of Horalux.exe, seen on disk:
+// where the program keeps its files, the one-time move of an earlier copy's
+// files into the machine-wide folder, and what closing the window writes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+
+namespace horalux::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Named as the hand-given SNTP server in every settings file here, so that no
+// cycle could reach a public server; no test here starts a cycle.
+constexpr char kServer[] = "127.0.0.51";
+
+// An access log an earlier copy left behind (Shift-JIS on disk).
+constexpr char kOldLogEntry[] = "[ 2001/02/03(土) 4:05:06 ]任意設定(NTP/SNTP)";
+
+std::string HandGivenServer() {
+  return "cbSNTP=1\r\nedtSNTP=" + std::string(kServer) + "\r\n";
+}
+
+std::string OldLog() {
+  return Utf8ToCp932(std::string("\r\n") + kOldLogEntry +
+                     "\r\n以前の時刻は、取得した時刻より 0.20 秒遅れていました\r\n");
+}
+
+// The machine-wide settings folder as the program derives it from the
+// Windows folder's drive.
+fs::path CommonSettingsFolder() {
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  std::wstring root = windows[1] == L':' ? std::wstring(windows, 3) : std::wstring(L"C:\\");
+  return fs::path(root + L"Program Files\\Common Files\\Orvane\\HoraLux");
+}
+
+bool Exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+// A machine on which Horalux never ran, for one test: the shared per-machine
+// settings folder is moved aside and, when the test ends, the folder the test
+// made is removed and everything is put back as it was.
+class MachineWithoutCommonFolder {
+ public:
+  MachineWithoutCommonFolder()
+      : folder_(CommonSettingsFolder()),
+        saved_(folder_.parent_path() /
+               (L"HoraLux.e2e-saved-" + std::to_wstring(GetCurrentProcessId()))),
+        vendor_existed_(Exists(folder_.parent_path())) {
+    if (Exists(folder_)) {
+      fs::rename(folder_, saved_);
+      moved_aside_ = true;
+    }
+  }
+  ~MachineWithoutCommonFolder() {
+    // A program that just ended may hold its files for a moment longer.
+    PollUntil(
+        [&] {
+          std::error_code ec;
+          fs::remove_all(folder_, ec);
+          return !Exists(folder_);
+        },
+        Millis(3000));
+    std::error_code ec;
+    if (moved_aside_) {
+      fs::rename(saved_, folder_, ec);
+    } else if (!vendor_existed_) {
+      fs::remove(folder_.parent_path(), ec);  // only when empty
+    }
+  }
+  MachineWithoutCommonFolder(const MachineWithoutCommonFolder&) = delete;
+  MachineWithoutCommonFolder& operator=(const MachineWithoutCommonFolder&) = delete;
+
+  const fs::path& folder() const { return folder_; }
+
+ private:
+  fs::path folder_;
+  fs::path saved_;
+  bool vendor_existed_;
+  bool moved_aside_ = false;
+};
+
+// A program copy in a scratch folder of its own, started from a working
+// folder whose marker lets it run beside other tests' copies.
+struct ProgramCopy {
+  ScratchDir dir;
+  fs::path folder = dir / "prog";
+  fs::path exe = CopyProgram(folder);
+
+  explicit ProgramCopy(bool portable) {
+    if (portable) MakePortable(folder);
+    AllowSecondCopy(dir.path());
+  }
+  fs::path operator/(std::string_view name) const { return folder / PathFromUtf8(name); }
+  std::string FolderText() const { return PathToUtf8(folder) + "\\"; }
+
+  Process Start() const { return StartHoralux({}, dir.path(), exe); }
+};
+
+Window MainWindowOf(const Process& app) {
+  return app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+}
+
+// The access-log view: the only multi-line edit of the window.
+Window LogView(const Window& main) {
+  for (const Window& edit : main.Controls({.cls = "Edit"})) {
+    if (GetWindowLongPtrW(edit.handle(), GWL_STYLE) & ES_MULTILINE) return edit;
+  }
+  throw DriverError("no access-log view in:\n" + main.DescribeTree());
+}
+
+// Closes the window as its close box does and waits for the program to end.
+void CloseAndWait(const Process& app, const Window& main) {
+  main.Close();
+  main.WaitGone();
+  EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// Sections and keys of an ini text, in file order: "[Section]" for a section
+// line, the key for a key line, other lines as they are.
+std::vector<std::string> IniOutline(const std::string& text) {
+  std::vector<std::string> outline;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const size_t eq = line.find('=');
+    outline.push_back(line.front() == '[' || eq == std::string::npos ? line : line.substr(0, eq));
+  }
+  return outline;
+}
+
+TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
+  MachineWithoutCommonFolder machine;
+  ProgramCopy copy(/*portable=*/false);
+  const std::string old_ini = "[Jikoku]\r\nudChien=123\r\n" + HandGivenServer();
+  WriteFileBytes(copy / "HoraLux.ini", old_ini);
+  WriteFileBytes(copy / "Jikoku.txt", OldLog());
+
+  {
+    Process app = copy.Start();
+    Window main = MainWindowOf(app);
+
+    const fs::path common = machine.folder();
+    EXPECT_TRUE(fs::is_directory(common));
+    EXPECT_EQ(ReadFileBytes(common / L"HoraLux.ini"), old_ini);
+    EXPECT_EQ(ReadFileBytes(common / L"Jikoku.txt"), OldLog());
+    EXPECT_FALSE(Exists(copy / "HoraLux.ini"));
+    EXPECT_FALSE(Exists(copy / "Jikoku.txt"));
+    EXPECT_EQ(ReadFileBytes(copy / "SafeGuard/01_HoraLux.ini"), old_ini);
+    EXPECT_EQ(ReadFileBytes(copy / "SafeGuard/01_Jikoku.txt"), OldLog());
+    EXPECT_NE(LogView(main).Text().find(kOldLogEntry), std::string::npos);
+
+    CloseAndWait(app, main);
+    // The moved file was the one read, and the one written at the close.
+    EXPECT_EQ(ReadIni(common / L"HoraLux.ini", "Jikoku", "udChien"), "123");
+    EXPECT_EQ(ReadIni(common / L"HoraLux.ini", "Header", "Folder"), copy.FolderText());
+    EXPECT_FALSE(Exists(copy / "Horalux.ini"));
+  }
+
+  // Files left in the program folder again stay where they are from now on.
+  const std::string newer_ini = "[Jikoku]\r\nudChien=456\r\n" + HandGivenServer();
+  WriteFileBytes(copy / "HoraLux.ini", newer_ini);
+  WriteFileBytes(copy / "Jikoku.txt", "newer log\r\n");
+  Process app = copy.Start();
+  Window main = MainWindowOf(app);
+  EXPECT_EQ(ReadFileBytes(copy / "HoraLux.ini"), newer_ini);
+  EXPECT_EQ(ReadFileBytes(copy / "Jikoku.txt"), "newer log\r\n");
+  EXPECT_FALSE(Exists(copy / "SafeGuard/02_HoraLux.ini"));
+  EXPECT_FALSE(Exists(copy / "SafeGuard/02_Jikoku.txt"));
+  EXPECT_EQ(ReadFileBytes(machine.folder() / L"Jikoku.txt"), OldLog());
+  CloseAndWait(app, main);
+  EXPECT_EQ(ReadIni(machine.folder() / L"HoraLux.ini", "Jikoku", "udChien"), "123");
+  EXPECT_EQ(ReadFileBytes(copy / "HoraLux.ini"), newer_ini);
+}
+
+TEST(SettingsFolder, LocalFolderMarkerKeepsSettingsAndLogBesideTheProgram) {
+  MachineWithoutCommonFolder machine;
+  ProgramCopy copy(/*portable=*/true);
+  WriteFileBytes(copy / "Horalux.ini", "[Jikoku]\r\nudChien=77\r\n" + HandGivenServer());
+  WriteFileBytes(copy / "Jikoku.txt", OldLog());
+
+  Process app = copy.Start();
+  Window main = MainWindowOf(app);
+  EXPECT_NE(LogView(main).Text().find(kOldLogEntry), std::string::npos);
+  CloseAndWait(app, main);
+
+  EXPECT_EQ(ReadIni(copy / "Horalux.ini", "Jikoku", "udChien"), "77");
+  EXPECT_EQ(ReadIni(copy / "Horalux.ini", "Header", "Version"), "Ver0.9.9");
+  EXPECT_EQ(ReadFileBytes(copy / "Jikoku.txt"), OldLog());
+  EXPECT_FALSE(Exists(copy / "SafeGuard"));
+  EXPECT_FALSE(Exists(machine.folder()));
+}
+
+TEST(SettingsFile, ClosingWritesTheHeaderAndEveryKeyInItsOrder) {
+  // No settings file at all: every key is written with its default.
+  ProgramCopy copy(/*portable=*/true);
+  Process app = copy.Start();
+  CloseAndWait(app, MainWindowOf(app));
+
+  const fs::path ini = copy / "Horalux.ini";
+  const std::string text = ReadCp932File(ini).value_or("");
+  const std::vector<std::string> order = {
+      "[Header]",      "Version",       "Folder",      "[Jikoku]",   "cbEhyouji",   "ActivePage",
+      "udChouseiHTTP", "udChouseiSNTP", "udChien",     "udGosa",     "edtJisa",     "udGyou",
+      "rbHTTP",        "rbJapan",       "rbFennick1",  "rbFennick2", "cbSetuzokuT", "cbProxy",
+      "edtProxy",      "edtPort",       "cbNoCkProxy", "cbSNTPAuto", "cbSNTP",      "edtSNTP"};
+  EXPECT_EQ(IniOutline(text), order) << text;
+
+  const std::pair<const char*, const char*> values[] = {
+      {"cbEhyouji", "0"},   {"ActivePage", "0"}, {"udChouseiHTTP", "500"}, {"udChouseiSNTP", "200"},
+      {"udChien", "300"},   {"udGosa", "60"},    {"edtJisa", "0"},         {"udGyou", "100"},
+      {"rbHTTP", "0"},      {"rbJapan", "0"},    {"rbFennick1", "1"},      {"rbFennick2", "0"},
+      {"cbSetuzokuT", "1"}, {"cbProxy", "0"},    {"edtProxy", ""},         {"edtPort", ""},
+      {"cbNoCkProxy", "0"}, {"cbSNTPAuto", "1"}, {"cbSNTP", "0"},
+  };
+  for (const auto& [key, value] : values) EXPECT_EQ(ReadIni(ini, "Jikoku", key), value) << key;
+  EXPECT_EQ(ReadIni(ini, "Header", "Version"), "Ver0.9.9");
+  EXPECT_EQ(ReadIni(ini, "Header", "Folder"), copy.FolderText());
+}
+
+TEST(SettingsFile, SpinValuesOutOfRangeAreWrittenBackAtTheNearerBound) {
+  struct Row {
+    const char* key;
+    const char* in_file;
+    const char* written;
+  };
+  const Row rows[] = {
+      {"udGosa", "900", "600"},
+      {"udChouseiHTTP", "-9999", "-5000"},
+      {"udChouseiSNTP", "5001", "5000"},
+      {"udChien", "0", "1"},
+      {"udGyou", "-1", "0"},
+  };
+  ProgramCopy copy(/*portable=*/true);
+  std::string ini_text = "[Jikoku]\r\n" + HandGivenServer();
+  for (const Row& row : rows) ini_text += std::string(row.key) + "=" + row.in_file + "\r\n";
+  WriteFileBytes(copy / "Horalux.ini", ini_text);
+
+  Process app = copy.Start();
+  CloseAndWait(app, MainWindowOf(app));
+  for (const Row& row : rows)
+    EXPECT_EQ(ReadIni(copy / "Horalux.ini", "Jikoku", row.key), row.written) << row.key;
+}
+
+TEST(SettingsFile, KeepsLinesItDoesNotKnowAndTheValuesItRead) {
+  ProgramCopy copy(/*portable=*/true);
+  const std::string comment = Utf8ToCp932("; 手で書いた注記");
+  const std::string foreign = Utf8ToCp932("名前=ソフト表示");
+  const std::pair<const char*, const char*> kept[] = {
+      {"cbEhyouji", "1"},       {"udChouseiHTTP", "-300"},
+      {"udChouseiSNTP", "150"}, {"udChien", "45"},
+      {"udGosa", "120"},        {"edtJisa", "-3600"},
+      {"udGyou", "250"},        {"rbHTTP", "0"},
+      {"rbJapan", "1"},         {"rbFennick1", "0"},
+      {"rbFennick2", "0"},      {"cbSetuzokuT", "0"},
+      {"cbProxy", "1"},         {"edtProxy", "proxy.invalid"},
+      {"edtPort", "8080"},      {"cbNoCkProxy", "1"},
+      {"cbSNTPAuto", "0"},      {"cbSNTP", "1"},
+      {"edtSNTP", kServer},
+  };
+  std::string ini_text = comment + "\r\n[Jikoku]\r\nOwnKey=keep me\r\n";
+  for (const auto& [key, value] : kept) ini_text += std::string(key) + "=" + value + "\r\n";
+  ini_text += "[Other]\r\n" + foreign + "\r\n";
+  WriteFileBytes(copy / "Horalux.ini", ini_text);
+
+  Process app = copy.Start();
+  CloseAndWait(app, MainWindowOf(app));
+
+  const fs::path ini = copy / "Horalux.ini";
+  const std::string written = ReadFileBytes(ini).value_or("");
+  EXPECT_EQ(written.rfind(comment + "\r\n", 0), 0u) << Cp932ToUtf8(written);
+  EXPECT_NE(written.find("\r\n[Other]\r\n" + foreign + "\r\n"), std::string::npos)
+      << Cp932ToUtf8(written);
+  EXPECT_EQ(ReadIni(ini, "Jikoku", "OwnKey"), "keep me");
+  for (const auto& [key, value] : kept) EXPECT_EQ(ReadIni(ini, "Jikoku", key), value) << key;
+}
+
+}  // namespace
+}  // namespace horalux::e2e
