@@ -46,7 +46,7 @@ if(WIN32_TEST_SOURCES)
 add_executable(win32_tests ${WIN32_TEST_SOURCES})
 target_link_libraries(win32_tests PRIVATE horalux_win32 horalux_tools gtest_main gmock)
 target_link_options(win32_tests PRIVATE ${WIN_LINK})
-gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS win32 TIMEOUT 120)
 endif()
 
@@ -57,7 +57,7 @@ target_link_libraries(e2e_tests PRIVATE horalux_tools gtest_main gmock ${WIN_LIB
 target_link_options(e2e_tests PRIVATE ${WIN_LINK})
 target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 add_dependencies(e2e_tests Horalux HoraluxSim)
-gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS e2e TIMEOUT 240 RUN_SERIAL TRUE)
 endif()
 

@@ -4,6 +4,9 @@ export WINEPREFIX=${WINEPREFIX:-$BUILD/win/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# The program takes every fetched time as Japan Standard Time; Wine takes its
+# zone from here.
+export TZ=Asia/Tokyo
 WINESERVER=/usr/lib/wine/wineserver
 
 wine_session_start() {
@@ -34,6 +37,9 @@ wine_session_start() {
     touch "$WINEPREFIX/.horalux-configured"
   fi
   "$WINESERVER" -p >/dev/null 2>&1 || true
+  # The first program of a session also starts Wine's own services; let that
+  # finish before anything is timed.
+  timeout 120 "$WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
 wine_session_end() {

@@ -43,7 +43,10 @@ LRESULT CALLBACK ApplicationWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 bool ApplicationWindow::bring_forward(const std::string& window_class, const std::string& title) {
   HWND other = FindWindowW(win32::Widen(window_class).c_str(), win32::Widen(title).c_str());
   if (!other || other == hwnd_) return false;
-  SetForegroundWindow(other);
+  // The running copy may take the foreground only with this copy's leave.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(other, &pid);
+  if (pid) AllowSetForegroundWindow(pid);
   PostMessageW(other, kComeForward, 0, 0);
   return true;
 }

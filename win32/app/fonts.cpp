@@ -44,8 +44,8 @@ HFONT CreateGothicFont(int pixel_height, bool fixed_pitch) {
         break;
       }
   }
-  return CreateFontW(-win32::Scale(pixel_height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+  return CreateFontW(-win32::Scale(pixel_height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      (fixed_pitch ? FIXED_PITCH : VARIABLE_PITCH) | FF_MODERN, face);
 }
 

@@ -61,7 +61,8 @@ void MainWindow::BuildPages() {
   log_edit_ = CreateWindowExW(
       WS_EX_CLIENTEDGE, L"EDIT", L"",
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP,
-      4, 32, 612, pr.bottom - 36, p, nullptr, GetModuleHandleW(nullptr), nullptr);
+      win32::Scale(4), win32::Scale(32), win32::Scale(612), pr.bottom - win32::Scale(36), p,
+      nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
   SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
   log_ = std::make_unique<WinLogView>(log_edit_);
@@ -78,8 +79,10 @@ void MainWindow::BuildPages() {
   b.GroupBox(" ＨＴＴＰプロトコルによる時刻取得の場合のプロキシサーバーの設定 ", p,
              R(10, 146, 600, 150));
   b.CheckBox(s.cbProxy, p, R(24, 168, 300, 18));
-  HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"TTabSheet", L"", WS_CHILD | WS_VISIBLE, 24,
-                               192, 570, 60, p, nullptr, GetModuleHandleW(nullptr), this);
+  RECT pnl = win32::Scale(R(24, 192, 570, 60));
+  HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"TTabSheet", L"", WS_CHILD | WS_VISIBLE,
+                               pnl.left, pnl.top, pnl.right - pnl.left, pnl.bottom - pnl.top, p,
+                               nullptr, GetModuleHandleW(nullptr), this);
   b.FollowEnabled(s.pnlProxy, panel);
   b.StaticText("アドレス：", panel, R(8, 6, 70, 16));
   b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));

@@ -76,6 +76,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   };
   FormLifecycle lifecycle{create, [&] { main_window->show_window(); }};
   int code = RunProgram(files, application, pump, params, lifecycle);
+  if (main_window) main_window->Destroy();
   form.reset();
   main_window.reset();
   return code;

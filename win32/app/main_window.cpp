@@ -55,8 +55,9 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
   int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  hwnd_ = CreateWindowExW(0, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w, h,
-                          application_window_, menu, inst, this);
+  // Owned by the hidden application window, so it needs its own taskbar button.
+  hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w,
+                          h, application_window_, menu, inst, this);
   // A menu that wraps changes the client height: fix the client size exactly.
   RECT client;
   GetClientRect(hwnd_, &client);
@@ -70,7 +71,13 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
 }
 
 MainWindow::~MainWindow() {
+  Destroy();
+}
+
+void MainWindow::Destroy() {
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
+  form_ = nullptr;
 }
 
 void MainWindow::Guard(const std::function<void()>& action) {
@@ -100,9 +107,11 @@ void MainWindow::BuildTabs() {
   tabs_ = CreateWindowExW(
       0, WC_TABCONTROLW, L"",
       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_FIXEDWIDTH | WS_TABSTOP, 0, 0,
-      kClientWidth, kClientHeight - status_h, hwnd_, nullptr, inst, nullptr);
+      win32::Scale(kClientWidth), win32::Scale(kClientHeight) - status_h, hwnd_, nullptr, inst,
+      nullptr);
   SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  SendMessageW(tabs_, TCM_SETITEMSIZE, 0, MAKELPARAM(win32::Scale(kTabWidth), win32::Scale(kTabHeight)));
+  SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
+               MAKELPARAM(win32::Scale(kTabWidth), win32::Scale(kTabHeight)));
   // The page area is measured with a tab row present.
   TCITEMW probe{};
   probe.mask = TCIF_TEXT;

@@ -26,6 +26,9 @@ class MainWindow : public FormHost, public LogView {
   // models; before its FormCreate.
   void Bind(TfmJikoku& form);
   HWND hwnd() const { return hwnd_; }
+  // Takes the window down while the main window object still exists: the
+  // controls report their last events (a field losing the focus) to it.
+  void Destroy();
 
   // FormHost.
   void show_window() override;

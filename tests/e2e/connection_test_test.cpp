@@ -1,0 +1,294 @@
+// The connection test of Horalux.exe under Wine against a test responder
+// given by hand: what the button "接続テスト" leaves in the access log, in the
+// view and in "Jikoku.txt", and the boxes it shows on the way.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+#include "tools/lib/sntp_responder.h"
+
+namespace horalux::e2e {
+namespace {
+
+using tools::SntpAnswer;
+using tools::SntpResponder;
+
+constexpr char kLogTab[] = " アクセス記録 ";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// A program copy in a scratch folder of its own with a hand-given server,
+// made portable so that its settings and log lie beside it, started from a
+// working folder whose marker lets it run beside another test's copy.
+class ProgramCopy {
+ public:
+  ProgramCopy(std::string_view server, std::string_view built) {
+    const auto folder = dir_.MakeFolder("prog");
+    exe_ = CopyProgram(folder, built);
+    MakePortable(folder);
+    log_ = folder / L"Jikoku.txt";
+    WriteFileBytes(folder / L"Horalux.ini",
+                   "[Jikoku]\r\ncbSNTP=1\r\nedtSNTP=" + std::string(server) + "\r\n");
+    WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
+  }
+
+  Process Start() const { return StartHoralux({}, dir_.path(), exe_); }
+  // The lines of "Jikoku.txt"; none when it is missing.
+  std::optional<std::vector<std::string>> LogLines() const;
+
+ private:
+  ScratchDir dir_;
+  std::filesystem::path exe_, log_;
+};
+
+std::optional<std::vector<std::string>> ProgramCopy::LogLines() const {
+  auto text = ReadCp932File(log_);
+  if (!text) return std::nullopt;
+  return Lines(*text);
+}
+
+// Horalux takes every fetched time for Japan time, so its corrections come
+// out right only where the PC's zone is Japan's. Wine takes the zone from the
+// TZ variable of the command that started the test run; programs started from
+// inside Wine keep that zone whatever their own environment says.
+bool InJapanTime() {
+  TIME_ZONE_INFORMATION zone{};
+  GetTimeZoneInformation(&zone);
+  return zone.Bias == -540;
+}
+constexpr char kNeedsJapanTime[] =
+    "Wine's time zone is not Japan's: run the tests with TZ=Asia/Tokyo";
+
+// The seconds a report line says the PC was behind; nullopt for other lines.
+std::optional<double> SecondsBehind(const std::string& line) {
+  static const std::regex report(
+      "以前の時刻は、取得した時刻より ([0-9]+\\.[0-9]{2}) 秒遅れていました");
+  std::smatch parts;
+  if (!std::regex_match(line, parts, report)) return std::nullopt;
+  return std::stod(parts[1]);
+}
+
+// Log lines as expected, except that a report of the PC being behind may be
+// a hundredth of a second off: the program reads the PC clock after the
+// attempt's second exchange, some milliseconds after the server stamped the
+// time it uses, which a busy machine stretches past 5 ms now and then.
+::testing::AssertionResult SameLogLines(const std::vector<std::string>& shown,
+                                        const std::vector<std::string>& expected) {
+  bool same = shown.size() == expected.size();
+  for (size_t i = 0; same && i < shown.size(); ++i) {
+    auto got = SecondsBehind(shown[i]);
+    auto want = SecondsBehind(expected[i]);
+    same = got && want ? std::abs(*got - *want) < 0.015 : shown[i] == expected[i];
+  }
+  if (same) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "lines " << ::testing::PrintToString(shown)
+                                       << "\nexpected " << ::testing::PrintToString(expected);
+}
+
+// A responder on port 123 of `address`. Wine binds it to the port on every
+// loopback address, so a test running beside this one in the same Wine may
+// hold the port for a few seconds: wait for it rather than fail.
+std::unique_ptr<SntpResponder> Responder(const std::string& address) {
+  std::unique_ptr<SntpResponder> responder;
+  std::string failure;
+  PollUntil(
+      [&] {
+        try {
+          responder = std::make_unique<SntpResponder>(address);
+          return true;
+        } catch (const std::runtime_error& error) {
+          failure = error.what();
+          return false;
+        }
+      },
+      Millis(30000));
+  if (!responder) throw DriverError(failure);
+  return responder;
+}
+
+// The id of a box's default button, the one Enter presses; 0 when none is.
+int DefaultButton(const MessageBoxWindow& box) {
+  for (const auto& button : box.window().Controls({.cls = "Button"}))
+    if ((GetWindowLongW(button.handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+      return button.Id();
+  return 0;
+}
+
+// The read-only multi-line view on the access-log tab.
+Window LogView(const Window& main) {
+  std::vector<Window> views;
+  for (const auto& edit : main.Controls({.cls = "Edit"})) {
+    const LONG style = GetWindowLongW(edit.handle(), GWL_STYLE);
+    if ((style & ES_MULTILINE) && (style & ES_READONLY)) views.push_back(edit);
+  }
+  if (views.size() != 1) throw DriverError("no single log view in\n" + main.DescribeTree());
+  return views.front();
+}
+
+std::string DateText(const SYSTEMTIME& day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u/%02u/%02u", day.wYear, day.wMonth, day.wDay);
+  return text;
+}
+
+// The entry's header "[ yyyy/mm/dd(aaa) h:mm:ss ]任意設定(NTP/SNTP)" for a
+// cycle started on one of `days`, aaa being that day's short weekday name.
+void ExpectHeader(const std::string& line, const std::vector<SYSTEMTIME>& days) {
+  static const std::regex header(
+      R"(\[ ([0-9]{4}/[0-9]{2}/[0-9]{2})\((.+)\) [0-9]{1,2}:[0-9]{2}:[0-9]{2} \]任意設定\(NTP/SNTP\))");
+  std::smatch parts;
+  ASSERT_TRUE(std::regex_match(line, parts, header)) << line;
+  for (const auto& day : days) {
+    if (parts[1] != DateText(day)) continue;
+    wchar_t weekday[16] = {};
+    GetDateFormatW(LOCALE_USER_DEFAULT, 0, &day, L"ddd", weekday, 16);
+    EXPECT_EQ(parts[2], Narrow(weekday)) << line;
+    return;
+  }
+  ADD_FAILURE() << "header of another day: " << line;
+}
+
+// A box the connection test shows, and the button the user presses.
+struct ExpectedBox {
+  const char* title;
+  const char* text;
+  const char* press;
+  int default_button;
+};
+
+TEST(ConnectionTest, LogsTheOutcomeOfEachDifferenceFromTheServer) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  struct Row {
+    const char* what;
+    double server_ahead_seconds;
+    std::optional<ExpectedBox> box;
+    // The entry's lines after its empty line and header.
+    std::vector<std::string> lines;
+  };
+  // Wine's clock call succeeds, changing nothing, within 0.5 s of the true
+  // time and fails beyond; the fine adjustment puts the fetched time 0.2 s ahead.
+  const Row rows[] = {
+      {"true time",
+       0,
+       std::nullopt,
+       {"接続テストで時刻を修正しました", "以前の時刻は、取得した時刻より 0.20 秒遅れていました"}},
+      {"2 s ahead, beyond what the clock call takes",
+       2,
+       ExpectedBox{
+           "Horalux",
+           "時刻の設定で、エラーがありました(308)。\r\n\r\n時刻を必ずチェックしてください。", "OK",
+           IDOK},
+       {"接続テストで時刻を修正しました", "※※※注意※※※  時刻設定エラー(307)"}},
+      {"100 s ahead, above the tolerance, declined",
+       100,
+       ExpectedBox{"確認", "取得時刻との差が100秒あります。\r\n内蔵時計の時刻を修正しますか？",
+                   "いいえ", IDNO},
+       {"取得時刻との差が100秒ありましたが、", "内蔵時計の時刻は修正いたしません(304)。"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    auto responder = Responder("127.0.0.30");
+    responder->answer_all(SntpAnswer::TrueTime(row.server_ahead_seconds));
+    ProgramCopy copy("127.0.0.30", "Horalux.exe");
+    Process app = copy.Start();
+    Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+
+    SYSTEMTIME before{}, after{};
+    GetLocalTime(&before);
+    const Settled pressed = main.PushButton("接続テスト").Click();
+    if (row.box) {
+      ASSERT_EQ(pressed, Settled::Blocked);
+      MessageBoxWindow box = app.WaitMessageBox();
+      EXPECT_EQ(box.Title(), row.box->title);
+      EXPECT_EQ(box.Text(), row.box->text);
+      EXPECT_EQ(DefaultButton(box), row.box->default_button);
+      box.Press(row.box->press);
+    } else {
+      EXPECT_EQ(pressed, Settled::Done);
+    }
+    // The handler has finished once the view shows the entry, which comes whole.
+    Window view = LogView(main);
+    WaitUntil([&] { return Lines(view.Text()).size() > 2; }, "the entry in the log view");
+    GetLocalTime(&after);
+
+    Window tabs = main.Control({.cls = "SysTabControl32"});
+    EXPECT_EQ(tabs.TabCaptions().at(tabs.SelectedTab()), kLogTab);
+    const auto shown = Lines(view.Text());
+    ASSERT_EQ(shown.size(), row.lines.size() + 2) << view.Text();
+    EXPECT_EQ(shown[0], "");
+    ExpectHeader(shown[1], {before, after});
+    EXPECT_TRUE(SameLogLines({shown.begin() + 2, shown.end()}, row.lines));
+    EXPECT_EQ(copy.LogLines(), shown) << "Jikoku.txt differs from the view";
+    // One attempt: two exchanges with the hand-given server.
+    EXPECT_EQ(responder->request_count(), 2);
+
+    main.Close();
+    EXPECT_EQ(app.WaitExit(), 0u);
+  }
+}
+
+// On a simulated clock a correction beyond Wine's half second takes effect:
+// a second test then finds the clock agreeing with the server.
+TEST(ConnectionTest, AcceptedLargeDifferenceCorrectsTheClock) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  auto responder = Responder("127.0.0.31");
+  responder->answer_all(SntpAnswer::TrueTime(100));
+  ProgramCopy copy("127.0.0.31", "HoraluxSim.exe");
+  Process app = copy.Start();
+  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+  Window button = main.PushButton("接続テスト");
+  Window view = LogView(main);
+
+  ASSERT_EQ(button.Click(), Settled::Blocked);
+  MessageBoxWindow question = app.WaitMessageBox();
+  EXPECT_EQ(question.Text(), "取得時刻との差が100秒あります。\r\n内蔵時計の時刻を修正しますか？");
+  question.Press("はい");
+  WaitUntil([&] { return Lines(view.Text()).size() > 2; }, "the first entry");
+  const auto first = Lines(view.Text());
+  ASSERT_EQ(first.size(), 5u) << view.Text();
+  EXPECT_TRUE(SameLogLines({first.begin() + 2, first.end()},
+                           {"取得時刻との差は設定より大きいですが、確認されましたので修正します。",
+                            "接続テストで時刻を修正しました",
+                            "以前の時刻は、取得した時刻より 100.20 秒遅れていました"}));
+
+  main.Control({.cls = "SysTabControl32"}).SelectTab("　　基本設定　　");
+  EXPECT_EQ(button.Click(), Settled::Done) << "a question although the clock was corrected";
+  WaitUntil([&] { return Lines(view.Text()).size() > 5; }, "the second entry");
+  const auto second = Lines(view.Text());
+  ASSERT_EQ(second.size(), 9u) << view.Text();
+  EXPECT_EQ(second[7], "接続テストで時刻を修正しました");
+  EXPECT_TRUE(std::regex_match(
+      second[8], std::regex("以前の時刻は、取得した時刻と(合っていました\\(0\\.01秒以内\\)|"
+                            "ほぼ合っていました（0\\.1秒以内 \\[-?0\\.[0-9]{2}\\]\\))")))
+      << second[8];
+  EXPECT_EQ(copy.LogLines(), second);
+  EXPECT_EQ(responder->request_count(), 4);
+
+  main.Close();
+  EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+}  // namespace
+}  // namespace horalux::e2e

@@ -1,0 +1,295 @@
+// The resident run of the shipped Horalux.exe under Wine: the countdown icon
+// in Wine's tray, one synchronisation against a test responder, and the end
+// by itself, after the failure question, or from the icon's menu.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+#include "tests/e2e/tray_driver.h"
+#include "tools/lib/sntp_responder.h"
+
+namespace horalux::e2e {
+namespace {
+
+using tools::SntpAnswer;
+using tools::SntpResponder;
+
+// A program copy in a scratch folder of its own, made portable so that its
+// settings and log lie beside it, started from a working folder whose marker
+// lets it run beside another test's copy.
+class ResidentCopy {
+ public:
+  // `jikoku` holds the lines of the [Jikoku] section.
+  explicit ResidentCopy(std::string_view jikoku) {
+    const auto folder = dir_.MakeFolder("prog");
+    exe_ = CopyProgram(folder);
+    MakePortable(folder);
+    ini_ = folder / L"Horalux.ini";
+    log_ = folder / L"Jikoku.txt";
+    settings_ = "[Jikoku]\r\n" + std::string(jikoku);
+    WriteFileBytes(ini_, settings_);
+    WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
+  }
+
+  Process Start(const std::vector<std::string>& args) const {
+    return StartHoralux(args, dir_.path(), exe_);
+  }
+  // The settings file as it was written before the start.
+  const std::string& settings() const { return settings_; }
+  std::optional<std::string> SettingsNow() const { return ReadFileBytes(ini_); }
+  std::optional<std::string> Log() const { return ReadCp932File(log_); }
+
+ private:
+  ScratchDir dir_;
+  std::filesystem::path exe_, ini_, log_;
+  std::string settings_;
+};
+
+std::string HandGiven(std::string_view address, int delay_seconds) {
+  return "udChien=" + std::to_string(delay_seconds) +
+         "\r\ncbSNTP=1\r\nedtSNTP=" + std::string(address) + "\r\n";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string CountdownTip(int seconds) {
+  return "Horalux_動作遅延待機中（実行まで " + std::to_string(seconds) + " 秒）";
+}
+
+// The seconds a report line says the PC was behind; nullopt for other lines.
+std::optional<double> SecondsBehind(const std::string& line) {
+  static const std::regex report(
+      "以前の時刻は、取得した時刻より ([0-9]+\\.[0-9]{2}) 秒遅れていました");
+  std::smatch parts;
+  if (!std::regex_match(line, parts, report)) return std::nullopt;
+  return std::stod(parts[1]);
+}
+
+// Log lines as expected, except that a report of the PC being behind may be
+// a hundredth of a second off: the program reads the PC clock after the
+// attempt's second exchange, some milliseconds after the server stamped the
+// time it uses, which a busy machine stretches past 5 ms now and then.
+::testing::AssertionResult SameLogLines(const std::vector<std::string>& shown,
+                                        const std::vector<std::string>& expected) {
+  bool same = shown.size() == expected.size();
+  for (size_t i = 0; same && i < shown.size(); ++i) {
+    auto got = SecondsBehind(shown[i]);
+    auto want = SecondsBehind(expected[i]);
+    same = got && want ? std::abs(*got - *want) < 0.015 : shown[i] == expected[i];
+  }
+  if (same) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "lines " << ::testing::PrintToString(shown)
+                                       << "\nexpected " << ::testing::PrintToString(expected);
+}
+
+// A responder on port 123 of `address`. Wine binds it to the port on every
+// loopback address, so a test running beside this one in the same Wine may
+// hold the port for a few seconds: wait for it rather than fail.
+std::unique_ptr<SntpResponder> Responder(const std::string& address) {
+  std::unique_ptr<SntpResponder> responder;
+  std::string failure;
+  PollUntil(
+      [&] {
+        try {
+          responder = std::make_unique<SntpResponder>(address);
+          return true;
+        } catch (const std::runtime_error& error) {
+          failure = error.what();
+          return false;
+        }
+      },
+      Millis(30000));
+  if (!responder) throw DriverError(failure);
+  return responder;
+}
+
+// The id of a box's default button, the one Enter presses; 0 when none is.
+int DefaultButton(const MessageBoxWindow& box) {
+  for (const auto& button : box.window().Controls({.cls = "Button"}))
+    if ((GetWindowLongW(button.handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+      return button.Id();
+  return 0;
+}
+
+std::string BoxTexts(const Process& app) {
+  std::string texts;
+  for (const auto& box : app.MessageBoxes()) texts += "\n" + box.Title() + ": " + box.Text();
+  return texts.empty() ? " (none)" : texts;
+}
+
+// Horalux takes every fetched time for Japan time, so its corrections come
+// out right only where the PC's zone is Japan's. Wine takes the zone from the
+// TZ variable of the command that started the test run; programs started from
+// inside Wine keep that zone whatever their own environment says.
+bool InJapanTime() {
+  TIME_ZONE_INFORMATION zone{};
+  GetTimeZoneInformation(&zone);
+  return zone.Bias == -540;
+}
+constexpr char kNeedsJapanTime[] =
+    "Wine's time zone is not Japan's: run the tests with TZ=Asia/Tokyo";
+
+TEST(ResidentRun, CountsDownInTheTraySyncsOnceAndEndsWithoutWritingTheSettings) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  auto responder = Responder("127.0.0.20");
+  responder->answer_all(SntpAnswer::TrueTime());
+  ResidentCopy copy(HandGiven("127.0.0.20", 3));
+
+  Process app = copy.Start({"-R"});
+  // The tips the icon shows, each once, in the order they came.
+  std::vector<std::string> tips;
+  bool icon_gone_while_running = false;
+  const bool ended = PollUntil(
+      [&] {
+        if (auto icon = FindTrayIcon(app.Id())) {
+          if (auto tip = icon->Tip(); tip && (tips.empty() || tips.back() != *tip)) {
+            tips.push_back(*tip);
+          }
+        } else if (responder->request_count() > 0 && app.Running()) {
+          icon_gone_while_running = true;
+        }
+        return !app.Running();
+      },
+      Millis(20000));
+  ASSERT_TRUE(ended) << "the resident run did not end by itself; its boxes:" << BoxTexts(app)
+                     << "\nits log:\n"
+                     << copy.Log().value_or("(none)");
+  EXPECT_EQ(app.ExitCode(), 0u);
+
+  // One tip per second of the countdown, from the delay down to 1.
+  std::vector<std::string> countdown;
+  for (const auto& tip : tips)
+    if (tip.starts_with("Horalux_動作遅延待機中")) countdown.push_back(tip);
+  EXPECT_EQ(countdown,
+            (std::vector<std::string>{CountdownTip(3), CountdownTip(2), CountdownTip(1)}))
+      << "tips seen: " << ::testing::PrintToString(tips);
+  // The icon goes before the pause that ends the run.
+  EXPECT_TRUE(icon_gone_while_running);
+
+  // One attempt: two exchanges with the hand-given server.
+  EXPECT_EQ(responder->request_count(), 2);
+  auto log = copy.Log();
+  ASSERT_TRUE(log.has_value()) << "no access log written";
+  auto lines = Lines(*log);
+  ASSERT_EQ(lines.size(), 3u) << *log;
+  EXPECT_EQ(lines[0], "");
+  EXPECT_TRUE(lines[1].starts_with("[ ") && lines[1].ends_with(" ]任意設定(NTP/SNTP)")) << lines[1];
+  EXPECT_TRUE(SameLogLines({lines[2]}, {"以前の時刻は、取得した時刻より 0.20 秒遅れていました"}));
+  EXPECT_EQ(copy.SettingsNow(), copy.settings());
+}
+
+TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
+  auto responder = Responder("127.0.0.21");
+  SntpAnswer oversized = SntpAnswer::TrueTime();
+  oversized.length = 68;
+  responder->answer_all(oversized);
+  ResidentCopy copy(HandGiven("127.0.0.21", 3));
+
+  Process app = copy.Start({"-R", "-N"});
+  bool icon_before_fetch = false;
+  std::optional<MessageBoxWindow> question;
+  WaitUntil(
+      [&] {
+        // The icon first, the count after: an icon seen before the count
+        // moved was shown before the fetch.
+        const bool icon = FindTrayIcon(app.Id()).has_value();
+        if (icon && responder->request_count() == 0) icon_before_fetch = true;
+        auto boxes = app.MessageBoxes();
+        if (!boxes.empty()) question = boxes.front();
+        return question.has_value();
+      },
+      "the question after the failed cycle");
+  EXPECT_FALSE(icon_before_fetch) << "with -N no icon shows before the fetch";
+
+  EXPECT_EQ(question->Title(), "　Horalux");
+  EXPECT_EQ(question->Text(),
+            "インターネットの時刻取得が失敗しました。\r\nHoraluxの設定フォームを表示しますか？");
+  EXPECT_EQ(DefaultButton(*question), IDYES);
+  // While the question waits, the icon tells so.
+  EXPECT_EQ(WaitTrayIcon(app).Tip(), "Horalux_確認待機中");
+  // The entry is committed before the question.
+  auto log = copy.Log();
+  ASSERT_TRUE(log.has_value()) << "no access log written";
+  auto lines = Lines(*log);
+  ASSERT_EQ(lines.size(), 5u) << *log;
+  EXPECT_TRUE(lines[1].ends_with(" ]任意設定(NTP/SNTP)")) << lines[1];
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+            (std::vector<std::string>{"任意設定の時刻を取得できません(103)。",
+                                      "設定したホスト名（又はＩＰアドレス）は正しいですか。",
+                                      "Host = [127.0.0.21]"}));
+
+  question->Press("いいえ");
+  MessageBoxWindow farewell = app.WaitMessageBox();
+  EXPECT_EQ(farewell.Title(), "Horalux");
+  EXPECT_EQ(farewell.Text(), "Horaluxを終了します。");
+  farewell.Press("OK");
+  EXPECT_EQ(app.WaitExit(), 0u);
+  EXPECT_TRUE(app.TopWindows({.cls = kMainWindowClass}).empty());
+  // A raised failure in the first exchange ends the cycle at once.
+  EXPECT_EQ(responder->request_count(), 1);
+  EXPECT_EQ(copy.SettingsNow(), copy.settings());
+}
+
+TEST(ResidentRun, IconMenuDuringTheCountdownStopsTheRunBeforeAnySync) {
+  struct Row {
+    const char* item;
+    // What follows the choice, with the program still to be ended by it.
+    std::function<void(Process&, const ResidentCopy&)> then;
+  };
+  const Row rows[] = {
+      {"中止＆終了(&X)",
+       [](Process& app, const ResidentCopy& copy) {
+         EXPECT_EQ(app.WaitExit(), 0u);
+         EXPECT_EQ(copy.SettingsNow(), copy.settings());
+         EXPECT_FALSE(copy.Log().has_value());
+       }},
+      {"アクセス記録表示(&D)",
+       [](Process& app, const ResidentCopy&) {
+         Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+         Window tabs = main.Control({.cls = "SysTabControl32"});
+         EXPECT_EQ(tabs.TabCaptions().at(tabs.SelectedTab()), " アクセス記録 ");
+         EXPECT_EQ(WaitTrayIcon(app).Tip(), "Horalux表示中");
+         main.Close();
+         EXPECT_EQ(app.WaitExit(), 0u);
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.item);
+    auto responder = Responder("127.0.0.22");
+    ResidentCopy copy(HandGiven("127.0.0.22", 60));
+    Process app = copy.Start({"-R"});
+
+    TrayIcon icon = WaitTrayIcon(app);
+    WaitUntil([&] { return icon.Tip().value_or("").starts_with("Horalux_動作遅延待機中"); },
+              "the countdown tip");
+    icon.RightClick();
+    ChoosePopupItem(WaitPopupMenu(app), row.item);
+    row.then(app, copy);
+    EXPECT_EQ(responder->request_count(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace horalux::e2e
