@@ -12,8 +12,12 @@ int Dpi() {
   return dpi;
 }
 
-int Scale(int pixels96) { return MulDiv(pixels96, Dpi(), 96); }
+int Scale(int pixels96) {
+  return MulDiv(pixels96, Dpi(), 96);
+}
 
-RECT Scale(RECT r) { return RECT{Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)}; }
+RECT Scale(RECT r) {
+  return RECT{Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)};
+}
 
 }  // namespace horalux::win32
