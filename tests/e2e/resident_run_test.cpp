@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/e2e/driver.h"
+#include "tests/e2e/sync_checks.h"
 #include "tests/e2e/tray_driver.h"
 #include "tools/lib/sntp_responder.h"
 
@@ -62,75 +63,8 @@ std::string HandGiven(std::string_view address, int delay_seconds) {
          "\r\ncbSNTP=1\r\nedtSNTP=" + std::string(address) + "\r\n";
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
 std::string CountdownTip(int seconds) {
   return "Horalux_動作遅延待機中（実行まで " + std::to_string(seconds) + " 秒）";
-}
-
-// The seconds a report line says the PC was behind; nullopt for other lines.
-std::optional<double> SecondsBehind(const std::string& line) {
-  static const std::regex report(
-      "以前の時刻は、取得した時刻より ([0-9]+\\.[0-9]{2}) 秒遅れていました");
-  std::smatch parts;
-  if (!std::regex_match(line, parts, report)) return std::nullopt;
-  return std::stod(parts[1]);
-}
-
-// Log lines as expected, except that a report of the PC being behind may be
-// a hundredth of a second off: the program reads the PC clock after the
-// attempt's second exchange, some milliseconds after the server stamped the
-// time it uses, which a busy machine stretches past 5 ms now and then.
-::testing::AssertionResult SameLogLines(const std::vector<std::string>& shown,
-                                        const std::vector<std::string>& expected) {
-  bool same = shown.size() == expected.size();
-  for (size_t i = 0; same && i < shown.size(); ++i) {
-    auto got = SecondsBehind(shown[i]);
-    auto want = SecondsBehind(expected[i]);
-    same = got && want ? std::abs(*got - *want) < 0.015 : shown[i] == expected[i];
-  }
-  if (same) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "lines " << ::testing::PrintToString(shown)
-                                       << "\nexpected " << ::testing::PrintToString(expected);
-}
-
-// A responder on port 123 of `address`. Wine binds it to the port on every
-// loopback address, so a test running beside this one in the same Wine may
-// hold the port for a few seconds: wait for it rather than fail.
-std::unique_ptr<SntpResponder> Responder(const std::string& address) {
-  std::unique_ptr<SntpResponder> responder;
-  std::string failure;
-  PollUntil(
-      [&] {
-        try {
-          responder = std::make_unique<SntpResponder>(address);
-          return true;
-        } catch (const std::runtime_error& error) {
-          failure = error.what();
-          return false;
-        }
-      },
-      Millis(30000));
-  if (!responder) throw DriverError(failure);
-  return responder;
-}
-
-// The id of a box's default button, the one Enter presses; 0 when none is.
-int DefaultButton(const MessageBoxWindow& box) {
-  for (const auto& button : box.window().Controls({.cls = "Button"}))
-    if ((GetWindowLongW(button.handle(), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-      return button.Id();
-  return 0;
 }
 
 std::string BoxTexts(const Process& app) {
@@ -138,18 +72,6 @@ std::string BoxTexts(const Process& app) {
   for (const auto& box : app.MessageBoxes()) texts += "\n" + box.Title() + ": " + box.Text();
   return texts.empty() ? " (none)" : texts;
 }
-
-// Horalux takes every fetched time for Japan time, so its corrections come
-// out right only where the PC's zone is Japan's. Wine takes the zone from the
-// TZ variable of the command that started the test run; programs started from
-// inside Wine keep that zone whatever their own environment says.
-bool InJapanTime() {
-  TIME_ZONE_INFORMATION zone{};
-  GetTimeZoneInformation(&zone);
-  return zone.Bias == -540;
-}
-constexpr char kNeedsJapanTime[] =
-    "Wine's time zone is not Japan's: run the tests with TZ=Asia/Tokyo";
 
 TEST(ResidentRun, CountsDownInTheTraySyncsOnceAndEndsWithoutWritingTheSettings) {
   ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
