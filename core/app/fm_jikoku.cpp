@@ -87,7 +87,8 @@ void TfmJikoku::RunStartupSteps() {
   log_.logFilePath = location_.logFile;
   // 5.
   engine_.TakeClockAnchor();
-  // 6. The start-up folder is looked up where registration needs it.
+  // 6.
+  LookUpStartupFolder();
   // 7.
   residentMode = false;
   noDelay = false;
@@ -106,7 +107,8 @@ void TfmJikoku::RunStartupSteps() {
   LoadSettingsStep();
   // 11.
   startup_trace_ += std::to_string(screen_.udChien.Position()) + "\r\n";
-  // 12. The selected standard-time page follows the selected HTTP source.
+  // 12.
+  ApplySelectedTimePage();
   // 13.
   if (residentMode && RunResident()) return;
   // 14.
@@ -154,19 +156,27 @@ void TfmJikoku::FormShow() {
   SetIconVisible(true);
   if (firstShow) {
     firstShow = false;
-    // The setup offer of a portable first run belongs here.
+    OfferSetup();
   }
 }
 
 void TfmJikoku::FormCloseQuery() {
   if (residentMode) pmnQuitClick();
-  // The start-up registration question (askStartupAtClose) belongs here.
+  if (askStartupAtClose) AskStartupRegistration();
   SetIconVisible(false);
   IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
   SaveSettings(screen_, ini, ports_.boxes, FolderOf(ports_.files.executable_path()),
                location_.readOnlyMedium);
   closing = true;
 }
+
+// Points of the start-up and close sequences that belong to the start-up
+// registration, the standard-time pages and the setup, which this program
+// does not offer yet; they keep their places in the order.
+void TfmJikoku::LookUpStartupFolder() {}
+void TfmJikoku::ApplySelectedTimePage() {}
+void TfmJikoku::OfferSetup() {}
+void TfmJikoku::AskStartupRegistration() {}
 
 void TfmJikoku::mnCloseClick() {
   ports_.host.close_window();

@@ -98,6 +98,10 @@ class TfmJikoku {
   // Whether the start-up sequence ends with the resident run (abort, or the
   // window shown at the user's request during the countdown).
   bool RunResident();
+  void LookUpStartupFolder();
+  void ApplySelectedTimePage();
+  void OfferSetup();
+  void AskStartupRegistration();
   void EnableSntpServerField();
   void EnableProxyControls(bool enabled);
   // The icon's failures are ignored everywhere.
