@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
@@ -13,7 +14,41 @@ SystemTimeFields WinClock::local_time() {
           st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
 }
 
+namespace {
+
+// Windows holds the right to set the clock disabled in the token even where
+// the user has it: switch it on around the call, and off again.
+class SystemTimePrivilege {
+ public:
+  SystemTimePrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+      return;
+    token_.reset(token);
+    TOKEN_PRIVILEGES tp{};
+    tp.PrivilegeCount = 1;
+    if (!LookupPrivilegeValueW(nullptr, SE_SYSTEMTIME_NAME, &tp.Privileges[0].Luid)) return;
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    DWORD size = sizeof previous_;
+    enabled_ = AdjustTokenPrivileges(token_.get(), FALSE, &tp, sizeof tp, &previous_, &size) &&
+               GetLastError() == ERROR_SUCCESS;
+  }
+  ~SystemTimePrivilege() {
+    if (enabled_) AdjustTokenPrivileges(token_.get(), FALSE, &previous_, 0, nullptr, nullptr);
+  }
+  SystemTimePrivilege(const SystemTimePrivilege&) = delete;
+  SystemTimePrivilege& operator=(const SystemTimePrivilege&) = delete;
+
+ private:
+  win32::UniqueHandle token_{nullptr};
+  TOKEN_PRIVILEGES previous_{};
+  bool enabled_ = false;
+};
+
+}  // namespace
+
 bool WinClock::set_system_time_utc(const SystemTimeFields& utc) {
+  SystemTimePrivilege privilege;
   SYSTEMTIME st{};
   st.wYear = static_cast<WORD>(utc.year);
   st.wMonth = static_cast<WORD>(utc.month);
