@@ -287,5 +287,37 @@ TEST(WindowFrame, ShowsTheSettingsScreenWithItsTwoVisibleTabs) {
   std::printf("frame screenshot: %s\n", PathToUtf8(picture).c_str());
 }
 
+// A monitor of another resolution: the window lays out every control again
+// in proportion, as a per-monitor aware program must.
+TEST(WindowFrame, MovingToAScreenOfAnotherResolutionScalesEveryControl) {
+  ProgramCopy copy;
+  Process app = copy.Start();
+  Window main = MainWindowOf(app);
+  Window button = main.PushButton("接続テスト");
+  const Rect before = button.ScreenRect();
+  const Rect outer = main.ScreenRect();
+
+  // The suggested window rectangle travels by address, as the system sends
+  // it; it must live in the program's own memory.
+  RECT suggested{0, 0, outer.width() * 3 / 2, outer.height() * 3 / 2};
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, app.Id());
+  ASSERT_NE(process, nullptr);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr));
+  main.Send(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+
+  const Rect after = button.ScreenRect();
+  EXPECT_EQ(after.width(), before.width() * 3 / 2);
+  EXPECT_EQ(after.height(), before.height() * 3 / 2);
+  EXPECT_EQ(main.ScreenRect().width(), outer.width() * 3 / 2);
+  RedrawWindow(main.handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  main.Send(WM_NULL);
+  SaveScreenshot(ArtifactsDir() / L"frame-144dpi.bmp", main);
+}
+
 }  // namespace
 }  // namespace horalux::e2e

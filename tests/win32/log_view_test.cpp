@@ -21,7 +21,7 @@ namespace {
 // multi-line, read-only, wrapping, 612 pixels wide, 16-pixel Gothic.
 class LogWindow {
  public:
-  LogWindow() : font_(CreateGothicFont(16, true)) {
+  LogWindow() : font_(CreateGothicFont(16, true, 96)) {
     frame_ = CreateWindowExW(0, L"STATIC", L"log view test", WS_OVERLAPPEDWINDOW, 0, 0, 660, 400,
                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "win32/platform/dpi.h"
-
 namespace horalux {
 namespace {
 
@@ -25,7 +23,7 @@ bool HasFace(const wchar_t* face) {
 
 }  // namespace
 
-HFONT CreateGothicFont(int pixel_height, bool fixed_pitch) {
+HFONT CreateGothicFont(int pixel_height, bool fixed_pitch, int dpi) {
   static const wchar_t* const kProportional[] = {L"ＭＳ Ｐゴシック", L"MS PGothic", L"IPAPGothic",
                                                  L"IPAPゴシック", L"Meiryo UI"};
   static const wchar_t* const kFixed[] = {L"ＭＳ ゴシック", L"MS Gothic", L"IPAGothic",
@@ -44,7 +42,7 @@ HFONT CreateGothicFont(int pixel_height, bool fixed_pitch) {
         break;
       }
   }
-  return CreateFontW(-win32::Scale(pixel_height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+  return CreateFontW(-MulDiv(pixel_height, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                      SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      (fixed_pitch ? FIXED_PITCH : VARIABLE_PITCH) | FF_MODERN, face);
 }

@@ -5,6 +5,7 @@ namespace horalux {
 
 // The Japanese Gothic faces of the screen, falling back to what the system
 // has (IPA fonts under Wine) so that Japanese text is always readable.
-HFONT CreateGothicFont(int pixel_height, bool fixed_pitch);
+// `pixel_height` is in 96-dpi pixels, drawn at `dpi`.
+HFONT CreateGothicFont(int pixel_height, bool fixed_pitch, int dpi);
 
 }  // namespace horalux

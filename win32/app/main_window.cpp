@@ -39,8 +39,9 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   wc.hIconSm = nullptr;
   RegisterClassExW(&wc);
 
-  font_.reset(CreateGothicFont(12, false));
-  log_font_.reset(CreateGothicFont(16, true));
+  dpi_ = win32::Dpi();
+  font_.reset(CreateGothicFont(12, false, dpi_));
+  log_font_.reset(CreateGothicFont(16, true, dpi_));
   binder_ = std::make_unique<ControlBinder>(
       font_.get(), [this](const std::function<void()>& action) { Guard(action); });
 
@@ -169,6 +170,40 @@ void MainWindow::SyncTabs() {
   syncing_tabs_ = false;
 }
 
+void MainWindow::Rescale(int dpi, const RECT& suggested) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int old_dpi = dpi_;
+  dpi_ = dpi;
+  font_.reset(CreateGothicFont(12, false, dpi));
+  log_font_.reset(CreateGothicFont(16, true, dpi));
+  // Every control keeps its place and size in proportion, within its parent.
+  struct Walk {
+    MainWindow* self;
+    int from, to;
+  } walk{this, old_dpi, dpi};
+  EnumChildWindows(
+      hwnd_,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* w = reinterpret_cast<Walk*>(param);
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        MoveWindow(child, MulDiv(r.left, w->to, w->from), MulDiv(r.top, w->to, w->from),
+                   MulDiv(r.right - r.left, w->to, w->from),
+                   MulDiv(r.bottom - r.top, w->to, w->from), FALSE);
+        HFONT font = child == w->self->log_edit_ ? w->self->log_font_.get() : w->self->font_.get();
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
+  SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
+               MAKELPARAM(MulDiv(kTabWidth, dpi, 96), MulDiv(kTabHeight, dpi, 96)));
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(status_, WM_SIZE, 0, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 void MainWindow::show_window() {
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -257,6 +292,9 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SHOWWINDOW:
       if (wp && form_) Guard([this] { form_->FormShow(); });
       break;
+    case WM_DPICHANGED:
+      Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_POWERBROADCAST:
       Guard([this] { form_->PowerBroadcast(); });
       return TRUE;

@@ -60,6 +60,8 @@ class MainWindow : public FormHost, public LogView {
   void BuildTabs();
   void BuildPages();
   void SyncTabs();
+  // Lays the window out again for a monitor of another resolution.
+  void Rescale(int dpi, const RECT& suggested);
   HWND MakePage(int index);
 
   WinPump& pump_;
@@ -76,6 +78,7 @@ class MainWindow : public FormHost, public LogView {
   std::unique_ptr<ControlBinder> binder_;
   std::unique_ptr<LogView> log_;
   bool syncing_tabs_ = false;
+  int dpi_ = 96;
 };
 
 }  // namespace horalux
