@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "tests/fakes/form_rig.h"
+
+namespace horalux {
+namespace {
+
+using fakes::FormRig;
+
+TEST(MainWindowSettings, LoadedServerChoiceReachesTheTimeSource) {
+  struct Row {
+    const char* ini;
+    bool hand_given;
+    const char* host;
+  } rows[] = {
+      {"[Jikoku]\r\ncbSNTPAuto=1\r\ncbSNTP=1\r\nedtSNTP=ntp.example.invalid\r\n", true,
+       "ntp.example.invalid"},
+      {"[Jikoku]\r\ncbSNTPAuto=0\r\ncbSNTP=0\r\nedtSNTP=ntp.example.invalid\r\n", false,
+       "0.jp.pool.ntp.org"},
+      {"", false, "0.jp.pool.ntp.org"},
+  };
+  for (const Row& row : rows) {
+    FormRig rig;
+    if (*row.ini) rig.PutSettings(row.ini);
+    TfmJikoku& f = rig.Make({});
+    f.FormCreate();
+    JikokuScreen& s = f.Screen();
+    EXPECT_EQ(s.cbSNTP.Checked(), row.hand_given) << row.ini;
+    EXPECT_EQ(s.cbSNTPAuto.Checked(), !row.hand_given) << row.ini;
+    EXPECT_EQ(s.edtSNTP.Enabled(), row.hand_given) << row.ini;
+    EXPECT_EQ(s.lblSNTP4.Enabled(), row.hand_given) << row.ini;
+    EXPECT_EQ(f.IdSNTP1().Host(), row.host) << row.ini;
+  }
+}
+
+TEST(MainWindowSettings, ServerChoiceOnScreenFollowsTheTickedBox) {
+  FormRig rig;
+  TfmJikoku& f = rig.Make({});
+  f.FormCreate();
+  JikokuScreen& s = f.Screen();
+  s.edtSNTP.SetText("");
+  s.cbSNTP.SetChecked(true);
+  EXPECT_FALSE(s.cbSNTPAuto.Checked());
+  EXPECT_EQ(f.IdSNTP1().Host(), "");
+  s.edtSNTP.SetText("127.0.0.9");
+  EXPECT_EQ(f.IdSNTP1().Host(), "");  // taken only when the field is left
+  s.edtSNTP.Exit();
+  EXPECT_EQ(f.IdSNTP1().Host(), "127.0.0.9");
+  s.cbSNTPAuto.SetChecked(true);
+  EXPECT_FALSE(s.cbSNTP.Checked());
+  EXPECT_EQ(f.IdSNTP1().Host(), "0.jp.pool.ntp.org");
+  s.edtSNTP.SetText("192.0.2.5");
+  s.edtSNTP.Exit();
+  EXPECT_EQ(f.IdSNTP1().Host(), "0.jp.pool.ntp.org");
+}
+
+TEST(MainWindowSettings, SpinValuesComeIntoRangeAtTheFirstShowingAndAreSaved) {
+  FormRig rig;
+  rig.PutSettings("[Jikoku]\r\nudGosa=900\r\nudChouseiHTTP=-9999\r\nudGyou=0\r\n");
+  TfmJikoku& f = rig.Make({});
+  f.FormCreate();
+  EXPECT_EQ(f.Screen().edtGosa.Text(), "900");
+  rig.host.show_window();
+  EXPECT_EQ(f.Screen().edtGosa.Text(), "600");
+  rig.host.close_window();
+  const std::string saved = rig.SettingsText();
+  EXPECT_NE(saved.find("udGosa=600\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("udChouseiHTTP=-5000\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("[Header]\r\nVersion=Ver0.9.9\r\nFolder=C:\\Apps\\Horalux\\\r\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_TRUE(f.closing);
+}
+
+TEST(MainWindowSettings, DetailButtonsRevealTheirTabsForGood) {
+  FormRig rig;
+  TfmJikoku& f = rig.Make({});
+  f.FormCreate();
+  JikokuScreen& s = f.Screen();
+  EXPECT_FALSE(s.tsAddress.TabVisible());
+  s.btnHTTP.Click();
+  EXPECT_TRUE(s.tsAddress.TabVisible());
+  EXPECT_EQ(s.PageControl1.ActivePage(), &s.tsAddress);
+  s.btnSNTP.Click();
+  EXPECT_EQ(s.PageControl1.ActivePage(), &s.tsSNTP);
+  EXPECT_TRUE(s.tsAddress.TabVisible());
+  rig.host.close_window();
+  EXPECT_NE(rig.SettingsText().find("ActivePage=3\r\n"), std::string::npos);
+}
+
+TEST(MainWindowSettings, LogTabTakesTheFocusWhenTheUserPicksIt) {
+  FormRig rig;
+  TfmJikoku& f = rig.Make({});
+  f.FormCreate();
+  JikokuScreen& s = f.Screen();
+  s.PageControl1.UserSelect(&s.tsJMemo);
+  EXPECT_EQ(rig.log_view.focused, 1);
+  s.PageControl1.UserSelect(&s.tsJikoku);
+  EXPECT_EQ(rig.log_view.focused, 1);
+}
+
+}  // namespace
+}  // namespace horalux
