@@ -1,6 +1,7 @@
 #include "win32/app/application_window.h"
 
 #include "win32/platform/wide.h"
+#include "win32/platform/window_state.h"
 
 namespace horalux {
 namespace {
@@ -26,11 +27,8 @@ ApplicationWindow::~ApplicationWindow() {
 }
 
 LRESULT CALLBACK ApplicationWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  } else if (msg == kComeForward) {
-    auto* self = reinterpret_cast<ApplicationWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = win32::WindowState<ApplicationWindow>(hwnd, msg, lp);
+  if (msg == kComeForward) {
     if (self && self->main_ && IsWindowVisible(self->main_)) {
       if (IsIconic(self->main_)) ShowWindow(self->main_, SW_RESTORE);
       SetForegroundWindow(self->main_);

@@ -6,6 +6,7 @@
 #include "win32/engine/log_view.h"
 #include "win32/platform/dpi.h"
 #include "win32/platform/wide.h"
+#include "win32/platform/window_state.h"
 #include "win32/platform/win_pump.h"
 
 namespace horalux {
@@ -222,23 +223,15 @@ WindowId MainWindow::window_id() {
 }
 
 LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    auto* self = static_cast<MainWindow*>(cs->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = win32::WindowState<MainWindow>(hwnd, msg, lp);
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  // Messages arrive before CreateWindowEx returns the handle.
+  if (!self->hwnd_) self->hwnd_ = hwnd;
   return self->Handle(msg, wp, lp);
 }
 
 LRESULT CALLBACK MainWindow::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = win32::WindowState<MainWindow>(hwnd, msg, lp);
   switch (msg) {
     case WM_COMMAND:
     case WM_NOTIFY:

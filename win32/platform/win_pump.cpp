@@ -1,5 +1,7 @@
 #include "win32/platform/win_pump.h"
 
+#include "win32/platform/window_state.h"
+
 namespace horalux {
 namespace {
 constexpr wchar_t kTimerClass[] = L"HoraluxTimerWindow";
@@ -20,11 +22,8 @@ WinPump::~WinPump() {
 }
 
 LRESULT CALLBACK WinPump::TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  } else if (msg == WM_TIMER) {
-    auto* self = reinterpret_cast<WinPump*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = win32::WindowState<WinPump>(hwnd, msg, lp);
+  if (msg == WM_TIMER) {
     if (self) {
       auto it = self->timers_.find(static_cast<int>(wp));
       if (it != self->timers_.end()) {
