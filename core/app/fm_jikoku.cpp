@@ -4,6 +4,7 @@
 
 #include "core/net/time_servers.h"
 #include "core/settings/ini_file.h"
+#include "core/settings/path_text.h"
 #include "core/settings/settings_file.h"
 
 namespace horalux {
@@ -17,11 +18,6 @@ char ParameterFlag(const std::string& param) {
   for (char flag : {'R', 'N', 'A'})
     if (param[1] == flag) return flag;
   return 0;
-}
-
-std::string FolderOf(const std::string& path) {
-  auto slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
@@ -81,7 +77,7 @@ void TfmJikoku::RunStartupSteps() {
   closing = false;
   firstShow = true;
   // 3.
-  startup_trace_ = "[" + FolderOf(ports_.files.executable_path()) + "]" + "\r\n";
+  startup_trace_ = "[" + FolderPartOf(ports_.files.executable_path()) + "]" + "\r\n";
   // 4.
   location_ = ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes);
   log_.logFilePath = location_.logFile;
@@ -165,8 +161,7 @@ void TfmJikoku::FormCloseQuery() {
   if (askStartupAtClose) AskStartupRegistration();
   SetIconVisible(false);
   IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
-  SaveSettings(screen_, ini, ports_.boxes, FolderOf(ports_.files.executable_path()),
-               location_.readOnlyMedium);
+  SaveSettings(screen_, ini, ports_.boxes, location_.programFolder, location_.readOnlyMedium);
   closing = true;
 }
 

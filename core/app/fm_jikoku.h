@@ -128,7 +128,4 @@ class TfmJikoku {
 // case-sensitively with 'R', 'N' and 'A' in that order; 0 for none.
 char ParameterFlag(const std::string& param);
 
-// The folder of a path, with its trailing "\".
-std::string FolderOf(const std::string& path);
-
 }  // namespace horalux

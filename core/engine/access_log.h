@@ -12,8 +12,6 @@
 
 namespace horalux {
 
-inline constexpr const char* kLogFileName = "Jikoku.txt";
-
 // "Jikoku.txt" could not be read or written; the message names the file.
 class ELogFileError : public std::runtime_error {
  public:

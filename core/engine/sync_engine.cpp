@@ -16,7 +16,7 @@ namespace rt = result_text;
 // Runs the end-of-cycle steps exactly once, however the cycle leaves.
 class SyncEngine::CycleEnd {
  public:
-  CycleEnd(SyncEngine& engine, SyncMode mode) : engine_(engine), mode_(mode) {}
+  explicit CycleEnd(SyncEngine& engine) : engine_(engine) {}
   ~CycleEnd() noexcept(false) {
     if (!done_) {
       done_ = true;
@@ -24,11 +24,11 @@ class SyncEngine::CycleEnd {
         // A failure is passing through: the entry is committed with the lines
         // written so far, but the original failure is the one reported.
         try {
-          engine_.EndOfCycle(mode_);
+          engine_.EndOfCycle();
         } catch (...) {
         }
       } else {
-        engine_.EndOfCycle(mode_);
+        engine_.EndOfCycle();
       }
     }
   }
@@ -39,13 +39,12 @@ class SyncEngine::CycleEnd {
   }
   bool Finish(bool result) {
     done_ = true;
-    engine_.EndOfCycle(mode_);
+    engine_.EndOfCycle();
     return result;
   }
 
  private:
   SyncEngine& engine_;
-  SyncMode mode_;
   bool done_ = false;
 };
 
@@ -92,7 +91,7 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
   }
   attemptCount = 0;
   busy = true;
-  CycleEnd end(*this, mode);
+  CycleEnd end(*this);
 
   const bool http = s.rbHTTP.Checked();
   double fetched = 0.0;
@@ -197,13 +196,12 @@ std::string SyncEngine::SelectedPageCaption() const {
   return s.rbFennick1.Caption();
 }
 
-void SyncEngine::EndOfCycle(SyncMode mode) {
+void SyncEngine::EndOfCycle() {
   d_.sntp.SetActive(false);
   busy = false;
   d_.log.CommitLogEntry();
-  // The connection-test button's face colour is the view's own; it repaints
-  // with its normal face.
-  (void)mode;
+  // The connection-test button is a standard button that nothing recolours,
+  // so it has no face colour to give back.
   if (!d_.resident_mode()) d_.log.btnBottomClick();
 }
 

@@ -65,7 +65,7 @@ class SyncEngine {
   // The SNTP attempts; true with `fetched` (UTC) set, false when ended.
   bool FetchBySntp(CycleEnd& end, double& fetched);
   bool FetchByHttp(CycleEnd& end, double& fetched);
-  void EndOfCycle(SyncMode mode);
+  void EndOfCycle();
   std::string SelectedPageCaption() const;
   void StopWatchdog();
   void ShowIcon(const std::string& tip);

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "win32/app/fonts.h"
-#include "win32/engine/log_view.h"
 #include "win32/platform/dpi.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_state.h"
