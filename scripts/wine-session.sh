@@ -2,7 +2,8 @@
 # persistent wineserver for everything run while the session lasts.
 export WINEPREFIX=${WINEPREFIX:-$BUILD/win/wineprefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No desktop-menu files in the Linux home for the links the tests make.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 # The program takes every fetched time as Japan Standard Time; Wine takes its
 # zone from here.
@@ -30,11 +31,12 @@ wine_session_start() {
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
   fi
-  if [ ! -f "$WINEPREFIX/.horalux-configured" ]; then
+  if [ ! -f "$WINEPREFIX/.horalux-configured-2" ]; then
     "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     # Without a window manager, managed windows make Wine wait 2 s at every hide.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
-    touch "$WINEPREFIX/.horalux-configured"
+    wine_redirect_shell_folders
+    touch "$WINEPREFIX/.horalux-configured-2"
   fi
   "$WINESERVER" -p >/dev/null 2>&1 || true
   # The first program of a session also starts Wine's own services; let that
@@ -42,7 +44,25 @@ wine_session_start() {
   timeout 120 "$WINE" cmd /c exit >/dev/null 2>&1 || true
 }
 
+# A fresh prefix links Desktop to the Linux home, and wineboot runs whatever
+# lies in Startup: every shell folder a test writes links into lives under the
+# build folder instead.
+SHELL_FOLDERS=$BUILD/win/shell-folders
+wine_redirect_shell_folders() {
+  local key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
+  local name dir win
+  for name in Desktop Programs Startup 'Start Menu'; do
+    dir=$SHELL_FOLDERS/${name// /}
+    mkdir -p "$dir"
+    win="Z:${dir//\//\\}"
+    "$WINE" reg add "$key\\User Shell Folders" /v "$name" /t REG_EXPAND_SZ /d "$win" /f >/dev/null 2>&1 || true
+    "$WINE" reg add "$key\\Shell Folders" /v "$name" /t REG_SZ /d "$win" /f >/dev/null 2>&1 || true
+  done
+}
+
 wine_session_end() {
+  # A start-up link left behind would start a resident run at the next wineboot.
+  rm -f "$SHELL_FOLDERS/Startup/Horalux.lnk"
   "$WINESERVER" -k >/dev/null 2>&1 || true
   if [ -n "${XVFB_PID:-}" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
 }
