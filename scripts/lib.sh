@@ -42,12 +42,20 @@ ensure_locale() {
   fi
 }
 
+# Where ccache is installed, unchanged sources are not compiled again, also
+# across checkouts of the same tree.
+CMAKE_LAUNCHER=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR=$ROOT CCACHE_NOHASHDIR=1
+  CMAKE_LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
 build_native() {
-  cmake -S "$ROOT" -B "$BUILD/native" -G Ninja >/dev/null
+  cmake -S "$ROOT" -B "$BUILD/native" -G Ninja "${CMAKE_LAUNCHER[@]}" >/dev/null
   ninja -C "$BUILD/native"
 }
 
 build_win() {
-  cmake -S "$ROOT" -B "$BUILD/win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+  cmake -S "$ROOT" -B "$BUILD/win" -G Ninja "${CMAKE_LAUNCHER[@]}" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
   ninja -C "$BUILD/win" "$@"
 }
