@@ -6,7 +6,7 @@ set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-
 
 file(GLOB_RECURSE CORE_SOURCES_SAN CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/core/*.cpp)
 add_library(horalux_core_san STATIC ${CORE_SOURCES_SAN})
-target_include_directories(horalux_core_san PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(horalux_core_san PUBLIC ${CMAKE_SOURCE_DIR} ${GENERATED_DIR})
 target_compile_options(horalux_core_san PUBLIC ${SANITIZE})
 target_link_options(horalux_core_san PUBLIC ${SANITIZE})
 

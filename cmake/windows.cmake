@@ -9,7 +9,12 @@ add_library(horalux_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(horalux_win32 PUBLIC horalux_core ${WIN_LIBS})
 
 set(RES ${CMAKE_SOURCE_DIR}/win32/res/horalux.rc)
-set_source_files_properties(${RES} PROPERTIES COMPILE_FLAGS "-c 65001")
+set(RES_GENERATED ${GENERATED_DIR}/res)
+configure_file(${CMAKE_SOURCE_DIR}/win32/res/version.rc.h.in ${RES_GENERATED}/version.rc.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/win32/res/horalux.manifest.in ${RES_GENERATED}/horalux.manifest @ONLY)
+# windres also looks for the files a resource names in its include folders.
+set_source_files_properties(${RES} PROPERTIES COMPILE_FLAGS "-c 65001 -I${RES_GENERATED}"
+  OBJECT_DEPENDS "${RES_GENERATED}/version.rc.h;${RES_GENERATED}/horalux.manifest")
 
 function(horalux_exe name)
   add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/win32/app/main.cpp ${RES})

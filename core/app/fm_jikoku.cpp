@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "core/net/time_servers.h"
+#include "core/desktop/safeguard.h"
 #include "core/settings/ini_file.h"
 #include "core/settings/path_text.h"
 #include "core/settings/settings_file.h"
@@ -33,9 +33,13 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       pmnDisp_(popup_.Add("pmnDisp", "アクセス記録表示(&D)")),
       pmnQuit_(popup_.Add("pmnQuit", "中止＆終了(&X)")),
       tray_(ports.notify_shell, ports.codec, ports.host.window_id()),
+      icon_(tray_),
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
-               [this] { return residentMode; }, [this](const std::string& t) { SetIconTip(t); },
-               [this](bool v) { SetIconVisible(v); }}) {
+               [this] { return residentMode; }, [this](const std::string& t) { icon_.SetTip(t); },
+               [this](bool v) { icon_.SetVisible(v); }}),
+      handlers_(screen_, sntp_source_, ports.log_view),
+      resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
+                 sg_timer_, icon_, pmnDisp_, *this}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);
   sntp_.SetPort(TIdSNTP::kDefaultPort);
 
@@ -52,14 +56,6 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
   s.btnFirst.OnClick = [this] { log_.btnFirstClick(); };
   s.btnBottom.OnClick = [this] { log_.btnBottomClick(); };
   s.btnJikkou.OnClick = [this] { engine_.btnJikkouClick(); };
-  s.btnHTTP.OnClick = [this] { mnHTTPClick(); };
-  s.btnSNTP.OnClick = [this] { mnSNTPClick(); };
-  s.cbSNTPAuto.OnClick = [this] { cbSNTPAutoClick(); };
-  s.cbSNTP.OnClick = [this] { cbSNTPClick(); };
-  s.edtSNTP.OnExit = [this] { edtSNTPExit(); };
-  s.cbProxy.OnClick = [this] { cbProxyClick(); };
-  s.PageControl1.OnChange = [this] { PageControl1Change(); };
-  EnableProxyControls(s.cbProxy.Checked());
 }
 
 void TfmJikoku::FormCreate() {
@@ -77,9 +73,13 @@ void TfmJikoku::RunStartupSteps() {
   closing = false;
   firstShow = true;
   // 3.
-  startup_trace_ = "[" + FolderPartOf(ports_.files.executable_path()) + "]" + "\r\n";
+  startupTrace = "[" + FolderPartOf(ports_.files.executable_path()) + "]" + "\r\n";
   // 4.
-  location_ = ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes);
+  location_ = ResolveSettingsFolder(
+      ports_.files, ports_.codec, ports_.boxes,
+      [this](const std::string& folder, const std::string& name, int generations) {
+        return MoveToSafeGuard(ports_.files, ports_.boxes, folder, name, generations);
+      });
   log_.logFilePath = location_.logFile;
   // 5.
   engine_.TakeClockAnchor();
@@ -102,14 +102,14 @@ void TfmJikoku::RunStartupSteps() {
   // 10.
   LoadSettingsStep();
   // 11.
-  startup_trace_ += std::to_string(screen_.udChien.Position()) + "\r\n";
+  startupTrace += std::to_string(screen_.udChien.Position()) + "\r\n";
   // 12.
   ApplySelectedTimePage();
   // 13.
-  if (residentMode && RunResident()) return;
+  if (residentMode && resident_.Run()) return;
   // 14.
   screen_.PageControl1.SetActivePage(&screen_.tsJikoku);
-  SetIconTip(std::string("Horalux ") + kProgramVersion);
+  icon_.SetTip(kTitleWithVersion);
 }
 
 void TfmJikoku::ExamineParameters() {
@@ -137,11 +137,9 @@ void TfmJikoku::LoadSettingsStep() {
   IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
   LoadedSettingsHooks hooks;
   hooks.SelectPage = [this](int page) { SelectLoadedPage(screen_, page); };
-  hooks.ApplyProxy = [this] { EnableProxyControls(screen_.cbProxy.Checked()); };
-  hooks.EnableSNTPServerField = [this] { EnableSntpServerField(); };
-  hooks.ApplySNTPServer = [this] {
-    sntp_.SetHost(screen_.cbSNTP.Checked() ? screen_.edtSNTP.Text() : std::string(kServerA));
-  };
+  hooks.ApplyProxy = [this] { handlers_.EnableProxyControls(screen_.cbProxy.Checked()); };
+  hooks.EnableSNTPServerField = [this] { handlers_.EnableSntpServerField(); };
+  hooks.ApplySNTPServer = [this] { handlers_.ApplySntpServer(); };
   LoadSettings(screen_, ini, hooks);
 }
 
@@ -149,7 +147,7 @@ void TfmJikoku::FormShow() {
   // The first showing brings every spin value into its range.
   if (firstShow) screen_.ClampSpinFields();
   log_.btnBottomClick();
-  SetIconVisible(true);
+  icon_.SetVisible(true);
   if (firstShow) {
     firstShow = false;
     OfferSetup();
@@ -159,7 +157,7 @@ void TfmJikoku::FormShow() {
 void TfmJikoku::FormCloseQuery() {
   if (residentMode) pmnQuitClick();
   if (askStartupAtClose) AskStartupRegistration();
-  SetIconVisible(false);
+  icon_.SetVisible(false);
   IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
   SaveSettings(screen_, ini, ports_.boxes, location_.programFolder, location_.readOnlyMedium);
   closing = true;
@@ -175,30 +173,6 @@ void TfmJikoku::AskStartupRegistration() {}
 
 void TfmJikoku::mnCloseClick() {
   ports_.host.close_window();
-}
-void TfmJikoku::btnCloseClick() {
-  ports_.host.close_window();
-}
-void TfmJikoku::PowerBroadcast() {
-  mnCloseClick();
-}
-
-void TfmJikoku::PageControl1Change() {
-  if (screen_.PageControl1.ActivePage() == &screen_.tsJMemo) ports_.log_view.focus();
-}
-
-void TfmJikoku::SetIconVisible(bool visible) {
-  try {
-    tray_.SetVisible(visible);
-  } catch (const ENotifyIconError&) {
-  }
-}
-
-void TfmJikoku::SetIconTip(const std::string& tip) {
-  try {
-    tray_.SetTipHelp(tip);
-  } catch (const ENotifyIconError&) {
-  }
 }
 
 }  // namespace horalux

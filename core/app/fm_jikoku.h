@@ -2,8 +2,13 @@
 #include <string>
 #include <vector>
 
+#include "core/app/quiet_tray_icon.h"
+#include "core/app/resident_run.h"
 #include "core/app/run_ports.h"
-#include "core/app/timer.h"
+#include "core/app/run_state.h"
+#include "core/app/screen_handlers.h"
+#include "core/base/version.h"
+#include "core/controls/timer.h"
 #include "core/desktop/popup_menu.h"
 #include "core/desktop/tray_icon.h"
 #include "core/engine/access_log.h"
@@ -15,12 +20,10 @@
 
 namespace horalux {
 
-inline constexpr const char* kProgramTitle = "Horalux";
-inline constexpr const char* kProgramVersion = "Ver0.9.9";
-
 // The main window object: owns the run state, the screen's controls and
-// every component for the whole run.
-class TfmJikoku {
+// every component for the whole run, and answers to the program's handler
+// names; the resident run and the screen's handlers do the work.
+class TfmJikoku : public RunState {
  public:
   TfmJikoku(RunPorts ports, std::vector<std::string> params);
   TfmJikoku(const TfmJikoku&) = delete;
@@ -35,24 +38,25 @@ class TfmJikoku {
 
   // Main window handlers.
   void mnCloseClick();
-  void btnCloseClick();
+  // The access-log tab's "終了" closes like the menu.
+  void btnCloseClick() { mnCloseClick(); }
   // Every power-broadcast notification closes the window like the menu.
-  void PowerBroadcast();
-  void PageControl1Change();
-  void mnHTTPClick();
-  void mnSNTPClick();
-  void cbSNTPAutoClick();
-  void cbSNTPClick();
-  void edtSNTPExit();
-  void cbProxyClick();
+  void PowerBroadcast() { mnCloseClick(); }
+  void PageControl1Change() { handlers_.PageControl1Change(); }
+  void mnHTTPClick() { handlers_.mnHTTPClick(); }
+  void mnSNTPClick() { handlers_.mnSNTPClick(); }
+  void cbSNTPAutoClick() { handlers_.cbSNTPAutoClick(); }
+  void cbSNTPClick() { handlers_.cbSNTPClick(); }
+  void edtSNTPExit() { handlers_.edtSNTPExit(); }
+  void cbProxyClick() { handlers_.cbProxyClick(); }
 
   // Resident run.
-  void QuitProgram();
-  void SGTimer1Timer();
-  void pmnDispClick();
-  void pmnQuitClick();
-  void PopupMenu1Popup();
-  void TrayIcon1Click();
+  void QuitProgram() { resident_.QuitProgram(); }
+  void SGTimer1Timer() { resident_.SGTimer1Timer(); }
+  void pmnDispClick() { resident_.pmnDispClick(); }
+  void pmnQuitClick() { resident_.pmnQuitClick(); }
+  void PopupMenu1Popup() { resident_.PopupMenu1Popup(); }
+  void TrayIcon1Click() { resident_.TrayIcon1Click(); }
 
   // Runs a user action; an unexpected failure is shown with its own text.
   template <typename F>
@@ -72,41 +76,16 @@ class TfmJikoku {
   TPopupMenu& PopupMenu1() { return popup_; }
   TTimer& SGTimer1() { return sg_timer_; }
   const SettingsLocation& Location() const { return location_; }
-  const std::string& StartupTrace() const { return startup_trace_; }
-
-  // Run-control state.
-  bool residentMode = false;
-  bool noDelay = false;
-  bool askStartupAtClose = false;
-  bool closing = false;
-  bool firstShow = true;
-  // The start-up sequence ended early on an unexpected failure.
-  bool startupFailed = false;
-
-  // Resident-run state.
-  bool abortRequested = false;
-  bool displayRequested = false;
-  bool showWindowAfterFailure = false;
-  int countdown = 0;
+  const std::string& StartupTrace() const { return startupTrace; }
 
  private:
   void RunStartupSteps();
-  // Records a start-up checkpoint: "-" and the label.
-  void Record(const std::string& label) { startup_trace_ += "-" + label; }
   void ExamineParameters();
   void LoadSettingsStep();
-  // Whether the start-up sequence ends with the resident run (abort, or the
-  // window shown at the user's request during the countdown).
-  bool RunResident();
   void LookUpStartupFolder();
   void ApplySelectedTimePage();
   void OfferSetup();
   void AskStartupRegistration();
-  void EnableSntpServerField();
-  void EnableProxyControls(bool enabled);
-  // The icon's failures are ignored everywhere.
-  void SetIconVisible(bool visible);
-  void SetIconTip(const std::string& tip);
 
   RunPorts ports_;
   std::vector<std::string> params_;
@@ -120,8 +99,10 @@ class TfmJikoku {
   TMenuItem& pmnDisp_;
   TMenuItem& pmnQuit_;
   TTrayIcon tray_;
+  QuietTrayIcon icon_;
   SyncEngine engine_;
-  std::string startup_trace_;
+  ScreenHandlers handlers_;
+  ResidentRun resident_;
 };
 
 // The parameter flag a parameter sets: its second character, compared

@@ -1,129 +1,153 @@
-// The hidden run at Windows start-up: countdown, one cycle, then the end.
-#include "core/app/fm_jikoku.h"
+#include "core/app/resident_run.h"
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
 #include "core/settings/confirm.h"
 
 namespace horalux {
 namespace {
 constexpr const char* kBusyMessage = "時刻取得中です。\r\n今は終了できません。";
-}
+constexpr std::uint32_t kWatchdogIntervalMs = 180000;
+constexpr std::uint32_t kCountdownStepMs = 1000;
+constexpr std::uint32_t kQuitPauseMs = 3000;
+// Only the first passes of the countdown leave checkpoints.
+constexpr int kTracedPasses = 2;
+}  // namespace
 
-bool TfmJikoku::RunResident() {
+bool ResidentRun::Run() {
+  RunState& st = d_.state;
   try {
-    Record("1");
-    if (!noDelay) {
-      countdown = screen_.udChien.Position();
-      Record("2.1");
-      SetIconVisible(true);
-      Record("2.2");
-      int passes = 0;
-      while (true) {
-        ++passes;
-        const bool traced = passes <= 2;
-        if (traced) Record("4.1");
-        ports_.pump.process_messages();
-        if (abortRequested) return true;  // QuitProgram has run
-        if (traced) Record("4.2");
-        if (displayRequested) {
-          if (traced) Record("3");
-          SetIconTip("Horalux表示中");
-          ports_.host.show_window();
-          residentMode = false;
-          return true;
-        }
-        if (traced) Record("4.3");
-        SetIconTip("Horalux_動作遅延待機中（実行まで " + std::to_string(countdown) + " 秒）");
-        SetIconVisible(true);
-        if (traced) Record("4.5");
-        ports_.clock.sleep(1000);
-        if (traced) Record("4.6");
-        --countdown;
-        if (traced) Record("4.7");
-        if (countdown < 1) break;
-        if (traced) Record("5.1");
-      }
-      startup_trace_ += "(" + std::to_string(passes) + ")";
+    st.Record("1");
+    // An abort has run QuitProgram already; a display request shows the window.
+    if (!st.noDelay && !CountdownRanOut()) return true;
+    st.Record("6.1");
+    d_.watchdog.SetInterval(kWatchdogIntervalMs);
+    st.Record("6.2");
+    d_.watchdog.SetEnabled(true);
+    st.Record("6.3");
+    if (!st.noDelay) d_.icon.SetTip("Horalux_時刻取得アクセス中");
+    st.showWindowAfterFailure = false;
+    st.Record("7");
+    if (!d_.engine.SyncClock(SyncMode::ResidentRun)) {
+      st.Record("8");
+      st.showWindowAfterFailure = AskForTheWindow();
     }
-    Record("6.1");
-    sg_timer_.SetInterval(180000);
-    Record("6.2");
-    sg_timer_.SetEnabled(true);
-    Record("6.3");
-    if (!noDelay) SetIconTip("Horalux_時刻取得アクセス中");
-    showWindowAfterFailure = false;
-    Record("7");
-    if (!engine_.SyncClock(SyncMode::ResidentRun)) {
-      Record("8");
-      if (ConfirmYesNo(
-              ports_.boxes, "　Horalux",
-              "インターネットの時刻取得が失敗しました。\r\nHoraluxの設定フォームを表示しますか？",
-              true)) {
-        showWindowAfterFailure = true;
-        residentMode = false;
-        sg_timer_.SetEnabled(false);
-      } else {
-        ports_.boxes.message("Horaluxを終了します。");
-      }
-    }
-    Record("9");
+    st.Record("9");
   } catch (const std::exception&) {
-    Record("11");
-    startup_trace_ += "[" + std::to_string(countdown) + "]";
-    if (ConfirmYesNo(ports_.boxes,
-                     "時刻取得中にエラーが発生しました。\r\n今回は終了しますが、\r\n"
-                     "「エラーログ」をアクセス記録に記入しますか？",
-                     true)) {
-      log_.BeginLogEntry();
-      log_.AddLogLine("【エラーログ】");
-      log_.AddLogLine(startup_trace_);
-      log_.CommitLogEntry();
-    }
+    st.Record("11");
+    st.startupTrace += "[" + std::to_string(st.countdown) + "]";
+    WriteErrorLog();
     QuitProgram();
     return false;
   }
-  if (showWindowAfterFailure) {
-    Record("10");
-    ports_.host.show_window();
+  if (st.showWindowAfterFailure) {
+    st.Record("10");
+    d_.host.show_window();
   } else {
     QuitProgram();
   }
   return false;
 }
 
-void TfmJikoku::QuitProgram() {
+bool ResidentRun::CountdownRanOut() {
+  RunState& st = d_.state;
+  st.countdown = d_.screen.udChien.Position();
+  st.Record("2.1");
+  d_.icon.SetVisible(true);
+  st.Record("2.2");
+  int passes = 0;
+  while (true) {
+    ++passes;
+    const bool traced = passes <= kTracedPasses;
+    if (traced) st.Record("4.1");
+    d_.pump.process_messages();
+    if (st.abortRequested) return false;
+    if (traced) st.Record("4.2");
+    if (st.displayRequested) {
+      if (traced) st.Record("3");
+      d_.icon.SetTip("Horalux表示中");
+      d_.host.show_window();
+      st.residentMode = false;
+      return false;
+    }
+    if (traced) st.Record("4.3");
+    d_.icon.SetTip("Horalux_動作遅延待機中（実行まで " + std::to_string(st.countdown) + " 秒）");
+    d_.icon.SetVisible(true);
+    if (traced) st.Record("4.5");
+    d_.clock.sleep(kCountdownStepMs);
+    if (traced) st.Record("4.6");
+    --st.countdown;
+    if (traced) st.Record("4.7");
+    if (st.countdown < 1) break;
+    if (traced) st.Record("5.1");
+  }
+  st.startupTrace += "(" + std::to_string(passes) + ")";
+  return true;
+}
+
+bool ResidentRun::AskForTheWindow() {
+  if (ConfirmYesNo(
+          d_.boxes, "　Horalux",
+          "インターネットの時刻取得が失敗しました。\r\nHoraluxの設定フォームを表示しますか？",
+          true)) {
+    d_.state.residentMode = false;
+    d_.watchdog.SetEnabled(false);
+    return true;
+  }
+  d_.boxes.message("Horaluxを終了します。");
+  return false;
+}
+
+void ResidentRun::WriteErrorLog() {
+  if (!ConfirmYesNo(d_.boxes,
+                    "時刻取得中にエラーが発生しました。\r\n今回は終了しますが、\r\n"
+                    "「エラーログ」をアクセス記録に記入しますか？",
+                    true))
+    return;
+  d_.log.BeginLogEntry();
+  d_.log.AddLogLine("【エラーログ】");
+  d_.log.AddLogLine(d_.state.startupTrace);
+  d_.log.CommitLogEntry();
+}
+
+void ResidentRun::QuitProgram() {
   // The watchdog may have ended the run already while a box was open.
-  if (ports_.pump.quitting()) return;
-  SetIconVisible(false);
-  closing = true;
-  if (!abortRequested) ports_.clock.sleep(3000);
-  ports_.pump.quit();
+  if (d_.pump.quitting()) return;
+  d_.icon.SetVisible(false);
+  d_.state.closing = true;
+  if (!d_.state.abortRequested) d_.clock.sleep(kQuitPauseMs);
+  d_.pump.quit();
 }
 
-void TfmJikoku::SGTimer1Timer() {
-  if (!engine_.busy) QuitProgram();
+void ResidentRun::SGTimer1Timer() {
+  if (!d_.engine.busy) QuitProgram();
 }
 
-void TfmJikoku::pmnDispClick() {
-  if (engine_.busy) {
-    ports_.boxes.message(kBusyMessage);
+void ResidentRun::pmnDispClick() {
+  if (d_.engine.busy) {
+    d_.boxes.message(kBusyMessage);
     return;
   }
-  screen_.PageControl1.SetActivePage(&screen_.tsJMemo);
-  displayRequested = true;
+  d_.screen.PageControl1.SetActivePage(&d_.screen.tsJMemo);
+  d_.state.displayRequested = true;
 }
 
-void TfmJikoku::pmnQuitClick() {
-  if (engine_.busy) {
-    ports_.boxes.message(kBusyMessage);
+void ResidentRun::pmnQuitClick() {
+  if (d_.engine.busy) {
+    d_.boxes.message(kBusyMessage);
     return;
   }
-  abortRequested = true;
+  d_.state.abortRequested = true;
   QuitProgram();
 }
 
-void TfmJikoku::PopupMenu1Popup() {
-  pmnDisp_.Visible = residentMode;
+void ResidentRun::PopupMenu1Popup() {
+  d_.pmnDisp.Visible = d_.state.residentMode;
 }
 
-void TfmJikoku::TrayIcon1Click() {}
+// A left click on the icon does nothing.
+void ResidentRun::TrayIcon1Click() {}
 
 }  // namespace horalux

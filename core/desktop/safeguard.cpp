@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
+#include "core/base/file_copy.h"
+#include "core/base/folder_tree.h"
 #include "core/settings/path_text.h"
-#include "core/settings/settings_folder.h"
 
 namespace horalux {
 namespace {
@@ -18,17 +19,6 @@ std::string GenerationPath(const std::string& backup_folder, int number,
   char digits[16];
   std::snprintf(digits, sizeof digits, "%.2d", number);
   return backup_folder + digits + "_" + file_name;
-}
-
-bool CopyFileBytes(Files& files, const std::string& from, const std::string& to) {
-  std::optional<std::string> bytes = files.read(from);
-  if (!bytes) return false;
-  const std::string part = to + ".new";
-  if (!files.write(part, *bytes) || !files.rename(part, to)) {
-    files.remove(part);
-    return false;
-  }
-  return true;
 }
 
 bool CopyToGenerations(Files& files, Boxes& boxes, const std::string& file_path,
@@ -48,7 +38,8 @@ bool CopyToGenerations(Files& files, Boxes& boxes, const std::string& file_path,
     return false;
   };
 
-  if (!EnsureFolder(files, boxes, backup_folder, true, false)) return fail();
+  const std::string backup_dir = WithoutTrailingBackslash(TrimBlanks(backup_folder));
+  if (!files.folder_exists(backup_dir) && !MakeFolderTree(files, backup_dir)) return fail();
   int n = 0;
   while (n < kHighestGeneration && files.exists(gen(n + 1))) ++n;
   for (int k = n; k >= count; --k)

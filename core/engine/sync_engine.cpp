@@ -5,7 +5,6 @@
 
 #include "core/engine/report_line.h"
 #include "core/engine/result_texts.h"
-#include "core/net/time_servers.h"
 #include "core/platform/date_time.h"
 #include "core/settings/confirm.h"
 
@@ -48,10 +47,11 @@ class SyncEngine::CycleEnd {
   bool done_ = false;
 };
 
-SyncEngine::SyncEngine(Deps deps) : d_(std::move(deps)) {
-  http_.proxy_precheck = [] { return true; };
-  http_.get_http_time = [] { return 0.0; };
-}
+SyncEngine::SyncEngine(Deps deps, HttpPlugs http)
+    : d_(std::move(deps)),
+      proxy_precheck_(http.proxy_precheck),
+      sntp_source_(d_.sntp, d_.clock, d_.screen, attemptCount),
+      http_source_(http.page, d_.screen) {}
 
 void SyncEngine::btnJikkouClick() {
   d_.screen.StatusBar1.SetSimpleText("");
@@ -83,7 +83,7 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
   const bool test = mode == SyncMode::ConnectionTest;
   d_.log.BeginLogEntry();
   if (!d_.resident_mode()) s.PageControl1.SetActivePage(&s.tsJMemo);
-  if (!http_.proxy_precheck()) return false;
+  if (proxy_precheck_ && proxy_precheck_->Run() == ProxyPrecheck::Outcome::EndNow) return false;
   if (!s.rbHTTP.Checked() && d_.sntp.Active()) {
     d_.log.AddLogLine(rt::kAlreadyConnected101);
     d_.log.CommitLogEntry();
@@ -94,9 +94,9 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
   CycleEnd end(*this);
 
   const bool http = s.rbHTTP.Checked();
-  double fetched = 0.0;
-  if (http ? !FetchByHttp(end, fetched) : !FetchBySntp(end, fetched)) return false;
-  fetched += StrToIntDef(s.edtJisa.Text(), 0) / kSecondsPerDay;
+  FetchOutcome got = SelectedSource().Fetch();
+  if (got.failure) return end.EndWith(*got.failure);
+  double fetched = got.utc + StrToIntDef(s.edtJisa.Text(), 0) / kSecondsPerDay;
 
   // The comparison keeps the x87 extended precision the tick count was
   // specified with; long double is that format on the x86 targets.
@@ -146,54 +146,9 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
   return end.Finish(true);
 }
 
-bool SyncEngine::FetchBySntp(CycleEnd& end, double& fetched) {
-  JikokuScreen& s = d_.screen;
-  SntpSource& sntp = d_.sntp;
-  sntp.SetActive(false);
-  sntp.SetBroadcastEnabled(false);
-  while (true) {
-    ++attemptCount;
-    if (sntp.Active()) sntp.SetActive(false);
-    if (attemptCount > 1) d_.clock.sleep(1000);
-    double value = 0.0;
-    bool raised = false;
-    try {
-      sntp.SetActive(true);
-      double v = sntp.QueryTime();
-      value = v + s.udChouseiSNTP.Position() / kMillisecondsPerDay;
-      sntp.SetActive(false);
-    } catch (const std::exception&) {
-      raised = true;
-    }
-    if (raised) {
-      if (s.cbSNTP.Checked()) return end.EndWith(rt::HandGivenHostFailed103(sntp.Host()));
-      if (attemptCount > 5) return end.EndWith(rt::kRepeatedFailure301);
-      sntp.SetHost(NextHost(sntp.Host()));
-      continue;
-    }
-    // The second exchange only decides whether the attempt counts.
-    double w = sntp.QueryTime();
-    if (w >= 1.0) {
-      fetched = value - 0.375;
-      return true;
-    }
-    if (attemptCount > 5) return end.EndWith(rt::kRepeatedNoReply302);
-    sntp.SetHost(NextHost(sntp.Host()));
-  }
-}
-
-bool SyncEngine::FetchByHttp(CycleEnd& end, double& fetched) {
-  double t = http_.get_http_time();
-  if (t == 0.0) return end.EndWith(rt::HttpFailed201(SelectedPageCaption()));
-  fetched = t + (d_.screen.udChouseiHTTP.Position() - 32400000) / kMillisecondsPerDay;
-  return true;
-}
-
-std::string SyncEngine::SelectedPageCaption() const {
-  const JikokuScreen& s = d_.screen;
-  if (s.rbJapan.Checked()) return s.rbJapan.Caption();
-  if (s.rbFennick2.Checked()) return s.rbFennick2.Caption();
-  return s.rbFennick1.Caption();
+TimeSource& SyncEngine::SelectedSource() {
+  if (d_.screen.rbHTTP.Checked()) return http_source_;
+  return sntp_source_;
 }
 
 void SyncEngine::EndOfCycle() {
@@ -216,13 +171,6 @@ double SyncEngine::PreciseNow() {
 void SyncEngine::TakeClockAnchor() {
   anchor_counter_ = d_.clock.performance_counter();
   anchor_time_ = FieldsToDateTime(d_.clock.local_time());
-}
-
-std::string SyncEngine::NextHost(const std::string& host) {
-  if (host == kServerA) return kServerB;
-  if (host == kServerB) return kServerC;
-  if (host == kServerC) return kServerD;
-  return kServerA;
 }
 
 void SyncEngine::StopWatchdog() {

@@ -3,9 +3,13 @@
 #include <functional>
 #include <string>
 
-#include "core/app/timer.h"
+#include "core/controls/timer.h"
 #include "core/engine/access_log.h"
+#include "core/engine/http_time_source.h"
+#include "core/engine/proxy_precheck.h"
 #include "core/engine/sntp_source.h"
+#include "core/engine/sntp_time_source.h"
+#include "core/engine/standard_time_page.h"
 #include "core/platform/boxes.h"
 #include "core/platform/clock.h"
 #include "core/platform/locale_info.h"
@@ -17,6 +21,13 @@ enum class SyncMode { ConnectionTest, ResidentRun };
 
 // Differences beyond this many seconds mean the fetch itself failed.
 inline constexpr std::int64_t kFailureBoundSeconds = 315360000;
+
+// Where the cycle reaches HTTP; without them no proxy is looked at and an
+// HTTP fetch finds no time.
+struct HttpPlugs {
+  StandardTimePage* page = nullptr;
+  ProxyPrecheck* proxy_precheck = nullptr;
+};
 
 // The fetch-compare-correct cycle.
 class SyncEngine {
@@ -34,15 +45,9 @@ class SyncEngine {
     std::function<void(const std::string&)> set_icon_tip;
     std::function<void(bool)> set_icon_visible;
   };
-  // The HTTP path's two points: the proxy pre-check (false ends the cycle at
-  // once) and the standard-time page's time (JST, 0.0 on failure).
-  struct HttpPath {
-    std::function<bool()> proxy_precheck;
-    std::function<double()> get_http_time;
-  };
-
-  explicit SyncEngine(Deps deps);
-  void SetHttpPath(HttpPath path) { http_ = std::move(path); }
+  explicit SyncEngine(Deps deps, HttpPlugs http = {});
+  SyncEngine(const SyncEngine&) = delete;
+  SyncEngine& operator=(const SyncEngine&) = delete;
 
   // Handler of "接続テスト".
   void btnJikkouClick();
@@ -52,9 +57,6 @@ class SyncEngine {
   double PreciseNow();
   // Reads the counter and the local time together.
   void TakeClockAnchor();
-  // The built-in server after `host` (exact comparison), A after anything else.
-  static std::string NextHost(const std::string& host);
-
   bool busy = false;
   int attemptCount = 0;
   bool clockSetError = false;
@@ -62,16 +64,15 @@ class SyncEngine {
 
  private:
   class CycleEnd;
-  // The SNTP attempts; true with `fetched` (UTC) set, false when ended.
-  bool FetchBySntp(CycleEnd& end, double& fetched);
-  bool FetchByHttp(CycleEnd& end, double& fetched);
+  TimeSource& SelectedSource();
   void EndOfCycle();
-  std::string SelectedPageCaption() const;
   void StopWatchdog();
   void ShowIcon(const std::string& tip);
 
   Deps d_;
-  HttpPath http_;
+  ProxyPrecheck* proxy_precheck_;
+  SntpTimeSource sntp_source_;
+  HttpTimeSource http_source_;
   std::int64_t anchor_counter_ = 0;
   double anchor_time_ = 0.0;
 };

@@ -35,20 +35,8 @@ double Unsigned(std::uint32_t field) {
 
 double LocalBiasDays(Clock& clock) {
   TimeZoneReport zone = clock.time_zone();
-  int minutes = zone.bias;
-  switch (zone.kind) {
-    case TimeZoneReport::Kind::Standard:
-      minutes += zone.standard_bias;
-      break;
-    case TimeZoneReport::Kind::Daylight:
-      minutes += zone.daylight_bias;
-      break;
-    case TimeZoneReport::Kind::Unknown:
-      break;
-    case TimeZoneReport::Kind::Failed:
-      throw EIdException(zone.error_text);
-  }
-  return minutes / kMinutesPerDay;
+  if (zone.kind == TimeZoneReport::Kind::Failed) throw EIdException(zone.error_text);
+  return zone.EffectiveBias() / kMinutesPerDay;
 }
 
 NtpTimestamp EncodeNtpTimestamp(double local, double bias_days) {

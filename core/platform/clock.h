@@ -25,6 +25,14 @@ struct TimeZoneReport {
   int standard_bias = 0;
   int daylight_bias = 0;
   std::string error_text;  // the system's text for the last error, when Failed
+
+  // The bias in effect: the base bias plus the standard or daylight one the
+  // report names (the base alone when it names neither). Minutes.
+  int EffectiveBias() const {
+    if (kind == Kind::Standard) return bias + standard_bias;
+    if (kind == Kind::Daylight) return bias + daylight_bias;
+    return bias;
+  }
 };
 
 class Clock {

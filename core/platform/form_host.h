@@ -12,7 +12,6 @@ class FormHost {
   // Asks the window to close, as its system menu would: the close event runs,
   // then the window goes and the program ends.
   virtual void close_window() = 0;
-  virtual bool window_visible() = 0;
   // The window as the notification shell names it.
   virtual WindowId window_id() = 0;
 };

@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-#include "core/app/fm_jikoku.h"
+#include "core/base/version.h"
 
 namespace horalux {
 namespace {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -34,6 +35,13 @@ inline constexpr const char* kFixedSettingsFileName = "HoraLux.ini";
 inline constexpr const char* kAccessLogFileName = "Jikoku.txt";
 inline constexpr const char* kSetupHelperFileName = "horka.exe";
 
+// Takes an original out of the program folder once its copy is in the
+// settings folder: folder (ends with "\"), file name, and how many numbered
+// safeguard generations to keep. The desktop's safeguard copies do it; the
+// caller passes them in. False when the file stayed where it was.
+using RetireFile =
+    std::function<bool(const std::string& folder, const std::string& file_name, int generations)>;
+
 // The per-machine shared folder: the Windows directory's drive (or "C:\")
 // + "Program Files\Common Files\".
 std::string CommonFilesFolder(Files& files);
@@ -47,17 +55,19 @@ bool EnsureFolder(Files& files, Boxes& boxes, const std::string& folder, bool cr
 // the program folder are moved in. When it cannot be created, `folder`
 // becomes the program folder and the result is false.
 bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
-                          const std::string& programFolder, bool announce);
+                          const std::string& programFolder, bool announce,
+                          const RetireFile& retire);
 
 // Copies the settings file and the access log of the program folder into
-// `folder` (where it has none yet) and moves the originals into safeguard
-// generations. Throws EFileCopyError when a copy fails.
+// `folder` (where it has none yet) and then retires the originals. Throws
+// EFileCopyError when a copy fails.
 void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,
-                            const std::string& programFolder);
+                            const std::string& programFolder, const RetireFile& retire);
 
 // Decides the settings folder and the run flags; may show messages, may
 // create the common settings folder, and throws what MoveProgramFolderFiles
 // throws.
-SettingsLocation ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes);
+SettingsLocation ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes,
+                                       const RetireFile& retire);
 
 }  // namespace horalux

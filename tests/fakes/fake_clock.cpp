@@ -18,7 +18,7 @@ SystemTimeFields FakeClock::local_time() {
 bool FakeClock::set_system_time_utc(const SystemTimeFields& utc) {
   if (refuse_set) return false;
   sets.push_back(utc);
-  local_now_ = FieldsToDateTime(utc) - zone.bias / 1440.0;
+  local_now_ = FieldsToDateTime(utc) - zone.EffectiveBias() / 1440.0;
   return true;
 }
 

@@ -63,7 +63,6 @@ class FakeHost : public FormHost {
  public:
   void show_window() override;
   void close_window() override;
-  bool window_visible() override { return visible; }
   WindowId window_id() override { return 0x1000; }
 
   bool visible = false;

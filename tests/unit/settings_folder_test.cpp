@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/desktop/safeguard.h"
 #include "core/settings/confirm.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_files.h"
@@ -16,7 +17,10 @@ struct Rig {
   fakes::MemoryFiles files;
   fakes::FakeBoxes boxes;
   fakes::IconvCodec codec;
-  SettingsLocation Resolve() { return ResolveSettingsFolder(files, codec, boxes); }
+  RetireFile retire = [this](const std::string& folder, const std::string& name, int count) {
+    return MoveToSafeGuard(files, boxes, folder, name, count);
+  };
+  SettingsLocation Resolve() { return ResolveSettingsFolder(files, codec, boxes, retire); }
   std::vector<std::string> Messages() {
     std::vector<std::string> texts;
     for (const auto& box : boxes.shown) texts.push_back(box.kind + ": " + box.text);
@@ -276,7 +280,7 @@ TEST(ResolveSettingsFolder, AnExistingCommonFolderMovesNothing) {
 TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
   Rig rig;
   std::string folder = kCommon;
-  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true));
+  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true, rig.retire));
   EXPECT_EQ(folder, kCommon);
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
                                                      "]が見つかりません。\r\n作成し直します。"});
@@ -285,7 +289,7 @@ TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
 TEST(MoveProgramFolderFiles, AMissingFolderMovesNothing) {
   Rig rig;
   rig.files.put(kProgram + "HoraLux.ini", "old");
-  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram);
+  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.retire);
   EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
   EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard"));
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
@@ -312,7 +316,8 @@ TEST(MoveProgramFolderFiles, AFailedCopyRaisesAndKeepsTheOriginals) {
     rig.files.put(kProgram + "HoraLux.ini", "ini");
     rig.files.put(kProgram + "Jikoku.txt", "log");
     row.arrange(rig.files);
-    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram), EFileCopyError)
+    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.retire),
+                 EFileCopyError)
         << row.why;
     EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "ini") << row.why;
     EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard")) << row.why;

@@ -19,6 +19,26 @@ using fakes::FakeSntp;
 const double kPcNow = EncodeDateTime(2006, 8, 31, 9, 0, 1, 0);
 constexpr double kSecond = 1.0 / 86400.0;
 
+// A standard-time page that states a fixed time (0.0: no time found).
+struct FixedPage : StandardTimePage {
+  double GetHttpTime() override { return time; }
+  double time = 0.0;
+};
+
+// A proxy look that may select HTTP on the screen, then gives its outcome.
+struct ScriptedPrecheck : ProxyPrecheck {
+  explicit ScriptedPrecheck(JikokuScreen& s) : screen(s) {}
+  Outcome Run() override {
+    ++runs;
+    if (select_http) screen.rbHTTP.SetChecked(true);
+    return outcome;
+  }
+  JikokuScreen& screen;
+  Outcome outcome = Outcome::GoOn;
+  bool select_http = false;
+  int runs = 0;
+};
+
 struct EngineRig {
   fakes::FakeClock clock{kPcNow};
   fakes::FakePump pump;
@@ -34,8 +54,11 @@ struct EngineRig {
   FakeSntp sntp{clock};
   TTimer watchdog{pump, 1, 180000};
   std::vector<std::string> tips;
+  FixedPage page;
+  ScriptedPrecheck precheck{screen};
   SyncEngine engine{{clock, boxes, locale, screen, log, sntp, watchdog, [this] { return resident; },
-                     [this](const std::string& tip) { tips.push_back(tip); }, [](bool) {}}};
+                     [this](const std::string& tip) { tips.push_back(tip); }, [](bool) {}},
+                    {&page, &precheck}};
 
   EngineRig() {
     log.logFilePath = "C:\\Apps\\Horalux\\Jikoku.txt";
@@ -347,8 +370,7 @@ TEST(SyncCycle, HttpWithoutAPageTimeEndsWith201NamingTheSource) {
   EngineRig page;
   page.screen.rbHTTP.SetChecked(true);
   // 12:00:00.000 JST on the page with the 500 ms adjustment is 03:00:00.500 UTC.
-  page.engine.SetHttpPath(
-      {[] { return true; }, [] { return EncodeDateTime(2006, 8, 31, 12, 0, 0, 0); }});
+  page.page.time = EncodeDateTime(2006, 8, 31, 12, 0, 0, 0);
   page.screen.edtGosa.SetText("600");
   page.boxes.answers = {true};
   EXPECT_TRUE(page.engine.SyncClock(SyncMode::ConnectionTest));
@@ -356,6 +378,31 @@ TEST(SyncCycle, HttpWithoutAPageTimeEndsWith201NamingTheSource) {
   EXPECT_EQ(page.clock.sets[0].hour, 3);
   EXPECT_EQ(page.clock.sets[0].millisecond, 500);
   EXPECT_EQ(Contains(page.Log(), "秒遅れていました"), "");
+}
+
+TEST(SyncCycle, ProxyPrecheckEndsTheCycleOrSwitchesItToHttp) {
+  struct Row {
+    ProxyPrecheck::Outcome outcome;
+    bool select_http;
+    bool result;
+    const char* log;  // in the access log afterwards; "": the log stays empty
+  } rows[] = {
+      {ProxyPrecheck::Outcome::EndNow, false, false, ""},
+      // The header was written before the switch and still names SNTP.
+      {ProxyPrecheck::Outcome::GoOn, true, true,
+       "自動設定(NTP/SNTP)\r\n接続テストで時刻を修正しました\r\n以前の時刻は"},
+  };
+  for (const Row& row : rows) {
+    EngineRig rig;
+    rig.precheck.outcome = row.outcome;
+    rig.precheck.select_http = row.select_http;
+    rig.page.time = kPcNow - 0.5 / 86400;  // 0.5 s behind once the 500 ms are added
+    EXPECT_EQ(rig.engine.SyncClock(SyncMode::ConnectionTest), row.result);
+    EXPECT_EQ(rig.precheck.runs, 1);
+    EXPECT_TRUE(rig.sntp.queried_hosts.empty());
+    EXPECT_EQ(*row.log ? Contains(rig.Log(), row.log) : rig.Log(), "");
+    EXPECT_EQ(rig.clock.sets.size(), row.result ? 1u : 0u);
+  }
 }
 
 }  // namespace

@@ -213,10 +213,6 @@ void MainWindow::close_window() {
   PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-bool MainWindow::window_visible() {
-  return IsWindowVisible(hwnd_) != FALSE;
-}
-
 WindowId MainWindow::window_id() {
   return reinterpret_cast<WindowId>(hwnd_);
 }

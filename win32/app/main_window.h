@@ -33,7 +33,6 @@ class MainWindow : public FormHost, public LogView {
   // FormHost.
   void show_window() override;
   void close_window() override;
-  bool window_visible() override;
   WindowId window_id() override;
 
   // LogView, forwarded to the view of the access-log page.
@@ -56,7 +55,6 @@ class MainWindow : public FormHost, public LogView {
   static LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void Guard(const std::function<void()>& action);
-  void BuildMenu();
   void BuildTabs();
   void BuildPages();
   void SyncTabs();

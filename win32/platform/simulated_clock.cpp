@@ -12,11 +12,7 @@ SystemTimeFields SimulatedClock::local_time() {
 }
 
 bool SimulatedClock::set_system_time_utc(const SystemTimeFields& utc) {
-  TimeZoneReport zone = time_zone();
-  int bias = zone.bias;
-  if (zone.kind == TimeZoneReport::Kind::Standard) bias += zone.standard_bias;
-  if (zone.kind == TimeZoneReport::Kind::Daylight) bias += zone.daylight_bias;
-  double wanted_local = FieldsToDateTime(utc) - bias / 1440.0;
+  double wanted_local = FieldsToDateTime(utc) - time_zone().EffectiveBias() / 1440.0;
   double real_local = FieldsToDateTime(WinClock::local_time());
   offset_ms_ = std::llround((wanted_local - real_local) * kMillisecondsPerDay);
   return true;

@@ -1,6 +1,6 @@
 #include "win32/platform/win_boxes.h"
 
-#include "core/app/fm_jikoku.h"
+#include "core/base/version.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {

@@ -1,4 +1,4 @@
-#include "core/app/timer.h"
+#include "core/controls/timer.h"
 
 namespace horalux {
 

@@ -1,0 +1,55 @@
+#pragma once
+#include "core/app/quiet_tray_icon.h"
+#include "core/app/run_state.h"
+#include "core/controls/timer.h"
+#include "core/desktop/popup_menu.h"
+#include "core/engine/access_log.h"
+#include "core/engine/sync_engine.h"
+#include "core/platform/boxes.h"
+#include "core/platform/clock.h"
+#include "core/platform/form_host.h"
+#include "core/platform/message_pump.h"
+#include "core/settings/jikoku_screen.h"
+
+namespace horalux {
+
+// The hidden run at Windows start-up: countdown, one cycle, then the end;
+// with the program's exit routine, the watchdog and the icon's menu.
+class ResidentRun {
+ public:
+  struct Deps {
+    Clock& clock;
+    MessagePump& pump;
+    Boxes& boxes;
+    FormHost& host;
+    JikokuScreen& screen;
+    AccessLog& log;
+    SyncEngine& engine;
+    TTimer& watchdog;
+    QuietTrayIcon& icon;
+    TMenuItem& pmnDisp;
+    RunState& state;
+  };
+  explicit ResidentRun(Deps deps) : d_(deps) {}
+
+  // Whether the start-up sequence ends with the run (abort, or the window
+  // shown at the user's request during the countdown).
+  bool Run();
+  void QuitProgram();
+  void SGTimer1Timer();
+  void pmnDispClick();
+  void pmnQuitClick();
+  void PopupMenu1Popup();
+  void TrayIcon1Click();
+
+ private:
+  // One pass a second; false when the menu ended the run (abort or display).
+  bool CountdownRanOut();
+  // After the cycle failed: whether the user asked for the window.
+  bool AskForTheWindow();
+  void WriteErrorLog();
+
+  Deps d_;
+};
+
+}  // namespace horalux
