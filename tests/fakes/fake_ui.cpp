@@ -6,14 +6,20 @@
 
 namespace horalux::fakes {
 
-void FakeBoxes::message(const std::string& text) {
-  shown.push_back({"message", "Horalux", text, false});
+bool FakeBoxes::Open(Shown box) {
+  auto ended = [this] { return loop && loop->quitting(); };
+  shown.push_back(std::move(box));
+  if (ended()) return false;
   if (while_open) while_open(shown.back());
+  return !ended();
+}
+
+void FakeBoxes::message(const std::string& text) {
+  Open({"message", "Horalux", text, false});
 }
 
 bool FakeBoxes::question(const std::string& title, const std::string& text, bool yes_is_default) {
-  shown.push_back({"question", title, text, yes_is_default});
-  if (while_open) while_open(shown.back());
+  if (!Open({"question", title, text, yes_is_default})) return false;
   if (answers.empty()) return yes_is_default;
   bool answer = answers.front();
   answers.pop_front();
@@ -21,8 +27,7 @@ bool FakeBoxes::question(const std::string& title, const std::string& text, bool
 }
 
 void FakeBoxes::error(const std::string& text) {
-  shown.push_back({"error", "Horalux", text, false});
-  if (while_open) while_open(shown.back());
+  Open({"error", "Horalux", text, false});
 }
 
 bool FakeWindowing::bring_forward(const std::string& window_class, const std::string& title) {

@@ -7,12 +7,16 @@
 #include "core/platform/boxes.h"
 #include "core/platform/form_host.h"
 #include "core/platform/locale_info.h"
+#include "core/platform/message_pump.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/windowing.h"
 
 namespace horalux::fakes {
 
-// Boxes with scripted answers; every box shown is recorded in order.
+// Boxes with scripted answers; every box shown is recorded in order. A box
+// is modal: once its event loop ends (the program was told to quit while it
+// was open, or before it opened) it closes unanswered, and a question then
+// counts as No, as the real box's IDOK does.
 class FakeBoxes : public Boxes {
  public:
   struct Shown {
@@ -29,6 +33,12 @@ class FakeBoxes : public Boxes {
   std::deque<bool> answers;  // for questions; an empty queue answers the default
   // Runs inside every box, as the box's own event processing would.
   std::function<void(const Shown&)> while_open;
+  // The program's event loop, whose end closes every box.
+  const MessagePump* loop = nullptr;
+
+ private:
+  // Shows the box; false when the end of the event loop closed it.
+  bool Open(Shown box);
 };
 
 class FakeWindowing : public Windowing {

@@ -4,6 +4,7 @@ namespace horalux::fakes {
 
 FormRig::FormRig(bool local_folder) {
   if (local_folder) files.put(std::string(kFolder) + "localfol.hlx", "");
+  boxes.loop = &pump;
 }
 
 RunPorts FormRig::Ports() {

@@ -160,6 +160,9 @@ TEST(ResidentRun, WatchdogEndsAnUnansweredQuestion) {
   rig.Make({"-R"}).FormCreate();
   EXPECT_TRUE(rig.pump.quitting());
   EXPECT_TRUE(rig.form().closing);
+  // The question closed by the end of the run counts as No: no window.
+  EXPECT_EQ(rig.host.shows, 0);
+  EXPECT_TRUE(rig.form().residentMode);
 }
 
 TEST(ResidentRun, MenuEntriesRefuseWhileACycleRuns) {
