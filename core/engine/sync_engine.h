@@ -57,6 +57,7 @@ class SyncEngine {
   double PreciseNow();
   // Reads the counter and the local time together.
   void TakeClockAnchor();
+
   bool busy = false;
   int attemptCount = 0;
   bool clockSetError = false;
