@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,9 +37,7 @@ std::vector<std::string> Parameters() {
   return params;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int Run() {
   using namespace horalux;
   INITCOMMONCONTROLSEX icc{
       sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
@@ -80,4 +79,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   form.reset();
   main_window.reset();
   return code;
+}
+
+}  // namespace
+
+// A window or timer the system refuses at start-up leaves a program that
+// would never fire its timers or show its window: say so and end.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    return Run();
+  } catch (const std::exception& e) {
+    MessageBoxW(nullptr, horalux::win32::Widen(e.what()).c_str(), L"Horalux", MB_OK | MB_ICONERROR);
+    return 1;
+  }
 }
