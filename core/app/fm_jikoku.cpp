@@ -32,7 +32,8 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       popup_("PopupMenu1"),
       pmnDisp_(popup_.Add("pmnDisp", "アクセス記録表示(&D)")),
       pmnQuit_(popup_.Add("pmnQuit", "中止＆終了(&X)")),
-      tray_(ports.notify_shell, ports.codec, ports.host.window_id()),
+      tray_({ports.notify_shell, ports.pointer_focus, ports.clock, ports.pump, ports.codec},
+            ports.host.window_id()),
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
                [this] { return residentMode; }, [this](const std::string& t) { SetIconTip(t); },
                [this](bool v) { SetIconVisible(v); }}) {

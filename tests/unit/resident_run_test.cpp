@@ -38,7 +38,7 @@ struct Resident : FormRig {
   std::vector<std::string> Tips() {
     std::vector<std::string> tips;
     for (const auto& r : shell.records)
-      if (r.tip) tips.push_back(codec.from_ansi(*r.tip));
+      if (r.tip) tips.push_back(*r.tip);
     return tips;
   }
   bool IconShown() {

@@ -13,6 +13,7 @@
 #include "win32/app/application_window.h"
 #include "win32/app/main_window.h"
 #include "win32/desktop/notify_shell.h"
+#include "win32/desktop/pointer_focus.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_boxes.h"
@@ -54,7 +55,8 @@ int Run() {
   WinTextCodec codec;
   WinLocale locale;
   WinUdpNetwork network;
-  WinNotifyShell notify_shell(&pump);
+  WinNotifyShell notify_shell;
+  WinPointerFocus pointer_focus;
   ApplicationWindow application;
   // Created only once this copy is sure to run: a second copy ends without a
   // main window of its own.
@@ -64,8 +66,8 @@ int Run() {
 
   auto create = [&] {
     main_window = std::make_unique<MainWindow>(pump, application.hwnd());
-    RunPorts ports{clock,  pump,         files,        boxes,   application, codec,
-                   locale, *main_window, *main_window, network, notify_shell};
+    RunPorts ports{clock,  pump,         files,        boxes,   application,  codec,
+                   locale, *main_window, *main_window, network, notify_shell, pointer_focus};
     form = std::make_unique<TfmJikoku>(ports, params);
     main_window->Bind(*form);
     application.set_main_window(main_window->hwnd());
