@@ -11,6 +11,16 @@ namespace horalux {
 namespace {
 constexpr int kWatchdogTimerId = 1;
 constexpr int kMainWindowReceiveTimeout = 1000;
+
+// Boxes nobody sees: a question takes its default answer.
+class NoBoxes : public Boxes {
+ public:
+  void message(const std::string&) override {}
+  bool question(const std::string&, const std::string&, bool yes_is_default) override {
+    return yes_is_default;
+  }
+  void error(const std::string&) override {}
+};
 }  // namespace
 
 char ParameterFlag(const std::string& param) {
@@ -160,9 +170,22 @@ void TfmJikoku::FormShow() {
 void TfmJikoku::FormCloseQuery() {
   if (residentMode) pmnQuitClick();
   if (askStartupAtClose) AskStartupRegistration();
+  CloseSteps(ports_.boxes);
+}
+
+void TfmJikoku::FormEndSession() {
+  if (residentMode && !engine_.busy) {
+    abortRequested = true;
+    QuitProgram();
+  }
+  NoBoxes unseen;
+  CloseSteps(unseen);
+}
+
+void TfmJikoku::CloseSteps(Boxes& boxes) {
   SetIconVisible(false);
   IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
-  SaveSettings(screen_, ini, ports_.boxes, location_.programFolder, location_.readOnlyMedium);
+  SaveSettings(screen_, ini, boxes, location_.programFolder, location_.readOnlyMedium);
   closing = true;
 }
 

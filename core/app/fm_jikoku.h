@@ -38,6 +38,10 @@ class TfmJikoku {
   void btnCloseClick();
   // Every power-broadcast notification closes the window like the menu.
   void PowerBroadcast();
+  // The session ends (log-off, shut-down): the close without its boxes, as
+  // nobody is left to answer them. A resident run ends as its menu's abort
+  // would; the settings are saved as at every close.
+  void FormEndSession();
   void PageControl1Change();
   void mnHTTPClick();
   void mnSNTPClick();
@@ -106,6 +110,8 @@ class TfmJikoku {
   void EnableProxyControls(bool enabled);
   // The icon's failures are ignored everywhere.
   void SetIconVisible(bool visible);
+  // The steps every close ends with; `boxes` shows what goes wrong.
+  void CloseSteps(Boxes& boxes);
   void SetIconTip(const std::string& tip);
 
   RunPorts ports_;

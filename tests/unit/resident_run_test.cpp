@@ -178,6 +178,32 @@ TEST(ResidentRun, MenuEntriesRefuseWhileACycleRuns) {
   EXPECT_TRUE(rig.pump.quitting());
 }
 
+// Nobody answers a box once the session ends, not even the one that refuses
+// to end a resident run while its cycle runs; the settings are saved as at
+// every close.
+TEST(ResidentRun, EndOfTheSessionClosesWithoutABox) {
+  struct Row {
+    const char* what;
+    bool resident, busy, quits;
+  } rows[] = {
+      {"window mode", false, false, false},
+      {"resident run", true, false, true},
+      {"resident run inside its cycle", true, true, false},
+  };
+  for (const Row& row : rows) {
+    Resident rig(1);
+    TfmJikoku& f = rig.Make({});
+    f.FormCreate();
+    f.residentMode = row.resident;
+    f.Engine().busy = row.busy;
+    f.FormEndSession();
+    EXPECT_EQ(rig.pump.quitting(), row.quits) << row.what;
+    EXPECT_TRUE(rig.boxes.shown.empty()) << row.what;
+    EXPECT_NE(rig.SettingsText().find("[Header]"), std::string::npos) << row.what;
+    EXPECT_TRUE(f.closing) << row.what;
+  }
+}
+
 TEST(ResidentRun, UnexpectedFailureWritesTheErrorLogWhenAskedTo) {
   Resident rig(300);
   rig.pump.on_process = [&](int pass) {

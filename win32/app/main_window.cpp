@@ -306,6 +306,18 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_POWERBROADCAST:
       Guard([this] { form_->PowerBroadcast(); });
       return TRUE;
+    // The end of the session (log-off, shut-down) may come at any time; a
+    // cycle in progress holds the answer back simply by not pumping.
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows may end the process as soon as this returns: the close runs
+      // here, before it.
+      if (wp && form_) {
+        Guard([this] { form_->FormEndSession(); });
+        DestroyWindow(hwnd_);
+      }
+      return 0;
     case WM_CLOSE:
       Guard([this] { form_->FormCloseQuery(); });
       DestroyWindow(hwnd_);
