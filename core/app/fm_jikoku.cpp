@@ -11,6 +11,16 @@ namespace horalux {
 namespace {
 constexpr int kWatchdogTimerId = 1;
 constexpr int kMainWindowReceiveTimeout = 1000;
+
+// Boxes nobody sees: a question takes its default answer.
+class NoBoxes : public Boxes {
+ public:
+  void message(const std::string&) override {}
+  bool question(const std::string&, const std::string&, bool yes_is_default) override {
+    return yes_is_default;
+  }
+  void error(const std::string&) override {}
+};
 }  // namespace
 
 char ParameterFlag(const std::string& param) {
@@ -32,7 +42,8 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       popup_("PopupMenu1"),
       pmnDisp_(popup_.Add("pmnDisp", "アクセス記録表示(&D)")),
       pmnQuit_(popup_.Add("pmnQuit", "中止＆終了(&X)")),
-      tray_(ports.notify_shell, ports.codec, ports.host.window_id()),
+      tray_({ports.notify_shell, ports.pointer_focus, ports.clock, ports.pump, ports.codec},
+            ports.host.window_id()),
       icon_(tray_),
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
                [this] { return residentMode; }, [this](const std::string& t) { icon_.SetTip(t); },
@@ -157,9 +168,22 @@ void TfmJikoku::FormShow() {
 void TfmJikoku::FormCloseQuery() {
   if (residentMode) pmnQuitClick();
   if (askStartupAtClose) AskStartupRegistration();
+  CloseSteps(ports_.boxes);
+}
+
+void TfmJikoku::FormEndSession() {
+  if (residentMode && !engine_.busy) {
+    abortRequested = true;
+    QuitProgram();
+  }
+  NoBoxes unseen;
+  CloseSteps(unseen);
+}
+
+void TfmJikoku::CloseSteps(Boxes& boxes) {
   icon_.SetVisible(false);
   IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
-  SaveSettings(screen_, ini, ports_.boxes, location_.programFolder, location_.readOnlyMedium);
+  SaveSettings(screen_, ini, boxes, location_.programFolder, location_.readOnlyMedium);
   closing = true;
 }
 

@@ -42,6 +42,10 @@ class TfmJikoku : public RunState {
   void btnCloseClick() { mnCloseClick(); }
   // Every power-broadcast notification closes the window like the menu.
   void PowerBroadcast() { mnCloseClick(); }
+  // The session ends (log-off, shut-down): the close without its boxes, as
+  // nobody is left to answer them. A resident run ends as its menu's abort
+  // would; the settings are saved as at every close.
+  void FormEndSession();
   void PageControl1Change() { handlers_.PageControl1Change(); }
   void mnHTTPClick() { handlers_.mnHTTPClick(); }
   void mnSNTPClick() { handlers_.mnSNTPClick(); }
@@ -86,6 +90,8 @@ class TfmJikoku : public RunState {
   void ApplySelectedTimePage();
   void OfferSetup();
   void AskStartupRegistration();
+  // The steps every close ends with; `boxes` shows what goes wrong.
+  void CloseSteps(Boxes& boxes);
 
   RunPorts ports_;
   std::vector<std::string> params_;

@@ -7,6 +7,7 @@
 #include "core/platform/log_view.h"
 #include "core/platform/message_pump.h"
 #include "core/platform/notify_shell.h"
+#include "core/platform/pointer_focus.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/udp_socket.h"
 #include "core/platform/windowing.h"
@@ -26,6 +27,7 @@ struct RunPorts {
   LogView& log_view;
   UdpNetwork& network;
   NotifyShell& notify_shell;
+  PointerFocus& pointer_focus;
 };
 
 }  // namespace horalux

@@ -51,8 +51,13 @@ std::string CutAnsi(const std::string& ansi, std::size_t limit) {
 
 }  // namespace
 
-TTrayIcon::TTrayIcon(NotifyShell& shell, TextCodec& codec, WindowId owner)
-    : shell_(shell), codec_(codec), owner_(owner), self_(std::make_shared<TTrayIcon*>(this)) {
+TTrayIcon::TTrayIcon(const TrayIconPorts& ports, WindowId owner)
+    : shell_(ports.shell),
+      focus_(ports.focus),
+      clock_(ports.clock),
+      pump_(ports.pump),
+      codec_(ports.codec),
+      owner_(owner) {
   std::vector<Instance>& instances = Instances();
   if (instances.size() >= kMaxInstances) throw ENotifyIconError(kTrayCannotRegister);
   number_ = instances.empty() ? 1 : instances.back().number + 1;
@@ -67,7 +72,7 @@ TTrayIcon::TTrayIcon(NotifyShell& shell, TextCodec& codec, WindowId owner)
 }
 
 TTrayIcon::~TTrayIcon() {
-  *self_ = nullptr;
+  pump_.stop_timer(ClickTimer());
   // A refused removal changes nothing for the program: the icon is gone
   // from its point of view.
   if (added_) shell_.delete_icon(BareRecord());
@@ -117,7 +122,7 @@ NotifyIconRecord TTrayIcon::FullRecord(ImageId image) const {
   NotifyIconRecord record = BareRecord();
   record.callback_message = kCallbackMessage;
   record.image = image;
-  if (!tip_ansi_.empty()) record.tip = tip_ansi_;
+  if (!tip_.empty()) record.tip = tip_;
   return record;
 }
 
@@ -156,7 +161,7 @@ void TTrayIcon::RetryAdd(const NotifyIconRecord& record) {
   }
   if (shell_.modify_icon(record)) return;
   for (int retry = 1;; ++retry) {
-    shell_.sleep(kAddRetryPauseMs);
+    clock_.sleep(kAddRetryPauseMs);
     if (shell_.add_icon(record)) return;
     if (retry == kMaxAddRetries || shell_.last_error() != kErrorTimeout) {
       throw ENotifyIconError(kTrayCannotRegister);
@@ -194,7 +199,7 @@ void TTrayIcon::Notify(std::uint32_t id, std::uint32_t mouse_message) {
 
 // Handlers may end the instance, so nothing touches it after one has run.
 void TTrayIcon::MouseAction(std::uint32_t mouse_message) {
-  const ScreenPoint at = shell_.pointer_position();
+  const ScreenPoint at = focus_.pointer_position();
   switch (mouse_message) {
     case kMouseMove:
       if (OnMouseMove) OnMouseMove(*this, 0, at.x, at.y);
@@ -232,8 +237,8 @@ void TTrayIcon::ButtonPressed(TPopupMenu* menu, TMouseButton button, TShiftState
     // The menu closes properly only when a window of the program has the
     // foreground, and the owner should be drawn before the menu covers it.
     if (owner_) {
-      shell_.bring_to_foreground(owner_);
-      shell_.process_messages();
+      focus_.bring_to_foreground(owner_);
+      pump_.process_messages();
     }
     menu->Popup(shell_, at);
     return;
@@ -243,7 +248,7 @@ void TTrayIcon::ButtonPressed(TPopupMenu* menu, TMouseButton button, TShiftState
 
 void TTrayIcon::ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoint at) {
   if (FormActiveByMouseup) {
-    if (WindowId active = shell_.active_window()) shell_.bring_to_foreground(active);
+    if (WindowId active = focus_.active_window()) focus_.bring_to_foreground(active);
   }
   if (OnMouseUp) {
     OnMouseUp(*this, button, shift, at.x, at.y);
@@ -260,13 +265,12 @@ void TTrayIcon::SingleClick() {
     return;
   }
   click_pending_ = true;
-  std::shared_ptr<TTrayIcon*> self = self_;
-  shell_.start_background_wait(shell_.double_click_time_ms() + kClickWaitExtraMs, [self] {
-    if (TTrayIcon* icon = *self) icon->ClickWaitEnded();
-  });
+  pump_.start_timer(ClickTimer(), shell_.double_click_time_ms() + kClickWaitExtraMs,
+                    [this] { ClickWaitEnded(); });
 }
 
 void TTrayIcon::ClickWaitEnded() {
+  pump_.stop_timer(ClickTimer());
   const bool raise = OnClick && click_pending_;
   click_pending_ = false;
   if (raise) OnClick(*this);

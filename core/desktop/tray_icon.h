@@ -2,12 +2,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "core/desktop/popup_menu.h"
+#include "core/platform/clock.h"
+#include "core/platform/message_pump.h"
 #include "core/platform/notify_shell.h"
+#include "core/platform/pointer_focus.h"
 #include "core/platform/text_codec.h"
 
 namespace horalux {
@@ -28,6 +30,17 @@ enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag : unsigned { ssLeft = 1u << 0, ssRight = 1u << 1, ssMiddle = 1u << 2 };
 using TShiftState = unsigned;
 
+// What an icon reaches of the OS: the shell for the icon itself, the pointer
+// and the foreground for its menus, the clock for the pauses between
+// retries, the event loop for the click timer and for drawing the owner.
+struct TrayIconPorts {
+  NotifyShell& shell;
+  PointerFocus& focus;
+  Clock& clock;
+  MessagePump& pump;
+  TextCodec& codec;
+};
+
 // The program's icon in the taskbar's notification area, with its tip, its
 // menus and the mouse actions on it.
 //
@@ -45,10 +58,13 @@ class TTrayIcon {
   static constexpr std::size_t kMaxInstances = 100;
   // Longest tip, in bytes of its code-page-932 form.
   static constexpr std::size_t kMaxTipBytes = 63;
+  // The event loop's timer that ends the wait for a double click; one per
+  // instance, numbered from here.
+  static constexpr int kClickTimerBase = 0x7400;
 
   // `owner` is the window that owns the icon, 0 when the owner is not a
   // window. Raises ENotifyIconError when 100 instances exist already.
-  TTrayIcon(NotifyShell& shell, TextCodec& codec, WindowId owner);
+  TTrayIcon(const TrayIconPorts& ports, WindowId owner);
   // Takes the icon out of the notification area and the instance list.
   ~TTrayIcon();
   TTrayIcon(const TTrayIcon&) = delete;
@@ -94,6 +110,7 @@ class TTrayIcon {
   void ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoint at);
   void SingleClick();
   void ClickWaitEnded();
+  int ClickTimer() const { return kClickTimerBase + static_cast<int>(number_); }
 
   void Show();
   void Hide();
@@ -107,6 +124,9 @@ class TTrayIcon {
   NotifyIconRecord FullRecord(ImageId image) const;
 
   NotifyShell& shell_;
+  PointerFocus& focus_;
+  Clock& clock_;
+  MessagePump& pump_;
   TextCodec& codec_;
   WindowId owner_;
   std::uint32_t number_ = 0;
@@ -119,9 +139,6 @@ class TTrayIcon {
   bool enabled_ = true;
   bool added_ = false;
   bool click_pending_ = false;
-  // Cleared when the instance goes, so a click wait that ends later finds
-  // nothing to call.
-  std::shared_ptr<TTrayIcon*> self_;
 };
 
 }  // namespace horalux

@@ -6,20 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/pointer_focus.h"
+
 namespace horalux {
 
-// A window of this program as the core passes it around (the OS handle's
-// value); 0 means no window.
-using WindowId = std::uintptr_t;
 // An icon image as the OS holds it (the handle's value); 0 means none.
 using ImageId = std::uintptr_t;
-
-// A position on the screen, in pixels from the top-left corner of the
-// primary monitor; x grows to the right, y downwards.
-struct ScreenPoint {
-  int x = 0;
-  int y = 0;
-};
 
 // One icon as the shell is told about it. Each optional part is sent only
 // when present; the shell keeps what it is not told.
@@ -33,7 +25,8 @@ struct NotifyIconRecord {
   // actions on the icon.
   std::optional<std::uint32_t> callback_message;
   std::optional<ImageId> image;
-  // The tip in code page 932, at most 63 bytes; absent: no tip is sent.
+  // The tip, UTF-8; the caller keeps it within 63 bytes of its code-page-932
+  // form. Absent: no tip is sent.
   std::optional<std::string> tip;
   // Hidden (true) or shown (false); long form only.
   std::optional<bool> hidden;
@@ -47,8 +40,8 @@ struct PopupMenuEntry {
   bool enabled = true;
 };
 
-// The taskbar's notification area and the few window services its icon
-// needs. Everything runs on the user-interface thread except where stated.
+// The taskbar's notification area: the icons, their callback window and
+// their menus. Everything runs on the user-interface thread.
 class NotifyShell {
  public:
   virtual ~NotifyShell() = default;
@@ -71,31 +64,17 @@ class NotifyShell {
   virtual bool xp_or_later() = 0;
   // The longest gap between the two clicks of a double click, milliseconds.
   virtual std::uint32_t double_click_time_ms() = 0;
-  // Where the mouse pointer is now.
-  virtual ScreenPoint pointer_position() = 0;
 
-  // The window of this thread that is active now; 0 when there is none.
-  virtual WindowId active_window() = 0;
-  // Brings a window to the foreground so that it takes the keyboard.
-  virtual void bring_to_foreground(WindowId window) = 0;
   // The icon a window shows in its caption; 0 when it has none.
   virtual ImageId window_icon(WindowId window) = 0;
   // The program's own icon; 0 when it has none.
   virtual ImageId application_icon() = 0;
 
-  // Handles every pending window event, then returns.
-  virtual void process_messages() = 0;
-  // Blocks for the given milliseconds without processing window events.
-  virtual void sleep(std::uint32_t milliseconds) = 0;
   // Shows a popup menu with its top-left corner at the given point and
   // returns when it closes. When the user chose an entry, on_choose gets its
   // index in `entries` later, from the event loop, once the menu is gone.
   virtual void popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
                           std::function<void(std::size_t index)> on_choose) = 0;
-  // Sleeps for the given milliseconds on a thread of its own, then hands
-  // on_done back to the user-interface thread, which runs it from its event
-  // loop. Returns at once.
-  virtual void start_background_wait(std::uint32_t milliseconds, std::function<void()> on_done) = 0;
 
   // Whether this program's hidden callback window exists.
   virtual bool has_callback_window() = 0;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -28,18 +29,22 @@ using tools::SntpResponder;
 
 constexpr char kLogTab[] = " アクセス記録 ";
 
-// A program copy in a scratch folder of its own with a hand-given server,
-// made portable so that its settings and log lie beside it, started from a
-// working folder whose marker lets it run beside another test's copy.
+// The [Jikoku] lines that give the server by hand.
+std::string HandGiven(std::string_view server) {
+  return "cbSNTP=1\r\nedtSNTP=" + std::string(server) + "\r\n";
+}
+
+// A program copy in a scratch folder of its own with the given [Jikoku]
+// lines, made portable so that its settings and log lie beside it, started
+// from a working folder whose marker lets it run beside another test's copy.
 class ProgramCopy {
  public:
-  ProgramCopy(std::string_view server, std::string_view built) {
+  ProgramCopy(std::string_view settings, std::string_view built) {
     const auto folder = dir_.MakeFolder("prog");
     exe_ = CopyProgram(folder, built);
     MakePortable(folder);
     log_ = folder / L"Jikoku.txt";
-    WriteFileBytes(folder / L"Horalux.ini",
-                   "[Jikoku]\r\ncbSNTP=1\r\nedtSNTP=" + std::string(server) + "\r\n");
+    WriteFileBytes(folder / L"Horalux.ini", "[Jikoku]\r\n" + std::string(settings));
     WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
   }
 
@@ -133,16 +138,19 @@ TEST(ConnectionTest, LogsTheOutcomeOfEachDifferenceFromTheServer) {
     SCOPED_TRACE(row.what);
     auto responder = Responder("127.0.0.30");
     responder->answer_all(SntpAnswer::TrueTime(row.server_ahead_seconds));
-    ProgramCopy copy("127.0.0.30", "Horalux.exe");
+    ProgramCopy copy(HandGiven("127.0.0.30"), "Horalux.exe");
     Process app = copy.Start();
     Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
 
     SYSTEMTIME before{}, after{};
     GetLocalTime(&before);
     const Settled pressed = main.PushButton("接続テスト").Click();
+    // The program has read the PC clock once it shows a box or the entry.
+    std::optional<std::chrono::steady_clock::time_point> seen;
     if (row.box) {
       ASSERT_EQ(pressed, Settled::Blocked);
       MessageBoxWindow box = app.WaitMessageBox();
+      seen = std::chrono::steady_clock::now();
       EXPECT_EQ(box.Title(), row.box->title);
       EXPECT_EQ(box.Text(), row.box->text);
       EXPECT_EQ(DefaultButton(box), row.box->default_button);
@@ -153,6 +161,7 @@ TEST(ConnectionTest, LogsTheOutcomeOfEachDifferenceFromTheServer) {
     // The handler has finished once the view shows the entry, which comes whole.
     Window view = LogView(main);
     WaitUntil([&] { return Lines(view.Text()).size() > 2; }, "the entry in the log view");
+    if (!seen) seen = std::chrono::steady_clock::now();
     GetLocalTime(&after);
 
     Window tabs = main.Control({.cls = "SysTabControl32"});
@@ -161,7 +170,8 @@ TEST(ConnectionTest, LogsTheOutcomeOfEachDifferenceFromTheServer) {
     ASSERT_EQ(shown.size(), row.lines.size() + 2) << view.Text();
     EXPECT_EQ(shown[0], "");
     ExpectHeader(shown[1], {before, after});
-    EXPECT_TRUE(SameLogLines({shown.begin() + 2, shown.end()}, row.lines));
+    EXPECT_TRUE(SameLogLines({shown.begin() + 2, shown.end()}, row.lines,
+                             MeasuredReadDelay(*responder, *seen)));
     EXPECT_EQ(copy.LogLines(), shown) << "Jikoku.txt differs from the view";
     // One attempt: two exchanges with the hand-given server.
     EXPECT_EQ(responder->request_count(), 2);
@@ -177,7 +187,7 @@ TEST(ConnectionTest, AcceptedLargeDifferenceCorrectsTheClock) {
   ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
   auto responder = Responder("127.0.0.31");
   responder->answer_all(SntpAnswer::TrueTime(100));
-  ProgramCopy copy("127.0.0.31", "HoraluxSim.exe");
+  ProgramCopy copy(HandGiven("127.0.0.31"), "HoraluxSim.exe");
   Process app = copy.Start();
   Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
   Window button = main.PushButton("接続テスト");
@@ -185,15 +195,17 @@ TEST(ConnectionTest, AcceptedLargeDifferenceCorrectsTheClock) {
 
   ASSERT_EQ(button.Click(), Settled::Blocked);
   MessageBoxWindow question = app.WaitMessageBox();
+  const ReadDelay delay = MeasuredReadDelay(*responder, std::chrono::steady_clock::now());
   EXPECT_EQ(question.Text(), "取得時刻との差が100秒あります。\r\n内蔵時計の時刻を修正しますか？");
   question.Press("はい");
   WaitUntil([&] { return Lines(view.Text()).size() > 2; }, "the first entry");
   const auto first = Lines(view.Text());
   ASSERT_EQ(first.size(), 5u) << view.Text();
-  EXPECT_TRUE(SameLogLines({first.begin() + 2, first.end()},
-                           {"取得時刻との差は設定より大きいですが、確認されましたので修正します。",
-                            "接続テストで時刻を修正しました",
-                            "以前の時刻は、取得した時刻より 100.20 秒遅れていました"}));
+  EXPECT_TRUE(SameLogLines(
+      {first.begin() + 2, first.end()},
+      {"取得時刻との差は設定より大きいですが、確認されましたので修正します。",
+       "接続テストで時刻を修正しました", "以前の時刻は、取得した時刻より 100.20 秒遅れていました"},
+      delay));
 
   main.Control({.cls = "SysTabControl32"}).SelectTab("　　基本設定　　");
   EXPECT_EQ(button.Click(), Settled::Done) << "a question although the clock was corrected";
@@ -210,6 +222,53 @@ TEST(ConnectionTest, AcceptedLargeDifferenceCorrectsTheClock) {
 
   main.Close();
   EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// The automatic servers under their built-in names, which the test run's
+// hosts file points at 127.0.0.61 to 127.0.0.64: an attempt whose server
+// stays silent costs two receive time-outs, and the next server follows a
+// 1-second pause. Wine widens a bind to one loopback address to all of them,
+// so one responder on every address stands for the four servers.
+TEST(ConnectionTest, AutomaticServersMoveOnPastSilentOnesAndTagTheReportWithTheAttempt) {
+  using Clock = std::chrono::steady_clock;
+  struct Row {
+    const char* answering;
+    const char* tag;
+    std::vector<std::string> sent_to;
+  } rows[] = {
+      {"127.0.0.62", "[2]", {"127.0.0.61", "127.0.0.61", "127.0.0.62", "127.0.0.62"}},
+      {"127.0.0.63",
+       "[3]",
+       {"127.0.0.61", "127.0.0.61", "127.0.0.62", "127.0.0.62", "127.0.0.63", "127.0.0.63"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.tag);
+    auto servers = Responder("0.0.0.0");
+    servers->answer_all(SntpAnswer::Silence());
+    servers->answer_at(row.answering, SntpAnswer::TrueTime());
+    ProgramCopy copy("cbSNTP=0\r\n", "Horalux.exe");
+    Process app = copy.Start();
+    Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+    Window view = LogView(main);
+
+    const auto clicked = Clock::now();
+    ASSERT_EQ(main.PushButton("接続テスト").Click(Millis(30000)), Settled::Done);
+    const auto lines = Lines(view.Text());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("以前の時刻は、") && lines.back().ends_with(row.tag))
+        << view.Text();
+    std::vector<std::string> sent_to;
+    for (const auto& request : servers->requests()) sent_to.push_back(request.to);
+    EXPECT_EQ(sent_to, row.sent_to);
+    // Each silent server: two exchanges of 1 s, then a 1 s pause.
+    const auto answered = servers->answer_times();
+    ASSERT_FALSE(answered.empty());
+    const auto silent_servers = static_cast<int>(row.sent_to.size() / 2 - 1);
+    EXPECT_GE(answered.front() - clicked, std::chrono::seconds(3 * silent_servers));
+
+    main.Close();
+    EXPECT_EQ(app.WaitExit(), 0u);
+  }
 }
 
 }  // namespace

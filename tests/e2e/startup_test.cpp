@@ -242,22 +242,31 @@ TEST(ProgramEntry, SeparateNParameterSkipsTheCountdown) {
 TEST(ProgramEntry, EveryWayOfClosingTheWindowSavesTheSettingsAndEnds) {
   struct Row {
     const char* how;
-    void (*close)(const Window& main);
+    void (*close)(const Window& main, const fs::path& ini);
     const char* active_page;
   };
   const Row rows[] = {
       {"menu",
-       [](const Window& main) {
+       [](const Window& main, const fs::path&) {
          main.ChooseMenu({"ファイル(&F)", "終了(&X)"});
        },
        "0"},
       {"access-log button",
-       [](const Window& main) {
+       [](const Window& main, const fs::path&) {
          main.Control({.cls = "SysTabControl32"}).SelectTab(" アクセス記録 ");
          main.PushButton("終了").Click();
        },
        "1"},
-      {"power broadcast", [](const Window& main) { main.Post(WM_POWERBROADCAST, PBT_APMSUSPEND); },
+      {"power broadcast",
+       [](const Window& main, const fs::path&) { main.Post(WM_POWERBROADCAST, PBT_APMSUSPEND); },
+       "0"},
+      {"end of the session",
+       [](const Window& main, const fs::path& ini) {
+         EXPECT_EQ(main.Send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+         main.Send(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+         // Windows may end the process as soon as the answer is in.
+         EXPECT_EQ(ReadIni(ini, "Header", "Version"), "Ver0.9.9");
+       },
        "0"},
   };
   for (const Row& row : rows) {
@@ -267,7 +276,7 @@ TEST(ProgramEntry, EveryWayOfClosingTheWindowSavesTheSettingsAndEnds) {
     Window main = MainWindowOf(app);
     ASSERT_EQ(ReadIni(copy.ini, "Header", "Version"), std::nullopt);
 
-    row.close(main);
+    row.close(main, copy.ini);
     main.WaitGone();
     EXPECT_EQ(app.WaitExit(), 0u);
     EXPECT_EQ(ReadIni(copy.ini, "Header", "Version"), "Ver0.9.9");

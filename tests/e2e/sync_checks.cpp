@@ -34,17 +34,32 @@ std::optional<double> SecondsBehind(const std::string& line) {
   return std::stod(parts[1]);
 }
 
+ReadDelay MeasuredReadDelay(const SntpResponder& responder,
+                            std::chrono::steady_clock::time_point seen) {
+  const auto times = responder.answer_times();
+  if (times.size() < 2) throw DriverError("the responder answered fewer than two exchanges");
+  const auto first = times[times.size() - 2], second = times.back();
+  using Seconds = std::chrono::duration<double>;
+  return {Seconds(second - first).count(), Seconds(seen - first).count()};
+}
+
 ::testing::AssertionResult SameLogLines(const std::vector<std::string>& shown,
-                                        const std::vector<std::string>& expected) {
+                                        const std::vector<std::string>& expected,
+                                        const ReadDelay& delay) {
+  constexpr double kShownAndAnchorResolution = 0.005 + 0.001;
   bool same = shown.size() == expected.size();
   for (size_t i = 0; same && i < shown.size(); ++i) {
     auto got = SecondsBehind(shown[i]);
     auto want = SecondsBehind(expected[i]);
-    same = got && want ? std::abs(*got - *want) < 0.015 : shown[i] == expected[i];
+    same = got && want ? *got >= *want - delay.most - kShownAndAnchorResolution &&
+                             *got <= *want - delay.least + kShownAndAnchorResolution
+                       : shown[i] == expected[i];
   }
   if (same) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "lines " << ::testing::PrintToString(shown)
-                                       << "\nexpected " << ::testing::PrintToString(expected);
+  return ::testing::AssertionFailure()
+         << "lines " << ::testing::PrintToString(shown) << "\nexpected "
+         << ::testing::PrintToString(expected) << "\nless " << delay.least << " to " << delay.most
+         << " s read delay";
 }
 
 std::unique_ptr<SntpResponder> Responder(const std::string& address) {

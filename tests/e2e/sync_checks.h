@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,12 +29,25 @@ inline constexpr char kNeedsJapanTime[] =
 // The seconds a report line says the PC was behind; nullopt for other lines.
 std::optional<double> SecondsBehind(const std::string& line);
 
-// Log lines as expected, except that a report of the PC being behind may be
-// a hundredth of a second off: the program reads the PC clock after the
-// attempt's second exchange, some milliseconds after the server stamped the
-// time it uses, which a busy machine stretches past 5 ms now and then.
+// How long after the server stamped the time it reported the program read
+// the PC clock, in seconds: not before the attempt's second reply was
+// stamped, not after a moment the test saw the cycle's outcome.
+struct ReadDelay {
+  double least = 0;
+  double most = 0;
+};
+// From the responder's record of its last two replies (one attempt's two
+// exchanges) and `seen`, when the test saw the outcome.
+ReadDelay MeasuredReadDelay(const tools::SntpResponder& responder,
+                            std::chrono::steady_clock::time_point seen);
+
+// Log lines as expected, except that a report of the PC being behind falls
+// short of the expected seconds by the measured read delay, give or take
+// half a shown hundredth (rounding) and the millisecond the clock anchor is
+// read to.
 ::testing::AssertionResult SameLogLines(const std::vector<std::string>& shown,
-                                        const std::vector<std::string>& expected);
+                                        const std::vector<std::string>& expected,
+                                        const ReadDelay& delay);
 
 // A responder on port 123 of `address`. Wine binds it to the port on every
 // loopback address, so a test running beside this one in the same Wine may

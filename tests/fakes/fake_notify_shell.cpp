@@ -70,34 +70,15 @@ bool FakeNotifyShell::delete_icon(const NotifyIconRecord& record) {
   return true;
 }
 
-void FakeNotifyShell::bring_to_foreground(WindowId window) {
-  calls.push_back("foreground " + std::to_string(window));
-}
-
 ImageId FakeNotifyShell::window_icon(WindowId window) {
   auto it = window_icons.find(window);
   return it == window_icons.end() ? 0 : it->second;
-}
-
-void FakeNotifyShell::process_messages() {
-  calls.push_back("process");
-  if (on_process) on_process();
-}
-
-void FakeNotifyShell::sleep(std::uint32_t milliseconds) {
-  calls.push_back("sleep " + std::to_string(milliseconds));
 }
 
 void FakeNotifyShell::popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
                                  std::function<void(std::size_t)> on_choose) {
   calls.push_back("popup " + std::to_string(at.x) + "," + std::to_string(at.y));
   popups.push_back({entries, at, std::move(on_choose)});
-}
-
-void FakeNotifyShell::start_background_wait(std::uint32_t milliseconds,
-                                            std::function<void()> on_done) {
-  calls.push_back("wait " + std::to_string(milliseconds));
-  waits.push_back({milliseconds, std::move(on_done)});
 }
 
 void FakeNotifyShell::create_callback_window(
@@ -112,14 +93,6 @@ void FakeNotifyShell::create_callback_window(
 void FakeNotifyShell::mouse(std::uint32_t id, std::uint32_t mouse_message) {
   if (!on_callback || !icons.count(id)) return;
   on_callback(id, mouse_message);
-}
-
-bool FakeNotifyShell::end_wait() {
-  if (waits.empty()) return false;
-  Wait wait = std::move(waits.front());
-  waits.pop_front();
-  wait.on_done();
-  return true;
 }
 
 }  // namespace horalux::fakes

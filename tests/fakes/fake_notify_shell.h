@@ -29,10 +29,6 @@ class FakeNotifyShell : public NotifyShell {
     ScreenPoint at;
     std::function<void(std::size_t)> on_choose;
   };
-  struct Wait {
-    std::uint32_t milliseconds;
-    std::function<void()> on_done;
-  };
   // A scripted refusal: the call fails and last_error() reports `error`.
   // With carried_out, the shell did the work all the same, as a busy
   // taskbar does when it times out.
@@ -48,16 +44,10 @@ class FakeNotifyShell : public NotifyShell {
   int shell_major_version() override { return shell_version; }
   bool xp_or_later() override { return xp; }
   std::uint32_t double_click_time_ms() override { return double_click_ms; }
-  ScreenPoint pointer_position() override { return pointer; }
-  WindowId active_window() override { return active; }
-  void bring_to_foreground(WindowId window) override;
   ImageId window_icon(WindowId window) override;
   ImageId application_icon() override { return app_icon; }
-  void process_messages() override;
-  void sleep(std::uint32_t milliseconds) override;
   void popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
                   std::function<void(std::size_t)> on_choose) override;
-  void start_background_wait(std::uint32_t milliseconds, std::function<void()> on_done) override;
   bool has_callback_window() override { return callback_window_made > 0; }
   void create_callback_window(
       WindowId owner, std::uint32_t message,
@@ -66,13 +56,10 @@ class FakeNotifyShell : public NotifyShell {
   // The shell reporting a mouse action on icon `id` to the callback window:
   // delivered only when the window exists and the icon is held.
   void mouse(std::uint32_t id, std::uint32_t mouse_message);
-  // Ends the oldest running background wait; false when none runs.
-  bool end_wait();
 
   // Icons held, by id.
   std::map<std::uint32_t, Icon> icons;
-  // "add 1", "modify 1", "delete 1", "foreground 7", "process", "sleep 100",
-  // "popup 10,20", "wait 550".
+  // "add 1", "modify 1", "delete 1", "popup 10,20".
   std::vector<std::string> calls;
   // Every record sent to add, modify or delete, in order.
   std::vector<NotifyIconRecord> records;
@@ -82,8 +69,6 @@ class FakeNotifyShell : public NotifyShell {
   int shell_version = 6;
   bool xp = true;
   std::uint32_t double_click_ms = 500;
-  ScreenPoint pointer{640, 700};
-  WindowId active = 0;
   std::map<WindowId, ImageId> window_icons;
   ImageId app_icon = 0x5000;
   std::uint32_t error = 0;
@@ -94,9 +79,25 @@ class FakeNotifyShell : public NotifyShell {
   std::function<void(std::uint32_t, std::uint32_t)> on_callback;
 
   std::vector<Popup> popups;
-  std::deque<Wait> waits;
-  // Runs inside process_messages(), as other pending events would.
-  std::function<void()> on_process;
+};
+
+// The pointer and the foreground, logging each change of the foreground
+// into the log it is given ("foreground 7"), so that it falls in line with
+// the shell's calls.
+class FakePointerFocus : public PointerFocus {
+ public:
+  explicit FakePointerFocus(std::vector<std::string>& calls) : calls_(calls) {}
+  ScreenPoint pointer_position() override { return pointer; }
+  WindowId active_window() override { return active; }
+  void bring_to_foreground(WindowId window) override {
+    calls_.push_back("foreground " + std::to_string(window));
+  }
+
+  ScreenPoint pointer{640, 700};
+  WindowId active = 0;
+
+ private:
+  std::vector<std::string>& calls_;
 };
 
 }  // namespace horalux::fakes

@@ -30,6 +30,7 @@ struct FormRig {
   FakeLogView log_view;
   FakeUdpNetwork network;
   FakeNotifyShell shell;
+  FakePointerFocus focus{shell.calls};
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.

@@ -38,7 +38,7 @@ struct Resident : FormRig {
   std::vector<std::string> Tips() {
     std::vector<std::string> tips;
     for (const auto& r : shell.records)
-      if (r.tip) tips.push_back(codec.from_ansi(*r.tip));
+      if (r.tip) tips.push_back(*r.tip);
     return tips;
   }
   bool IconShown() {
@@ -179,6 +179,32 @@ TEST(ResidentRun, MenuEntriesRefuseWhileACycleRuns) {
   f.Engine().busy = false;
   f.SGTimer1Timer();
   EXPECT_TRUE(rig.pump.quitting());
+}
+
+// Nobody answers a box once the session ends, not even the one that refuses
+// to end a resident run while its cycle runs; the settings are saved as at
+// every close.
+TEST(ResidentRun, EndOfTheSessionClosesWithoutABox) {
+  struct Row {
+    const char* what;
+    bool resident, busy, quits;
+  } rows[] = {
+      {"window mode", false, false, false},
+      {"resident run", true, false, true},
+      {"resident run inside its cycle", true, true, false},
+  };
+  for (const Row& row : rows) {
+    Resident rig(1);
+    TfmJikoku& f = rig.Make({});
+    f.FormCreate();
+    f.residentMode = row.resident;
+    f.Engine().busy = row.busy;
+    f.FormEndSession();
+    EXPECT_EQ(rig.pump.quitting(), row.quits) << row.what;
+    EXPECT_TRUE(rig.boxes.shown.empty()) << row.what;
+    EXPECT_NE(rig.SettingsText().find("[Header]"), std::string::npos) << row.what;
+    EXPECT_TRUE(f.closing) << row.what;
+  }
 }
 
 TEST(ResidentRun, UnexpectedFailureWritesTheErrorLogWhenAskedTo) {

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_notify_shell.h"
+#include "tests/fakes/fake_pump.h"
 #include "tests/fakes/fake_ui.h"
 
 namespace horalux {
@@ -26,6 +28,38 @@ std::string Repeat(const std::string& s, int n) {
   return out;
 }
 
+// A clock whose pauses fall in line with the shell's calls ("sleep 100").
+class LoggedClock : public fakes::FakeClock {
+ public:
+  explicit LoggedClock(Calls& calls) : calls_(calls) {}
+  void sleep(std::uint32_t ms) override {
+    calls_.push_back("sleep " + std::to_string(ms));
+    FakeClock::sleep(ms);
+  }
+
+ private:
+  Calls& calls_;
+};
+
+// The ports of one icon, every call logged into the shell's log.
+struct Rig {
+  Rig() {
+    pump.on_process = [this](int) { shell.calls.push_back("process"); };
+  }
+  TrayIconPorts Ports(TextCodec& codec) { return {shell, focus, clock, pump, codec}; }
+  // The pending click's wait, in milliseconds; 0 when none runs.
+  std::uint32_t WaitMs() const {
+    return pump.timers.empty() ? 0 : pump.timers.begin()->second.interval_ms;
+  }
+  // Ends the pending click's wait; false when none runs.
+  bool EndWait() { return !pump.timers.empty() && pump.fire(pump.timers.begin()->first); }
+
+  fakes::FakeNotifyShell shell;
+  fakes::FakePointerFocus focus{shell.calls};
+  LoggedClock clock{shell.calls};
+  fakes::FakePump pump;
+};
+
 class TrayIconTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -35,7 +69,7 @@ class TrayIconTest : public testing::Test {
   void TearDown() override { EXPECT_EQ(TTrayIcon::InstanceCount(), 0u); }
 
   std::unique_ptr<TTrayIcon> Make(WindowId owner = kOwner) {
-    return std::make_unique<TTrayIcon>(shell, codec, owner);
+    return std::make_unique<TTrayIcon>(rig.Ports(codec), owner);
   }
   // An icon already in the notification area, with the shell's log cleared.
   std::unique_ptr<TTrayIcon> MakeShown() {
@@ -47,7 +81,8 @@ class TrayIconTest : public testing::Test {
   }
   std::string Ansi(const std::string& utf8) { return codec.to_ansi(utf8); }
 
-  fakes::FakeNotifyShell shell;
+  Rig rig;
+  fakes::FakeNotifyShell& shell = rig.shell;
   fakes::IconvCodec codec;
 };
 
@@ -66,8 +101,8 @@ TEST_F(TrayIconTest, TipKeepsAtMost63BytesAndNeverSplitsADoubleByteCharacter) {
     auto icon = MakeShown();
     icon->SetTipHelp(row.text);
     EXPECT_EQ(icon->TipHelp(), row.kept) << row.text;
-    EXPECT_EQ(shell.icons[icon->InstanceNumber()].tip, Ansi(row.kept)) << row.text;
-    EXPECT_LE(shell.icons[icon->InstanceNumber()].tip->size(), 63u);
+    EXPECT_EQ(shell.icons[icon->InstanceNumber()].tip, row.kept) << row.text;
+    EXPECT_LE(Ansi(*shell.icons[icon->InstanceNumber()].tip).size(), 63u);
   }
 }
 
@@ -112,10 +147,11 @@ TEST_F(TrayIconTest, HidingKeepsTheIconOnVersion5ShellsAndRemovesItOnOlderOnes) 
       {4, false, {"add 1", "delete 1", "add 1", "modify 1", "delete 1"}},
   };
   for (const Row& row : rows) {
-    fakes::FakeNotifyShell fresh;
+    Rig fresh_rig;
+    fakes::FakeNotifyShell& fresh = fresh_rig.shell;
     fresh.shell_version = row.version;
     fresh.window_icons[kOwner] = kOwnerIcon;
-    auto icon = std::make_unique<TTrayIcon>(fresh, codec, kOwner);
+    auto icon = std::make_unique<TTrayIcon>(fresh_rig.Ports(codec), kOwner);
     icon->SetVisible(true);
     icon->SetVisible(false);
     EXPECT_EQ(icon->Added(), row.long_form);
@@ -155,10 +191,11 @@ TEST_F(TrayIconTest, ImageIsTheOwnIconElseTheOwnersElseTheApplications) {
       {0, kOwner, 0, 0, 0},
   };
   for (const Row& row : rows) {
-    fakes::FakeNotifyShell fresh;
+    Rig fresh_rig;
+    fakes::FakeNotifyShell& fresh = fresh_rig.shell;
     fresh.window_icons[kOwner] = row.owner_icon;
     fresh.app_icon = row.app_icon;
-    TTrayIcon icon(fresh, codec, row.owner);
+    TTrayIcon icon(fresh_rig.Ports(codec), row.owner);
     if (row.own) icon.SetIcon(row.own);
     icon.SetVisible(true);
     EXPECT_EQ(icon.Visible(), row.sent != 0);
@@ -200,10 +237,11 @@ TEST_F(TrayIconTest, TimedOutAddIsCheckedThenRetriedAtMostFiveTimes) {
        {"add 1", "modify 1", "sleep 100", "add 1", "sleep 100", "add 1"}},
   };
   for (const Row& row : rows) {
-    fakes::FakeNotifyShell fresh;
+    Rig fresh_rig;
+    fakes::FakeNotifyShell& fresh = fresh_rig.shell;
     fresh.xp = row.xp;
     fresh.add_refusals.assign(row.refusals.begin(), row.refusals.end());
-    TTrayIcon icon(fresh, codec, 0);
+    TTrayIcon icon(fresh_rig.Ports(codec), 0);
     if (row.shown) {
       EXPECT_NO_THROW(icon.SetVisible(true)) << row.name;
     } else {
@@ -301,7 +339,7 @@ TEST_F(TrayIconTest, MouseMessagesRaiseTheirEventsWithThePointerPosition) {
   const char* kButtons[] = {"L", "R", "M"};
   for (const Row& row : rows) {
     auto icon = MakeShown();
-    shell.active = 9;
+    rig.focus.active = 9;
     icon->FormActiveByMouseup = row.active_by_mouseup;
     auto button_event = [&](const char* kind) {
       return [this, kind, &kButtons](TTrayIcon&, TMouseButton b, TShiftState s, int x, int y) {
@@ -319,7 +357,7 @@ TEST_F(TrayIconTest, MouseMessagesRaiseTheirEventsWithThePointerPosition) {
     icon->OnDblClick = [this](TTrayIcon&) { shell.calls.push_back("dblclick"); };
     shell.mouse(icon->InstanceNumber(), row.message);
     EXPECT_EQ(shell.calls, row.calls) << row.message;
-    EXPECT_TRUE(shell.waits.empty());
+    EXPECT_EQ(rig.WaitMs(), 0u);
   }
 }
 
@@ -331,9 +369,10 @@ TEST_F(TrayIconTest, SingleClickIsRaisedOnceAfterTheDoubleClickTimePlus50Ms) {
     icon->OnClick = [&](TTrayIcon&) { ++clicks; };
     shell.mouse(1, 513);
     shell.mouse(1, 514);
-    EXPECT_EQ(shell.calls, Calls{"wait " + std::to_string(double_click_ms + 50)});
+    EXPECT_TRUE(shell.calls.empty());
+    EXPECT_EQ(rig.WaitMs(), double_click_ms + 50);
     EXPECT_EQ(clicks, 0);
-    shell.end_wait();
+    rig.EndWait();
     EXPECT_EQ(clicks, 1);
   }
 }
@@ -344,7 +383,7 @@ TEST_F(TrayIconTest, DoubleClickRaisesOnlyOnDblClick) {
   icon->OnClick = [&](TTrayIcon&) { ++clicks; };
   icon->OnDblClick = [&](TTrayIcon&) { ++double_clicks; };
   for (std::uint32_t message : {513, 514, 515, 514}) shell.mouse(1, message);
-  while (shell.end_wait()) {
+  while (rig.EndWait()) {
   }
   EXPECT_EQ(clicks, 0);
   EXPECT_EQ(double_clicks, 1);
@@ -357,10 +396,10 @@ TEST_F(TrayIconTest, DisabledIconIgnoresTheMouseAndDropsAPendingClick) {
   icon->OnMouseMove = [&](TTrayIcon&, TShiftState, int, int) { ++events; };
   shell.mouse(1, 514);
   icon->SetEnabled(false);
-  shell.end_wait();
+  rig.EndWait();
   for (std::uint32_t message : {512, 513, 514, 515, 516, 517}) shell.mouse(1, message);
   EXPECT_EQ(events, 0);
-  EXPECT_TRUE(shell.waits.empty());
+  EXPECT_EQ(rig.WaitMs(), 0u);
 
   icon->SetEnabled(true);
   shell.mouse(1, 512);
@@ -375,7 +414,7 @@ TEST_F(TrayIconTest, ClickWaitEndingAfterTheIconIsGoneDoesNothing) {
   icon.reset();
   auto other = Make();  // takes number 1 again
   other->OnClick = [&](TTrayIcon&) { ++clicks; };
-  EXPECT_TRUE(shell.end_wait());
+  EXPECT_FALSE(rig.EndWait()) << "the wait outlived its icon";
   EXPECT_EQ(clicks, 0);
 }
 
@@ -406,7 +445,8 @@ TEST_F(TrayIconTest, ButtonPressPopsUpItsMenuAtThePointerAfterBringingTheOwnerFo
       {"no menu for the button", 513, false, true, true, kOwner, {"down"}},
   };
   for (const Row& row : rows) {
-    fakes::FakeNotifyShell fresh;
+    Rig fresh_rig;
+    fakes::FakeNotifyShell& fresh = fresh_rig.shell;
     TPopupMenu menu("PopupMenu1");
     TMenuItem& disp = menu.Add("pmnDisp", "アクセス記録表示(&D)");
     TMenuItem& quit = menu.Add("pmnQuit", "中止＆終了(&X)");
@@ -416,7 +456,7 @@ TEST_F(TrayIconTest, ButtonPressPopsUpItsMenuAtThePointerAfterBringingTheOwnerFo
       disp.Visible = false;
       fresh.calls.push_back("OnPopup");
     };
-    TTrayIcon icon(fresh, codec, row.owner);
+    TTrayIcon icon(fresh_rig.Ports(codec), row.owner);
     icon.SetVisible(true);
     fresh.calls.clear();
     icon.LBPopupMenu = row.left_menu ? &menu : nullptr;

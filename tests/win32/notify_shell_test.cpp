@@ -9,8 +9,11 @@
 
 #include "core/desktop/tray_icon.h"
 #include "win32/desktop/notify_shell.h"
+#include "win32/desktop/pointer_focus.h"
 #include "win32/desktop/popup_menu_view.h"
 #include "win32/platform/wide.h"
+#include "win32/platform/win_clock.h"
+#include "win32/platform/win_pump.h"
 #include "win32/platform/win_text_codec.h"
 
 namespace horalux {
@@ -53,15 +56,20 @@ class OwnerWindow {
 
 class WinNotifyShellTest : public testing::Test {
  protected:
+  TrayIconPorts Ports() { return {shell, focus, clock, pump, codec}; }
+
   OwnerWindow owner;
   WinNotifyShell shell;
+  WinPointerFocus focus;
+  WinClock clock;
+  WinPump pump;
   WinTextCodec codec;
 };
 
 TEST_F(WinNotifyShellTest, IconIsAddedChangedHiddenAndRemoved) {
   EXPECT_GE(shell.shell_major_version(), 5);
   EXPECT_TRUE(shell.xp_or_later());
-  auto icon = std::make_unique<TTrayIcon>(shell, codec, owner.id());
+  auto icon = std::make_unique<TTrayIcon>(Ports(), owner.id());
   ASSERT_TRUE(shell.has_callback_window());
   EXPECT_EQ(GetParent(shell.callback_window()), owner.hwnd());
 
@@ -86,7 +94,7 @@ TEST_F(WinNotifyShellTest, IconIsAddedChangedHiddenAndRemoved) {
 }
 
 TEST_F(WinNotifyShellTest, MouseReportsReachTheIconsHandlersOnThisThread) {
-  TTrayIcon icon(shell, codec, owner.id());
+  TTrayIcon icon(Ports(), owner.id());
   const DWORD ui_thread = GetCurrentThreadId();
   int moves = 0, clicks = 0;
   DWORD click_thread = 0;
@@ -103,7 +111,7 @@ TEST_F(WinNotifyShellTest, MouseReportsReachTheIconsHandlersOnThisThread) {
   EXPECT_TRUE(PumpUntil([&] { return moves > 0; }));
   EXPECT_EQ(moves, 1);
 
-  // The click comes late, from the background wait, back on this thread.
+  // The click comes late, from the event loop's timer, on this thread.
   PostMessageW(callback, 1224, number, WM_LBUTTONDOWN);
   PostMessageW(callback, 1224, number, WM_LBUTTONUP);
   EXPECT_TRUE(PumpUntil([&] { return clicks > 0; }));
@@ -129,7 +137,7 @@ TEST_F(WinNotifyShellTest, RightPressOpensTheMenuAndTheChosenEntryRunsAfterItClo
     disp.Visible = false;
   };
   quit.OnClick = [&] { ++quits; };
-  TTrayIcon icon(shell, codec, owner.id());
+  TTrayIcon icon(Ports(), owner.id());
   icon.RBPopupMenu = &menu;
 
   SetTimer(nullptr, 0, 200, ChooseFirstEntry);

@@ -1,6 +1,7 @@
 #include "tools/lib/sntp_responder.h"
 
 #include <winsock2.h>
+#include <mswsock.h>
 #include <ws2tcpip.h>
 
 #include <chrono>
@@ -104,6 +105,13 @@ SntpResponder::SntpResponder(const std::string& address, std::uint16_t port)
   }
   socket_ = main;
   other_socket_ = other;
+  DWORD on = 1, got = 0;
+  GUID recv_msg_id = WSAID_WSARECVMSG;
+  if (setsockopt(main, IPPROTO_IP, IP_PKTINFO, reinterpret_cast<const char*>(&on), sizeof on) ==
+      0) {
+    WSAIoctl(main, SIO_GET_EXTENSION_FUNCTION_POINTER, &recv_msg_id, sizeof recv_msg_id, &recv_msg_,
+             sizeof recv_msg_, &got, nullptr, nullptr);
+  }
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -125,9 +133,19 @@ void SntpResponder::queue(const SntpAnswer& answer) {
   queued_.push_back(answer);
 }
 
+void SntpResponder::answer_at(const std::string& to, const SntpAnswer& answer) {
+  std::lock_guard<std::mutex> guard(lock_);
+  by_address_[to] = answer;
+}
+
 std::vector<SntpRequest> SntpResponder::requests() const {
   std::lock_guard<std::mutex> guard(lock_);
   return requests_;
+}
+
+std::vector<std::chrono::steady_clock::time_point> SntpResponder::answer_times() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return answer_times_;
 }
 
 void SntpResponder::Run() {
@@ -141,10 +159,34 @@ void SntpResponder::Run() {
     std::uint8_t buffer[1024];
     sockaddr_in from{};
     int from_len = sizeof from;
-    int n = recvfrom(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0,
-                     reinterpret_cast<sockaddr*>(&from), &from_len);
+    std::string to;
+    int n = SOCKET_ERROR;
+    if (recv_msg_) {
+      char control[WSA_CMSG_SPACE(sizeof(IN_PKTINFO))] = {};
+      WSABUF data{sizeof buffer, reinterpret_cast<char*>(buffer)};
+      WSAMSG message{};
+      message.name = reinterpret_cast<sockaddr*>(&from);
+      message.namelen = from_len;
+      message.lpBuffers = &data;
+      message.dwBufferCount = 1;
+      message.Control = {sizeof control, control};
+      DWORD received = 0;
+      if (reinterpret_cast<LPFN_WSARECVMSG>(recv_msg_)(socket_, &message, &received, nullptr,
+                                                       nullptr) == 0) {
+        n = static_cast<int>(received);
+        for (WSACMSGHDR* c = WSA_CMSG_FIRSTHDR(&message); c; c = WSA_CMSG_NXTHDR(&message, c)) {
+          if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_PKTINFO) continue;
+          char text[INET_ADDRSTRLEN] = {};
+          auto* info = reinterpret_cast<IN_PKTINFO*>(WSA_CMSG_DATA(c));
+          if (inet_ntop(AF_INET, &info->ipi_addr, text, sizeof text)) to = text;
+        }
+      }
+    } else {
+      n = recvfrom(socket_, reinterpret_cast<char*>(buffer), sizeof buffer, 0,
+                   reinterpret_cast<sockaddr*>(&from), &from_len);
+    }
     if (n == SOCKET_ERROR) continue;  // e.g. a port-unreachable report of an earlier reply
-    SntpRequest request{std::vector<std::uint8_t>(buffer, buffer + n), ntohs(from.sin_port)};
+    SntpRequest request{std::vector<std::uint8_t>(buffer, buffer + n), ntohs(from.sin_port), to};
     {
       std::lock_guard<std::mutex> guard(lock_);
       requests_.push_back(request);
@@ -159,7 +201,8 @@ void SntpResponder::Reply(const SntpRequest& request, const void* to, int to_len
   {
     std::lock_guard<std::mutex> guard(lock_);
     if (queued_.empty()) {
-      answer = default_answer_;
+      auto at = by_address_.find(request.to);
+      answer = at != by_address_.end() ? at->second : default_answer_;
     } else {
       answer = queued_.front();
       queued_.pop_front();
@@ -170,6 +213,7 @@ void SntpResponder::Reply(const SntpRequest& request, const void* to, int to_len
   while (!stopping_ && std::chrono::steady_clock::now() < until)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
 
+  const auto stamped = std::chrono::steady_clock::now();
   Stamp transmit = answer.raw_seconds ? Stamp{*answer.raw_seconds, answer.raw_fraction}
                    : answer.fixed_utc ? FromUtcDays(*answer.fixed_utc)
                                       : TrueUtcNow(answer.offset_seconds);
@@ -190,6 +234,12 @@ void SntpResponder::Reply(const SntpRequest& request, const void* to, int to_len
   reply.resize(answer.length, 0);
 
   SOCKET from = answer.from_other_socket ? other_socket_ : socket_;
+  {
+    // Recorded before the reply leaves, so that whoever sees the reply sees
+    // its time here too.
+    std::lock_guard<std::mutex> guard(lock_);
+    answer_times_.push_back(stamped);
+  }
   sendto(from, reinterpret_cast<const char*>(reply.data()), static_cast<int>(reply.size()), 0,
          static_cast<const sockaddr*>(to), to_len);
 }

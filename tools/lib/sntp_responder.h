@@ -1,8 +1,10 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -37,14 +39,17 @@ struct SntpAnswer {
 struct SntpRequest {
   std::vector<std::uint8_t> bytes;
   std::uint16_t from_port = 0;
+  // The address it was sent to ("127.0.0.62"); empty when the system does
+  // not tell.
+  std::string to;
 };
 
 // A scripted SNTP server on one address, answering on a background thread.
 // Needs Windows Sockets; it starts and releases its own use of them.
 class SntpResponder {
  public:
-  // Binds UDP `port` on `address` ("127.0.0.2", ...); throws
-  // std::runtime_error when it cannot.
+  // Binds UDP `port` on `address` ("127.0.0.2", ...; "0.0.0.0" for every
+  // address); throws std::runtime_error when it cannot.
   explicit SntpResponder(const std::string& address, std::uint16_t port = 123);
   ~SntpResponder();
   SntpResponder(const SntpResponder&) = delete;
@@ -54,8 +59,14 @@ class SntpResponder {
   void answer_all(const SntpAnswer& answer);
   // One answer for one coming request, in order, before answer_all's.
   void queue(const SntpAnswer& answer);
+  // The answer to every request sent to `to` ("127.0.0.62"), before
+  // answer_all's: one responder on every address stands for a server on each.
+  void answer_at(const std::string& to, const SntpAnswer& answer);
   int request_count() const { return request_count_.load(); }
   std::vector<SntpRequest> requests() const;
+  // When it answered, one entry per reply sent, in order: the moment it
+  // stamped the reply's transmit time, on the steady clock.
+  std::vector<std::chrono::steady_clock::time_point> answer_times() const;
 
  private:
   void Run();
@@ -66,7 +77,12 @@ class SntpResponder {
   mutable std::mutex lock_;
   SntpAnswer default_answer_ = SntpAnswer::TrueTime();
   std::deque<SntpAnswer> queued_;
+  std::map<std::string, SntpAnswer> by_address_;
+  // WSARecvMsg, which tells the address a request was sent to; null when
+  // the system lacks it.
+  void* recv_msg_ = nullptr;
   std::vector<SntpRequest> requests_;
+  std::vector<std::chrono::steady_clock::time_point> answer_times_;
   std::atomic<int> request_count_{0};
   std::atomic<bool> stopping_{false};
   std::thread thread_;

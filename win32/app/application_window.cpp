@@ -1,6 +1,7 @@
 #include "win32/app/application_window.h"
 
 #include "win32/platform/wide.h"
+#include "win32/platform/window_class.h"
 #include "win32/platform/window_state.h"
 
 namespace horalux {
@@ -11,15 +12,15 @@ constexpr UINT kComeForward = WM_APP + 1;
 }  // namespace
 
 ApplicationWindow::ApplicationWindow() {
-  WNDCLASSW wc{};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WndProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
   wc.lpszClassName = kClass;
-  RegisterClassW(&wc);
+  win32::RegisterWindowClass(wc);
   // Not a message-only window: other processes must find it with FindWindow.
-  hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                          wc.hInstance, this);
+  hwnd_ = win32::CreateWindowOrThrow(WS_EX_TOOLWINDOW, kClass, WS_POPUP, nullptr, this);
 }
 
 ApplicationWindow::~ApplicationWindow() {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "win32/platform/handle.h"
+
 namespace horalux {
 namespace {
 
@@ -11,13 +13,13 @@ int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 }
 
 bool HasFace(const wchar_t* face) {
-  HDC dc = GetDC(nullptr);
+  win32::ScreenDC dc;
+  if (!dc.get()) return false;
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
   wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
   bool found = false;
-  EnumFontFamiliesExW(dc, &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, dc);
+  EnumFontFamiliesExW(dc.get(), &lf, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 

@@ -5,6 +5,7 @@
 #include "win32/app/main_window.h"
 #include "win32/engine/log_view.h"
 #include "win32/platform/dpi.h"
+#include "win32/platform/window_class.h"
 
 namespace horalux {
 
@@ -58,11 +59,13 @@ void MainWindow::BuildPages() {
   b.Button(s.btnClose, p, R(176, 4, 80, 24));
   RECT pr;
   GetClientRect(p, &pr);
-  log_edit_ = CreateWindowExW(
-      WS_EX_CLIENTEDGE, L"EDIT", L"",
-      WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP,
-      win32::Scale(4), win32::Scale(32), win32::Scale(612), pr.bottom - win32::Scale(36), p,
-      nullptr, GetModuleHandleW(nullptr), nullptr);
+  log_edit_ = win32::CheckCreated(
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                          ES_READONLY | WS_TABSTOP,
+                      win32::Scale(4), win32::Scale(32), win32::Scale(612),
+                      pr.bottom - win32::Scale(36), p, nullptr, GetModuleHandleW(nullptr), nullptr),
+      "log view");
   SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
   SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
   log_ = std::make_unique<WinLogView>(log_edit_);
@@ -80,9 +83,11 @@ void MainWindow::BuildPages() {
              R(10, 146, 600, 150));
   b.CheckBox(s.cbProxy, p, R(24, 168, 300, 18));
   RECT pnl = win32::Scale(R(24, 192, 570, 60));
-  HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"TTabSheet", L"", WS_CHILD | WS_VISIBLE,
-                               pnl.left, pnl.top, pnl.right - pnl.left, pnl.bottom - pnl.top, p,
-                               nullptr, GetModuleHandleW(nullptr), this);
+  HWND panel = win32::CheckCreated(
+      CreateWindowExW(WS_EX_CONTROLPARENT, L"TTabSheet", L"", WS_CHILD | WS_VISIBLE, pnl.left,
+                      pnl.top, pnl.right - pnl.left, pnl.bottom - pnl.top, p, nullptr,
+                      GetModuleHandleW(nullptr), this),
+      "pnlProxy");
   b.FollowEnabled(s.pnlProxy, panel);
   b.StaticText("アドレス：", panel, R(8, 6, 70, 16));
   b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));

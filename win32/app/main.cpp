@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "win32/app/application_window.h"
 #include "win32/app/main_window.h"
 #include "win32/desktop/notify_shell.h"
+#include "win32/desktop/pointer_focus.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_boxes.h"
@@ -36,9 +38,7 @@ std::vector<std::string> Parameters() {
   return params;
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int Run() {
   using namespace horalux;
   INITCOMMONCONTROLSEX icc{
       sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
@@ -55,7 +55,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   WinTextCodec codec;
   WinLocale locale;
   WinUdpNetwork network;
-  WinNotifyShell notify_shell(&pump);
+  WinNotifyShell notify_shell;
+  WinPointerFocus pointer_focus;
   ApplicationWindow application;
   // Created only once this copy is sure to run: a second copy ends without a
   // main window of its own.
@@ -65,8 +66,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   auto create = [&] {
     main_window = std::make_unique<MainWindow>(pump, application.hwnd());
-    RunPorts ports{clock,  pump,         files,        boxes,   application, codec,
-                   locale, *main_window, *main_window, network, notify_shell};
+    RunPorts ports{clock,  pump,         files,        boxes,   application,  codec,
+                   locale, *main_window, *main_window, network, notify_shell, pointer_focus};
     form = std::make_unique<TfmJikoku>(ports, params);
     main_window->Bind(*form);
     application.set_main_window(main_window->hwnd());
@@ -80,4 +81,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   form.reset();
   main_window.reset();
   return code;
+}
+
+}  // namespace
+
+// A window or timer the system refuses at start-up leaves a program that
+// would never fire its timers or show its window: say so and end.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    return Run();
+  } catch (const std::exception& e) {
+    MessageBoxW(nullptr, horalux::win32::Widen(e.what()).c_str(), L"Horalux", MB_OK | MB_ICONERROR);
+    return 1;
+  }
 }

@@ -2,9 +2,13 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
 #include "win32/app/fonts.h"
 #include "win32/platform/dpi.h"
+#include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
+#include "win32/platform/window_class.h"
 #include "win32/platform/window_state.h"
 #include "win32/platform/win_pump.h"
 
@@ -32,24 +36,27 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, 0));
   wc.lpfnWndProc = WndProc;
   wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  win32::RegisterWindowClass(wc);
   wc.lpfnWndProc = PageProc;
   wc.lpszClassName = kPageClass;
   wc.hIcon = nullptr;
   wc.hIconSm = nullptr;
-  RegisterClassExW(&wc);
+  win32::RegisterWindowClass(wc);
 
   dpi_ = win32::Dpi();
   font_.reset(CreateGothicFont(12, false, dpi_));
   log_font_.reset(CreateGothicFont(16, true, dpi_));
   binder_ = std::make_unique<ControlBinder>(
-      font_.get(), [this](const std::function<void()>& action) { Guard(action); });
+      font_, [this](const std::function<void()>& action) { Guard(action); });
 
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  HMENU menu = CreateMenu();
-  HMENU file = CreatePopupMenu();
-  AppendMenuW(file, MF_STRING, kMenuClose, L"終了(&X)");
-  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
+  win32::UniqueMenu menu(CreateMenu());
+  win32::UniqueMenu file(CreatePopupMenu());
+  if (!menu.get() || !file.get() || !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
+      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"ファイル(&F)")) {
+    throw std::runtime_error("the main window's menu cannot be made");
+  }
+  file.release();  // the menu bar destroys it with itself
   const int client_w = win32::Scale(kClientWidth), client_h = win32::Scale(kClientHeight);
   RECT r{0, 0, client_w, client_h};
   AdjustWindowRectEx(&r, style, TRUE, 0);
@@ -57,8 +64,11 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
   int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
   // Owned by the hidden application window, so it needs its own taskbar button.
-  hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w,
-                          h, application_window_, menu, inst, this);
+  hwnd_ = win32::CheckCreated(
+      CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w, h,
+                      application_window_, menu.get(), inst, this),
+      "TfmJikoku");
+  menu.release();  // the window destroys it with itself
   // A menu that wraps changes the client height: fix the client size exactly.
   RECT client;
   GetClientRect(hwnd_, &client);
@@ -98,18 +108,22 @@ void MainWindow::Bind(TfmJikoku& form) {
 
 void MainWindow::BuildTabs() {
   HINSTANCE inst = GetModuleHandleW(nullptr);
-  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0,
-                            0, 0, hwnd_, nullptr, inst, nullptr);
+  status_ = win32::CheckCreated(
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_TOOLTIPS, 0, 0, 0, 0,
+                      hwnd_, nullptr, inst, nullptr),
+      "StatusBar1");
   SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(status_, SB_SIMPLE, TRUE, 0);
   RECT sr;
   GetWindowRect(status_, &sr);
   int status_h = sr.bottom - sr.top;
-  tabs_ = CreateWindowExW(
-      0, WC_TABCONTROLW, L"",
-      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_FIXEDWIDTH | WS_TABSTOP, 0, 0,
-      win32::Scale(kClientWidth), win32::Scale(kClientHeight) - status_h, hwnd_, nullptr, inst,
-      nullptr);
+  tabs_ = win32::CheckCreated(
+      CreateWindowExW(
+          0, WC_TABCONTROLW, L"",
+          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_FIXEDWIDTH | WS_TABSTOP, 0, 0,
+          win32::Scale(kClientWidth), win32::Scale(kClientHeight) - status_h, hwnd_, nullptr, inst,
+          nullptr),
+      "PageControl1");
   SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
                MAKELPARAM(win32::Scale(kTabWidth), win32::Scale(kTabHeight)));
@@ -135,9 +149,11 @@ void MainWindow::BuildTabs() {
 
 HWND MainWindow::MakePage(int index) {
   const RECT& r = page_rect_;
-  HWND page = CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS,
-                              r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr,
-                              GetModuleHandleW(nullptr), this);
+  HWND page = win32::CheckCreated(
+      CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, r.left,
+                      r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr,
+                      GetModuleHandleW(nullptr), this),
+      "TTabSheet");
   SetWindowPos(page, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   pages_[static_cast<std::size_t>(index)] = page;
   return page;
@@ -286,6 +302,18 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_POWERBROADCAST:
       Guard([this] { form_->PowerBroadcast(); });
       return TRUE;
+    // The end of the session (log-off, shut-down) may come at any time; a
+    // cycle in progress holds the answer back simply by not pumping.
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows may end the process as soon as this returns: the close runs
+      // here, before it.
+      if (wp && form_) {
+        Guard([this] { form_->FormEndSession(); });
+        DestroyWindow(hwnd_);
+      }
+      return 0;
     case WM_CLOSE:
       Guard([this] { form_->FormCloseQuery(); });
       DestroyWindow(hwnd_);

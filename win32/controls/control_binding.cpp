@@ -4,6 +4,7 @@
 
 #include "win32/platform/dpi.h"
 #include "win32/platform/wide.h"
+#include "win32/platform/window_class.h"
 
 namespace horalux {
 
@@ -23,11 +24,13 @@ std::string WindowText(HWND hwnd) {
 HWND ControlBinder::Create(const wchar_t* cls, const std::string& text, DWORD style, HWND parent,
                            RECT r96, DWORD ex_style) {
   RECT r = win32::Scale(r96);
-  HWND hwnd = CreateWindowExW(ex_style, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style,
-                              r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_id_++)),
-                              GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  HWND hwnd = win32::CheckCreated(
+      CreateWindowExW(ex_style, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, r.left,
+                      r.top, r.right - r.left, r.bottom - r.top, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(next_id_++)),
+                      GetModuleHandleW(nullptr), nullptr),
+      Narrow(cls).c_str());
+  SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   return hwnd;
 }
 

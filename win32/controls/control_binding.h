@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/controls/controls.h"
+#include "win32/platform/handle.h"
 
 namespace horalux {
 
@@ -14,9 +15,12 @@ namespace horalux {
 // sets the model, which runs the model's handler.
 class ControlBinder {
  public:
+  // `font` is the owner's, which may replace it (a move to a screen of
+  // another resolution); new controls take the one it holds then.
   // `guard` runs every user action, so an unexpected failure reaches the
   // user as an error box instead of unwinding through the window procedure.
-  ControlBinder(HFONT font, std::function<void(const std::function<void()>&)> guard)
+  ControlBinder(const win32::UniqueGdi<HFONT>& font,
+                std::function<void(const std::function<void()>&)> guard)
       : font_(font), guard_(std::move(guard)) {}
 
   HWND CheckBox(TCheckBox& model, HWND parent, RECT r);
@@ -43,7 +47,7 @@ class ControlBinder {
               DWORD ex_style = 0);
   void Common(TControl& model, HWND hwnd, std::function<void()> refresh_value);
 
-  HFONT font_;
+  const win32::UniqueGdi<HFONT>& font_;
   std::function<void(const std::function<void()>&)> guard_;
   std::map<HWND, std::function<void(int)>> commands_;
   std::map<HWND, std::function<LRESULT(const NMHDR*)>> notifies_;

@@ -2,12 +2,14 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "win32/desktop/popup_menu_view.h"
+#include "win32/platform/wide.h"
+#include "win32/platform/window_class.h"
 
 namespace horalux {
 namespace {
@@ -15,42 +17,32 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"HoraluxNotifyWindow";
 // Carries a heap-held std::function<void()> in its second parameter.
 constexpr UINT kRunTask = WM_APP + 1;
-constexpr UINT kShiftJis = 932;
 constexpr int kApplicationIconId = 1;
 
 using Task = std::function<void()>;
 
-// A hidden window of this object's class; its procedure finds the object
-// through the window's user data.
-HWND MakeWindow(HWND parent, DWORD style, WinNotifyShell* self, WNDPROC proc) {
-  static const bool registered = [proc] {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kWindowClass;
-    return RegisterClassW(&wc) != 0;
-  }();
-  if (!registered) return nullptr;
-  HWND hwnd = CreateWindowExW(0, kWindowClass, L"", style, 0, 0, 0, 0, parent, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  if (hwnd) SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  return hwnd;
-}
-
 // The shell takes the tip in UTF-16; the core has already cut it to 63
 // bytes of code page 932, which never makes more than 63 characters.
-void CopyTip(const std::string& ansi, WCHAR (&tip)[128]) {
-  if (ansi.empty()) return;
-  int n = MultiByteToWideChar(kShiftJis, 0, ansi.data(), static_cast<int>(ansi.size()), tip, 63);
-  tip[n > 0 ? n : 0] = L'\0';
+void CopyTip(const std::string& utf8, WCHAR (&tip)[128]) {
+  const std::wstring wide = win32::Widen(utf8);
+  const std::size_t n = std::min<std::size_t>(wide.size(), 63);
+  wide.copy(tip, n);
+  tip[n] = L'\0';
 }
 
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
 
 }  // namespace
 
-WinNotifyShell::WinNotifyShell(MessagePump* pump) : pump_(pump) {
-  task_window_ = MakeWindow(HWND_MESSAGE, 0, this, WndProc);
+WinNotifyShell::WinNotifyShell() {
+  task_window_ = MakeWindow(HWND_MESSAGE, 0);
+}
+
+HWND WinNotifyShell::MakeWindow(HWND parent, DWORD style) {
+  win32::RegisterWindowClass(kWindowClass, WndProc);
+  HWND hwnd = win32::CreateWindowOrThrow(0, kWindowClass, style, parent, nullptr);
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return hwnd;
 }
 
 WinNotifyShell::~WinNotifyShell() {
@@ -175,20 +167,6 @@ std::uint32_t WinNotifyShell::double_click_time_ms() {
   return GetDoubleClickTime();
 }
 
-ScreenPoint WinNotifyShell::pointer_position() {
-  POINT p{};
-  GetCursorPos(&p);
-  return {p.x, p.y};
-}
-
-WindowId WinNotifyShell::active_window() {
-  return reinterpret_cast<WindowId>(GetActiveWindow());
-}
-
-void WinNotifyShell::bring_to_foreground(WindowId window) {
-  SetForegroundWindow(reinterpret_cast<HWND>(window));
-}
-
 ImageId WinNotifyShell::window_icon(WindowId window) {
   HWND hwnd = reinterpret_cast<HWND>(window);
   if (!IsWindow(hwnd)) return 0;
@@ -209,27 +187,6 @@ ImageId WinNotifyShell::application_icon() {
   return reinterpret_cast<ImageId>(icon);
 }
 
-void WinNotifyShell::process_messages() {
-  if (pump_) {
-    pump_->process_messages();
-    return;
-  }
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      // The end request belongs to the real event loop.
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-void WinNotifyShell::sleep(std::uint32_t milliseconds) {
-  Sleep(milliseconds);
-}
-
 void WinNotifyShell::popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
                                 std::function<void(std::size_t)> on_choose) {
   HWND owner = callback_ ? callback_ : task_window_;
@@ -246,17 +203,6 @@ bool WinNotifyShell::PostTask(std::function<void()> task) {
   return false;
 }
 
-void WinNotifyShell::start_background_wait(std::uint32_t milliseconds,
-                                           std::function<void()> on_done) {
-  HWND target = task_window_;
-  auto* held = new Task(std::move(on_done));
-  std::thread([target, milliseconds, held] {
-    Sleep(milliseconds);
-    // Fails when this object has gone meanwhile; the task goes with it.
-    if (!PostMessageW(target, kRunTask, 0, reinterpret_cast<LPARAM>(held))) delete held;
-  }).detach();
-}
-
 bool WinNotifyShell::has_callback_window() {
   return callback_ && IsWindow(callback_);
 }
@@ -268,9 +214,9 @@ void WinNotifyShell::create_callback_window(
   on_message_ = std::move(on_message);
   HWND parent = reinterpret_cast<HWND>(owner);
   if (parent && IsWindow(parent)) {
-    callback_ = MakeWindow(parent, WS_CHILD, this, WndProc);
+    callback_ = MakeWindow(parent, WS_CHILD);
   } else {
-    callback_ = MakeWindow(nullptr, WS_POPUP, this, WndProc);
+    callback_ = MakeWindow(nullptr, WS_POPUP);
   }
 }
 

@@ -6,24 +6,9 @@
 #include <vector>
 
 #include "core/platform/notify_shell.h"
+#include "win32/platform/handle.h"
 
 namespace horalux::win32 {
-
-// Owns a menu handle; destroys it once.
-class UniqueMenu {
- public:
-  explicit UniqueMenu(HMENU menu = nullptr) : menu_(menu) {}
-  ~UniqueMenu() {
-    if (menu_) DestroyMenu(menu_);
-  }
-  UniqueMenu(const UniqueMenu&) = delete;
-  UniqueMenu& operator=(const UniqueMenu&) = delete;
-  UniqueMenu(UniqueMenu&& other) noexcept : menu_(other.menu_) { other.menu_ = nullptr; }
-  HMENU get() const { return menu_; }
-
- private:
-  HMENU menu_;
-};
 
 // A real popup menu for the core's entries. Entry i gets the command id
 // i + 1; hidden entries are left out, disabled ones are greyed.

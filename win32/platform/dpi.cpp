@@ -1,12 +1,13 @@
 #include "win32/platform/dpi.h"
 
+#include "win32/platform/handle.h"
+
 namespace horalux::win32 {
 
 int Dpi() {
   static const int dpi = [] {
-    HDC dc = GetDC(nullptr);
-    int value = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    ScreenDC dc;
+    int value = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     return value > 0 ? value : 96;
   }();
   return dpi;

@@ -42,4 +42,42 @@ class UniqueGdi {
   T h_;
 };
 
+// Owns a menu handle; destroys it once, unless it was handed to a window,
+// which then destroys it with itself.
+class UniqueMenu {
+ public:
+  explicit UniqueMenu(HMENU menu = nullptr) : menu_(menu) {}
+  ~UniqueMenu() {
+    if (menu_) DestroyMenu(menu_);
+  }
+  UniqueMenu(const UniqueMenu&) = delete;
+  UniqueMenu& operator=(const UniqueMenu&) = delete;
+  UniqueMenu(UniqueMenu&& other) noexcept : menu_(other.menu_) { other.menu_ = nullptr; }
+  HMENU get() const { return menu_; }
+  // Gives up ownership, as when the menu becomes a window's or a submenu.
+  HMENU release() {
+    HMENU menu = menu_;
+    menu_ = nullptr;
+    return menu;
+  }
+
+ private:
+  HMENU menu_;
+};
+
+// The screen's device context for as long as this object lives.
+class ScreenDC {
+ public:
+  ScreenDC() : dc_(GetDC(nullptr)) {}
+  ~ScreenDC() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
 }  // namespace horalux::win32

@@ -1,5 +1,6 @@
 #include "win32/platform/win_pump.h"
 
+#include "win32/platform/window_class.h"
 #include "win32/platform/window_state.h"
 
 namespace horalux {
@@ -7,14 +8,11 @@ namespace {
 constexpr wchar_t kTimerClass[] = L"HoraluxTimerWindow";
 }
 
+// Without its window no timer would ever fire: the watchdog and the
+// icon's click would stay silent, so the program does not start at all.
 WinPump::WinPump() {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = TimerProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kTimerClass;
-  RegisterClassW(&wc);
-  timer_window_ = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  wc.hInstance, this);
+  win32::RegisterWindowClass(kTimerClass, TimerProc);
+  timer_window_ = win32::CreateWindowOrThrow(0, kTimerClass, 0, HWND_MESSAGE, this);
 }
 
 WinPump::~WinPump() {

@@ -10,6 +10,7 @@ namespace horalux {
 // The thread's message loop, and window timers on a message-only window.
 class WinPump : public MessagePump {
  public:
+  // Raises std::runtime_error when its timer window cannot be made.
   WinPump();
   ~WinPump() override;
   void process_messages() override;
