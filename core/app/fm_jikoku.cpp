@@ -3,9 +3,7 @@
 #include <exception>
 
 #include "core/net/time_servers.h"
-#include "core/settings/ini_file.h"
-#include "core/settings/path_text.h"
-#include "core/settings/settings_file.h"
+#include "core/base/path_text.h"
 
 namespace horalux {
 namespace {
@@ -24,6 +22,7 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
     : ports_(ports),
       params_(std::move(params)),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
+      settings_file_(ports.files, ports.codec, ports.boxes),
       log_(
           {ports.files, ports.codec, ports.clock, ports.locale, ports.log_view}, screen_,
           [this] { return location_.readOnlyMedium; }, [this] { return closing; }),
@@ -79,7 +78,13 @@ void TfmJikoku::RunStartupSteps() {
   // 3.
   startup_trace_ = "[" + FolderPartOf(ports_.files.executable_path()) + "]" + "\r\n";
   // 4.
-  location_ = ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes);
+  // The log path follows the chosen folder even when the step fails after choosing it.
+  try {
+    ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes, location_);
+  } catch (...) {
+    log_.logFilePath = location_.logFile;
+    throw;
+  }
   log_.logFilePath = location_.logFile;
   // 5.
   engine_.TakeClockAnchor();
@@ -134,7 +139,6 @@ void TfmJikoku::ExamineParameters() {
 }
 
 void TfmJikoku::LoadSettingsStep() {
-  IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
   LoadedSettingsHooks hooks;
   hooks.SelectPage = [this](int page) { SelectLoadedPage(screen_, page); };
   hooks.ApplyProxy = [this] { EnableProxyControls(screen_.cbProxy.Checked()); };
@@ -142,7 +146,7 @@ void TfmJikoku::LoadSettingsStep() {
   hooks.ApplySNTPServer = [this] {
     sntp_.SetHost(screen_.cbSNTP.Checked() ? screen_.edtSNTP.Text() : std::string(kServerA));
   };
-  LoadSettings(screen_, ini, hooks);
+  settings_file_.Load(location_.settingsFile, screen_, hooks);
 }
 
 void TfmJikoku::FormShow() {
@@ -160,8 +164,8 @@ void TfmJikoku::FormCloseQuery() {
   if (residentMode) pmnQuitClick();
   if (askStartupAtClose) AskStartupRegistration();
   SetIconVisible(false);
-  IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
-  SaveSettings(screen_, ini, ports_.boxes, location_.programFolder, location_.readOnlyMedium);
+  settings_file_.Save(screen_, {kProgramVersion, location_.programFolder},
+                      location_.readOnlyMedium);
   closing = true;
 }
 

@@ -1,6 +1,6 @@
 // The hidden run at Windows start-up: countdown, one cycle, then the end.
 #include "core/app/fm_jikoku.h"
-#include "core/settings/confirm.h"
+#include "core/base/confirm.h"
 
 namespace horalux {
 namespace {

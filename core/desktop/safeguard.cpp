@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "core/settings/path_text.h"
+#include "core/base/file_replace.h"
+#include "core/base/path_text.h"
 #include "core/settings/settings_folder.h"
 
 namespace horalux {
@@ -22,13 +23,7 @@ std::string GenerationPath(const std::string& backup_folder, int number,
 
 bool CopyFileBytes(Files& files, const std::string& from, const std::string& to) {
   std::optional<std::string> bytes = files.read(from);
-  if (!bytes) return false;
-  const std::string part = to + ".new";
-  if (!files.write(part, *bytes) || !files.rename(part, to)) {
-    files.remove(part);
-    return false;
-  }
-  return true;
+  return bytes && ReplaceFileContent(files, to, *bytes);
 }
 
 bool CopyToGenerations(Files& files, Boxes& boxes, const std::string& file_path,

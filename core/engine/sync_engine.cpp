@@ -6,8 +6,8 @@
 #include "core/engine/report_line.h"
 #include "core/engine/result_texts.h"
 #include "core/net/time_servers.h"
-#include "core/platform/date_time.h"
-#include "core/settings/confirm.h"
+#include "core/base/date_time.h"
+#include "core/base/confirm.h"
 
 namespace horalux {
 

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "core/desktop/safeguard.h"
-#include "core/settings/confirm.h"
+#include "core/base/confirm.h"
 #include "core/settings/ini_file.h"
-#include "core/settings/path_text.h"
+#include "core/base/path_text.h"
 
 namespace horalux {
 namespace {
@@ -99,26 +99,32 @@ void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folde
   MoveToSafeGuard(files, boxes, programFolder, kAccessLogFileName, kMovedGenerations);
 }
 
-SettingsLocation ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes) {
-  SettingsLocation at;
+void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, SettingsLocation& at) {
+  at = SettingsLocation();
   const std::string exe = files.executable_path();
   at.programFolder = FolderPartOf(exe);
+  at.hideSetupMenu = files.exists(at.programFolder + kSetupHelperFileName);
   const std::string settings_name = WithExtension(FileNameOf(exe), ".ini");
+  auto settle = [&](const std::string& folder) {
+    at.folder = folder;
+    at.settingsFile = folder + settings_name;
+    at.logFile = folder + kAccessLogFileName;
+  };
 
   const std::string marker = at.programFolder + kLocalFolderMarker;
   if (files.exists(marker)) {
-    at.folder = at.programFolder;
-    if (!files.exists(at.folder + settings_name))
+    settle(at.programFolder);
+    if (!files.exists(at.settingsFile))
       at.readOnlyMedium = files.drive_type(exe.substr(0, 1) + ":\\") == DriveType::CdRom;
-    at.offerSetupAtFirstShow = IniFile(files, codec, marker).ReadBool("Set", "First", false);
+    IniFile flags(codec, files.read(marker).value_or(""));
+    at.offerSetupAtFirstShow = flags.ReadBool("Set", "First", false);
   } else {
-    at.folder = CommonFilesFolder(files) + kCommonSettingsTail;
-    EnsureSettingsFolder(files, boxes, at.folder, at.programFolder, false);
+    std::string folder = CommonFilesFolder(files) + kCommonSettingsTail;
+    // The folder is this run's as soon as it is chosen, even when moving the
+    // old files into it fails afterwards.
+    settle(folder);
+    if (!EnsureSettingsFolder(files, boxes, folder, at.programFolder, false)) settle(folder);
   }
-  at.hideSetupMenu = files.exists(at.programFolder + kSetupHelperFileName);
-  at.settingsFile = at.folder + settings_name;
-  at.logFile = at.folder + kAccessLogFileName;
-  return at;
 }
 
 }  // namespace horalux

@@ -57,7 +57,7 @@ void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folde
 
 // Decides the settings folder and the run flags; may show messages, may
 // create the common settings folder, and throws what MoveProgramFolderFiles
-// throws.
-SettingsLocation ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes);
+// throws, in which case `at` already holds the folder it chose.
+void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, SettingsLocation& at);
 
 }  // namespace horalux

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/settings/confirm.h"
+#include "core/base/confirm.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_files.h"
 
@@ -16,7 +16,11 @@ struct Rig {
   fakes::MemoryFiles files;
   fakes::FakeBoxes boxes;
   fakes::IconvCodec codec;
-  SettingsLocation Resolve() { return ResolveSettingsFolder(files, codec, boxes); }
+  SettingsLocation Resolve() {
+    SettingsLocation at;
+    ResolveSettingsFolder(files, codec, boxes, at);
+    return at;
+  }
   std::vector<std::string> Messages() {
     std::vector<std::string> texts;
     for (const auto& box : boxes.shown) texts.push_back(box.kind + ": " + box.text);
@@ -262,6 +266,16 @@ TEST(ResolveSettingsFolder, FirstStartMovesOldFilesIntoSafeguardGenerations) {
             "[Jikoku]\r\nudChien=120\r\n");
   EXPECT_EQ(rig.files.content(kProgram + "SafeGuard\\01_Jikoku.txt"), "log");
   EXPECT_TRUE(rig.boxes.shown.empty());
+}
+
+TEST(ResolveSettingsFolder, AFailedMoveKeepsTheChosenFolder) {
+  Rig rig;
+  rig.files.put(kProgram + "HoraLux.ini", "[Jikoku]\r\n");
+  rig.files.unreadable_paths.insert("C:\\APPS\\HORALUX\\HORALUX.INI");
+  SettingsLocation at;
+  EXPECT_THROW(ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, at), EFileCopyError);
+  EXPECT_EQ(at.settingsFile, kCommon + "Horalux.ini");
+  EXPECT_EQ(at.logFile, kCommon + "Jikoku.txt");
 }
 
 TEST(ResolveSettingsFolder, AnExistingCommonFolderMovesNothing) {
