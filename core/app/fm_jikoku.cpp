@@ -4,6 +4,7 @@
 
 #include "core/net/time_servers.h"
 #include "core/base/path_text.h"
+#include "core/desktop/safeguard.h"
 
 namespace horalux {
 namespace {
@@ -80,7 +81,10 @@ void TfmJikoku::RunStartupSteps() {
   // 4.
   // The log path follows the chosen folder even when the step fails after choosing it.
   try {
-    ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes, location_);
+    ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes, location_,
+                          [this](const std::string& folder, const std::string& name, int count) {
+                            MoveToSafeGuard(ports_.files, ports_.boxes, folder, name, count);
+                          });
   } catch (...) {
     log_.logFilePath = location_.logFile;
     throw;

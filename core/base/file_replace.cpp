@@ -17,4 +17,9 @@ bool ReplaceFileContent(Files& files, const std::string& path, const std::string
   return done;
 }
 
+bool CopyFileBytes(Files& files, const std::string& from, const std::string& to) {
+  std::optional<std::string> bytes = files.read(from);
+  return bytes && ReplaceFileContent(files, to, *bytes);
+}
+
 }  // namespace horalux

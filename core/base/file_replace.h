@@ -13,4 +13,8 @@ namespace horalux {
 // leaves it. False on any failure; the new file is then gone.
 bool ReplaceFileContent(Files& files, const std::string& path, const std::string& bytes);
 
+// Byte-for-byte copy to a target that must not exist yet. The target shows
+// up whole or not at all. False on any failure.
+bool CopyFileBytes(Files& files, const std::string& from, const std::string& to);
+
 }  // namespace horalux

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "core/base/ensure_folder.h"
 #include "core/base/file_replace.h"
 #include "core/base/path_text.h"
-#include "core/settings/settings_folder.h"
 
 namespace horalux {
 namespace {
@@ -19,11 +19,6 @@ std::string GenerationPath(const std::string& backup_folder, int number,
   char digits[16];
   std::snprintf(digits, sizeof digits, "%.2d", number);
   return backup_folder + digits + "_" + file_name;
-}
-
-bool CopyFileBytes(Files& files, const std::string& from, const std::string& to) {
-  std::optional<std::string> bytes = files.read(from);
-  return bytes && ReplaceFileContent(files, to, *bytes);
 }
 
 bool CopyToGenerations(Files& files, Boxes& boxes, const std::string& file_path,

@@ -25,8 +25,4 @@ bool CopyToGenerations(Files& files, Boxes& boxes, const std::string& file_path,
 bool MoveToSafeGuard(Files& files, Boxes& boxes, const std::string& folder,
                      const std::string& file_name, int count);
 
-// Byte-for-byte copy to a target that must not exist yet. The target shows
-// up whole or not at all. False on any failure.
-bool CopyFileBytes(Files& files, const std::string& from, const std::string& to);
-
 }  // namespace horalux

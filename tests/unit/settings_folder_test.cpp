@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/base/confirm.h"
+#include "core/base/ensure_folder.h"
+#include "core/desktop/safeguard.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_files.h"
 
@@ -16,9 +18,13 @@ struct Rig {
   fakes::MemoryFiles files;
   fakes::FakeBoxes boxes;
   fakes::IconvCodec codec;
+  MoveToSafeGuardFn safeguard = [this](const std::string& folder, const std::string& name,
+                                       int count) {
+    MoveToSafeGuard(files, boxes, folder, name, count);
+  };
   SettingsLocation Resolve() {
     SettingsLocation at;
-    ResolveSettingsFolder(files, codec, boxes, at);
+    ResolveSettingsFolder(files, codec, boxes, at, safeguard);
     return at;
   }
   std::vector<std::string> Messages() {
@@ -273,7 +279,8 @@ TEST(ResolveSettingsFolder, AFailedMoveKeepsTheChosenFolder) {
   rig.files.put(kProgram + "HoraLux.ini", "[Jikoku]\r\n");
   rig.files.unreadable_paths.insert("C:\\APPS\\HORALUX\\HORALUX.INI");
   SettingsLocation at;
-  EXPECT_THROW(ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, at), EFileCopyError);
+  EXPECT_THROW(ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, at, rig.safeguard),
+               EFileCopyError);
   EXPECT_EQ(at.settingsFile, kCommon + "Horalux.ini");
   EXPECT_EQ(at.logFile, kCommon + "Jikoku.txt");
 }
@@ -290,7 +297,7 @@ TEST(ResolveSettingsFolder, AnExistingCommonFolderMovesNothing) {
 TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
   Rig rig;
   std::string folder = kCommon;
-  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true));
+  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true, rig.safeguard));
   EXPECT_EQ(folder, kCommon);
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
                                                      "]が見つかりません。\r\n作成し直します。"});
@@ -299,7 +306,7 @@ TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
 TEST(MoveProgramFolderFiles, AMissingFolderMovesNothing) {
   Rig rig;
   rig.files.put(kProgram + "HoraLux.ini", "old");
-  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram);
+  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.safeguard);
   EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
   EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard"));
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
@@ -326,7 +333,8 @@ TEST(MoveProgramFolderFiles, AFailedCopyRaisesAndKeepsTheOriginals) {
     rig.files.put(kProgram + "HoraLux.ini", "ini");
     rig.files.put(kProgram + "Jikoku.txt", "log");
     row.arrange(rig.files);
-    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram), EFileCopyError)
+    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.safeguard),
+                 EFileCopyError)
         << row.why;
     EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "ini") << row.why;
     EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard")) << row.why;
