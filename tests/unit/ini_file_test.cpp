@@ -172,13 +172,5 @@ TEST(IniFileWrite, ChangesOnlyTheBytesOfTheValuesItWrites) {
   }
 }
 
-TEST(IniFileRead, ReadsUtf16Files) {
-  fakes::IconvCodec codec;
-  const std::u16string text = u"[Jikoku]\r\nedtProxy=\u30D7\u30ED\r\n";
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  EXPECT_EQ(IniFile(codec, bytes).ReadString("Jikoku", "edtProxy", ""), "プロ");
-}
-
 }  // namespace
 }  // namespace horalux

@@ -265,15 +265,6 @@ TEST(SaveSettings, WritesOnlyALoadedFileAndOnlyWhole) {
   }
 }
 
-TEST(SaveSettings, AHiddenFileStaysHidden) {
-  Rig rig;
-  rig.put("udChien=3\r\n");
-  rig.files.set_attributes(kPath, file_attribute::kHidden);
-  rig.Load();
-  ASSERT_TRUE(rig.Save());
-  EXPECT_EQ(rig.files.attributes(kPath), file_attribute::kHidden);
-}
-
 TEST(SaveSettings, AReadOnlyMediumWritesNothingSilently) {
   Rig rig;
   EXPECT_FALSE(rig.Save(true));

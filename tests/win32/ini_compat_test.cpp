@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/base/file_replace.h"
 #include "core/settings/ini_file.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_files.h"
@@ -31,9 +30,7 @@ class TempFolder {
     HANDLE h = FindFirstFileW(Widen(path_ + "*").c_str(), &found);
     if (h != INVALID_HANDLE_VALUE) {
       do {
-        const std::wstring file = Widen(path_ + Narrow(found.cFileName));
-        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(file.c_str());
+        DeleteFileW(Widen(path_ + Narrow(found.cFileName)).c_str());
       } while (FindNextFileW(h, &found));
       FindClose(h);
     }
@@ -125,27 +122,11 @@ TEST(IniCompat, FilesWrittenByTheProfileCallsReadTheSameThroughTheCodec) {
     ASSERT_TRUE(files.write(path, ini.Bytes()));
     EXPECT_EQ(ApiInt(path, "Jikoku", "cbSNTP", 0), 1) << path;
     EXPECT_EQ(ApiString(path, "Jikoku", "edtProxy", "<none>"), "表ソ") << path;
-    for (const Entry& e : kEntries)
-      if (std::string(e.key) != "edtProxy")
+    for (const Entry& e : kEntries) {
+      if (std::string(e.key) != "edtProxy") {
         EXPECT_EQ(ApiString(path, e.section, e.key, "<none>"), e.value) << e.key << " " << path;
-  }
-}
-
-TEST(ReplaceFileContent, KeepsAHiddenFileHiddenAndLeavesAReadOnlyOne) {
-  TempFolder temp;
-  WinFiles files;
-  struct Row {
-    DWORD attributes;
-    bool replaced;
-  } rows[] = {{FILE_ATTRIBUTE_HIDDEN, true}, {FILE_ATTRIBUTE_READONLY, false}};
-  for (const Row& row : rows) {
-    const std::string path = temp.file("attr" + std::to_string(row.attributes) + ".ini");
-    ASSERT_TRUE(files.write(path, "old"));
-    ASSERT_TRUE(SetFileAttributesW(Widen(path).c_str(), row.attributes));
-    EXPECT_EQ(ReplaceFileContent(files, path, "new"), row.replaced) << row.attributes;
-    EXPECT_EQ(files.read(path), row.replaced ? "new" : "old") << row.attributes;
-    EXPECT_EQ(GetFileAttributesW(Widen(path).c_str()) & row.attributes, row.attributes)
-        << row.attributes;
+      }
+    }
   }
 }
 
