@@ -7,7 +7,7 @@
 
 #include "core/engine/access_log.h"
 #include "core/net/ntp_timestamp.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "core/settings/jikoku_screen.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_log_view.h"

@@ -2,9 +2,9 @@
 
 #include <exception>
 
+#include "core/base/path_text.h"
 #include "core/desktop/safeguard.h"
-#include "core/settings/ini_file.h"
-#include "core/settings/path_text.h"
+#include "core/net/time_servers.h"
 #include "core/settings/settings_file.h"
 
 namespace horalux {
@@ -34,6 +34,7 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
     : ports_(ports),
       params_(std::move(params)),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
+      settings_file_(ports.files, ports.codec),
       log_(
           {ports.files, ports.codec, ports.clock, ports.locale, ports.log_view}, screen_,
           [this] { return location_.readOnlyMedium; }, [this] { return closing; }),
@@ -86,11 +87,16 @@ void TfmJikoku::RunStartupSteps() {
   // 3.
   startupTrace = "[" + FolderPartOf(ports_.files.executable_path()) + "]" + "\r\n";
   // 4.
-  location_ = ResolveSettingsFolder(
-      ports_.files, ports_.codec, ports_.boxes,
-      [this](const std::string& folder, const std::string& name, int generations) {
-        return MoveToSafeGuard(ports_.files, ports_.boxes, folder, name, generations);
-      });
+  // The log path follows the chosen folder even when the step fails after choosing it.
+  try {
+    ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes, location_,
+                          [this](const std::string& folder, const std::string& name, int count) {
+                            MoveToSafeGuard(ports_.files, ports_.boxes, folder, name, count);
+                          });
+  } catch (...) {
+    log_.logFilePath = location_.logFile;
+    throw;
+  }
   log_.logFilePath = location_.logFile;
   // 5.
   engine_.TakeClockAnchor();
@@ -145,13 +151,12 @@ void TfmJikoku::ExamineParameters() {
 }
 
 void TfmJikoku::LoadSettingsStep() {
-  IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
   LoadedSettingsHooks hooks;
   hooks.SelectPage = [this](int page) { SelectLoadedPage(screen_, page); };
   hooks.ApplyProxy = [this] { handlers_.EnableProxyControls(screen_.cbProxy.Checked()); };
   hooks.EnableSNTPServerField = [this] { handlers_.EnableSntpServerField(); };
   hooks.ApplySNTPServer = [this] { handlers_.ApplySntpServer(); };
-  LoadSettings(screen_, ini, hooks);
+  settings_file_.Load(location_.settingsFile, screen_, hooks);
 }
 
 void TfmJikoku::FormShow() {
@@ -182,8 +187,8 @@ void TfmJikoku::FormEndSession() {
 
 void TfmJikoku::CloseSteps(Boxes& boxes) {
   icon_.SetVisible(false);
-  IniFile ini(ports_.files, ports_.codec, location_.settingsFile);
-  SaveSettings(screen_, ini, boxes, location_.programFolder, location_.readOnlyMedium);
+  settings_file_.Save(screen_, {kProgramVersion, location_.programFolder}, location_.readOnlyMedium,
+                      boxes);
   closing = true;
 }
 

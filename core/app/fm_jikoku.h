@@ -16,6 +16,7 @@
 #include "core/engine/sync_engine.h"
 #include "core/net/sntp.h"
 #include "core/settings/jikoku_screen.h"
+#include "core/settings/settings_file.h"
 #include "core/settings/settings_folder.h"
 
 namespace horalux {
@@ -98,6 +99,7 @@ class TfmJikoku : public RunState {
   JikokuScreen screen_;
   TTimer sg_timer_;
   SettingsLocation location_;
+  SettingsFile settings_file_;
   AccessLog log_;
   TIdSNTP sntp_;
   SntpSourceOf<TIdSNTP> sntp_source_;

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "core/settings/confirm.h"
+#include "core/base/confirm.h"
 
 namespace horalux {
 namespace {

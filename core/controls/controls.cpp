@@ -141,10 +141,12 @@ int StrToIntDef(const std::string& text, int default_value) {
     if (value < INT_MIN || value > INT_MAX) return default_value;
     return static_cast<int>(value);
   }
-  // Hexadecimal spells the 32-bit pattern.
-  std::uint32_t bits = static_cast<std::uint32_t>(value);
-  int result = static_cast<int>(bits);
-  return negative ? -result : result;
+  // Hexadecimal spells the 32-bit pattern; its negation must fit as well
+  // ("-0x80000000" does not).
+  long long pattern = static_cast<int>(static_cast<std::uint32_t>(value));
+  if (negative) pattern = -pattern;
+  if (pattern < INT_MIN || pattern > INT_MAX) return default_value;
+  return static_cast<int>(pattern);
 }
 
 }  // namespace horalux

@@ -175,7 +175,8 @@ class TStatusBar : public TControl {
   void SetSimpleText(const std::string& v) { SetCaption(v); }
 };
 
-// Decimal integer of a text, or the default when it is not one (StrToIntDef).
+// Decimal integer of a text, or the default when it is not one or does not
+// fit a signed 32-bit integer (StrToIntDef).
 // Accepts an optional sign and "$"/"0x" hexadecimal, like the framework does.
 int StrToIntDef(const std::string& text, int default_value);
 

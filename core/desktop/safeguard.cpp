@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "core/base/file_copy.h"
-#include "core/base/folder_tree.h"
-#include "core/settings/path_text.h"
+#include "core/base/ensure_folder.h"
+#include "core/base/file_replace.h"
+#include "core/base/path_text.h"
 
 namespace horalux {
 namespace {
@@ -38,8 +38,7 @@ bool CopyToGenerations(Files& files, Boxes& boxes, const std::string& file_path,
     return false;
   };
 
-  const std::string backup_dir = WithoutTrailingBackslash(TrimBlanks(backup_folder));
-  if (!files.folder_exists(backup_dir) && !MakeFolderTree(files, backup_dir)) return fail();
+  if (!EnsureFolder(files, boxes, backup_folder, true, false)) return fail();
   int n = 0;
   while (n < kHighestGeneration && files.exists(gen(n + 1))) ++n;
   for (int k = n; k >= count; --k)

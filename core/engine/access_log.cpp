@@ -2,16 +2,14 @@
 
 #include <cstdio>
 
+#include "core/base/date_time.h"
+#include "core/base/file_replace.h"
 #include "core/controls/controls.h"
-#include "core/platform/date_time.h"
 
 namespace horalux {
 namespace {
 
 constexpr int kDefaultLinesToKeep = 100;
-// The new log is written beside the old one and then takes its place, so a
-// run killed or a disk filled mid-write never costs the previous log.
-constexpr const char* kNewFileSuffix = ".new";
 
 // Every CR, LF or CR LF becomes CR LF: the view breaks lines at CR LF only.
 std::string WithCrLf(const std::string& text) {
@@ -110,11 +108,8 @@ void AccessLog::TrimAndSaveLog() {
 void AccessLog::Save() {
   // Every text line of the view ends with CR LF in the file.
   std::string bytes = ports_.codec.to_ansi(ports_.view.text() + "\r\n");
-  std::string fresh = logFilePath + kNewFileSuffix;
-  if (!ports_.files.write(fresh, bytes) || !ports_.files.replace(fresh, logFilePath)) {
-    ports_.files.remove(fresh);
+  if (!ReplaceFileContent(ports_.files, logFilePath, bytes))
     throw ELogFileError("[" + logFilePath + "]に書き込めません。");
-  }
 }
 
 void AccessLog::LoadAtStartup() {

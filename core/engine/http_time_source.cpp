@@ -1,7 +1,7 @@
 #include "core/engine/http_time_source.h"
 
 #include "core/engine/result_texts.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 
 namespace horalux {
 

@@ -4,7 +4,7 @@
 
 #include "core/engine/result_texts.h"
 #include "core/net/time_servers.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 
 namespace horalux {
 

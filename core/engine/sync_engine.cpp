@@ -5,8 +5,8 @@
 
 #include "core/engine/report_line.h"
 #include "core/engine/result_texts.h"
-#include "core/platform/date_time.h"
-#include "core/settings/confirm.h"
+#include "core/base/date_time.h"
+#include "core/base/confirm.h"
 
 namespace horalux {
 

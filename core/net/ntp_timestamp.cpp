@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/net/id_exceptions.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 
 namespace horalux {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/net/ntp_timestamp.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 
 namespace horalux {
 namespace {

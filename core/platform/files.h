@@ -1,10 +1,18 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace horalux {
 
 enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
+
+// File attribute bits, with the values Windows gives them.
+namespace file_attribute {
+inline constexpr std::uint32_t kReadOnly = 0x1;
+inline constexpr std::uint32_t kHidden = 0x2;
+inline constexpr std::uint32_t kDirectory = 0x10;
+}  // namespace file_attribute
 
 // The file system. Paths are UTF-8 Windows paths; contents are raw bytes.
 class Files {
@@ -22,6 +30,9 @@ class Files {
   // Renames without replacing; false when the target exists or on failure.
   virtual bool rename(const std::string& from, const std::string& to) = 0;
   virtual bool remove(const std::string& path) = 0;
+  // The attribute bits of a file or folder; nothing when it does not exist.
+  virtual std::optional<std::uint32_t> attributes(const std::string& path) = 0;
+  virtual bool set_attributes(const std::string& path, std::uint32_t attributes) = 0;
   // Creates one folder (its parent must exist).
   virtual bool make_folder(const std::string& path) = 0;
   // Drive type of a root such as "C:\".

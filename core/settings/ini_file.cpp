@@ -2,92 +2,77 @@
 
 #include <algorithm>
 #include <exception>
+#include <tuple>
+#include <utility>
 
 #include "core/controls/controls.h"
 
 namespace horalux {
 namespace {
 
-bool IsBlank(char c) {
+using Units = std::u16string;
+
+bool IsBlank(char16_t c) {
   // 0x1A is the old end-of-file mark some editors leave behind.
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1a';
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == 0x1A;
 }
 
-std::string Trim(const std::string& s) {
-  std::size_t begin = 0, end = s.size();
-  while (begin < end && IsBlank(s[begin])) ++begin;
-  while (end > begin && IsBlank(s[end - 1])) --end;
-  return s.substr(begin, end - begin);
+// A code-page-932 lead byte: the byte after it belongs to the same character
+// and may look like "]".
+bool IsLeadByte(char16_t c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+std::size_t ContentEnd(const Units& line) {
+  std::size_t end = line.size();
+  if (end > 0 && line[end - 1] == '\n') --end;
+  if (end > 0 && line[end - 1] == '\r') --end;
+  return end;
+}
+
+std::pair<std::size_t, std::size_t> Trimmed(const Units& line, std::size_t begin, std::size_t end) {
+  while (begin < end && IsBlank(line[begin])) ++begin;
+  while (end > begin && IsBlank(line[end - 1])) --end;
+  return {begin, end};
+}
+
+struct Parsed {
+  enum Kind { kOther, kSection, kKey } kind = kOther;
+  std::size_t name_begin = 0, name_end = 0;
+  std::size_t eq = 0;  // of a key line
+};
+
+Parsed Parse(const Units& line, bool double_byte) {
+  Parsed p;
+  auto [begin, end] = Trimmed(line, 0, ContentEnd(line));
+  if (begin < end && line[begin] == '[') {
+    std::size_t close = 0;
+    for (std::size_t i = begin + 1; i < end; ++i) {
+      if (line[i] == ']') close = i;
+      if (double_byte && IsLeadByte(line[i])) ++i;
+    }
+    if (close != 0) {
+      p.kind = Parsed::kSection;
+      std::tie(p.name_begin, p.name_end) = Trimmed(line, begin + 1, close);
+      return p;
+    }
+  }
+  std::size_t eq = line.find(u'=', begin);
+  if (eq == Units::npos || eq >= end) return p;
+  std::tie(p.name_begin, p.name_end) = Trimmed(line, begin, eq);
+  if (p.name_begin == p.name_end) return p;
+  p.kind = Parsed::kKey;
+  p.eq = eq;
+  return p;
 }
 
 // Names are ASCII in practice; other characters compare as they are.
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
+bool SameName(const Units& line, const Parsed& p, const std::string& name) {
+  if (p.name_end - p.name_begin != name.size()) return false;
+  auto upper = [](char16_t c) { return c >= 'a' && c <= 'z' ? char16_t(c - 'a' + 'A') : c; };
+  for (std::size_t i = 0; i < name.size(); ++i)
+    if (upper(line[p.name_begin + i]) != upper(static_cast<unsigned char>(name[i]))) return false;
   return true;
-}
-
-struct Line {
-  enum Kind { kOther, kSection, kKey } kind = kOther;
-  std::string name;
-  std::string value;
-};
-
-Line Parse(const std::string& raw) {
-  Line line;
-  std::string text = Trim(raw);
-  if (!text.empty() && text.front() == '[') {
-    std::size_t close = text.rfind(']');
-    if (close != std::string::npos) {
-      line.kind = Line::kSection;
-      line.name = Trim(text.substr(1, close - 1));
-      return line;
-    }
-  }
-  std::size_t eq = text.find('=');
-  if (eq == std::string::npos) return line;
-  line.name = Trim(text.substr(0, eq));
-  if (line.name.empty()) return line;
-  line.kind = Line::kKey;
-  line.value = Trim(text.substr(eq + 1));
-  return line;
-}
-
-// Where a section lies in the file: its header line and one past its last
-// line that is not blank, so that keys added to it go before the blank lines
-// that separate it from the next section.
-struct SectionSpan {
-  std::size_t header;
-  std::size_t end_of_content;
-};
-
-std::optional<SectionSpan> FindSection(const std::vector<std::string>& lines,
-                                       const std::string& section) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    Line l = Parse(lines[i]);
-    if (l.kind != Line::kSection || !SameName(l.name, section)) continue;
-    SectionSpan span{i, i + 1};
-    for (std::size_t j = i + 1; j < lines.size(); ++j) {
-      if (Parse(lines[j]).kind == Line::kSection) break;
-      if (!Trim(lines[j]).empty()) span.end_of_content = j + 1;
-    }
-    return span;
-  }
-  return std::nullopt;
-}
-
-std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, const SectionSpan& span,
-                                   const std::string& key) {
-  for (std::size_t i = span.header + 1; i < span.end_of_content; ++i) {
-    Line l = Parse(lines[i]);
-    if (l.kind == Line::kKey && SameName(l.name, key)) return i;
-  }
-  return std::nullopt;
 }
 
 std::string Unquote(const std::string& value) {
@@ -120,97 +105,242 @@ std::string OneLine(const std::string& value) {
   return out;
 }
 
+Units Widen(const std::string& bytes) {
+  Units out;
+  out.reserve(bytes.size());
+  for (char c : bytes) out += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return out;
+}
+
+std::string Narrow(const Units& units) {
+  std::string out;
+  out.reserve(units.size());
+  for (char16_t c : units) out += static_cast<char>(c);
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// A surrogate without its partner reads as U+FFFD.
+std::string Utf16ToUtf8(const Units& units) {
+  std::string out;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+// Nothing for text that is not UTF-8.
+std::optional<Units> Utf8ToUtf16(const std::string& utf8) {
+  Units out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    unsigned char lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (n == 0 || i + n > utf8.size()) return std::nullopt;
+    char32_t c = n == 1 ? lead : lead & (0xFF >> (n + 1));
+    for (std::size_t k = 1; k < n; ++k) {
+      unsigned char next = static_cast<unsigned char>(utf8[i + k]);
+      if ((next & 0xC0) != 0x80) return std::nullopt;
+      c = (c << 6) | (next & 0x3F);
+    }
+    i += n;
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+constexpr char kUtf16LeMark[] = "\xFF\xFE";
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
 }  // namespace
 
-IniFile::IniFile(Files& files, TextCodec& codec, std::string path)
-    : files_(files), codec_(codec), path_(std::move(path)) {}
+IniFile::IniFile(TextCodec& codec, const std::string& bytes) : codec_(codec) {
+  Units units;
+  if (bytes.starts_with(kUtf16LeMark)) {
+    encoding_ = Encoding::kUtf16Le;
+    mark_ = kUtf16LeMark;
+    std::size_t i = mark_.size();
+    for (; i + 1 < bytes.size(); i += 2)
+      units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+    odd_byte_ = bytes.substr(i);
+  } else {
+    if (bytes.starts_with(kUtf8Mark)) {
+      encoding_ = Encoding::kUtf8;
+      mark_ = kUtf8Mark;
+    }
+    units = Widen(bytes.substr(mark_.size()));
+  }
+  for (std::size_t start = 0; start < units.size();) {
+    std::size_t nl = units.find(u'\n', start);
+    std::size_t end = nl == Units::npos ? units.size() : nl + 1;
+    lines_.push_back(units.substr(start, end - start));
+    start = end;
+  }
+}
 
-std::optional<std::vector<std::string>> IniFile::LoadLines() {
-  std::vector<std::string> lines;
-  if (!files_.exists(path_)) return lines;
-  std::optional<std::string> bytes = files_.read(path_);
-  if (!bytes) return std::nullopt;
-  std::string text;
+std::string IniFile::Bytes() const {
+  std::string out = mark_;
+  for (const Units& line : lines_) {
+    if (encoding_ != Encoding::kUtf16Le) {
+      out += Narrow(line);
+      continue;
+    }
+    for (char16_t c : line) {
+      out += static_cast<char>(c & 0xFF);
+      out += static_cast<char>(c >> 8);
+    }
+  }
+  return out + odd_byte_;
+}
+
+std::optional<std::string> IniFile::Decode(const Units& units) const {
+  switch (encoding_) {
+    case Encoding::kUtf16Le:
+      return Utf16ToUtf8(units);
+    case Encoding::kUtf8:
+      return Narrow(units);
+    case Encoding::kAnsi:
+      break;
+  }
   try {
-    text = codec_.from_ansi(*bytes);
+    return codec_.from_ansi(Narrow(units));
   } catch (const std::exception&) {
     return std::nullopt;
   }
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t nl = text.find('\n', start);
-    std::size_t end = nl == std::string::npos ? text.size() : nl;
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    if (nl == std::string::npos) break;
-    start = nl + 1;
-  }
-  return lines;
 }
 
-std::optional<std::string> IniFile::FindValue(const std::string& section, const std::string& key) {
-  std::optional<std::vector<std::string>> lines = LoadLines();
-  if (!lines) return std::nullopt;
-  std::optional<SectionSpan> span = FindSection(*lines, section);
+std::optional<IniFile::Units> IniFile::Encode(const std::string& utf8) const {
+  switch (encoding_) {
+    case Encoding::kUtf16Le:
+      return Utf8ToUtf16(utf8);
+    case Encoding::kUtf8:
+      return Widen(utf8);
+    case Encoding::kAnsi:
+      break;
+  }
+  try {
+    return Widen(codec_.to_ansi(utf8));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<IniFile::Span> IniFile::FindSection(const std::string& section) const {
+  const bool dbcs = encoding_ == Encoding::kAnsi;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    Parsed p = Parse(lines_[i], dbcs);
+    if (p.kind != Parsed::kSection || !SameName(lines_[i], p, section)) continue;
+    Span span{i, i + 1};
+    for (std::size_t j = i + 1; j < lines_.size(); ++j) {
+      if (Parse(lines_[j], dbcs).kind == Parsed::kSection) break;
+      auto [begin, end] = Trimmed(lines_[j], 0, ContentEnd(lines_[j]));
+      if (begin < end) span.end_of_content = j + 1;
+    }
+    return span;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> IniFile::FindKey(const Span& span, const std::string& key) const {
+  const bool dbcs = encoding_ == Encoding::kAnsi;
+  for (std::size_t i = span.header + 1; i < span.end_of_content; ++i) {
+    Parsed p = Parse(lines_[i], dbcs);
+    if (p.kind == Parsed::kKey && SameName(lines_[i], p, key)) return i;
+  }
+  return std::nullopt;
+}
+
+std::pair<std::size_t, std::size_t> IniFile::ValueBounds(const Units& line) const {
+  Parsed p = Parse(line, encoding_ == Encoding::kAnsi);
+  return Trimmed(line, p.eq + 1, ContentEnd(line));
+}
+
+std::optional<std::string> IniFile::FindValue(const std::string& section,
+                                              const std::string& key) const {
+  std::optional<Span> span = FindSection(section);
   if (!span) return std::nullopt;
-  std::optional<std::size_t> at = FindKey(*lines, *span, key);
+  std::optional<std::size_t> at = FindKey(*span, key);
   if (!at) return std::nullopt;
-  return Parse((*lines)[*at]).value;
+  auto [begin, end] = ValueBounds(lines_[*at]);
+  return Decode(lines_[*at].substr(begin, end - begin));
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
-                                const std::string& default_value) {
+                                const std::string& default_value) const {
   std::optional<std::string> value = FindValue(section, key);
   return Truncate(value ? Unquote(*value) : default_value, kMaxValueLength);
 }
 
-int IniFile::ReadInteger(const std::string& section, const std::string& key, int default_value) {
+int IniFile::ReadInteger(const std::string& section, const std::string& key,
+                         int default_value) const {
   std::optional<std::string> value = FindValue(section, key);
   if (!value) return default_value;
   return StrToIntDef(Truncate(Unquote(*value), kMaxValueLength), default_value);
 }
 
-bool IniFile::ReadBool(const std::string& section, const std::string& key, bool default_value) {
+bool IniFile::ReadBool(const std::string& section, const std::string& key,
+                       bool default_value) const {
   return ReadInteger(section, key, default_value ? 1 : 0) != 0;
+}
+
+void IniFile::InsertLine(std::size_t at, const Units& content) {
+  // The line before may be the file's last one, without a line break.
+  if (at > 0 && !lines_[at - 1].ends_with(u'\n')) lines_[at - 1] += u"\r\n";
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), content + u"\r\n");
 }
 
 bool IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
-  // A file that exists but cannot be read is left alone: rewriting it from
-  // nothing would throw away every other setting in it.
-  std::optional<std::vector<std::string>> loaded = LoadLines();
-  if (!loaded) return false;
-  std::vector<std::string>& lines = *loaded;
-
   const std::string clean = OneLine(value);
-  std::optional<SectionSpan> span = FindSection(lines, section);
+  std::optional<Span> span = FindSection(section);
   if (!span) {
-    lines.push_back("[" + section + "]");
-    lines.push_back(key + "=" + clean);
-  } else if (std::optional<std::size_t> at = FindKey(lines, *span, key)) {
-    lines[*at] = Parse(lines[*at]).name + "=" + clean;
-  } else {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(span->end_of_content),
-                 key + "=" + clean);
+    std::optional<Units> header = Encode("[" + section + "]");
+    std::optional<Units> line = Encode(key + "=" + clean);
+    if (!header || !line) return false;
+    InsertLine(lines_.size(), *header);
+    InsertLine(lines_.size(), *line);
+    return true;
   }
-
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  std::string bytes;
-  try {
-    bytes = codec_.to_ansi(text);
-  } catch (const std::exception&) {
-    return false;
+  if (std::optional<std::size_t> at = FindKey(*span, key)) {
+    std::optional<Units> encoded = Encode(clean);
+    if (!encoded) return false;
+    Units& line = lines_[*at];
+    auto [begin, end] = ValueBounds(line);
+    line.replace(begin, end - begin, *encoded);
+    return true;
   }
-  // The new content goes to a file beside the old one and then takes its
-  // place in one step, so a full disk or a kill mid-write leaves the old
-  // file whole.
-  const std::string fresh = path_ + ".new";
-  if (!files_.write(fresh, bytes) || !files_.replace(fresh, path_)) {
-    files_.remove(fresh);
-    return false;
-  }
+  std::optional<Units> line = Encode(key + "=" + clean);
+  if (!line) return false;
+  InsertLine(span->end_of_content, *line);
   return true;
 }
 

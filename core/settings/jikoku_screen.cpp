@@ -1,6 +1,7 @@
 #include "core/settings/jikoku_screen.h"
 
 #include "core/net/time_servers.h"
+#include "core/settings/settings_keys.h"
 
 namespace horalux {
 
@@ -10,41 +11,29 @@ JikokuScreen::JikokuScreen() {
   tsJMemo.SetCaption(" アクセス記録 ");
   tsAddress.SetCaption("　ＨＴＴＰ設定　");
   tsSNTP.SetCaption("　ＳＮＴＰ設定　");
-  PageControl1.SetActivePage(&tsJikoku);
 
   cbStartup.SetCaption("コンピュータ起動時にインターネットから時刻を取り込む");
   cbEhyouji.SetCaption("接続テスト以外で、時刻が取れない場合、その故を表示する");
   rbHTTP.SetCaption("HTTP");
   rbSNTP.SetCaption("NTP/SNTP");
-  rbSNTP.SetChecked(true);
   btnJikkou.SetCaption("接続テスト");
   cbSetuzokuT.SetCaption("接続テストで、内蔵時計を修正する。");
-  cbSetuzokuT.SetChecked(true);
   btnHTTP.SetCaption("HTTP");
   btnSNTP.SetCaption("NTP/SNTP");
-  udChien.SetPosition(300);
-  udGosa.SetPosition(60);
-  udGyou.SetPosition(100);
-  edtJisa.SetText("0");
 
   btnFirst.SetCaption("最初");
   btnBottom.SetCaption("最後");
   btnClose.SetCaption("終了");
 
-  udChouseiHTTP.SetPosition(500);
   rbJapan.SetCaption("日本標準時（独立行政法人情報通信研究機構）");
   rbFennick1.SetCaption("Fennick標準時１");
   rbFennick2.SetCaption("Fennick標準時２");
-  rbFennick1.SetChecked(true);
   cbProxy.SetCaption("プロキシサーバーを使用する");
   btnProxyGet.SetCaption("← 自動取得");
   cbNoCkProxy.SetCaption("時刻取得時に、自動でプロキシサーバーのチェックを行わない");
 
-  udChouseiSNTP.SetPosition(200);
   cbSNTPAuto.SetCaption("(Ｓ)ＮＴＰサーバーのホスト名は自動設定");
-  cbSNTPAuto.SetChecked(true);
   cbSNTP.SetCaption("(Ｓ)ＮＴＰサーバーのホスト名（又はＩＰアドレス）を任意に設定する");
-  edtSNTP.SetText(kExampleServerAddress);
   lblSNTP1.SetCaption("ホスト名：");
   lblSNTP2.SetCaption("例 ： マイクロソフト社の公開タイムサーバー");
   lblSNTP3.SetCaption(std::string("ホスト名  ： ") + kExampleServerName);
@@ -52,6 +41,7 @@ JikokuScreen::JikokuScreen() {
   for (TControl* c :
        std::initializer_list<TControl*>{&edtSNTP, &lblSNTP1, &lblSNTP2, &lblSNTP3, &lblSNTP4})
     c->SetEnabled(false);
+  ShowDefaults(*this);
 }
 
 void JikokuScreen::ClampSpinFields() {

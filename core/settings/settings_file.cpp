@@ -1,142 +1,95 @@
 #include "core/settings/settings_file.h"
 
-#include <type_traits>
+#include <optional>
+#include <vector>
 
-#include "core/base/version.h"
+#include "core/base/file_replace.h"
+#include "core/settings/settings_keys.h"
 
 namespace horalux {
 namespace {
 
 constexpr const char* kHeader = "Header";
-constexpr const char* kJikoku = "Jikoku";
-
-// Every [Jikoku] key in the order the file has always been written in; `f`
-// returns false to stop.
-template <typename S, typename F>
-bool ForEachKey(S& s, F&& f) {
-  return f("cbEhyouji", s.cbEhyouji) && f("ActivePage", s.ActivePage) &&
-         f("udChouseiHTTP", s.udChouseiHTTP) && f("udChouseiSNTP", s.udChouseiSNTP) &&
-         f("udChien", s.udChien) && f("udGosa", s.udGosa) && f("edtJisa", s.edtJisa) &&
-         f("udGyou", s.udGyou) && f("rbHTTP", s.rbHTTP) && f("rbJapan", s.rbJapan) &&
-         f("rbFennick1", s.rbFennick1) && f("rbFennick2", s.rbFennick2) &&
-         f("cbSetuzokuT", s.cbSetuzokuT) && f("cbProxy", s.cbProxy) && f("edtProxy", s.edtProxy) &&
-         f("edtPort", s.edtPort) && f("cbNoCkProxy", s.cbNoCkProxy) &&
-         f("cbSNTPAuto", s.cbSNTPAuto) && f("cbSNTP", s.cbSNTP) && f("edtSNTP", s.edtSNTP);
-}
-
-Settings FromScreen(const JikokuScreen& screen) {
-  Settings s;
-  s.cbEhyouji = screen.cbEhyouji.Checked();
-  s.ActivePage = screen.PageControl1.ActivePageIndex();
-  s.udChouseiHTTP = static_cast<std::int16_t>(screen.udChouseiHTTP.Position());
-  s.udChouseiSNTP = static_cast<std::int16_t>(screen.udChouseiSNTP.Position());
-  s.udChien = static_cast<std::int16_t>(screen.udChien.Position());
-  s.udGosa = static_cast<std::int16_t>(screen.udGosa.Position());
-  s.edtJisa = screen.edtJisa.Text();
-  s.udGyou = static_cast<std::int16_t>(screen.udGyou.Position());
-  s.rbHTTP = screen.rbHTTP.Checked();
-  s.rbJapan = screen.rbJapan.Checked();
-  s.rbFennick1 = screen.rbFennick1.Checked();
-  s.rbFennick2 = screen.rbFennick2.Checked();
-  s.cbSetuzokuT = screen.cbSetuzokuT.Checked();
-  s.cbProxy = screen.cbProxy.Checked();
-  s.edtProxy = screen.edtProxy.Text();
-  s.edtPort = screen.edtPort.Text();
-  s.cbNoCkProxy = screen.cbNoCkProxy.Checked();
-  s.cbSNTPAuto = screen.cbSNTPAuto.Checked();
-  s.cbSNTP = screen.cbSNTP.Checked();
-  s.edtSNTP = screen.edtSNTP.Text();
-  return s;
-}
 
 template <typename Hook, typename... Args>
 void Run(const Hook& hook, Args... args) {
   if (hook) hook(args...);
 }
 
-}  // namespace
-
-Settings ReadSettings(IniFile& ini, const JikokuScreen& screen) {
-  Settings s;
-  s.cbEhyouji = screen.cbEhyouji.Checked();
-  s.edtJisa = screen.edtJisa.Text();
-  s.cbSetuzokuT = screen.cbSetuzokuT.Checked();
-  s.edtSNTP = screen.edtSNTP.Text();
-  ForEachKey(s, [&ini](const char* key, auto& field) {
-    using T = std::decay_t<decltype(field)>;
-    if constexpr (std::is_same_v<T, bool>)
-      field = ini.ReadBool(kJikoku, key, field);
-    else if constexpr (std::is_same_v<T, std::string>)
-      field = ini.ReadString(kJikoku, key, field);
-    else
-      field = static_cast<T>(ini.ReadInteger(kJikoku, key, field));
-    return true;
-  });
-  return s;
+bool IsTabControl(const SettingsKey& row) {
+  return std::holds_alternative<TPageControl JikokuScreen::*>(row.control);
 }
 
-Settings LoadSettings(JikokuScreen& screen, IniFile& ini, const LoadedSettingsHooks& hooks) {
-  const Settings s = ReadSettings(ini, screen);
+}  // namespace
 
-  // Onto the screen in key order; each box's handler runs when its value changes.
-  screen.cbEhyouji.SetChecked(s.cbEhyouji);
-  screen.udChouseiHTTP.SetPosition(s.udChouseiHTTP);
-  screen.udChouseiSNTP.SetPosition(s.udChouseiSNTP);
-  screen.udChien.SetPosition(s.udChien);
-  screen.udGosa.SetPosition(s.udGosa);
-  screen.edtJisa.SetText(s.edtJisa);
-  screen.udGyou.SetPosition(s.udGyou);
-  screen.rbHTTP.SetChecked(s.rbHTTP);
-  screen.cbSetuzokuT.SetChecked(s.cbSetuzokuT);
-  screen.cbProxy.SetChecked(s.cbProxy);
-  screen.edtProxy.SetText(s.edtProxy);
-  screen.edtPort.SetText(s.edtPort);
-  screen.cbNoCkProxy.SetChecked(s.cbNoCkProxy);
-  screen.cbSNTPAuto.SetChecked(s.cbSNTPAuto);
-  screen.cbSNTP.SetChecked(s.cbSNTP);
-  screen.edtSNTP.SetText(s.edtSNTP);
+void LoadSettings(JikokuScreen& screen, const IniFile& ini, const LoadedSettingsHooks& hooks) {
+  // Every value is read before any reaches the screen, so that a default
+  // taken from the screen is the one it showed before loading.
+  std::vector<SettingValue> values;
+  for (const SettingsKey& row : SettingsKeys()) values.push_back(ReadKey(row, ini, screen));
 
-  // The values that follow from others.
-  screen.edtGosa.SetText(std::to_string(s.udGosa));
-  screen.rbSNTP.SetChecked(!s.rbHTTP);
-  // A true source selects itself and clears the others; a false one only
-  // clears itself, so the last true one in this order wins.
-  screen.rbJapan.SetChecked(s.rbJapan);
-  screen.rbFennick1.SetChecked(s.rbFennick1);
-  screen.rbFennick2.SetChecked(s.rbFennick2);
-  // The hand-given server box decides, whatever the file says for the other.
-  screen.cbSNTPAuto.SetChecked(!screen.cbSNTP.Checked());
+  // Onto the screen in key order; each control's handler runs when its value
+  // changes. The three HTTP sources are radio buttons of one group: a true
+  // one selects itself and clears the others, a false one only clears
+  // itself, so the last true one wins. The tab waits for its hook.
+  int activePage = 0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const SettingsKey& row = SettingsKeys()[i];
+    if (IsTabControl(row))
+      activePage = std::get<int>(values[i]);
+    else
+      ShowValue(row, screen, values[i]);
+  }
 
-  Run(hooks.SelectPage, s.ActivePage);
+  ShowDerivedValues(screen);
+
+  Run(hooks.SelectPage, activePage);
   Run(hooks.ApplyProxy);
   Run(hooks.EnableSNTPServerField);
   Run(hooks.ApplySNTPServer);
   Run(hooks.ShowStartupRegistration);
-  return s;
 }
 
 void SelectLoadedPage(JikokuScreen& screen, int activePage) {
-  screen.PageControl1.SetActivePage(
-      activePage >= 0 && activePage <= 3 ? screen.PageByIndex(activePage) : nullptr);
+  screen.PageControl1.SetActivePage(screen.PageByIndex(activePage));
 }
 
-bool SaveSettings(const JikokuScreen& screen, IniFile& ini, Boxes& boxes,
-                  const std::string& programFolder, bool readOnlyMedium) {
-  if (readOnlyMedium) return false;
-  Settings s = FromScreen(screen);
-  bool written = ini.WriteString(kHeader, "Version", kProgramVersion) &&
-                 ini.WriteString(kHeader, "Folder", programFolder) &&
-                 ForEachKey(s, [&ini](const char* key, auto& field) {
-                   using T = std::decay_t<decltype(field)>;
-                   if constexpr (std::is_same_v<T, bool>)
-                     return ini.WriteBool(kJikoku, key, field);
-                   else if constexpr (std::is_same_v<T, std::string>)
-                     return ini.WriteString(kJikoku, key, field);
-                   else
-                     return ini.WriteInteger(kJikoku, key, field);
-                 });
-  if (!written) boxes.message(kSettingsWriteError);
-  return written;
+bool WriteSettings(const JikokuScreen& screen, IniFile& ini, const SettingsHeader& header) {
+  if (!ini.WriteString(kHeader, "Version", header.version) ||
+      !ini.WriteString(kHeader, "Folder", header.folder))
+    return false;
+  for (const SettingsKey& row : SettingsKeys())
+    if (!WriteKey(row, ini, screen)) return false;
+  return true;
+}
+
+SettingsFile::SettingsFile(Files& files, TextCodec& codec) : files_(files), codec_(codec) {}
+
+void SettingsFile::Load(const std::string& path, JikokuScreen& screen,
+                        const LoadedSettingsHooks& hooks) {
+  path_ = path;
+  std::optional<std::string> bytes;
+  if (files_.exists(path_))
+    bytes = files_.read(path_);
+  else
+    bytes.emplace();
+  state_ = bytes ? State::kLoaded : State::kUnreadable;
+  LoadSettings(screen, IniFile(codec_, bytes.value_or("")), hooks);
+}
+
+bool SettingsFile::Save(const JikokuScreen& screen, const SettingsHeader& header,
+                        bool readOnlyMedium, Boxes& boxes) {
+  if (readOnlyMedium || state_ == State::kNotLoaded) return false;
+  // Read again, so that what others changed in the file meanwhile stays.
+  std::optional<std::string> bytes;
+  if (state_ == State::kLoaded) bytes = files_.exists(path_) ? files_.read(path_) : std::string();
+  bool saved = false;
+  if (bytes) {
+    IniFile ini(codec_, *bytes);
+    saved = WriteSettings(screen, ini, header) && ReplaceFileContent(files_, path_, ini.Bytes());
+  }
+  if (!saved) boxes.message(kSettingsWriteError);
+  return saved;
 }
 
 }  // namespace horalux

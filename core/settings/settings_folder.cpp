@@ -1,10 +1,9 @@
 #include "core/settings/settings_folder.h"
 
-#include "core/base/file_copy.h"
-#include "core/base/folder_tree.h"
-#include "core/settings/confirm.h"
+#include "core/base/ensure_folder.h"
+#include "core/base/file_replace.h"
+#include "core/base/path_text.h"
 #include "core/settings/ini_file.h"
-#include "core/settings/path_text.h"
 
 namespace horalux {
 namespace {
@@ -21,27 +20,14 @@ std::string CommonFilesFolder(Files& files) {
   return root + "Program Files\\Common Files\\";
 }
 
-bool EnsureFolder(Files& files, Boxes& boxes, const std::string& folder, bool create, bool ask) {
-  const std::string target = WithoutTrailingBackslash(TrimBlanks(folder));
-  if (files.folder_exists(target)) return true;
-  if (!create) return false;
-  if (ask &&
-      !ConfirmYesNo(boxes, "フォルダ[" + target + "]が存在しません。\r\n作成しますか。", true))
-    return false;
-  bool created = MakeFolderTree(files, target);
-  if (!created && ask)
-    boxes.message("フォルダ[" + target + "]が作成出来ません。\r\nフォルダの作成を中止します。");
-  return created;
-}
-
 bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
                           const std::string& programFolder, bool announce,
-                          const RetireFile& retire) {
+                          const MoveToSafeGuardFn& moveToSafeGuard) {
   if (files.exists(folder + kFixedSettingsFileName)) return true;
   if (files.folder_exists(WithoutTrailingBackslash(folder))) return true;
   if (announce) boxes.message("[" + folder + "]が見つかりません。\r\n作成し直します。");
   if (EnsureFolder(files, boxes, folder, true, false)) {
-    MoveProgramFolderFiles(files, boxes, folder, programFolder, retire);
+    MoveProgramFolderFiles(files, boxes, folder, programFolder, moveToSafeGuard);
     return true;
   }
   boxes.message("[" + folder + "]が作成できません。\r\n起動したフォルダに設定します。");
@@ -50,7 +36,8 @@ bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
 }
 
 void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,
-                            const std::string& programFolder, const RetireFile& retire) {
+                            const std::string& programFolder,
+                            const MoveToSafeGuardFn& moveToSafeGuard) {
   if (!files.folder_exists(WithoutTrailingBackslash(folder))) {
     boxes.message("[" + folder + "]が見つかりません。\r\n設定が保存されない可能性があります。");
     return;
@@ -62,31 +49,38 @@ void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folde
       throw EFileCopyError("[" + from + "]を[" + to + "]にコピーできません。");
   }
   // Only once both copies are in place may the originals leave.
-  retire(programFolder, kFixedSettingsFileName, kMovedGenerations);
-  retire(programFolder, kAccessLogFileName, kMovedGenerations);
+  moveToSafeGuard(programFolder, kFixedSettingsFileName, kMovedGenerations);
+  moveToSafeGuard(programFolder, kAccessLogFileName, kMovedGenerations);
 }
 
-SettingsLocation ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes,
-                                       const RetireFile& retire) {
-  SettingsLocation at;
+void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, SettingsLocation& at,
+                           const MoveToSafeGuardFn& moveToSafeGuard) {
+  at = SettingsLocation();
   const std::string exe = files.executable_path();
   at.programFolder = FolderPartOf(exe);
+  at.hideSetupMenu = files.exists(at.programFolder + kSetupHelperFileName);
   const std::string settings_name = WithExtension(FileNameOf(exe), ".ini");
+  auto settle = [&](const std::string& folder) {
+    at.folder = folder;
+    at.settingsFile = folder + settings_name;
+    at.logFile = folder + kAccessLogFileName;
+  };
 
   const std::string marker = at.programFolder + kLocalFolderMarker;
   if (files.exists(marker)) {
-    at.folder = at.programFolder;
-    if (!files.exists(at.folder + settings_name))
+    settle(at.programFolder);
+    if (!files.exists(at.settingsFile))
       at.readOnlyMedium = files.drive_type(exe.substr(0, 1) + ":\\") == DriveType::CdRom;
-    at.offerSetupAtFirstShow = IniFile(files, codec, marker).ReadBool("Set", "First", false);
+    IniFile flags(codec, files.read(marker).value_or(""));
+    at.offerSetupAtFirstShow = flags.ReadBool("Set", "First", false);
   } else {
-    at.folder = CommonFilesFolder(files) + kCommonSettingsTail;
-    EnsureSettingsFolder(files, boxes, at.folder, at.programFolder, false, retire);
+    std::string folder = CommonFilesFolder(files) + kCommonSettingsTail;
+    // The folder is this run's as soon as it is chosen, even when moving the
+    // old files into it fails afterwards.
+    settle(folder);
+    if (!EnsureSettingsFolder(files, boxes, folder, at.programFolder, false, moveToSafeGuard))
+      settle(folder);
   }
-  at.hideSetupMenu = files.exists(at.programFolder + kSetupHelperFileName);
-  at.settingsFile = at.folder + settings_name;
-  at.logFile = at.folder + kAccessLogFileName;
-  return at;
 }
 
 }  // namespace horalux

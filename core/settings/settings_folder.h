@@ -30,44 +30,39 @@ class EFileCopyError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Moves folder + file_name into the safeguard generations beside it, keeping
+// `generations` of them. The safeguard copies are the desktop side's; the
+// caller passes them in.
+using MoveToSafeGuardFn =
+    std::function<void(const std::string& folder, const std::string& file_name, int generations)>;
+
 inline constexpr const char* kLocalFolderMarker = "localfol.hlx";
 inline constexpr const char* kFixedSettingsFileName = "HoraLux.ini";
 inline constexpr const char* kAccessLogFileName = "Jikoku.txt";
 inline constexpr const char* kSetupHelperFileName = "horka.exe";
 
-// Takes an original out of the program folder once its copy is in the
-// settings folder: folder (ends with "\"), file name, and how many numbered
-// safeguard generations to keep. The desktop's safeguard copies do it; the
-// caller passes them in. False when the file stayed where it was.
-using RetireFile =
-    std::function<bool(const std::string& folder, const std::string& file_name, int generations)>;
-
 // The per-machine shared folder: the Windows directory's drive (or "C:\")
 // + "Program Files\Common Files\".
 std::string CommonFilesFolder(Files& files);
-
-// Whether the folder exists afterwards. With `create` it is made along with
-// its missing parents; with `ask` the user is asked first and told when the
-// creation failed.
-bool EnsureFolder(Files& files, Boxes& boxes, const std::string& folder, bool create, bool ask);
 
 // Keeps or creates the common settings folder; on creation the old files of
 // the program folder are moved in. When it cannot be created, `folder`
 // becomes the program folder and the result is false.
 bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
                           const std::string& programFolder, bool announce,
-                          const RetireFile& retire);
+                          const MoveToSafeGuardFn& moveToSafeGuard);
 
 // Copies the settings file and the access log of the program folder into
-// `folder` (where it has none yet) and then retires the originals. Throws
-// EFileCopyError when a copy fails.
+// `folder` (where it has none yet) and moves the originals into safeguard
+// generations. Throws EFileCopyError when a copy fails.
 void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,
-                            const std::string& programFolder, const RetireFile& retire);
+                            const std::string& programFolder,
+                            const MoveToSafeGuardFn& moveToSafeGuard);
 
 // Decides the settings folder and the run flags; may show messages, may
 // create the common settings folder, and throws what MoveProgramFolderFiles
-// throws.
-SettingsLocation ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes,
-                                       const RetireFile& retire);
+// throws, in which case `at` already holds the folder it chose.
+void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, SettingsLocation& at,
+                           const MoveToSafeGuardFn& moveToSafeGuard);
 
 }  // namespace horalux

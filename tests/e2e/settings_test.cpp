@@ -287,5 +287,72 @@ TEST(SettingsFile, KeepsLinesItDoesNotKnowAndTheValuesItRead) {
   for (const auto& [key, value] : kept) EXPECT_EQ(ReadIni(ini, "Jikoku", key), value) << key;
 }
 
+TEST(SettingsFile, AStartThatStopsBeforeLoadingLeavesTheFileAsItWas) {
+  ProgramCopy copy(/*portable=*/true);
+  const std::string ini_text = "[Jikoku]\r\nudGosa=300\r\n" + HandGivenServer();
+  WriteFileBytes(copy / "Horalux.ini", ini_text);
+  fs::create_directory(copy / "Jikoku.txt");  // the log cannot be read
+
+  Process app = copy.Start();
+  MessageBoxWindow error = app.WaitMessageBox();
+  EXPECT_NE(error.Text().find("Jikoku.txt"), std::string::npos) << error.Text();
+  error.Press("OK");
+  CloseAndWait(app, MainWindowOf(app));
+  EXPECT_EQ(ReadFileBytes(copy / "Horalux.ini"), ini_text);
+}
+
+TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
+  // Bytes that are not Shift-JIS, a UTF-8 mark and a key of someone else's
+  // stay as they are; the header and the clamped tolerance are rewritten.
+  const std::string before =
+      "\xEF\xBB\xBF; \x82 \xFF\r\n[Header]\r\nVersion = Ver0.1\r\nFolder=x\r\n[Jikoku]\r\n"
+      "Foreign=\x82\x81\r\nudGosa=900\r\n" +
+      HandGivenServer() + "[Other]\r\nk=\x82\r\n";
+  struct Row {
+    DWORD attributes;
+    bool written;
+  } rows[] = {{0, true}, {FILE_ATTRIBUTE_HIDDEN, true}, {FILE_ATTRIBUTE_READONLY, false}};
+  for (const Row& row : rows) {
+    ProgramCopy copy(/*portable=*/true);
+    const fs::path ini = copy / "Horalux.ini";
+    WriteFileBytes(ini, before);
+    if (row.attributes) {
+      ASSERT_TRUE(SetFileAttributesW(ini.c_str(), row.attributes));
+    }
+
+    Process app = copy.Start();
+    Window main = MainWindowOf(app);
+    main.Close();
+    if (!row.written) {
+      MessageBoxWindow error = app.WaitMessageBox();
+      EXPECT_EQ(error.Text(), "設定書込エラー\r\n設定項目が .iniファイルに書き込めませんでした。");
+      error.Press("OK");
+    }
+    main.WaitGone();
+    EXPECT_EQ(app.WaitExit(), 0u);
+
+    std::string after = before;
+    if (row.written) {
+      after.replace(after.find("Ver0.1"), 6, "Ver0.9.9");
+      after.replace(after.find("Folder=x") + 7, 1, copy.FolderText());
+      after.replace(after.find("udGosa=900") + 7, 3, "600");
+      const std::size_t other = after.find("[Other]");
+      const std::size_t sntp = after.find("edtSNTP=");
+      // The keys the file did not have go at the end of their section.
+      std::string added;
+      for (const char* key :
+           {"cbEhyouji=0", "ActivePage=0", "udChouseiHTTP=500", "udChouseiSNTP=200", "udChien=300",
+            "edtJisa=0", "udGyou=100", "rbHTTP=0", "rbJapan=0", "rbFennick1=1", "rbFennick2=0",
+            "cbSetuzokuT=1", "cbProxy=0", "edtProxy=", "edtPort=", "cbNoCkProxy=0", "cbSNTPAuto=0"})
+        added += std::string(key) + "\r\n";
+      ASSERT_LT(sntp, other);
+      after.insert(other, added);
+    }
+    EXPECT_EQ(ReadFileBytes(ini), after) << row.attributes;
+    EXPECT_EQ(GetFileAttributesW(ini.c_str()) & row.attributes, row.attributes);
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
 }  // namespace
 }  // namespace horalux::e2e

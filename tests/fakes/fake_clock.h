@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/platform/clock.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 
 namespace horalux::fakes {
 

@@ -37,13 +37,14 @@ bool MemoryFiles::folder_exists(const std::string& path) {
 
 std::optional<std::string> MemoryFiles::read(const std::string& path) {
   auto it = files_.find(key(path));
-  if (it == files_.end()) return std::nullopt;
+  if (it == files_.end() || unreadable_paths.count(it->first)) return std::nullopt;
   return it->second;
 }
 
 bool MemoryFiles::write(const std::string& path, const std::string& bytes) {
   std::string k = key(path);
   if (read_only_paths.count(k) || folders_.count(k)) return false;
+  if (attributes_[k] & file_attribute::kReadOnly) return false;
   if (!folders_.count(parent_key(k))) return false;
   if (fail_writes_after >= 0 && writes >= fail_writes_after) return false;
   ++writes;
@@ -56,9 +57,14 @@ bool MemoryFiles::replace(const std::string& from, const std::string& to) {
   auto it = files_.find(f);
   if (it == files_.end() || read_only_paths.count(t) || !folders_.count(parent_key(t)))
     return false;
+  // A rename, like one under Wine as root, does not look at the target's
+  // read-only attribute: the attributes travel with the renamed file.
   std::string bytes = it->second;
+  std::uint32_t bits = attributes_[f];
   files_.erase(it);
+  attributes_.erase(f);
   files_[t] = bytes;
+  attributes_[t] = bits;
   return true;
 }
 
@@ -70,7 +76,22 @@ bool MemoryFiles::rename(const std::string& from, const std::string& to) {
 bool MemoryFiles::remove(const std::string& path) {
   std::string k = key(path);
   if (read_only_paths.count(k)) return false;
+  attributes_.erase(k);
   return files_.erase(k) > 0;
+}
+
+std::optional<std::uint32_t> MemoryFiles::attributes(const std::string& path) {
+  std::string k = key(path);
+  if (folders_.count(k)) return file_attribute::kDirectory;
+  if (!files_.count(k)) return std::nullopt;
+  return attributes_[k];
+}
+
+bool MemoryFiles::set_attributes(const std::string& path, std::uint32_t attributes) {
+  std::string k = key(path);
+  if (!files_.count(k)) return false;
+  attributes_[k] = attributes;
+  return true;
 }
 
 bool MemoryFiles::make_folder(const std::string& path) {

@@ -19,6 +19,8 @@ class MemoryFiles : public Files {
   bool replace(const std::string& from, const std::string& to) override;
   bool rename(const std::string& from, const std::string& to) override;
   bool remove(const std::string& path) override;
+  std::optional<std::uint32_t> attributes(const std::string& path) override;
+  bool set_attributes(const std::string& path, std::uint32_t attributes) override;
   bool make_folder(const std::string& path) override;
   DriveType drive_type(const std::string& root) override;
   std::string windows_folder() override { return windows; }
@@ -34,15 +36,19 @@ class MemoryFiles : public Files {
   std::string windows = "C:\\Windows";
   std::string exe = "C:\\Apps\\Horalux\\Horalux.exe";
   std::map<std::string, DriveType> drives;  // upper-case "C:\" -> type
-  std::set<std::string> read_only_paths;    // writes and removals fail here
-  int fail_writes_after = -1;               // >= 0: that many writes succeed
+  // Writes and removals fail here, as with a file another program holds
+  // open; the read-only attribute is set with set_attributes.
+  std::set<std::string> read_only_paths;
+  std::set<std::string> unreadable_paths;  // reads fail here
+  int fail_writes_after = -1;              // >= 0: that many writes succeed
   int writes = 0;
 
  private:
   static std::string key(const std::string& path);
   static std::string parent_key(const std::string& k);
-  std::map<std::string, std::string> files_;  // key -> content
-  std::set<std::string> folders_;             // keys, no trailing "\"
+  std::map<std::string, std::string> files_;         // key -> content
+  std::map<std::string, std::uint32_t> attributes_;  // key -> bits other than "normal"
+  std::set<std::string> folders_;                    // keys, no trailing "\"
 };
 
 }  // namespace horalux::fakes

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/engine/access_log.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_log_view.h"
 #include "tests/fakes/fake_ui.h"

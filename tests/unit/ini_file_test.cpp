@@ -2,22 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <optional>
 
 #include "tests/fakes/fake_ui.h"
-#include "tests/fakes/memory_files.h"
 
 namespace horalux {
 namespace {
 
-const char* const kPath = "C:\\Apps\\Horalux\\Horalux.ini";
-
 struct Rig {
-  fakes::MemoryFiles files;
   fakes::IconvCodec codec;
-  IniFile ini{files, codec, kPath};
-  void put(const std::string& utf8) { files.put(kPath, codec.to_ansi(utf8)); }
-  std::string text() { return codec.from_ansi(files.content(kPath)); }
+  std::optional<IniFile> ini{std::in_place, codec, ""};
+  void put(const std::string& utf8) { ini.emplace(codec, codec.to_ansi(utf8)); }
+  std::string text() { return codec.from_ansi(ini->Bytes()); }
 };
 
 TEST(IniFileRead, FindsValuesAsTheProfileCallsDo) {
@@ -59,6 +55,13 @@ TEST(IniFileRead, FindsValuesAsTheProfileCallsDo) {
        kInt, "300", "1"},
       {"first of duplicate sections", "[Jikoku]\r\nudChien=1\r\n[Jikoku]\r\nudChien=2\r\n",
        "Jikoku", "udChien", kInt, "300", "1"},
+      {"not a 32-bit integer", "[Jikoku]\r\nudChien=-0x80000000\r\n", "Jikoku", "udChien", kInt,
+       "300", "300"},
+      {"too large", "[Jikoku]\r\nudChien=2147483648\r\n", "Jikoku", "udChien", kInt, "300", "300"},
+      {"smallest", "[Jikoku]\r\nudChien=-2147483648\r\n", "Jikoku", "udChien", kInt, "300",
+       "-2147483648"},
+      {"hexadecimal pattern", "[Jikoku]\r\nudChien=0xFFFFFFFF\r\n", "Jikoku", "udChien", kInt,
+       "300", "-1"},
       {"second duplicate section unseen",
        "[Jikoku]\r\nudGyou=1\r\n[x]\r\n[jikoku]\r\nudChien=2\r\n", "Jikoku", "udChien", kInt, "300",
        "300"},
@@ -69,15 +72,15 @@ TEST(IniFileRead, FindsValuesAsTheProfileCallsDo) {
     std::string got;
     switch (row.kind) {
       case kText:
-        got = rig.ini.ReadString(row.section, row.key, row.default_value);
+        got = rig.ini->ReadString(row.section, row.key, row.default_value);
         break;
       case kInt:
-        got =
-            std::to_string(rig.ini.ReadInteger(row.section, row.key, std::stoi(row.default_value)));
+        got = std::to_string(
+            rig.ini->ReadInteger(row.section, row.key, std::stoi(row.default_value)));
         break;
       case kBool:
-        got = rig.ini.ReadBool(row.section, row.key, std::string(row.default_value) == "1") ? "1"
-                                                                                            : "0";
+        got = rig.ini->ReadBool(row.section, row.key, std::string(row.default_value) == "1") ? "1"
+                                                                                             : "0";
         break;
     }
     EXPECT_EQ(got, row.expected) << row.why;
@@ -94,7 +97,7 @@ TEST(IniFileRead, TextStopsAt2047Characters) {
     for (int i = 0; i < 3000; ++i) value += row.unit;
     for (int i = 0; i < 2047; ++i) expected += row.unit;
     rig.put("[Jikoku]\r\nedtSNTP=" + value + "\r\n");
-    EXPECT_EQ(rig.ini.ReadString("Jikoku", "edtSNTP", ""), expected) << row.unit;
+    EXPECT_EQ(rig.ini->ReadString("Jikoku", "edtSNTP", ""), expected) << row.unit;
   }
 }
 
@@ -120,7 +123,9 @@ TEST(IniFileWrite, WritesEachKeyInPlaceAndKeepsEveryOtherLine) {
        ";top\r\nstray\r\n[Jikoku]\r\n; note\r\na=1\r\nb=2\r\n[Other]\r\nk=v\r\n"},
       {"first duplicate section", "[Jikoku]\r\na=1\r\n[Jikoku]\r\na=2\r\n", "Jikoku", "a", "9",
        "[Jikoku]\r\na=9\r\n[Jikoku]\r\na=2\r\n"},
-      {"LF file", "[Jikoku]\na=1\n", "Jikoku", "a", "3", "[Jikoku]\r\na=3\r\n"},
+      {"LF file", "[Jikoku]\na=1\n", "Jikoku", "a", "3", "[Jikoku]\na=3\n"},
+      {"blanks around the value stay", "[Jikoku]\r\n  a =  1 \t\r\n", "Jikoku", "a", "22",
+       "[Jikoku]\r\n  a =  22 \t\r\n"},
       {"no break at the end", "[Jikoku]\r\na=1", "Jikoku", "b", "", "[Jikoku]\r\na=1\r\nb=\r\n"},
       {"line break in a value", "[Jikoku]\r\n", "Jikoku", "edtProxy", "p\r\n[Header]\r\nx=1",
        "[Jikoku]\r\nedtProxy=p[Header]x=1\r\n"},
@@ -128,52 +133,43 @@ TEST(IniFileWrite, WritesEachKeyInPlaceAndKeepsEveryOtherLine) {
   for (const Row& row : rows) {
     Rig rig;
     if (row.before) rig.put(row.before);
-    EXPECT_TRUE(rig.ini.WriteString(row.section, row.key, row.value)) << row.why;
+    EXPECT_TRUE(rig.ini->WriteString(row.section, row.key, row.value)) << row.why;
     EXPECT_EQ(rig.text(), row.after) << row.why;
-    EXPECT_FALSE(rig.files.exists(std::string(kPath) + ".new")) << row.why;
   }
 }
 
 TEST(IniFileWrite, WritesShiftJisIntegersAndBooleans) {
   Rig rig;
-  ASSERT_TRUE(rig.ini.WriteString("Jikoku", "edtProxy", "日本"));
-  ASSERT_TRUE(rig.ini.WriteInteger("Jikoku", "udChouseiHTTP", -5000));
-  ASSERT_TRUE(rig.ini.WriteBool("Jikoku", "cbProxy", true));
-  ASSERT_TRUE(rig.ini.WriteBool("Jikoku", "cbSNTP", false));
-  EXPECT_EQ(rig.files.content(kPath),
+  ASSERT_TRUE(rig.ini->WriteString("Jikoku", "edtProxy", "日本"));
+  ASSERT_TRUE(rig.ini->WriteInteger("Jikoku", "udChouseiHTTP", -5000));
+  ASSERT_TRUE(rig.ini->WriteBool("Jikoku", "cbProxy", true));
+  ASSERT_TRUE(rig.ini->WriteBool("Jikoku", "cbSNTP", false));
+  EXPECT_EQ(rig.ini->Bytes(),
             "[Jikoku]\r\nedtProxy=\x93\xfa\x96\x7b\r\nudChouseiHTTP=-5000\r\ncbProxy=1\r\n"
             "cbSNTP=0\r\n");
 }
 
-TEST(IniFileWrite, AFailedWriteLeavesTheOldFileWhole) {
-  const std::string old = "[Jikoku]\r\nudChien=300\r\nudGosa=60\r\n";
+TEST(IniFileWrite, ChangesOnlyTheBytesOfTheValuesItWrites) {
   struct Row {
     const char* why;
-    std::function<void(Rig&)> arrange;
-    std::string expected_bytes;
+    std::string before, after;
   } rows[] = {
-      {"disk full", [](Rig& r) { r.files.fail_writes_after = 0; }, old},
-      {"file cannot be replaced",
-       [](Rig& r) { r.files.read_only_paths.insert("C:\\APPS\\HORALUX\\HORALUX.INI"); }, old},
-      {"file cannot be decoded", [](Rig& r) { r.files.put(kPath, "[Jikoku]\r\nudChien=\x82"); },
-       "[Jikoku]\r\nudChien=\x82"},
+      {"bytes that are not Shift-JIS and a UTF-8 mark",
+       "\xEF\xBB\xBF;\x82\r\n[Jikoku]\r\nforeign=\x82\xFF\r\nudChien=1\r\n",
+       "\xEF\xBB\xBF;\x82\r\n[Jikoku]\r\nforeign=\x82\xFF\r\nudChien=5\r\n"},
+      {"a double-byte character whose second byte is a bracket",
+       "[Jikoku]\r\n[\x81\x5D\r\nudChien=1\r\n", "[Jikoku]\r\n[\x81\x5D\r\nudChien=5\r\n"},
+      {"UTF-16 LE", std::string("\xFF\xFE[\0J\0i\0k\0o\0k\0u\0]\0\r\0\n\0", 22),
+       std::string("\xFF\xFE[\0J\0i\0k\0o\0k\0u\0]\0\r\0\n\0u\0d\0C\0h\0i\0e\0n\0=\0"
+                   "5\0\r\0\n\0",
+                   44)},
   };
+  fakes::IconvCodec codec;
   for (const Row& row : rows) {
-    Rig rig;
-    rig.put(old);
-    row.arrange(rig);
-    EXPECT_FALSE(rig.ini.WriteInteger("Jikoku", "udChien", 5)) << row.why;
-    EXPECT_EQ(rig.files.content(kPath), row.expected_bytes) << row.why;
-    EXPECT_FALSE(rig.files.exists(std::string(kPath) + ".new")) << row.why;
+    IniFile ini(codec, row.before);
+    ASSERT_TRUE(ini.WriteInteger("Jikoku", "udChien", 5)) << row.why;
+    EXPECT_EQ(ini.Bytes(), row.after) << row.why;
   }
-}
-
-TEST(IniFileWrite, AnUnreadableFileIsNeitherReadNorOverwritten) {
-  Rig rig;
-  rig.files.add_folder(kPath);  // there, but not a readable file
-  EXPECT_EQ(rig.ini.ReadInteger("Jikoku", "udChien", 300), 300);
-  EXPECT_FALSE(rig.ini.WriteInteger("Jikoku", "udChien", 5));
-  EXPECT_TRUE(rig.files.folder_exists(kPath));
 }
 
 }  // namespace

@@ -17,14 +17,17 @@ struct Rig {
   fakes::MemoryFiles files;
   fakes::IconvCodec codec;
   fakes::FakeBoxes boxes;
-  IniFile ini{files, codec, kPath};
   JikokuScreen screen;
+  SettingsFile file{files, codec};
   void put(const std::string& jikoku_lines) {
     files.put(kPath, codec.to_ansi("[Jikoku]\r\n" + jikoku_lines));
   }
-  Settings Load(const LoadedSettingsHooks& hooks = {}) { return LoadSettings(screen, ini, hooks); }
+  void Load(const LoadedSettingsHooks& hooks = {}) { file.Load(kPath, screen, hooks); }
   bool Save(bool read_only = false) {
-    return SaveSettings(screen, ini, boxes, kProgram, read_only);
+    return file.Save(screen, {"Ver0.9.9", kProgram}, read_only, boxes);
+  }
+  int Read(const char* key) {
+    return IniFile(codec, files.content(kPath)).ReadInteger("Jikoku", key, 0);
   }
 };
 
@@ -150,7 +153,7 @@ TEST(LoadSettings, AnOutOfRangeToleranceIsWrittenClamped) {
   EXPECT_EQ(rig.screen.edtGosa.Text(), "900");
   rig.screen.ClampSpinFields();
   ASSERT_TRUE(rig.Save());
-  EXPECT_EQ(rig.ini.ReadInteger("Jikoku", "udGosa", 0), 600);
+  EXPECT_EQ(rig.Read("udGosa"), 600);
 }
 
 TEST(LoadSettings, RunsTheHooksInOrderAfterEveryValueIsOnScreen) {
@@ -189,6 +192,7 @@ TEST(SelectLoadedPage, OutsideZeroToThreeSelectsNoTab) {
 
 TEST(SaveSettings, WritesTheHeaderAndEveryKeyInOrder) {
   Rig rig;
+  rig.Load();
   JikokuScreen& s = rig.screen;
   s.PageControl1.SetActivePage(&s.tsSNTP);
   s.rbHTTP.SetChecked(true);
@@ -212,30 +216,55 @@ TEST(SaveSettings, WritesTheHeaderAndEveryKeyInOrder) {
 
 TEST(SaveSettings, WhatIsWrittenAtCloseIsReadAtTheNextStart) {
   Rig rig;
+  rig.Load();
   rig.screen.udChouseiHTTP.SetPosition(-4321);
   rig.screen.udChouseiSNTP.SetPosition(4321);
   rig.screen.edtJisa.SetText("-32400");
   rig.screen.rbJapan.SetChecked(true);
   ASSERT_TRUE(rig.Save());
   JikokuScreen next;
-  LoadSettings(next, rig.ini, {});
+  SettingsFile(rig.files, rig.codec).Load(kPath, next, {});
   EXPECT_EQ(next.udChouseiHTTP.Position(), -4321);
   EXPECT_EQ(next.udChouseiSNTP.Position(), 4321);
   EXPECT_EQ(next.edtJisa.Text(), "-32400");
   EXPECT_EQ(Selected(next), "100");
 }
 
-TEST(SaveSettings, AFailedWriteStopsThereAndSaysSo) {
-  Rig rig;
-  rig.put("udChouseiHTTP=1\r\nudChouseiSNTP=2\r\nudChien=3\r\n");
-  rig.files.fail_writes_after = 5;  // Version, Folder, cbEhyouji, ActivePage, udChouseiHTTP
-  EXPECT_FALSE(rig.Save());
-  EXPECT_EQ(rig.ini.ReadInteger("Jikoku", "udChouseiHTTP", 0), 500);
-  EXPECT_EQ(rig.ini.ReadInteger("Jikoku", "udChouseiSNTP", 0), 2);
-  EXPECT_EQ(rig.ini.ReadInteger("Jikoku", "udChien", 0), 3);
-  ASSERT_EQ(rig.boxes.shown.size(), 1u);
-  EXPECT_EQ(rig.boxes.shown[0].text,
-            "設定書込エラー\r\n設定項目が .iniファイルに書き込めませんでした。");
+TEST(SaveSettings, WritesOnlyALoadedFileAndOnlyWhole) {
+  const std::string old = "[Jikoku]\r\nudChien=3\r\nudGosa=4\r\n";
+  const std::string ini = "C:\\APPS\\HORALUX\\HORALUX.INI";
+  struct Row {
+    const char* why;
+    std::function<void(Rig&)> arrange;  // before loading
+    bool load;
+    bool saved;
+    bool error_shown;
+  } rows[] = {
+      {"start-up stopped before loading", [](Rig&) {}, false, false, false},
+      {"disk full", [](Rig& r) { r.files.fail_writes_after = 0; }, true, false, true},
+      {"read-only attribute",
+       [](Rig& r) { r.files.set_attributes(kPath, file_attribute::kReadOnly); }, true, false, true},
+      {"held open by another program", [&](Rig& r) { r.files.read_only_paths.insert(ini); }, true,
+       false, true},
+      {"unreadable when loaded", [&](Rig& r) { r.files.unreadable_paths.insert(ini); }, true, false,
+       true},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.put("udChien=3\r\nudGosa=4\r\n");
+    row.arrange(rig);
+    if (row.load) rig.Load();
+    rig.screen.udChien.SetPosition(77);
+    rig.files.unreadable_paths.clear();
+    EXPECT_EQ(rig.Save(), row.saved) << row.why;
+    EXPECT_EQ(rig.files.content(kPath), old) << row.why;
+    EXPECT_FALSE(rig.files.has_file(std::string(kPath) + ".new")) << row.why;
+    std::vector<std::string> shown;
+    for (const auto& box : rig.boxes.shown) shown.push_back(box.text);
+    EXPECT_EQ(shown, row.error_shown ? std::vector<std::string>{kSettingsWriteError}
+                                     : std::vector<std::string>{})
+        << row.why;
+  }
 }
 
 TEST(SaveSettings, AReadOnlyMediumWritesNothingSilently) {

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/base/confirm.h"
+#include "core/base/ensure_folder.h"
 #include "core/desktop/safeguard.h"
-#include "core/settings/confirm.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_files.h"
 
@@ -17,10 +18,15 @@ struct Rig {
   fakes::MemoryFiles files;
   fakes::FakeBoxes boxes;
   fakes::IconvCodec codec;
-  RetireFile retire = [this](const std::string& folder, const std::string& name, int count) {
-    return MoveToSafeGuard(files, boxes, folder, name, count);
+  MoveToSafeGuardFn safeguard = [this](const std::string& folder, const std::string& name,
+                                       int count) {
+    MoveToSafeGuard(files, boxes, folder, name, count);
   };
-  SettingsLocation Resolve() { return ResolveSettingsFolder(files, codec, boxes, retire); }
+  SettingsLocation Resolve() {
+    SettingsLocation at;
+    ResolveSettingsFolder(files, codec, boxes, at, safeguard);
+    return at;
+  }
   std::vector<std::string> Messages() {
     std::vector<std::string> texts;
     for (const auto& box : boxes.shown) texts.push_back(box.kind + ": " + box.text);
@@ -268,6 +274,17 @@ TEST(ResolveSettingsFolder, FirstStartMovesOldFilesIntoSafeguardGenerations) {
   EXPECT_TRUE(rig.boxes.shown.empty());
 }
 
+TEST(ResolveSettingsFolder, AFailedMoveKeepsTheChosenFolder) {
+  Rig rig;
+  rig.files.put(kProgram + "HoraLux.ini", "[Jikoku]\r\n");
+  rig.files.unreadable_paths.insert("C:\\APPS\\HORALUX\\HORALUX.INI");
+  SettingsLocation at;
+  EXPECT_THROW(ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, at, rig.safeguard),
+               EFileCopyError);
+  EXPECT_EQ(at.settingsFile, kCommon + "Horalux.ini");
+  EXPECT_EQ(at.logFile, kCommon + "Jikoku.txt");
+}
+
 TEST(ResolveSettingsFolder, AnExistingCommonFolderMovesNothing) {
   Rig rig;
   rig.files.add_folder(kCommon);
@@ -280,7 +297,7 @@ TEST(ResolveSettingsFolder, AnExistingCommonFolderMovesNothing) {
 TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
   Rig rig;
   std::string folder = kCommon;
-  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true, rig.retire));
+  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true, rig.safeguard));
   EXPECT_EQ(folder, kCommon);
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
                                                      "]が見つかりません。\r\n作成し直します。"});
@@ -289,7 +306,7 @@ TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
 TEST(MoveProgramFolderFiles, AMissingFolderMovesNothing) {
   Rig rig;
   rig.files.put(kProgram + "HoraLux.ini", "old");
-  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.retire);
+  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.safeguard);
   EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
   EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard"));
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
@@ -316,7 +333,7 @@ TEST(MoveProgramFolderFiles, AFailedCopyRaisesAndKeepsTheOriginals) {
     rig.files.put(kProgram + "HoraLux.ini", "ini");
     rig.files.put(kProgram + "Jikoku.txt", "log");
     row.arrange(rig.files);
-    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.retire),
+    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.safeguard),
                  EFileCopyError)
         << row.why;
     EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "ini") << row.why;

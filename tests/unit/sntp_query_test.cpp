@@ -6,7 +6,7 @@
 
 #include "core/net/id_exceptions.h"
 #include "core/net/sntp.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_udp.h"
 

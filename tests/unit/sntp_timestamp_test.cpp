@@ -2,7 +2,7 @@
 
 #include "core/net/id_exceptions.h"
 #include "core/net/ntp_timestamp.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "tests/fakes/fake_clock.h"
 
 namespace horalux {

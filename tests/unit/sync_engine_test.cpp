@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/engine/report_line.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_log_view.h"
 #include "tests/fakes/fake_pump.h"

@@ -51,6 +51,10 @@ std::string ApiString(const std::string& path, const std::string& section, const
   return Narrow(buffer.data(), static_cast<int>(n));
 }
 
+IniFile Open(WinFiles& files, WinTextCodec& codec, const std::string& path) {
+  return IniFile(codec, files.read(path).value_or(""));
+}
+
 int ApiInt(const std::string& path, const std::string& section, const std::string& key, int def) {
   return static_cast<int>(
       GetPrivateProfileIntW(Widen(section).c_str(), Widen(key).c_str(), def, Widen(path).c_str()));
@@ -81,10 +85,11 @@ TEST(IniCompat, FilesWrittenByTheCodecReadTheSameThroughTheProfileCalls) {
   WinFiles files;
   WinTextCodec codec;
   const std::string path = temp.file("core.ini");
-  IniFile ini(files, codec, path);
+  IniFile ini = Open(files, codec, path);
   for (const Entry& e : kEntries) ASSERT_TRUE(ini.WriteString(e.section, e.key, e.value)) << e.key;
   // Rewriting an existing key must keep its place and the other keys.
   ASSERT_TRUE(ini.WriteString("Header", "Version", "Ver0.9.9"));
+  ASSERT_TRUE(files.write(path, ini.Bytes()));
   for (const Entry& e : kEntries)
     EXPECT_EQ(ApiString(path, e.section, e.key, "<none>"), e.value) << e.key;
   EXPECT_EQ(ApiInt(path, "Jikoku", "udChouseiHTTP", 0), -5000);
@@ -96,23 +101,33 @@ TEST(IniCompat, FilesWrittenByTheProfileCallsReadTheSameThroughTheCodec) {
   TempFolder temp;
   WinFiles files;
   WinTextCodec codec;
-  const std::string path = temp.file("api.ini");
-  for (const Entry& e : kEntries)
-    ASSERT_TRUE(WritePrivateProfileStringW(Widen(e.section).c_str(), Widen(e.key).c_str(),
-                                           Widen(e.value).c_str(), Widen(path).c_str()))
-        << e.key;
-  WritePrivateProfileStringW(nullptr, nullptr, nullptr, Widen(path).c_str());  // flush
-  IniFile ini(files, codec, path);
-  for (const Entry& e : kEntries)
-    EXPECT_EQ(ini.ReadString(e.section, e.key, "<none>"), e.value) << e.key;
-  EXPECT_EQ(ini.ReadInteger("jikoku", "udchouseihttp", 0), -5000);
+  // A file that starts with a UTF-16 byte-order mark is kept in UTF-16.
+  for (const char* start : {"", "\xFF\xFE"}) {
+    const std::string path = temp.file(*start ? "api16.ini" : "api.ini");
+    ASSERT_TRUE(files.write(path, start));
+    for (const Entry& e : kEntries)
+      ASSERT_TRUE(WritePrivateProfileStringW(Widen(e.section).c_str(), Widen(e.key).c_str(),
+                                             Widen(e.value).c_str(), Widen(path).c_str()))
+          << e.key;
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, Widen(path).c_str());  // flush
+    IniFile ini = Open(files, codec, path);
+    for (const Entry& e : kEntries)
+      EXPECT_EQ(ini.ReadString(e.section, e.key, "<none>"), e.value) << e.key << " " << path;
+    EXPECT_EQ(ini.ReadInteger("jikoku", "udchouseihttp", 0), -5000) << path;
 
-  // A key the codec adds to that file is seen by the profile calls, and the
-  // keys already there stay readable.
-  ASSERT_TRUE(ini.WriteString("Jikoku", "cbSNTP", "1"));
-  EXPECT_EQ(ApiInt(path, "Jikoku", "cbSNTP", 0), 1);
-  for (const Entry& e : kEntries)
-    EXPECT_EQ(ApiString(path, e.section, e.key, "<none>"), e.value) << e.key;
+    // A key the codec adds to that file is seen by the profile calls, and the
+    // keys already there stay readable.
+    ASSERT_TRUE(ini.WriteString("Jikoku", "cbSNTP", "1"));
+    ASSERT_TRUE(ini.WriteString("Jikoku", "edtProxy", "表ソ"));
+    ASSERT_TRUE(files.write(path, ini.Bytes()));
+    EXPECT_EQ(ApiInt(path, "Jikoku", "cbSNTP", 0), 1) << path;
+    EXPECT_EQ(ApiString(path, "Jikoku", "edtProxy", "<none>"), "表ソ") << path;
+    for (const Entry& e : kEntries) {
+      if (std::string(e.key) != "edtProxy") {
+        EXPECT_EQ(ApiString(path, e.section, e.key, "<none>"), e.value) << e.key << " " << path;
+      }
+    }
+  }
 }
 
 TEST(IniCompat, HandWrittenFilesReadAlikeThroughBothPaths) {
@@ -143,8 +158,7 @@ TEST(IniCompat, HandWrittenFilesReadAlikeThroughBothPaths) {
     // A new name each time: the profile calls may cache a file they read.
     const std::string path = temp.file("hand" + std::to_string(n++) + ".ini");
     ASSERT_TRUE(files.write(path, codec.to_ansi(row.file))) << row.why;
-    IniFile ini(files, codec, path);
-    EXPECT_EQ(ini.ReadString(row.section, row.key, "<none>"),
+    EXPECT_EQ(Open(files, codec, path).ReadString(row.section, row.key, "<none>"),
               ApiString(path, row.section, row.key, "<none>"))
         << row.why;
   }

@@ -7,7 +7,7 @@
 
 #include "core/net/id_exceptions.h"
 #include "core/net/sntp.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "tools/lib/sntp_responder.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/win_clock.h"

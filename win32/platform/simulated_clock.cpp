@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 
 namespace horalux {
 

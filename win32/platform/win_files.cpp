@@ -67,6 +67,16 @@ bool WinFiles::remove(const std::string& path) {
   return DeleteFileW(Widen(path).c_str()) != FALSE;
 }
 
+std::optional<std::uint32_t> WinFiles::attributes(const std::string& path) {
+  DWORD a = GetFileAttributesW(Widen(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return a;
+}
+
+bool WinFiles::set_attributes(const std::string& path, std::uint32_t attributes) {
+  return SetFileAttributesW(Widen(path).c_str(), attributes) != FALSE;
+}
+
 bool WinFiles::make_folder(const std::string& path) {
   return CreateDirectoryW(Widen(path).c_str(), nullptr) != FALSE;
 }

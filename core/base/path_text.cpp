@@ -1,4 +1,4 @@
-#include "core/settings/path_text.h"
+#include "core/base/path_text.h"
 
 namespace horalux {
 namespace {

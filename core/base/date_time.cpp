@@ -1,4 +1,4 @@
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "core/settings/confirm.h"
+#include "core/base/confirm.h"
 
 namespace horalux {
 namespace {
