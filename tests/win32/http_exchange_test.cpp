@@ -70,8 +70,7 @@ TEST(HttpExchange, ScriptedServersEndAsExpected) {
   endless_line.endless = true;
   HttpReply drip = HttpReply::Ok("");
   drip.endless = true;
-  drip.chunk = 1;
-  drip.pause_ms = 300;  // silence stays under TimeOut; the deadline ends it
+  drip.drip_ms = 300;  // silence stays under TimeOut; the deadline ends it
   HttpReply no_reason = HttpReply::Ok("plain");
   no_reason.head = "HTTP/1.0 200\r\n\r\n";
   HttpReply not_found = HttpReply::Ok("gone");

@@ -202,9 +202,9 @@ void HttpResponder::Serve(std::uintptr_t connection) {
   last_byte_counter_ = now.QuadPart;
 
   if (reply.endless) {
-    std::string filler(reply.chunk == 0 ? 4096 : reply.chunk, 'x');
+    std::string filler(reply.drip_ms ? 1 : 4096, 'x');
     while (!stopping_) {
-      if (reply.pause_ms && !Pause(reply.pause_ms, stopping_)) return;
+      if (reply.drip_ms && !Pause(reply.drip_ms, stopping_)) return;
       if (send(c, filler.data(), static_cast<int>(filler.size()), 0) == SOCKET_ERROR) return;
     }
   }

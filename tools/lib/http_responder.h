@@ -18,6 +18,7 @@ struct HttpReply {
   std::uint32_t pause_ms = 0;  // pause between chunks, in milliseconds
   bool hold_open = false;      // after the reply, keep the connection until the peer closes
   bool endless = false;        // after the reply, send filler bytes until the peer closes
+  std::uint32_t drip_ms = 0;   // endless: one filler byte every drip_ms; 0: 4 KiB at full speed
 
   // 200 with `body` and no Content-Length.
   static HttpReply Ok(const std::string& body);
