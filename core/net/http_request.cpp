@@ -81,8 +81,8 @@ void AnalyzeUrl(const std::string& url, HttpTarget& target) {
   }
   if (!host_text.empty()) target.host = host_text;
   if (target.path.empty()) {
-    target.path = "/";
-    target.url += "/";
+    target.path.assign(1, '/');
+    target.url.push_back('/');
   }
 }
 

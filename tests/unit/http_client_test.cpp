@@ -76,6 +76,7 @@ TEST(HttpClientFaults, EndWithinTheirBoundsAndWithTheirErrors) {
   const std::string big_line = "X-Pad: " + std::string(8200, 'a') + "\r\n";
   std::string big_block = "HTTP/1.0 200 OK\r\n";
   while (big_block.size() < 70000) big_block += "X-Pad: " + std::string(1000, 'a') + "\r\n";
+  const std::string kUntouched = "Default.htm";  // failed before the body
   const std::string loop = "HTTP/1.0 302 Found\r\nLocation: /again\r\n\r\n";
   struct Case {
     const char* name;
@@ -84,14 +85,14 @@ TEST(HttpClientFaults, EndWithinTheirBoundsAndWithTheirErrors) {
     std::string error;
     std::string body;
   } cases[] = {
-      {"empty URL", {}, "", "Empty URL", ""},
-      {"https", {}, "https://www.example.jp/", "HTTP Secure Socket is not supported", ""},
+      {"empty URL", {}, "", "Empty URL", kUntouched},
+      {"https", {}, "https://www.example.jp/", "HTTP Secure Socket is not supported", kUntouched},
       {"port not a number",
        {},
        "http://www.example.jp:8o/",
        "'8o' is not a valid integer value",
-       ""},
-      {"unknown host", {}, "http://nowhere.example/", "Null Remote Address", ""},
+       kUntouched},
+      {"unknown host", {}, "http://nowhere.example/", "Null Remote Address", kUntouched},
       {"404 returns",
        {{"HTTP/1.0 404 Not Found\r\n\r\nmissing"}},
        "www.example.jp/x",
@@ -112,8 +113,12 @@ TEST(HttpClientFaults, EndWithinTheirBoundsAndWithTheirErrors) {
        {{"HTTP/1.0 200 OK\r\n" + big_line + "\r\n"}},
        "www.example.jp/x",
        "Header line too long",
-       ""},
-      {"header block cap", {{big_block + "\r\n"}}, "www.example.jp/x", "Header too long", ""},
+       kUntouched},
+      {"header block cap",
+       {{big_block + "\r\n"}},
+       "www.example.jp/x",
+       "Header too long",
+       kUntouched},
       {"body cap",
        {{"HTTP/1.0 200 OK\r\n\r\n", false, true}},
        "www.example.jp/x",
@@ -123,7 +128,7 @@ TEST(HttpClientFaults, EndWithinTheirBoundsAndWithTheirErrors) {
        {{"HTTP/1.0 200 OK\r\nX: ", false, true}},
        "www.example.jp/x",
        "Header line too long",
-       ""},
+       kUntouched},
       {"drip within silence, past deadline",
        {{"HTTP/1.0 200 OK\r\n\r\n", false, true, 9000}},
        "www.example.jp/x",
