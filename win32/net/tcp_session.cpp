@@ -3,10 +3,10 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <climits>
 #include <mutex>
 #include <thread>
 
+#include "win32/net/winsock.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_state.h"
 
@@ -16,10 +16,6 @@ namespace {
 constexpr wchar_t kSessionClass[] = L"HoraluxTcpSession";
 constexpr UINT kSocketMessage = WM_APP + 1;  // WSAAsyncSelect: wParam socket, lParam event
 constexpr UINT kLookupMessage = WM_APP + 2;  // wParam: the look-up's number
-
-int Length(std::size_t size) {
-  return size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
-}
 
 // A look-up's answer, shared by the worker and the session (which may have
 // forgotten it by the time the worker ends).
@@ -103,19 +99,14 @@ class WinTcpSession : public TcpSession {
   }
 
   int start_connect(const Ipv4Address& address, std::uint16_t port) override {
-    sockaddr_in sa{};
-    sa.sin_family = AF_INET;
-    sa.sin_port = htons(port);
-    const auto& o = address.octets;
-    sa.sin_addr.s_addr = htonl(static_cast<u_long>(o[0]) << 24 | static_cast<u_long>(o[1]) << 16 |
-                               static_cast<u_long>(o[2]) << 8 | static_cast<u_long>(o[3]));
+    sockaddr_in sa = win32::ToSockaddr(address, port);
     if (connect(socket_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == SOCKET_ERROR)
       return WSAGetLastError();
     return 0;
   }
 
   TcpIoResult send(const std::uint8_t* data, std::size_t size) override {
-    int n = ::send(socket_, reinterpret_cast<const char*>(data), Length(size), 0);
+    int n = ::send(socket_, reinterpret_cast<const char*>(data), win32::SocketLength(size), 0);
     if (n == SOCKET_ERROR) return {WSAGetLastError(), 0};
     return {0, n};
   }
@@ -187,7 +178,7 @@ class WinTcpSession : public TcpSession {
   }
 
   TcpIoResult Receive(std::uint8_t* buffer, std::size_t size, int flags) {
-    int n = recv(socket_, reinterpret_cast<char*>(buffer), Length(size), flags);
+    int n = recv(socket_, reinterpret_cast<char*>(buffer), win32::SocketLength(size), flags);
     if (n == SOCKET_ERROR) return {WSAGetLastError(), 0};
     return {0, n};
   }
@@ -230,12 +221,11 @@ class WinTcpSession : public TcpSession {
 }  // namespace
 
 int WinTcpNetwork::start() {
-  WSADATA data;
-  return WSAStartup(MAKEWORD(2, 2), &data);
+  return win32::StartWinsock();
 }
 
 void WinTcpNetwork::stop() {
-  WSACleanup();
+  win32::StopWinsock();
 }
 
 std::unique_ptr<TcpSession> WinTcpNetwork::open_session() {
