@@ -74,3 +74,12 @@ foreach(src IN LISTS BENCH_WIN_SOURCES)
   target_link_options(${name} PRIVATE -municode -mwindows ${WIN_LINK})
   target_link_libraries(${name} PRIVATE ${WIN_LIBS})
 endforeach()
+
+# Benchmarks of the Windows adapters against the test servers (console programs).
+file(GLOB BENCH_ADAPTER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/adapters/*.cpp)
+foreach(src IN LISTS BENCH_ADAPTER_SOURCES)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_options(${name} PRIVATE ${WIN_LINK})
+  target_link_libraries(${name} PRIVATE horalux_win32 horalux_tools)
+endforeach()

@@ -3,32 +3,14 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <climits>
-
+#include "win32/net/winsock.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
 namespace {
 
-sockaddr_in ToSockaddr(const Ipv4Address& address, std::uint16_t port) {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(port);
-  const auto& o = address.octets;
-  sa.sin_addr.s_addr = htonl(static_cast<u_long>(o[0]) << 24 | static_cast<u_long>(o[1]) << 16 |
-                             static_cast<u_long>(o[2]) << 8 | static_cast<u_long>(o[3]));
-  return sa;
-}
-
-Ipv4Address FromInAddr(const in_addr& in) {
-  u_long host = ntohl(in.s_addr);
-  return Ipv4Address{{static_cast<std::uint8_t>(host >> 24), static_cast<std::uint8_t>(host >> 16),
-                      static_cast<std::uint8_t>(host >> 8), static_cast<std::uint8_t>(host)}};
-}
-
-int Length(std::size_t size) {
-  return size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
-}
+using win32::FromInAddr;
+using win32::ToSockaddr;
 
 class WinUdpSocket : public UdpSocket {
  public:
@@ -48,7 +30,7 @@ class WinUdpSocket : public UdpSocket {
   SendResult send_to(const Ipv4Address& to, std::uint16_t port, const std::uint8_t* data,
                      std::size_t size) override {
     sockaddr_in sa = ToSockaddr(to, port);
-    int sent = sendto(s_, reinterpret_cast<const char*>(data), Length(size), 0,
+    int sent = sendto(s_, reinterpret_cast<const char*>(data), win32::SocketLength(size), 0,
                       reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
     if (sent == SOCKET_ERROR) return {WSAGetLastError(), 0};
     return {0, sent};
@@ -67,13 +49,13 @@ class WinUdpSocket : public UdpSocket {
   ReceiveResult receive(std::uint8_t* buffer, std::size_t size) override {
     sockaddr_in from{};
     int from_len = sizeof from;
-    int n = recvfrom(s_, reinterpret_cast<char*>(buffer), Length(size), 0,
+    int n = recvfrom(s_, reinterpret_cast<char*>(buffer), win32::SocketLength(size), 0,
                      reinterpret_cast<sockaddr*>(&from), &from_len);
     ReceiveResult r;
     if (n == SOCKET_ERROR) {
       r.error = WSAGetLastError();
       // A datagram cut to the buffer still fills it.
-      if (r.error == WSAEMSGSIZE) r.bytes = Length(size);
+      if (r.error == WSAEMSGSIZE) r.bytes = win32::SocketLength(size);
     } else {
       r.bytes = n;
     }
@@ -91,12 +73,11 @@ class WinUdpSocket : public UdpSocket {
 }  // namespace
 
 int WinUdpNetwork::start() {
-  WSADATA data;
-  return WSAStartup(MAKEWORD(2, 2), &data);
+  return win32::StartWinsock();
 }
 
 void WinUdpNetwork::stop() {
-  WSACleanup();
+  win32::StopWinsock();
 }
 
 ResolveResult WinUdpNetwork::resolve_ipv4(const std::string& host) {

@@ -1,0 +1,43 @@
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/net/http_client.h"
+
+namespace horalux {
+
+// The built-in standard-time pages, one per choice of the HTTP source.
+enum class TimePageSource { Japan, Fennick1, Fennick2 };
+
+// The page address of a source.
+std::string TimePageUrl(TimePageSource source);
+
+// The line the client's request list holds before each fetch.
+inline constexpr char kIdentificationLine[] = "-Horalux- http://www.horalux.example/";
+
+// One GET of `page_url` and the wall-clock time its Date.parse line states,
+// in days since 1899-12-30; exactly 0.0 on any failure. Never raises.
+double GetHttpTime(THttpClient& client, const std::string& page_url);
+
+// The first line of `body` (raw page bytes, code page 932) that holds
+// "Date.parse", ":" and a double quote, or nothing; the text ends at a NUL.
+bool FindDateParseLine(const std::string& body, std::string& line);
+
+// The date in `line` between `Date.parse("` and `")`, read as
+// "weekday month day time year"; 0.0 on any failure. Never raises.
+double DateParseToDateTime(const std::string& line);
+
+// "jan".."dec" in any case to "1".."12"; anything else "0".
+std::string MonthNameToNumber(const std::string& name);
+
+// Items of a comma-and-blank separated text: quoted items, doubled quotes,
+// empty items between two commas, double-byte characters as units.
+std::vector<std::string> SplitItems(std::string_view text);
+
+// "year/month/day time" (hours[:minutes[:seconds[.milliseconds]]], an
+// AM/PM marker before or after) to days since 1899-12-30; false when the
+// text is not a real date and time.
+bool DateTimeTextToValue(std::string_view text, double& value);
+
+}  // namespace horalux

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/net/time_page.h"
+#include "core/platform/date_time.h"
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_tcp.h"
+#include "tests/fakes/memory_files.h"
+
+namespace horalux {
+namespace {
+
+const double kDec6 = EncodeDateTime(2026, 12, 6, 10, 4, 58, 0);
+
+std::string Line(const std::string& date) {
+  return "var t = Date.parse(\"" + date + "\");";
+}
+
+TEST(DateParseToDateTime, ReadsThePageLineOrGivesZero) {
+  struct Case {
+    std::string line;
+    double expected;
+  } cases[] = {
+      {Line("Sun Dec 6 10:04:58 2026"), kDec6},
+      {Line("Sun Dec  6 10:04:58 2026"), kDec6},
+      {Line("Sun Dec 06 10:04:58 2026"), kDec6},
+      {Line("Sun DEC 6 10:04:58 2026"), kDec6},
+      {Line("Sun dec 6 10:04:58 2026"), kDec6},
+      {Line("Sun December 6 10:04:58 2026"), 0},
+      {Line("Sun, 06 Dec 2026 10:04:58"), 0},
+      {Line("Sun Dec 6 10:04:58 2026 JST +0900"), kDec6},
+      {Line("Sun,Dec,6,10:04:58,2026"), kDec6},
+      {Line("Sun Dec 6 10:04:58.250 2026"), EncodeDateTime(2026, 12, 6, 10, 4, 58, 250)},
+      {Line("Sun Dec 6 10:04:58PM 2026"), EncodeDateTime(2026, 12, 6, 22, 4, 58, 0)},
+      {Line("Sun Dec 6 13:04:58PM 2026"), 0},
+      {Line("Sun Dec 6 \"10:04:58 PM\" 2026"), EncodeDateTime(2026, 12, 6, 22, 4, 58, 0)},
+      {Line("Sun Dec 6 \"PM 12:00\" 2026"), EncodeDateTime(2026, 12, 6, 12, 0, 0, 0)},
+      {Line("Sun Feb 30 10:04:58 2026"), 0},
+      {Line("Sun Feb 29 10:04:58 2028"), EncodeDateTime(2028, 2, 29, 10, 4, 58, 0)},
+      {Line("Sun Dec 6 24:00:00 2026"), 0},
+      {Line("Sun Dec 6 10:60:00 2026"), 0},
+      {Line("Sun Dec 6 10:04:58.1000 2026"), 0},
+      {Line("Sun Dec 6 10:04:58 10000"), 0},
+      {Line("Sun Dec 6 10:04:58 0000"), 0},
+      {Line("Sun Dec 6 10:04:58 99999999999999999999"), 0},
+      {Line("Sun Dec 99999999999999999999 10:04:58 2026"), 0},
+      {Line("Sun Dec 6 10:04:58 26"), kDec6},
+      {Line("Sun Dec 6 2026"), 0},
+      {Line("Sun Dec 6 10:04:58"), 0},
+      {"Date.parse('Sun Dec 6 10:04:58 2026')", 0},
+      {"x\")Date.parse(\"Sun Dec 6 10:04:58 2026", 0},
+      {"", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DateParseToDateTime(c.line), c.expected) << c.line;
+}
+
+TEST(DateParseItems, FollowTheSplitterRules) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> items;
+  } cases[] = {
+      {"  a  b\t\tc", {"a", "b", "c"}},
+      {"a , b", {"a", "b"}},
+      {"a,,b", {"a", "", "b"}},
+      {"a,b,", {"a", "b"}},
+      {"\"x y\" z", {"x y", "z"}},
+      {"\"say \"\"hi\"\"\",z", {"say \"hi\"", "z"}},
+      {"\x82\x60,\x8C\xDF b", {"\x82\x60", "\x8C\xDF", "b"}},
+      {"\x83\x2C\x82\x60 b", {"\x83\x2C\x82\x60", "b"}},  // a trail byte that looks like a comma
+      {"a\x01\x1f"
+       "b",
+       {"a", "b"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SplitItems(c.text), c.items) << c.text;
+}
+
+TEST(DateParseLineSearch, TakesTheFirstQualifyingLineOnly) {
+  struct Case {
+    std::string body;
+    double expected;
+  } cases[] = {
+      {"<html>\r\n" + Line("Sun Dec 6 10:04:58 2026") + "\r\n", kDec6},
+      {"a\r" + Line("Sun Dec 6 10:04:58 2026") + "\nb", kDec6},
+      {Line("Sun Dec 6 10:04:58") + "\n" + Line("Sun Dec 6 10:04:58 2026"), 0},
+      {"var t = date.parse(\"Sun Dec 6 10:04:58 2026\");", 0},
+      {std::string("x\0", 2) + Line("Sun Dec 6 10:04:58 2026"), 0},
+      // "Date.parse" hidden behind a lead byte: its "D" is a trail byte.
+      {"\x81"
+       "Date.parse \":\n" +
+           Line("Sun Dec 6 10:04:58 2026"),
+       kDec6},
+      {"", 0},
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    double got = FindDateParseLine(c.body, line) ? DateParseToDateTime(line) : 0.0;
+    EXPECT_EQ(got, c.expected) << c.body;
+  }
+}
+
+TEST(GetHttpTime, GivesThePageTimeOrZeroAndNeverRaises) {
+  fakes::FakeClock clock;
+  fakes::FakeTcpNetwork network{clock};
+  fakes::ClockedPump pump{clock, network};
+  fakes::MemoryFiles files;
+  THttpClient client{network, pump, clock, files};
+  network.hosts["www.horalux.example"] = Ipv4Address{{127, 0, 0, 73}};
+  network.replies.push_back({"HTTP/1.0 200 OK\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026")});
+  network.replies.push_back({"HTTP/1.0 404 Not Found\r\n\r\nno page"});
+  std::string url = TimePageUrl(TimePageSource::Fennick2);
+  EXPECT_EQ(GetHttpTime(client, url), kDec6);
+  EXPECT_FALSE(client.OutputFileMode);
+  EXPECT_EQ(GetHttpTime(client, url), 0.0);
+  EXPECT_EQ(GetHttpTime(client, "https://x/"), 0.0);
+  EXPECT_EQ(network.requests[0].substr(0, 31), "GET /cgi-org/be/tproj3.cgi HTTP");
+}
+
+}  // namespace
+}  // namespace horalux
