@@ -1,0 +1,96 @@
+#include "core/net/proxy.h"
+
+#include <cstdint>
+
+#include "core/net/find_next.h"
+
+namespace horalux {
+namespace {
+
+// "ProxyEnable" holds binary data whose first byte is the flag, or a 32-bit
+// integer; either way 1 means on.
+bool ProxyEnabled(const RegistryValue& value) {
+  if (value.type == RegistryValue::Type::Binary && value.data.size() <= 4)
+    return !value.data.empty() && value.data[0] == 1;
+  if (value.type == RegistryValue::Type::Integer) return value.integer == 1;
+  throw ERegistryError("レジストリの値[ProxyEnable]が読めません。");
+}
+
+// Port text after the address: blank means the HTTP port; leading blanks are
+// allowed, anything else that is not a whole number is an error.
+int PortOf(const std::string& text) {
+  std::size_t i = text.find_first_not_of(' ');
+  if (i == std::string::npos) return 80;
+  bool negative = false;
+  if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+  std::int64_t value = 0;
+  const std::size_t digits = i;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT32_MAX) break;
+  }
+  if (i == digits || i != text.size()) throw EConvertError("'" + text + "' は整数ではありません。");
+  return static_cast<int>(negative ? -value : value);
+}
+
+// A proxy written with its scheme ("http://p:8080") names the host after it.
+std::string WithoutScheme(const std::string& text) {
+  const std::size_t scheme = text.find("://");
+  return scheme == std::string::npos ? text : text.substr(scheme + 3);
+}
+
+// Address and port text of "ProxyServer" in code-page-932 form; false when
+// the value names no proxy for HTTP.
+bool SplitServer(const std::string& server, std::string& address, std::string& port) {
+  FindPosition at;
+  if (FindNext(server, "http=", at)) {
+    // Only the http entry counts: the ":" and the port end at its ";".
+    const std::size_t start = at.pos + at.len;
+    FindPosition end = at;
+    const std::size_t stop = FindNext(server, ";", end) ? end.pos : server.size();
+    const std::string entry = WithoutScheme(server.substr(start, stop - start));
+    FindPosition colon;
+    if (!FindNext(entry, ":", colon)) return false;
+    address = entry.substr(0, colon.pos);
+    port = entry.substr(colon.pos + 1);
+    return true;
+  }
+  // A list of protocol entries without one for http names no proxy for it.
+  FindPosition equals;
+  if (FindNext(server, "=", equals)) return false;
+  const std::string value = WithoutScheme(server);
+  FindPosition first;
+  if (!FindNext(value, ":", first)) {
+    address = value;
+    port.clear();
+    return true;
+  }
+  address = value.substr(0, first.pos);
+  FindPosition second = first;
+  const std::size_t stop = FindNext(value, ":", second) ? second.pos : value.size();
+  port = value.substr(first.pos + 1, stop - first.pos - 1);
+  return true;
+}
+
+}  // namespace
+
+void GetProxy(Registry& registry, TextCodec& codec, TProxy& proxy) {
+  proxy.InUse = false;
+  const RegistryValue enable = registry.ReadUserValue(kInternetSettingsKey, "ProxyEnable");
+  if (enable.type == RegistryValue::Type::Missing || !ProxyEnabled(enable)) return;
+
+  const RegistryValue server = registry.ReadUserValue(kInternetSettingsKey, "ProxyServer");
+  if (server.type != RegistryValue::Type::Missing && server.type != RegistryValue::Type::String)
+    throw ERegistryError("レジストリの値[ProxyServer]が読めません。");
+  std::string address;
+  std::string port_text;
+  if (!SplitServer(codec.to_ansi(server.text), address, port_text)) return;
+  const int port = PortOf(port_text);
+  // A port no socket can use would silently connect elsewhere.
+  if (port < 1 || port > 65535) return;
+  proxy.Address = codec.from_ansi(address);
+  proxy.Port = port;
+  proxy.InUse = true;
+}
+
+}  // namespace horalux
