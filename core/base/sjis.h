@@ -1,6 +1,6 @@
 #pragma once
 #include <cstddef>
-#include <string>
+#include <string_view>
 
 namespace horalux {
 
@@ -11,7 +11,7 @@ constexpr bool IsSjisLeadByte(unsigned char c) {
 
 // Bytes taken by the character that starts at `pos` of code-page-932 text: 2
 // for a lead byte with its trail byte present, else 1.
-inline std::size_t SjisCharLength(const std::string& text, std::size_t pos) {
+inline std::size_t SjisCharLength(std::string_view text, std::size_t pos) {
   return IsSjisLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
 }
 

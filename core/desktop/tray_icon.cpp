@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/base/sjis.h"
+
 namespace horalux {
 
 namespace {
@@ -33,16 +35,12 @@ std::vector<Instance>& Instances() {
   return instances;
 }
 
-bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // The longest start of a code-page-932 text that fits into `limit` bytes
 // without splitting a double-byte character.
 std::string CutAnsi(const std::string& ansi, std::size_t limit) {
   std::size_t end = 0;
   while (end < ansi.size()) {
-    std::size_t width = IsLeadByte(static_cast<unsigned char>(ansi[end])) ? 2 : 1;
+    std::size_t width = IsSjisLeadByte(static_cast<unsigned char>(ansi[end])) ? 2 : 1;
     if (end + width > limit) break;
     end += width;
   }

@@ -3,7 +3,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
+#include "core/base/sjis.h"
 
 namespace horalux {
 namespace {
@@ -12,16 +13,10 @@ constexpr char kOpenMarker[] = "Date.parse(\"";  // 12 bytes
 constexpr char kCloseMarker[] = "\")";
 constexpr std::size_t kOpenMarkerLength = 12;
 
-// The first byte of a code-page-932 double-byte character.
-bool IsLeadByte(char c) {
-  auto b = static_cast<unsigned char>(c);
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 // The start of the character after the one at `at`; a lead byte at the very
 // end is a character of its own.
 std::size_t NextChar(std::string_view text, std::size_t at) {
-  return at + (IsLeadByte(text[at]) && at + 1 < text.size() ? 2 : 1);
+  return at + SjisCharLength(text, at);
 }
 
 // The first occurrence of `needle` that starts on a character boundary.

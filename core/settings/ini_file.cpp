@@ -5,6 +5,7 @@
 #include <tuple>
 #include <utility>
 
+#include "core/base/sjis.h"
 #include "core/controls/controls.h"
 
 namespace horalux {
@@ -15,12 +16,6 @@ using Units = std::u16string;
 bool IsBlank(char16_t c) {
   // 0x1A is the old end-of-file mark some editors leave behind.
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == 0x1A;
-}
-
-// A code-page-932 lead byte: the byte after it belongs to the same character
-// and may look like "]".
-bool IsLeadByte(char16_t c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
 std::size_t ContentEnd(const Units& line) {
@@ -49,7 +44,9 @@ Parsed Parse(const Units& line, bool double_byte) {
     std::size_t close = 0;
     for (std::size_t i = begin + 1; i < end; ++i) {
       if (line[i] == ']') close = i;
-      if (double_byte && IsLeadByte(line[i])) ++i;
+      // The byte after a lead byte belongs to the same character and may look like "]".
+      if (double_byte && line[i] < 0x100 && IsSjisLeadByte(static_cast<unsigned char>(line[i])))
+        ++i;
     }
     if (close != 0) {
       p.kind = Parsed::kSection;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/net/time_page.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_tcp.h"
 #include "tests/fakes/memory_files.h"

@@ -6,7 +6,7 @@
 
 #include "core/net/http_client.h"
 #include "core/net/time_page.h"
-#include "core/platform/date_time.h"
+#include "core/base/date_time.h"
 #include "tools/lib/http_responder.h"
 #include "win32/net/tcp_session.h"
 #include "win32/platform/win_clock.h"
