@@ -442,6 +442,8 @@ HWND CreateNumEdit(TOrNumEdit& model, HWND parent, RECT r, HFONT font, Clipboard
   if (!RegisterClasses()) return nullptr;
   model.Connect(clipboard, beeper);
   auto* nedit = dynamic_cast<TOrNEdit*>(&model);
+  // The chain of arrow targets skips fields out of the tab order.
+  if (nedit) nedit->TabStop = (extra_style & WS_TABSTOP) != 0;
   auto* state = new NumEditView{&model, nedit, font};
   HWND hwnd = CreateWindowExW(
       WS_EX_CLIENTEDGE, nedit ? kNEditClass : kNumEditClass, L"",
