@@ -46,6 +46,10 @@ void TRadioButton::SetChecked(bool v) {
 }
 
 void TEdit::SetText(const std::string& v) {
+  StoreText(v);
+}
+
+void TEdit::StoreText(const std::string& v) {
   if (text_ == v) return;
   text_ = v;
   Changed();

@@ -92,13 +92,19 @@ class TEdit : public TControl {
  public:
   using TControl::TControl;
   const std::string& Text() const { return text_; }
-  void SetText(const std::string& v);
+  // Fields with rules of their own (numbers) shape what the program sets.
+  virtual void SetText(const std::string& v);
   bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool v) { read_only_ = v; }
   // Runs when the field loses the input focus.
   std::function<void()> OnExit;
   void Exit() {
     if (OnExit) OnExit();
   }
+
+ protected:
+  // Stores the text as it is and refreshes the view.
+  void StoreText(const std::string& v);
 
  private:
   std::string text_;

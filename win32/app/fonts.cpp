@@ -49,4 +49,17 @@ HFONT CreateGothicFont(int pixel_height, bool fixed_pitch, int dpi) {
                      (fixed_pitch ? FIXED_PITCH : VARIABLE_PITCH) | FF_MODERN, face);
 }
 
+HFONT CreateMinchoFont(int pixel_height, int dpi) {
+  static const wchar_t* const kFaces[] = {L"ＭＳ 明朝", L"MS Mincho", L"IPAMincho", L"IPA明朝"};
+  const wchar_t* face = kFaces[0];
+  for (const wchar_t* f : kFaces)
+    if (HasFace(f)) {
+      face = f;
+      break;
+    }
+  return CreateFontW(-MulDiv(pixel_height, dpi, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     FIXED_PITCH | FF_ROMAN, face);
+}
+
 }  // namespace horalux
