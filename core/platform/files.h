@@ -22,6 +22,8 @@ class Files {
   // Renames without replacing; false when the target exists or on failure.
   virtual bool rename(const std::string& from, const std::string& to) = 0;
   virtual bool remove(const std::string& path) = 0;
+  // Copies a file, replacing an existing target; false on failure.
+  virtual bool copy_file(const std::string& from, const std::string& to) = 0;
   // Creates one folder (its parent must exist).
   virtual bool make_folder(const std::string& path) = 0;
   // Drive type of a root such as "C:\".

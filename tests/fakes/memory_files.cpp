@@ -69,8 +69,13 @@ bool MemoryFiles::rename(const std::string& from, const std::string& to) {
 
 bool MemoryFiles::remove(const std::string& path) {
   std::string k = key(path);
-  if (read_only_paths.count(k)) return false;
+  if (read_only_paths.count(k) || in_use_paths.count(k)) return false;
   return files_.erase(k) > 0;
+}
+
+bool MemoryFiles::copy_file(const std::string& from, const std::string& to) {
+  std::optional<std::string> bytes = read(from);
+  return bytes && write(to, *bytes);
 }
 
 bool MemoryFiles::make_folder(const std::string& path) {

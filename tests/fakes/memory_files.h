@@ -19,6 +19,7 @@ class MemoryFiles : public Files {
   bool replace(const std::string& from, const std::string& to) override;
   bool rename(const std::string& from, const std::string& to) override;
   bool remove(const std::string& path) override;
+  bool copy_file(const std::string& from, const std::string& to) override;
   bool make_folder(const std::string& path) override;
   DriveType drive_type(const std::string& root) override;
   std::string windows_folder() override { return windows; }
@@ -35,6 +36,7 @@ class MemoryFiles : public Files {
   std::string exe = "C:\\Apps\\Horalux\\Horalux.exe";
   std::map<std::string, DriveType> drives;  // upper-case "C:\" -> type
   std::set<std::string> read_only_paths;    // writes and removals fail here
+  std::set<std::string> in_use_paths;       // removals fail here
   int fail_writes_after = -1;               // >= 0: that many writes succeed
   int writes = 0;
 

@@ -67,6 +67,10 @@ bool WinFiles::remove(const std::string& path) {
   return DeleteFileW(Widen(path).c_str()) != FALSE;
 }
 
+bool WinFiles::copy_file(const std::string& from, const std::string& to) {
+  return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != FALSE;
+}
+
 bool WinFiles::make_folder(const std::string& path) {
   return CreateDirectoryW(Widen(path).c_str(), nullptr) != FALSE;
 }

@@ -13,6 +13,7 @@ class WinFiles : public Files {
   bool replace(const std::string& from, const std::string& to) override;
   bool rename(const std::string& from, const std::string& to) override;
   bool remove(const std::string& path) override;
+  bool copy_file(const std::string& from, const std::string& to) override;
   bool make_folder(const std::string& path) override;
   DriveType drive_type(const std::string& root) override;
   std::string windows_folder() override;
