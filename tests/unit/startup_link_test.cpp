@@ -88,6 +88,7 @@ TEST(StartupLink, RegisterWritesTheLinkOrReportsTheFailureAndShowsWhatIsOnDisk) 
   for (const Row& row : rows) {
     Rig rig;
     if (row.existing) rig.files.put(kStartupLink, "old");
+    rig.shell.link_object = row.link_object;
     if (row.read_only)
       rig.files.read_only_paths.insert("C:\\USERS\\U\\START MENU\\PROGRAMS\\STARTUP\\HORALUX.LNK");
     if (row.no_folder) rig.shell.folders[SpecialFolderId::Startup] = "";
