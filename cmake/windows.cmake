@@ -83,3 +83,22 @@ foreach(src IN LISTS BENCH_ADAPTER_SOURCES)
   target_link_options(${name} PRIVATE ${WIN_LINK})
   target_link_libraries(${name} PRIVATE horalux_win32 horalux_tools)
 endforeach()
+
+# The read-me ships beside the exe in Shift-JIS with CR LF; its source is UTF-8.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/Readme.txt
+  COMMAND sh -c "sed 's/$/\\r/' \"$0\" | iconv -f UTF-8 -t CP932 > \"$1\""
+          ${CMAKE_SOURCE_DIR}/docs/Readme.txt ${CMAKE_BINARY_DIR}/Readme.txt
+  DEPENDS ${CMAKE_SOURCE_DIR}/docs/Readme.txt
+  COMMENT "Converting Readme.txt to Shift-JIS"
+  VERBATIM)
+add_custom_target(readme ALL DEPENDS ${CMAKE_BINARY_DIR}/Readme.txt)
+
+# The release package: Horalux.exe and Readme.txt in Horalux-<version>.zip.
+set(RELEASE_ZIP ${CMAKE_BINARY_DIR}/Horalux-${PROJECT_VERSION}.zip)
+add_custom_target(release
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${RELEASE_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${RELEASE_ZIP} --format=zip
+          $<TARGET_FILE_NAME:Horalux> Readme.txt
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Packing Horalux-${PROJECT_VERSION}.zip")
+add_dependencies(release Horalux readme)

@@ -20,6 +20,7 @@ class NoBoxes : public Boxes {
     return yes_is_default;
   }
   void error(const std::string&) override {}
+  void notice(Icon, const std::string&, const std::string&) override {}
 };
 }  // namespace
 

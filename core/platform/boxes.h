@@ -13,6 +13,9 @@ class Boxes {
   virtual bool question(const std::string& title, const std::string& text, bool yes_is_default) = 0;
   // Error box showing an unexpected failure's text.
   virtual void error(const std::string& text) = 0;
+  enum class Icon { Information, Error };
+  // OK box with its own title (which may be empty) and icon.
+  virtual void notice(Icon icon, const std::string& title, const std::string& text) = 0;
 };
 
 }  // namespace horalux

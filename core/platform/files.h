@@ -33,6 +33,8 @@ class Files {
   // The attribute bits of a file or folder; nothing when it does not exist.
   virtual std::optional<std::uint32_t> attributes(const std::string& path) = 0;
   virtual bool set_attributes(const std::string& path, std::uint32_t attributes) = 0;
+  // Copies a file, replacing an existing target; false on failure.
+  virtual bool copy_file(const std::string& from, const std::string& to) = 0;
   // Creates one folder (its parent must exist).
   virtual bool make_folder(const std::string& path) = 0;
   // Drive type of a root such as "C:\".

@@ -30,6 +30,11 @@ void FakeBoxes::error(const std::string& text) {
   Open({"error", "Horalux", text, false});
 }
 
+void FakeBoxes::notice(Icon icon, const std::string& title, const std::string& text) {
+  shown.push_back({icon == Icon::Error ? "error box" : "information", title, text, false});
+  if (while_open) while_open(shown.back());
+}
+
 bool FakeWindowing::bring_forward(const std::string& window_class, const std::string& title) {
   if (!other_copy_running || window_class != "TApplication" || title != "Horalux") return false;
   ++brought_forward;

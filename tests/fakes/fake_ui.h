@@ -20,7 +20,7 @@ namespace horalux::fakes {
 class FakeBoxes : public Boxes {
  public:
   struct Shown {
-    std::string kind;  // "message", "question", "error"
+    std::string kind;  // "message", "question", "error", "information", "error box"
     std::string title;
     std::string text;
     bool yes_is_default = false;
@@ -28,6 +28,7 @@ class FakeBoxes : public Boxes {
   void message(const std::string& text) override;
   bool question(const std::string& title, const std::string& text, bool yes_is_default) override;
   void error(const std::string& text) override;
+  void notice(Icon icon, const std::string& title, const std::string& text) override;
 
   std::vector<Shown> shown;
   std::deque<bool> answers;  // for questions; an empty queue answers the default

@@ -75,7 +75,7 @@ bool MemoryFiles::rename(const std::string& from, const std::string& to) {
 
 bool MemoryFiles::remove(const std::string& path) {
   std::string k = key(path);
-  if (read_only_paths.count(k)) return false;
+  if (read_only_paths.count(k) || in_use_paths.count(k)) return false;
   attributes_.erase(k);
   return files_.erase(k) > 0;
 }
@@ -92,6 +92,11 @@ bool MemoryFiles::set_attributes(const std::string& path, std::uint32_t attribut
   if (!files_.count(k)) return false;
   attributes_[k] = attributes;
   return true;
+}
+
+bool MemoryFiles::copy_file(const std::string& from, const std::string& to) {
+  std::optional<std::string> bytes = read(from);
+  return bytes && write(to, *bytes);
 }
 
 bool MemoryFiles::make_folder(const std::string& path) {

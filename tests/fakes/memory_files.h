@@ -21,6 +21,7 @@ class MemoryFiles : public Files {
   bool remove(const std::string& path) override;
   std::optional<std::uint32_t> attributes(const std::string& path) override;
   bool set_attributes(const std::string& path, std::uint32_t attributes) override;
+  bool copy_file(const std::string& from, const std::string& to) override;
   bool make_folder(const std::string& path) override;
   DriveType drive_type(const std::string& root) override;
   std::string windows_folder() override { return windows; }
@@ -40,6 +41,7 @@ class MemoryFiles : public Files {
   // open; the read-only attribute is set with set_attributes.
   std::set<std::string> read_only_paths;
   std::set<std::string> unreadable_paths;  // reads fail here
+  std::set<std::string> in_use_paths;      // removals fail here
   int fail_writes_after = -1;              // >= 0: that many writes succeed
   int writes = 0;
 

@@ -36,4 +36,10 @@ void WinBoxes::error(const std::string& text) {
   MessageBoxW(owner, Widen(text).c_str(), Widen(kProgramTitle).c_str(), flags);
 }
 
+void WinBoxes::notice(Icon icon, const std::string& title, const std::string& text) {
+  UINT flags = MB_OK | MB_SETFOREGROUND | (icon == Icon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+  HWND owner = OwnerOf(owner_, flags);
+  MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), flags);
+}
+
 }  // namespace horalux

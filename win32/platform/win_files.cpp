@@ -77,6 +77,10 @@ bool WinFiles::set_attributes(const std::string& path, std::uint32_t attributes)
   return SetFileAttributesW(Widen(path).c_str(), attributes) != FALSE;
 }
 
+bool WinFiles::copy_file(const std::string& from, const std::string& to) {
+  return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != FALSE;
+}
+
 bool WinFiles::make_folder(const std::string& path) {
   return CreateDirectoryW(Widen(path).c_str(), nullptr) != FALSE;
 }

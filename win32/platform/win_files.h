@@ -15,6 +15,7 @@ class WinFiles : public Files {
   bool remove(const std::string& path) override;
   std::optional<std::uint32_t> attributes(const std::string& path) override;
   bool set_attributes(const std::string& path, std::uint32_t attributes) override;
+  bool copy_file(const std::string& from, const std::string& to) override;
   bool make_folder(const std::string& path) override;
   DriveType drive_type(const std::string& root) override;
   std::string windows_folder() override;

@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace horalux {
+
+// The shell's special folders of the current user, by their shell numbers.
+enum class SpecialFolderId : int { Desktop = 0, Programs = 2, Startup = 7, StartMenu = 11 };
+
+// What a shortcut file records: the program it starts, its command-line
+// arguments (empty when none) and the folder it starts in.
+struct ShellLink {
+  std::string target;
+  std::string arguments;
+  std::string working_folder;
+};
+
+enum class LinkSave {
+  Saved,
+  NoLinkObject,  // the shell link object or one of its interfaces is unavailable
+  SaveFailed,    // the object exists but the file could not be written
+};
+
+// A process this program started; 0 stands for none.
+using ProcessId = std::uint32_t;
+
+struct ShellVersion {
+  int major = 0;
+  int minor = 0;
+  int build = 0;
+};
+
+// The Windows shell: special folders, shortcut files, starting programs.
+// Paths are UTF-8 Windows paths.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // The folder's file-system path as the shell gives it (a trailing "\" is
+  // not guaranteed); empty text when the shell has no such folder.
+  virtual std::string special_folder(SpecialFolderId id) = 0;
+  // Writes a shortcut file, replacing an existing one. Only the three fields
+  // of the link are set: no icon, description, hot key or show command.
+  virtual LinkSave write_link(const std::string& link_path, const ShellLink& link) = 0;
+  // The fields of an existing shortcut file; nothing when it cannot be read.
+  virtual std::optional<ShellLink> read_link(const std::string& link_path) = 0;
+  // Starts a program with a parameter text (empty for none) in the given
+  // working folder; 0 when it could not be started.
+  virtual ProcessId start_process(const std::string& program, const std::string& parameters,
+                                  const std::string& working_folder) = 0;
+  // True while the process runs.
+  virtual bool process_running(ProcessId process) = 0;
+  // True when the process owns a top-level window of that class, shown or not.
+  virtual bool process_has_window(ProcessId process, const std::string& window_class) = 0;
+  // Opens the system's properties sheet of a file (the "properties" verb);
+  // owner is the owning window's handle value, 0 for none. False on failure.
+  virtual bool show_properties(const std::string& path, std::uintptr_t owner) = 0;
+  // Version of the shell library; nothing when the query fails.
+  virtual std::optional<ShellVersion> shell_version() = 0;
+};
+
+}  // namespace horalux

@@ -1,0 +1,52 @@
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/platform/shell.h"
+#include "tests/fakes/memory_files.h"
+
+namespace horalux::fakes {
+
+// A shell whose links are files of a MemoryFiles: a written link is a file
+// there, so existence checks and deletions see it. Started processes are
+// recorded; each gets its main window after window_after_polls checks.
+class FakeShell : public Shell {
+ public:
+  explicit FakeShell(MemoryFiles& files) : files_(files) {}
+  std::string special_folder(SpecialFolderId id) override;
+  LinkSave write_link(const std::string& link_path, const ShellLink& link) override;
+  std::optional<ShellLink> read_link(const std::string& link_path) override;
+  ProcessId start_process(const std::string& program, const std::string& parameters,
+                          const std::string& working_folder) override;
+  bool process_running(ProcessId) override { return running; }
+  bool process_has_window(ProcessId process, const std::string& window_class) override;
+  bool show_properties(const std::string& path, std::uintptr_t) override;
+  std::optional<ShellVersion> shell_version() override { return version; }
+
+  // Folders without trailing "\"; an empty text stands for a folder the shell lacks.
+  std::map<SpecialFolderId, std::string> folders = {
+      {SpecialFolderId::Desktop, "C:\\Users\\u\\Desktop"},
+      {SpecialFolderId::Programs, "C:\\Users\\u\\Start Menu\\Programs"},
+      {SpecialFolderId::Startup, "C:\\Users\\u\\Start Menu\\Programs\\Startup"},
+      {SpecialFolderId::StartMenu, "C:\\Users\\u\\Start Menu"}};
+  bool link_object = true;
+  struct Started {
+    std::string program, parameters, working_folder;
+    bool marker_present = false;  // the hand-over marker was there at the start
+  };
+  std::vector<Started> started;
+  std::string marker_to_check;  // path checked at each start
+  bool start_fails = false;
+  bool running = true;
+  int window_after_polls = 0;  // -1: never
+  int window_polls = 0;
+  std::vector<std::string> properties_shown;
+  std::optional<ShellVersion> version = ShellVersion{6, 0, 2900};
+
+ private:
+  MemoryFiles& files_;
+  std::map<std::string, ShellLink> links_;  // by upper-case path
+};
+
+}  // namespace horalux::fakes

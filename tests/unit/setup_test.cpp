@@ -1,0 +1,153 @@
+#include "core/desktop/setup.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_ui.h"
+
+namespace horalux {
+namespace {
+
+const std::string kSource = "C:\\Apps\\Horalux\\";
+const std::string kTarget = "C:\\Program Files\\Orvane\\Horalux\\";
+const std::string kStartupLink = "C:\\Users\\u\\Start Menu\\Programs\\Startup\\Horalux.lnk";
+const std::string kProgramsLink = "C:\\Users\\u\\Start Menu\\Programs\\Horalux.lnk";
+const std::string kDesktopLink = "C:\\Users\\u\\Desktop\\Horalux.lnk";
+const std::string kMarker = kTarget + "Clock2Ju.$$$";
+const std::string kDone = "information:Horalux Ver0.9.9 のセットアップが終了しました。";
+const std::string kHandOver =
+    "message:現在起動中のHoraluxを終了させ、\r\nセットアップしたHoraluxを起動させます。\r\n"
+    "一時的に、Horaluxが２つ立ち上がります。\r\n確認（ＯＫ）後、10秒程度、そのままでお待ちください"
+    "。";
+
+struct Rig {
+  fakes::MemoryFiles files;
+  fakes::FakeShell shell{files};
+  fakes::FakeBoxes boxes;
+  fakes::FakeClock clock;
+  fakes::IconvCodec codec;
+  int ended = 0, selected = 0;
+  std::unique_ptr<TfmSetup> form;
+  explicit Rig(bool installed = false) {
+    for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
+    files.put(kSource + "Horalux.exe", "exe");
+    files.put(kSource + "Readme.txt", "readme");
+    files.put(kDesktopLink, "old");
+    if (installed) files.put(kTarget + "Horalux.exe", "old exe");
+    shell.marker_to_check = kMarker;
+    boxes.answers.push_back(true);  // start the setup
+    form = std::make_unique<TfmSetup>(SetupPorts{files, shell, boxes, clock, codec}, "Ver0.9.9");
+    form->EndProgram = [this] { ++ended; };
+    form->SelectTargetField = [this] { ++selected; };
+  }
+  std::vector<std::string> shown() {
+    std::vector<std::string> out;
+    for (const auto& b : boxes.shown) out.push_back(b.kind + ":" + b.text);
+    return out;
+  }
+};
+
+TEST(Setup, ChoosesOverwriteWhenTheDefaultFolderExists) {
+  Rig fresh, installed(true);
+  EXPECT_EQ(fresh.form->edtSetup.Text(), "C:\\Program Files\\Orvane\\Horalux");
+  EXPECT_EQ(fresh.form->edtKidouS.Text(), kSource);
+  EXPECT_TRUE(fresh.form->rbNewSetup.Checked());
+  EXPECT_TRUE(installed.form->rbUwagaki.Checked());
+}
+
+TEST(Setup, StopsWithItsMessageBeforeChangingAnything) {
+  struct Row {
+    const char* why;
+    std::function<void(Rig&)> arrange;
+    std::string last_box;
+    int selected;
+  } rows[] = {
+      {"not confirmed", [](Rig& r) { r.boxes.answers = {false}; }, "message:中止します。", 0},
+      {"no exe in the source", [](Rig& r) { r.files.remove(kSource + "Horalux.exe"); },
+       "message:" + kSource + "Horalux.exe が存在しません。\r\n中止します。", 0},
+      {"same folder", [](Rig& r) { r.form->edtSetup.SetText(kSource); },
+       "message:受け手と送り手のフォルダーが同じです。\r\nセットアップを中止します。", 0},
+      {"overwrite without an installation", [](Rig& r) { r.form->rbUwagaki.SetChecked(true); },
+       "message:指定されたフォルダーに、Horalux.exe "
+       "が存在しません。\r\n上書きセットアップを中止します。",
+       1},
+      {"new over an installation",
+       [](Rig& r) {
+         r.files.put(kTarget + "Horalux.exe", "old exe");
+         r.form->rbNewSetup.SetChecked(true);
+       },
+       "message:指定されたフォルダーに、Horalux.exe "
+       "が存在します。\r\n上書きセットアップで、\r\nセットアップし直してください。",
+       0},
+      {"folder cannot be made", [](Rig& r) { r.form->edtSetup.SetText("Q:\\Nowhere"); },
+       "error box:セットアップフォルダを作成できません。", 1},
+      {"copy fails",
+       [](Rig& r) {
+         r.files.read_only_paths.insert("C:\\PROGRAM FILES\\ORVANE\\HORALUX\\HORALUX.EXE");
+       },
+       "error box:ファイルのコピーに失敗しました。\rセットアップをやり直してみてください。", 0},
+      {"link fails", [](Rig& r) { r.shell.link_object = false; },
+       "error box:ショートカットの作成に失敗しました。\rセットアップをやり直してみてください。", 0},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    row.arrange(rig);
+    rig.form->btnSetupClick();
+    EXPECT_EQ(rig.shown().back(), row.last_box) << row.why;
+    EXPECT_EQ(rig.selected, row.selected) << row.why;
+    EXPECT_EQ(rig.ended, 0) << row.why;
+    EXPECT_TRUE(rig.shell.started.empty()) << row.why;
+  }
+}
+
+TEST(Setup, NewSetupInstallsLinksAndHandsOverOnceTheInstalledWindowExists) {
+  Rig rig;
+  rig.form->edtSetup.SetText("C:\\Program Files\\Orvane\\Horalux\\");
+  rig.shell.window_after_polls = 40;  // 5 s + 10 s of polls
+  rig.form->btnSetupClick();
+  EXPECT_EQ(rig.shown(), (std::vector<std::string>{
+                             "question:セットアップを開始してよろしいですか？", kDone, kHandOver}));
+  EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe");
+  EXPECT_EQ(rig.files.content(kTarget + "Readme.txt"), "readme");
+  EXPECT_FALSE(rig.files.has_file(kDesktopLink));
+  auto startup = rig.shell.read_link(kStartupLink);
+  auto programs = rig.shell.read_link(kProgramsLink);
+  ASSERT_TRUE(startup && programs);
+  EXPECT_EQ(startup->target, kTarget + "Horalux.exe");
+  EXPECT_EQ(startup->arguments, "-R");
+  EXPECT_EQ(programs->arguments, "");
+  ASSERT_EQ(rig.shell.started.size(), 1u);
+  EXPECT_EQ(rig.shell.started[0].program, kTarget + "Horalux.exe");
+  EXPECT_EQ(rig.shell.started[0].working_folder, kTarget);
+  EXPECT_TRUE(rig.shell.started[0].marker_present);
+  EXPECT_EQ(rig.shell.window_polls, 41);
+  EXPECT_FALSE(rig.files.has_file(kMarker));
+  EXPECT_EQ(rig.ended, 1);
+}
+
+TEST(Setup, OverwriteSetupKeepsOtherLinksAndAWindowlessCopyIsWaitedForAtMost30Seconds) {
+  Rig rig(true);
+  rig.shell.window_after_polls = -1;
+  const std::uint32_t start = rig.clock.tick_count();
+  rig.form->btnSetupClick();
+  EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe");
+  EXPECT_TRUE(rig.files.has_file(kDesktopLink));
+  EXPECT_FALSE(rig.files.has_file(kProgramsLink));
+  EXPECT_TRUE(rig.shell.read_link(kStartupLink));
+  EXPECT_GE(rig.clock.tick_count() - start, 30000u);
+  EXPECT_LT(rig.clock.tick_count() - start, 31000u);
+  EXPECT_EQ(rig.ended, 1);
+}
+
+TEST(Setup, AMarkerThatCannotBeDeletedIsReportedAndThisCopyStillEnds) {
+  Rig rig;
+  rig.files.in_use_paths.insert("C:\\PROGRAM FILES\\ORVANE\\HORALUX\\CLOCK2JU.$$$");
+  rig.form->btnSetupClick();
+  EXPECT_EQ(rig.shown().back(), "error:ファイルの削除に失敗しました。");
+  EXPECT_TRUE(rig.files.has_file(kMarker));
+  EXPECT_EQ(rig.ended, 1);
+}
+
+}  // namespace
+}  // namespace horalux

@@ -1,0 +1,36 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "core/desktop/setup.h"
+#include "win32/controls/control_binding.h"
+#include "win32/platform/handle.h"
+
+namespace horalux {
+
+// The setup window (class "TfmSetup"): the view of a core TfmSetup, opened
+// modally over the main window.
+class SetupWindow {
+ public:
+  // Runs until the window is closed. When the form has no EndProgram, a
+  // finished hand-over ends the process at once, so this copy's settings
+  // are not written.
+  static void ShowModal(HWND owner, TfmSetup& form);
+
+ private:
+  SetupWindow(HWND owner, TfmSetup& form);
+  void Build();
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  HWND owner_;
+  TfmSetup& form_;
+  HWND hwnd_ = nullptr;
+  HWND target_field_ = nullptr;
+  HWND tooltip_ = nullptr;
+  win32::UniqueGdi<HFONT> font_;
+  win32::UniqueGdi<HFONT> heading_font_;
+  std::unique_ptr<ControlBinder> binder_;
+};
+
+}  // namespace horalux
