@@ -1,0 +1,157 @@
+// The settings screen as a user meets it: the number fields' arrows, the
+// version box reached from the menu and driven with real key presses, and
+// pictures of every tab and of the box at two screen resolutions.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+
+namespace horalux::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Copy {
+  ScratchDir dir;
+  fs::path folder = dir / "prog";
+  fs::path exe = CopyProgram(folder);
+  Copy() {
+    MakePortable(folder);
+    AllowSecondCopy(dir.path());
+  }
+  Process Start() const { return StartHoralux({}, dir.path(), exe); }
+};
+
+// Real key input: it sets the key state the program reads, as typing does.
+void PressChord(const std::vector<WORD>& keys) {
+  std::vector<INPUT> in;
+  for (WORD k : keys) in.push_back(INPUT{.type = INPUT_KEYBOARD, .ki = {.wVk = k}});
+  for (auto k = keys.rbegin(); k != keys.rend(); ++k)
+    in.push_back(INPUT{.type = INPUT_KEYBOARD, .ki = {.wVk = *k, .dwFlags = KEYEVENTF_KEYUP}});
+  ASSERT_EQ(SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)), in.size());
+}
+
+// A real left click at a point of the screen.
+void ClickAt(Point at) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  MOUSEINPUT move{.dx = (at.x * 65535 + w / 2) / (w - 1),
+                  .dy = (at.y * 65535 + h / 2) / (h - 1),
+                  .dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE};
+  INPUT in[3] = {{.type = INPUT_MOUSE, .mi = move}, {.type = INPUT_MOUSE}, {.type = INPUT_MOUSE}};
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(SendInput(3, in, sizeof(INPUT)), 3u);
+}
+
+void Forward(const Window& w) {
+  SetForegroundWindow(w.handle());
+  WaitUntil([&] { return GetForegroundWindow() == w.handle(); }, "window in front");
+}
+
+void Picture(const Window& w, const std::string& name) {
+  RedrawWindow(w.handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  w.Send(WM_NULL);
+  SaveScreenshot(ArtifactsDir() / PathFromUtf8(name + ".bmp"), w);
+}
+
+Window OpenVersionBox(const Process& app, const Window& main) {
+  main.ChooseMenu({"その他(&O)", "バージョン情報(&B)"});
+  return app.WaitWindow({.cls = "TfmAbout", .title = "バージョン情報"});
+}
+
+bool TagShown(const Window& box) {
+  auto tag = box.FindControl({.cls = "Static", .text = "083102", .visible_only = true});
+  return tag.has_value();
+}
+
+TEST(SettingsScreen, TheChienUpArrowStepsByTenAndTheValueIsSaved) {
+  Copy copy;
+  Process app = copy.Start();
+  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+  // The first number field of the basic tab, with its arrows just after it.
+  Window chien = main.Controls({.cls = "TOrNEdit"}).front();
+  ASSERT_EQ(chien.Text(), "300");
+  Window arrows = chien.NextSibling("msctls_updown32");
+  Forward(main);
+  const Rect r = arrows.ScreenRect();
+  ClickAt({r.left + r.width() / 2, r.top + r.height() / 4});
+  WaitUntil([&] { return chien.Text() == "310"; }, "edtChien at 310");
+  main.Close();
+  main.WaitGone();
+  EXPECT_EQ(app.WaitExit(), 0u);
+  EXPECT_EQ(ReadIni(copy.folder / "Horalux.ini", "Jikoku", "udChien"), "310");
+}
+
+TEST(SettingsScreen, VersionBoxShowsTheBuildTagForItsKeysAndClosesOnEnter) {
+  Copy copy;
+  Process app = copy.Start();
+  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+  Window box = OpenVersionBox(app, main);
+  EXPECT_EQ(box.ClientSize(), (Size{304, 170}));
+  Forward(box);
+  PressChord({VK_CONTROL, VK_SHIFT, 'J'});
+  box.Send(WM_NULL);
+  EXPECT_FALSE(TagShown(box)) << "Ctrl+Shift+J alone";
+  // Both chords with the modifiers held throughout.
+  std::vector<INPUT> in;
+  auto key = [&in](WORD k, bool up) {
+    in.push_back(INPUT{.type = INPUT_KEYBOARD,
+                       .ki = {.wVk = k, .dwFlags = static_cast<DWORD>(up ? KEYEVENTF_KEYUP : 0)}});
+  };
+  key(VK_CONTROL, false), key(VK_SHIFT, false), key('V', false), key('V', true);
+  key('J', false), key('J', true), key(VK_SHIFT, true), key(VK_CONTROL, true);
+  ASSERT_EQ(SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)), in.size());
+  WaitUntil([&] { return TagShown(box); }, "the build tag 083102");
+  Picture(box, "version-box");
+  PressChord({VK_RETURN});
+  box.WaitGone();
+  main.Close();
+  main.WaitGone();
+  EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// Pictures among the test artifacts: every tab and the version box, at 96
+// and at 144 pixels per inch (a move to a screen of that resolution).
+TEST(SettingsScreen, PicturesOfEveryTabAndTheVersionBoxAtTwoResolutions) {
+  Copy copy;
+  Process app = copy.Start();
+  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+  main.PushButton("HTTP").Click();
+  main.PushButton("NTP/SNTP").Click();
+  Window tabs = main.Control({.cls = "SysTabControl32"});
+  ASSERT_EQ(tabs.TabCount(), 4);
+  auto pictures = [&](const std::string& dpi) {
+    for (int i = 0; i < 4; ++i) {
+      tabs.SelectTab(i);
+      Picture(main, "tab" + std::to_string(i) + "-" + dpi);
+    }
+    Window box = OpenVersionBox(app, main);
+    Picture(box, "version-box-" + dpi);
+    box.Close();
+    box.WaitGone();
+  };
+  pictures("96dpi");
+
+  const Rect outer = main.ScreenRect();
+  RECT suggested{0, 0, outer.width() * 3 / 2, outer.height() * 3 / 2};
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, app.Id());
+  ASSERT_NE(process, nullptr);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr));
+  main.Send(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  pictures("144dpi");
+  main.Close();
+  main.WaitGone();
+  EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+}  // namespace
+}  // namespace horalux::e2e
