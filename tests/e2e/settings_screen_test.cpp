@@ -26,25 +26,39 @@ struct Copy {
   Process Start() const { return StartHoralux({}, dir.path(), exe); }
 };
 
-// Real key input: it sets the key state the program reads, as typing does.
+// Real input: it sets the key state the program reads, as typing does.
+INPUT Key(WORD key, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+void Send(const std::vector<INPUT>& in) {
+  ASSERT_EQ(SendInput(static_cast<UINT>(in.size()), const_cast<INPUT*>(in.data()), sizeof(INPUT)),
+            in.size());
+}
+
+// Presses the keys in order and releases them in reverse.
 void PressChord(const std::vector<WORD>& keys) {
   std::vector<INPUT> in;
-  for (WORD k : keys) in.push_back(INPUT{.type = INPUT_KEYBOARD, .ki = {.wVk = k}});
-  for (auto k = keys.rbegin(); k != keys.rend(); ++k)
-    in.push_back(INPUT{.type = INPUT_KEYBOARD, .ki = {.wVk = *k, .dwFlags = KEYEVENTF_KEYUP}});
-  ASSERT_EQ(SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)), in.size());
+  for (WORD k : keys) in.push_back(Key(k, false));
+  for (auto k = keys.rbegin(); k != keys.rend(); ++k) in.push_back(Key(*k, true));
+  Send(in);
 }
 
 // A real left click at a point of the screen.
 void ClickAt(Point at) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  MOUSEINPUT move{.dx = (at.x * 65535 + w / 2) / (w - 1),
-                  .dy = (at.y * 65535 + h / 2) / (h - 1),
-                  .dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE};
-  INPUT in[3] = {{.type = INPUT_MOUSE, .mi = move}, {.type = INPUT_MOUSE}, {.type = INPUT_MOUSE}};
+  std::vector<INPUT> in(3);
+  for (INPUT& i : in) i.type = INPUT_MOUSE;
+  in[0].mi.dx = at.x * 65535 / (w - 1);
+  in[0].mi.dy = at.y * 65535 / (h - 1);
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(SendInput(3, in, sizeof(INPUT)), 3u);
+  Send(in);
 }
 
 void Forward(const Window& w) {
@@ -73,9 +87,8 @@ TEST(SettingsScreen, TheChienUpArrowStepsByTenAndTheValueIsSaved) {
   Copy copy;
   Process app = copy.Start();
   Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
-  // The first number field of the basic tab, with its arrows just after it.
-  Window chien = main.Controls({.cls = "TOrNEdit"}).front();
-  ASSERT_EQ(chien.Text(), "300");
+  // edtChien shows its default, which no other number field has.
+  Window chien = main.Control({.cls = "TOrNEdit", .text = "300"});
   Window arrows = chien.NextSibling("msctls_updown32");
   Forward(main);
   const Rect r = arrows.ScreenRect();
@@ -98,14 +111,8 @@ TEST(SettingsScreen, VersionBoxShowsTheBuildTagForItsKeysAndClosesOnEnter) {
   box.Send(WM_NULL);
   EXPECT_FALSE(TagShown(box)) << "Ctrl+Shift+J alone";
   // Both chords with the modifiers held throughout.
-  std::vector<INPUT> in;
-  auto key = [&in](WORD k, bool up) {
-    in.push_back(INPUT{.type = INPUT_KEYBOARD,
-                       .ki = {.wVk = k, .dwFlags = static_cast<DWORD>(up ? KEYEVENTF_KEYUP : 0)}});
-  };
-  key(VK_CONTROL, false), key(VK_SHIFT, false), key('V', false), key('V', true);
-  key('J', false), key('J', true), key(VK_SHIFT, true), key(VK_CONTROL, true);
-  ASSERT_EQ(SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)), in.size());
+  Send({Key(VK_CONTROL, false), Key(VK_SHIFT, false), Key('V', false), Key('V', true),
+        Key('J', false), Key('J', true), Key(VK_SHIFT, true), Key(VK_CONTROL, true)});
   WaitUntil([&] { return TagShown(box); }, "the build tag 083102");
   Picture(box, "version-box");
   PressChord({VK_RETURN});
@@ -121,9 +128,10 @@ TEST(SettingsScreen, PicturesOfEveryTabAndTheVersionBoxAtTwoResolutions) {
   Copy copy;
   Process app = copy.Start();
   Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
-  main.PushButton("HTTP").Click();
-  main.PushButton("NTP/SNTP").Click();
   Window tabs = main.Control({.cls = "SysTabControl32"});
+  main.PushButton("HTTP").Click();
+  tabs.SelectTab(0);
+  main.PushButton("NTP/SNTP").Click();
   ASSERT_EQ(tabs.TabCount(), 4);
   auto pictures = [&](const std::string& dpi) {
     for (int i = 0; i < 4; ++i) {
