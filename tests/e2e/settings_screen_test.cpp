@@ -70,12 +70,16 @@ void Picture(const Window& w, const std::string& name) {
   RedrawWindow(w.handle(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
   w.Send(WM_NULL);
+  // Wine's display driver may show the painted pixels a moment later.
+  PollUntil([] { return false; }, Millis(300));
   SaveScreenshot(ArtifactsDir() / PathFromUtf8(name + ".bmp"), w);
 }
 
 Window OpenVersionBox(const Process& app, const Window& main) {
   main.ChooseMenu({"その他(&O)", "バージョン情報(&B)"});
-  return app.WaitWindow({.cls = "TfmAbout", .title = "バージョン情報"});
+  Window box = app.WaitWindow({.cls = "TfmAbout", .title = "バージョン情報"});
+  WaitUntil([&] { return box.PushButton("閉じる").Visible(); }, "the box's button");
+  return box;
 }
 
 bool TagShown(const Window& box) {

@@ -127,7 +127,9 @@ TEST(MainWindowSettings, PropertiesItemFollowsTheShellVersion) {
     EXPECT_EQ(rig.desktop.properties_shown,
               row.shown ? std::vector<std::string>{rig.files.exe} : std::vector<std::string>{});
     EXPECT_EQ(rig.boxes.shown.size(), row.shown ? 0u : 1u);
-    if (!row.shown) EXPECT_EQ(rig.boxes.shown[0].text, kPropertiesUnavailable);
+    if (!row.shown) {
+      EXPECT_EQ(rig.boxes.shown[0].text, kPropertiesUnavailable);
+    }
   }
 }
 
