@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/base/path_text.h"
+#include "core/desktop/file_properties.h"
 #include "core/desktop/safeguard.h"
 #include "core/net/time_servers.h"
 #include "core/settings/settings_file.h"
@@ -200,6 +201,15 @@ void TfmJikoku::LookUpStartupFolder() {}
 void TfmJikoku::ApplySelectedTimePage() {}
 void TfmJikoku::OfferSetup() {}
 void TfmJikoku::AskStartupRegistration() {}
+
+void TfmJikoku::mnTaClick() {
+  mnProperty.Visible = ShellShowsProperties(ports_.shell);
+}
+
+void TfmJikoku::mnPropertyClick() {
+  ShowFileProperties(ports_.shell, ports_.boxes, ports_.files.executable_path(),
+                     static_cast<std::uintptr_t>(ports_.host.window_id()));
+}
 
 void TfmJikoku::mnCloseClick() {
   ports_.host.close_window();

@@ -54,6 +54,10 @@ class TfmJikoku : public RunState {
   void cbSNTPClick() { handlers_.cbSNTPClick(); }
   void edtSNTPExit() { handlers_.edtSNTPExit(); }
   void cbProxyClick() { handlers_.cbProxyClick(); }
+  // Before the "その他(&O)" menu opens: the properties item shows only on a
+  // shell that has the verb.
+  void mnTaClick();
+  void mnPropertyClick();
 
   // Resident run.
   void QuitProgram() { resident_.QuitProgram(); }
@@ -72,6 +76,10 @@ class TfmJikoku : public RunState {
       ports_.boxes.error(e.what());
     }
   }
+
+  // Items of the "その他(&O)" menu whose state the program decides.
+  TMenuItem mnVersion{"mnVersion", "バージョン情報(&B)"};
+  TMenuItem mnProperty{"mnProperty", "プロパティ表示(&R)"};
 
   JikokuScreen& Screen() { return screen_; }
   AccessLog& Log() { return log_; }

@@ -1,6 +1,7 @@
 #include "core/settings/jikoku_screen.h"
 
 #include "core/net/time_servers.h"
+#include "core/settings/number_fields.h"
 #include "core/settings/settings_keys.h"
 
 namespace horalux {
@@ -41,12 +42,30 @@ JikokuScreen::JikokuScreen() {
   for (TControl* c :
        std::initializer_list<TControl*>{&edtSNTP, &lblSNTP1, &lblSNTP2, &lblSNTP3, &lblSNTP4})
     c->SetEnabled(false);
+  for (TOrNumEdit* field : std::initializer_list<TOrNumEdit*>{
+           &edtChien, &edtGosa, &edtGyou, &edtJisa, &edtChouseiHTTP, &edtChouseiSNTP, &edtPort})
+    ShapeNumberField(*field);
   ShowDefaults(*this);
 }
 
 void JikokuScreen::ClampSpinFields() {
   for (TUpDown* ud : {&udChien, &udGosa, &udGyou, &udChouseiHTTP, &udChouseiSNTP})
     ud->ClampToRange();
+}
+
+const char* JikokuScreen::Hint(const std::string& name) {
+  static const struct {
+    const char* control;
+    const char* hint;
+  } kHints[] = {
+      {"rbHTTP", "ＳＮＴＰで繋がらないときはこちら"},
+      {"rbSNTP", "ほとんどの人はこちら（より正確です）"},
+      {"edtChouseiHTTP", "1/1000秒"},
+      {"edtChouseiSNTP", "1/1000秒"},
+  };
+  for (const auto& h : kHints)
+    if (name == h.control) return h.hint;
+  return nullptr;
 }
 
 TTabSheet* JikokuScreen::PageByIndex(int index) {

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "core/controls/controls.h"
+#include "core/controls/num_edit.h"
 
 namespace horalux {
 
@@ -29,13 +30,13 @@ struct JikokuScreen {
   TCheckBox cbSetuzokuT{"cbSetuzokuT"};
   TButton btnHTTP{"btnHTTP"};
   TButton btnSNTP{"btnSNTP"};
-  TEdit edtChien{"edtChien"};
+  TOrNEdit edtChien{"edtChien"};
   TUpDown udChien{"udChien", &edtChien, 1, 600, 10};
-  TEdit edtGosa{"edtGosa"};
+  TOrNEdit edtGosa{"edtGosa"};
   TUpDown udGosa{"udGosa", &edtGosa, 1, 600, 10};
-  TEdit edtGyou{"edtGyou"};
+  TOrNEdit edtGyou{"edtGyou"};
   TUpDown udGyou{"udGyou", &edtGyou, 0, 500, 10};
-  TEdit edtJisa{"edtJisa"};
+  TOrNEdit edtJisa{"edtJisa"};
 
   // Access log.
   TButton btnFirst{"btnFirst"};
@@ -43,7 +44,7 @@ struct JikokuScreen {
   TButton btnClose{"btnClose"};
 
   // HTTP settings.
-  TEdit edtChouseiHTTP{"edtChouseiHTTP"};
+  TOrNEdit edtChouseiHTTP{"edtChouseiHTTP"};
   TUpDown udChouseiHTTP{"udChouseiHTTP", &edtChouseiHTTP, -5000, 5000, 10};
   std::vector<TRadioButton*> page_group;
   TRadioButton rbJapan{"rbJapan", &page_group};
@@ -52,12 +53,12 @@ struct JikokuScreen {
   TCheckBox cbProxy{"cbProxy"};
   TPanel pnlProxy{"pnlProxy"};
   TEdit edtProxy{"edtProxy"};
-  TEdit edtPort{"edtPort"};
+  TOrNumEdit edtPort{"edtPort"};
   TButton btnProxyGet{"btnProxyGet"};
   TCheckBox cbNoCkProxy{"cbNoCkProxy"};
 
   // SNTP settings.
-  TEdit edtChouseiSNTP{"edtChouseiSNTP"};
+  TOrNEdit edtChouseiSNTP{"edtChouseiSNTP"};
   TUpDown udChouseiSNTP{"udChouseiSNTP", &edtChouseiSNTP, -5000, 5000, 10};
   TCheckBox cbSNTPAuto{"cbSNTPAuto"};
   TCheckBox cbSNTP{"cbSNTP"};
@@ -66,6 +67,9 @@ struct JikokuScreen {
   TLabel lblSNTP2{"lblSNTP2"};
   TLabel lblSNTP3{"lblSNTP3"};
   TLabel lblSNTP4{"lblSNTP4"};
+
+  // Texts of the controls' hints (tooltips), by control name.
+  static const char* Hint(const std::string& name);
 
   // Brings every spin field's value into its range, as the first showing does.
   void ClampSpinFields();

@@ -69,7 +69,7 @@ SettingValue DefaultValue(const SettingsKey& row) {
         using Control = std::decay_t<decltype(std::declval<const JikokuScreen&>().*member)>;
         if constexpr (kIsBox<Control>)
           return row.default_value.number != 0;
-        else if constexpr (std::is_same_v<Control, TEdit>)
+        else if constexpr (std::is_base_of_v<TEdit, Control>)
           return std::string(row.default_value.text);
         else
           return row.default_value.number;

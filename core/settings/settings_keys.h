@@ -14,7 +14,8 @@ namespace horalux {
 // edit fields texts.
 using SettingControl =
     std::variant<TCheckBox JikokuScreen::*, TRadioButton JikokuScreen::*, TUpDown JikokuScreen::*,
-                 TPageControl JikokuScreen::*, TEdit JikokuScreen::*>;
+                 TPageControl JikokuScreen::*, TEdit JikokuScreen::*, TOrNumEdit JikokuScreen::*,
+                 TOrNEdit JikokuScreen::*>;
 
 // A key's value when the file does not give it: a number (booleans 0 or 1)
 // or a text, after the key's type.

@@ -1345,6 +1345,22 @@ Size SaveScreenshot(const fs::path& bmp) {
   return CaptureScreenRect(bmp, all);
 }
 
+void MoveToScreenOfDpi(const Window& window, int dpi) {
+  const Rect outer = window.ScreenRect();
+  // The suggested rectangle travels by address, as the system sends it; it
+  // must live in the program's own memory.
+  RECT suggested{0, 0, MulDiv(outer.width(), dpi, 96), MulDiv(outer.height(), dpi, 96)};
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, window.ProcessId());
+  if (!process) throw DriverError("cannot reach the memory of " + window.Describe());
+  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+  const bool written =
+      remote && WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr);
+  if (written) window.Send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!written) throw DriverError("cannot write into the memory of " + window.Describe());
+}
+
 Size SaveScreenshot(const fs::path& bmp, const Window& window) {
   Rect r = window.ScreenRect();
   return CaptureScreenRect(bmp, RECT{r.left, r.top, r.right, r.bottom});

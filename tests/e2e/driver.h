@@ -345,6 +345,12 @@ inline constexpr char kWineSystemTrayTitle[] = "Wine System Tray";
 // keeps each icon's tip in a tooltip window of its own process.
 std::vector<std::string> ShownTrayTips();
 
+// ---- Screen resolution ----------------------------------------------------
+
+// Tells a program's top-level window it now lies on a screen of `dpi` pixels
+// per inch (WM_DPICHANGED), suggesting a frame grown in proportion from 96.
+void MoveToScreenOfDpi(const Window& window, int dpi);
+
 // ---- Screenshots --------------------------------------------------------
 
 // A folder beside the test executable for pictures kept after the run

@@ -320,17 +320,7 @@ TEST(WindowFrame, MovingToAScreenOfAnotherResolutionScalesEveryControl) {
   const Rect before = button.ScreenRect();
   const Rect outer = main.ScreenRect();
 
-  // The suggested window rectangle travels by address, as the system sends
-  // it; it must live in the program's own memory.
-  RECT suggested{0, 0, outer.width() * 3 / 2, outer.height() * 3 / 2};
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, app.Id());
-  ASSERT_NE(process, nullptr);
-  void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
-  ASSERT_NE(remote, nullptr);
-  ASSERT_TRUE(WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr));
-  main.Send(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(remote));
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
+  MoveToScreenOfDpi(main, 144);
 
   const Rect after = button.ScreenRect();
   EXPECT_EQ(after.width(), before.width() * 3 / 2);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "core/desktop/file_properties.h"
 #include "tests/fakes/form_rig.h"
 
 namespace horalux {
@@ -97,6 +100,51 @@ TEST(MainWindowSettings, LogTabTakesTheFocusWhenTheUserPicksIt) {
   EXPECT_EQ(rig.log_view.focused, 1);
   s.PageControl1.UserSelect(&s.tsJikoku);
   EXPECT_EQ(rig.log_view.focused, 1);
+}
+
+}  // namespace
+}  // namespace horalux
+
+namespace horalux {
+namespace {
+
+TEST(MainWindowSettings, PropertiesItemFollowsTheShellVersion) {
+  struct Row {
+    std::optional<ShellVersion> version;
+    bool shown;
+  } rows[] = {{ShellVersion{6, 0, 2900}, true},
+              {ShellVersion{5, 0, 0}, true},
+              {ShellVersion{4, 72, 0}, false},
+              {std::nullopt, false}};
+  for (const Row& row : rows) {
+    fakes::FormRig rig;
+    rig.desktop.version = row.version;
+    rig.files.exe = "C:\\Apps\\Horalux\\Horalux.exe";
+    TfmJikoku& f = rig.Make({});
+    f.mnTaClick();
+    EXPECT_EQ(f.mnProperty.Visible, row.shown);
+    f.mnPropertyClick();
+    EXPECT_EQ(rig.desktop.properties_shown,
+              row.shown ? std::vector<std::string>{rig.files.exe} : std::vector<std::string>{});
+    EXPECT_EQ(rig.boxes.shown.size(), row.shown ? 0u : 1u);
+    if (!row.shown) {
+      EXPECT_EQ(rig.boxes.shown[0].text, kPropertiesUnavailable);
+    }
+  }
+}
+
+// Typing refuses a sign in these fields; a stored one stays, so the engine
+// still sees the negative tolerance.
+TEST(MainWindowSettings, StoredNegativeValuesKeepTheirSign) {
+  fakes::FormRig rig;
+  rig.PutSettings("[Jikoku]\r\nudGosa=-5\r\nedtJisa=1.5\r\nedtPort=-80\r\n");
+  TfmJikoku& f = rig.Make({});
+  f.FormCreate();
+  EXPECT_EQ(f.Screen().edtGosa.Text(), "-5");
+  EXPECT_EQ(f.Screen().edtJisa.Text(), "1");
+  EXPECT_EQ(f.Screen().edtPort.Text(), "-80");
+  f.Screen().edtGosa.Char(U'-');
+  EXPECT_EQ(f.Screen().edtGosa.Text(), "-5");
 }
 
 }  // namespace

@@ -13,6 +13,14 @@ namespace {
 RECT R(int x, int y, int w, int h) {
   return ControlBinder::Rect(x, y, w, h);
 }
+
+// The hint of a spin shows over its field and over its arrows, made just after it.
+void Hinted(ControlBinder& b, HWND field, const TUpDown& spin) {
+  const char* hint = JikokuScreen::Hint(spin.Associate()->Name());
+  if (!hint) return;
+  b.Hint(field, hint);
+  if (HWND arrows = GetWindow(field, GW_HWNDNEXT)) b.Hint(arrows, hint);
+}
 }  // namespace
 
 void MainWindow::BuildPages() {
@@ -25,9 +33,9 @@ void MainWindow::BuildPages() {
   b.StaticText("※(時刻の取得後、Horaluxは自動的に終了します)", p, R(36, 28, 400, 16));
   b.CheckBox(s.cbEhyouji, p, R(16, 50, 440, 18));
   b.GroupBox("  時刻を取得するプロトコル  ", p, R(10, 74, 400, 70));
-  b.Radio(s.rbHTTP, p, R(24, 94, 90, 18), true);
+  b.Hint(b.Radio(s.rbHTTP, p, R(24, 94, 90, 18), true), JikokuScreen::Hint("rbHTTP"));
   b.StaticText("← ＮＴＰ／ＳＮＴＰで時刻を取得できないときに使う", p, R(118, 95, 288, 16));
-  b.Radio(s.rbSNTP, p, R(24, 116, 90, 18), false);
+  b.Hint(b.Radio(s.rbSNTP, p, R(24, 116, 90, 18), false), JikokuScreen::Hint("rbSNTP"));
   b.StaticText("← 基本的にはこちらのプロトコルを使う", p, R(118, 117, 288, 16));
   b.Button(s.btnJikkou, p, R(440, 80, 140, 30));
   b.CheckBox(s.cbSetuzokuT, p, R(420, 118, 196, 18));
@@ -36,17 +44,17 @@ void MainWindow::BuildPages() {
   b.Button(s.btnSNTP, p, R(518, 166, 80, 24));
   b.StaticText("動作遅延　　　：", p, R(16, 214, 100, 16));
   b.StaticText("起動して、", p, R(116, 214, 60, 16));
-  b.Spin(s.udChien, p, R(176, 211, 50, 20));
+  b.Spin(s.udChien, s.edtChien, p, R(176, 211, 50, 20));
   b.StaticText("秒後にインターネットより時刻を取得[1 ～ 600秒(10分) ]", p, R(250, 214, 360, 16));
   b.StaticText("エラー回避　　： ", p, R(16, 242, 160, 16));
-  b.Spin(s.udGosa, p, R(176, 239, 50, 20));
+  b.Spin(s.udGosa, s.edtGosa, p, R(176, 239, 50, 20));
   b.StaticText("秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]", p,
                R(250, 242, 360, 16));
   b.StaticText("アクセス記録　：", p, R(16, 270, 160, 16));
-  b.Spin(s.udGyou, p, R(176, 267, 50, 20));
+  b.Spin(s.udGyou, s.edtGyou, p, R(176, 267, 50, 20));
   b.StaticText("行まで記録[ 0 ～ 500行 ]", p, R(250, 270, 360, 16));
   b.StaticText("時差の調整　　：", p, R(16, 298, 160, 16));
-  b.Edit(s.edtJisa, p, R(176, 295, 66, 20), ES_RIGHT);
+  b.NumEdit(s.edtJisa, p, R(176, 295, 66, 20));
   b.StaticText("秒", p, R(250, 298, 20, 16));
   b.StaticText("（ 日本時間 = 0", p, R(274, 298, 200, 16));
   b.StaticText("※エラー回避の秒数より大きく時差を調整された場合、", p, R(36, 326, 560, 16));
@@ -73,7 +81,7 @@ void MainWindow::BuildPages() {
   // HTTP settings.
   p = MakePage(2);
   b.StaticText("微調整　　　　： 取得時刻 ＋ ", p, R(16, 14, 180, 16));
-  b.Spin(s.udChouseiHTTP, p, R(196, 11, 60, 20));
+  Hinted(b, b.Spin(s.udChouseiHTTP, s.edtChouseiHTTP, p, R(196, 11, 60, 20)), s.udChouseiHTTP);
   b.StaticText("ms(1/1000秒)", p, R(280, 14, 120, 16));
   b.GroupBox("  取得する時刻  ", p, R(10, 44, 600, 90));
   b.Radio(s.rbJapan, p, R(24, 64, 400, 18), true);
@@ -93,13 +101,13 @@ void MainWindow::BuildPages() {
   b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
   b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
   b.StaticText("ポート　：", panel, R(8, 32, 70, 16));
-  b.Edit(s.edtPort, panel, R(80, 29, 80, 20), ES_NUMBER);
+  b.NumEdit(s.edtPort, panel, R(80, 29, 80, 20));
   b.CheckBox(s.cbNoCkProxy, p, R(24, 262, 560, 18));
 
   // SNTP settings.
   p = MakePage(3);
   b.StaticText("微調整　　　　： 取得時刻 ＋ ", p, R(16, 14, 180, 16));
-  b.Spin(s.udChouseiSNTP, p, R(196, 11, 60, 20));
+  Hinted(b, b.Spin(s.udChouseiSNTP, s.edtChouseiSNTP, p, R(196, 11, 60, 20)), s.udChouseiSNTP);
   b.StaticText("ms(1/1000秒)", p, R(280, 14, 120, 16));
   b.GroupBox("　NTP/SNTPサーバーの指定　", p, R(10, 44, 600, 200));
   b.CheckBox(s.cbSNTPAuto, p, R(24, 66, 330, 18));

@@ -4,7 +4,9 @@
 
 #include <stdexcept>
 
+#include "core/base/version.h"
 #include "win32/app/fonts.h"
+#include "win32/desktop/version_box.h"
 #include "win32/platform/dpi.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
@@ -19,6 +21,8 @@ using win32::Widen;
 namespace {
 constexpr wchar_t kPageClass[] = L"TTabSheet";
 constexpr int kMenuClose = 100;
+constexpr int kMenuVersion = 110;
+constexpr int kMenuProperty = 111;
 constexpr int kTabWidth = 110;
 constexpr int kTabHeight = 22;
 
@@ -47,16 +51,24 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   font_.reset(CreateGothicFont(12, false, dpi_));
   log_font_.reset(CreateGothicFont(16, true, dpi_));
   binder_ = std::make_unique<ControlBinder>(
-      font_, [this](const std::function<void()>& action) { Guard(action); });
+      font_, [this](const std::function<void()>& action) { Guard(action); }, &clipboard_, &beeper_);
 
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   win32::UniqueMenu menu(CreateMenu());
   win32::UniqueMenu file(CreatePopupMenu());
-  if (!menu.get() || !file.get() || !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
-      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"ファイル(&F)")) {
+  win32::UniqueMenu ta(CreatePopupMenu());
+  if (!menu.get() || !file.get() || !ta.get() ||
+      !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
+      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"ファイル(&F)") ||
+      !AppendMenuW(ta.get(), MF_STRING, kMenuVersion, L"バージョン情報(&B)") ||
+      !AppendMenuW(ta.get(), MF_STRING, kMenuProperty, L"プロパティ表示(&R)") ||
+      // The setup item ("セットアップ") goes here, below the properties item.
+      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(ta.get()), L"その他(&O)")) {
     throw std::runtime_error("the main window's menu cannot be made");
   }
-  file.release();  // the menu bar destroys it with itself
+  // The menu bar destroys them with itself.
+  file.release();
+  ta_menu_ = ta.release();
   const int client_w = win32::Scale(kClientWidth), client_h = win32::Scale(kClientHeight);
   RECT r{0, 0, client_w, client_h};
   AdjustWindowRectEx(&r, style, TRUE, 0);
@@ -220,6 +232,17 @@ void MainWindow::Rescale(int dpi, const RECT& suggested) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void MainWindow::ShowTaItems() {
+  // A menu has no hidden items: the properties item is taken out and put back.
+  const bool present = GetMenuState(ta_menu_, kMenuProperty, MF_BYCOMMAND) != static_cast<UINT>(-1);
+  if (form_->mnProperty.Visible && !present) {
+    InsertMenuW(ta_menu_, 1, MF_BYPOSITION | MF_STRING, kMenuProperty,
+                Widen(form_->mnProperty.Caption).c_str());
+  } else if (!form_->mnProperty.Visible && present) {
+    RemoveMenu(ta_menu_, kMenuProperty, MF_BYCOMMAND);
+  }
+}
+
 void MainWindow::show_window() {
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -267,6 +290,14 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         Guard([this] { form_->mnCloseClick(); });
         return 0;
       }
+      if (!control && LOWORD(wp) == kMenuVersion) {
+        Guard([this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_); });
+        return 0;
+      }
+      if (!control && LOWORD(wp) == kMenuProperty) {
+        Guard([this] { form_->mnPropertyClick(); });
+        return 0;
+      }
       if (control && binder_ && binder_->OnCommand(control, HIWORD(wp))) return 0;
       break;
     }
@@ -293,6 +324,12 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case WM_INITMENUPOPUP:
+      if (reinterpret_cast<HMENU>(wp) == ta_menu_ && form_) {
+        Guard([this] { form_->mnTaClick(); });
+        ShowTaItems();
+      }
+      break;
     case WM_SHOWWINDOW:
       if (wp && form_) Guard([this] { form_->FormShow(); });
       break;

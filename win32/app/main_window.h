@@ -9,6 +9,7 @@
 #include "core/platform/log_view.h"
 #include "win32/controls/control_binding.h"
 #include "win32/platform/handle.h"
+#include "win32/platform/win_clipboard.h"
 
 namespace horalux {
 
@@ -61,12 +62,17 @@ class MainWindow : public FormHost, public LogView {
   // Lays the window out again for a monitor of another resolution.
   void Rescale(int dpi, const RECT& suggested);
   HWND MakePage(int index);
+  // Puts the "その他(&O)" menu's items in step with their models.
+  void ShowTaItems();
 
   WinPump& pump_;
   HWND application_window_;
   TfmJikoku* form_ = nullptr;
   HWND hwnd_ = nullptr;
   HWND tabs_ = nullptr;
+  HMENU ta_menu_ = nullptr;
+  win32::WinClipboard clipboard_;
+  win32::WinBeeper beeper_;
   HWND status_ = nullptr;
   HWND log_edit_ = nullptr;
   std::array<HWND, 4> pages_{};

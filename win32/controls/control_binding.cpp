@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
+#include "win32/controls/num_edit_view.h"
 #include "win32/platform/dpi.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_class.h"
@@ -89,26 +92,39 @@ HWND ControlBinder::Edit(TEdit& model, HWND parent, RECT r, DWORD extra_style) {
   return hwnd;
 }
 
-HWND ControlBinder::Spin(TUpDown& model, HWND parent, RECT field) {
-  HWND edit = Edit(*model.Associate(), parent, field, ES_RIGHT);
-  RECT arrows = Rect(field.right, field.top, 16, field.bottom - field.top);
-  HWND hwnd = Create(UPDOWN_CLASSW, "", UDS_ARROWKEYS, parent, arrows);
-  // A plain range so that the up arrow reports a positive step.
-  SendMessageW(hwnd, UDM_SETRANGE32, 0, 100);
-  SendMessageW(hwnd, UDM_SETPOS32, 0, 50);
-  auto refresh = [&model, hwnd] {
-    EnableWindow(hwnd, model.Enabled() && model.Associate()->Enabled());
-  };
-  model.on_view_update = refresh;
-  refresh();
-  notifies_[hwnd] = [this, &model](const NMHDR* h) -> LRESULT {
-    if (h->code != UDN_DELTAPOS) return 0;
-    const auto* d = reinterpret_cast<const NMUPDOWN*>(h);
-    bool up = d->iDelta > 0;
-    guard_([&] { model.Step(up); });
-    return 1;  // the model moved; the arrows keep their own position
-  };
+HWND ControlBinder::NumEdit(TOrNumEdit& model, HWND parent, RECT r) {
+  if (!clipboard_ || !beeper_)
+    throw std::logic_error("number fields need a clipboard and a beeper");
+  HWND hwnd = win32::CheckCreated(win32::CreateNumEdit(model, parent, win32::Scale(r), font_.get(),
+                                                       *clipboard_, *beeper_, next_id_++),
+                                  model.Name().c_str());
+  // The field runs its own handlers; only the focus leaving reaches the model's OnExit.
+  return hwnd;
+}
+
+HWND ControlBinder::Spin(TUpDown& model, TOrNumEdit& field, HWND parent, RECT r) {
+  HWND edit = NumEdit(field, parent, r);
+  win32::CheckCreated(win32::CreateNumSpin(model, edit), model.Name().c_str());
   return edit;
+}
+
+void ControlBinder::Hint(HWND control, const std::string& text) {
+  if (!tooltip_) {
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                        GetAncestor(control, GA_ROOT), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) return;  // the controls work without their hints
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  }
+  std::wstring tip = Widen(text);
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = GetParent(control);
+  info.uId = reinterpret_cast<UINT_PTR>(control);
+  info.lpszText = tip.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 HWND ControlBinder::Button(TButton& model, HWND parent, RECT r) {

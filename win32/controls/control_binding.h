@@ -6,6 +6,9 @@
 #include <string>
 
 #include "core/controls/controls.h"
+#include "core/controls/num_edit.h"
+#include "core/platform/beeper.h"
+#include "core/platform/clipboard.h"
 #include "win32/platform/handle.h"
 
 namespace horalux {
@@ -19,15 +22,21 @@ class ControlBinder {
   // another resolution); new controls take the one it holds then.
   // `guard` runs every user action, so an unexpected failure reaches the
   // user as an error box instead of unwinding through the window procedure.
+  // Number fields copy and paste through `clipboard` and sound refusals
+  // through `beeper`; a binder without them makes no number fields.
   ControlBinder(const win32::UniqueGdi<HFONT>& font,
-                std::function<void(const std::function<void()>&)> guard)
-      : font_(font), guard_(std::move(guard)) {}
+                std::function<void(const std::function<void()>&)> guard,
+                Clipboard* clipboard = nullptr, Beeper* beeper = nullptr)
+      : font_(font), guard_(std::move(guard)), clipboard_(clipboard), beeper_(beeper) {}
 
   HWND CheckBox(TCheckBox& model, HWND parent, RECT r);
   HWND Radio(TRadioButton& model, HWND parent, RECT r, bool first_of_group);
   HWND Edit(TEdit& model, HWND parent, RECT r, DWORD extra_style = 0);
-  // The field and its arrow pair to the right of it.
-  HWND Spin(TUpDown& model, HWND parent, RECT field);
+  HWND NumEdit(TOrNumEdit& model, HWND parent, RECT r);
+  // The number field and its arrow pair to the right of it.
+  HWND Spin(TUpDown& model, TOrNumEdit& field, HWND parent, RECT r);
+  // A tooltip shown while the pointer rests on `control` (a hint).
+  void Hint(HWND control, const std::string& text);
   HWND Button(TButton& model, HWND parent, RECT r);
   HWND Label(TLabel& model, HWND parent, RECT r);
   // Text that no code changes.
@@ -49,6 +58,9 @@ class ControlBinder {
 
   const win32::UniqueGdi<HFONT>& font_;
   std::function<void(const std::function<void()>&)> guard_;
+  Clipboard* clipboard_;
+  Beeper* beeper_;
+  HWND tooltip_ = nullptr;
   std::map<HWND, std::function<void(int)>> commands_;
   std::map<HWND, std::function<LRESULT(const NMHDR*)>> notifies_;
   int next_id_ = 1000;
