@@ -8,6 +8,7 @@
 #include "core/platform/message_pump.h"
 #include "core/platform/notify_shell.h"
 #include "core/platform/pointer_focus.h"
+#include "core/platform/shell.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/udp_socket.h"
 #include "core/platform/windowing.h"
@@ -28,6 +29,7 @@ struct RunPorts {
   UdpNetwork& network;
   NotifyShell& notify_shell;
   PointerFocus& pointer_focus;
+  Shell& shell;
 };
 
 }  // namespace horalux

@@ -14,6 +14,8 @@
 #include "win32/app/main_window.h"
 #include "win32/desktop/notify_shell.h"
 #include "win32/desktop/pointer_focus.h"
+#include "win32/desktop/setup_window.h"
+#include "win32/desktop/win_shell.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_boxes.h"
@@ -57,6 +59,8 @@ int Run() {
   WinUdpNetwork network;
   WinNotifyShell notify_shell;
   WinPointerFocus pointer_focus;
+  // Holds the COM library for the whole run.
+  WinShell shell;
   ApplicationWindow application;
   // Created only once this copy is sure to run: a second copy ends without a
   // main window of its own.
@@ -66,9 +70,12 @@ int Run() {
 
   auto create = [&] {
     main_window = std::make_unique<MainWindow>(pump, application.hwnd());
-    RunPorts ports{clock,  pump,         files,        boxes,   application,  codec,
-                   locale, *main_window, *main_window, network, notify_shell, pointer_focus};
+    RunPorts ports{clock,        pump,         files,   boxes,        application,   codec, locale,
+                   *main_window, *main_window, network, notify_shell, pointer_focus, shell};
     form = std::make_unique<TfmJikoku>(ports, params);
+    form->ShowSetupWindow = [&](TfmSetup& setup) {
+      SetupWindow::ShowModal(main_window->hwnd(), setup);
+    };
     main_window->Bind(*form);
     application.set_main_window(main_window->hwnd());
     boxes.set_owner(main_window->hwnd());

@@ -19,6 +19,8 @@ using win32::Widen;
 namespace {
 constexpr wchar_t kPageClass[] = L"TTabSheet";
 constexpr int kMenuClose = 100;
+// Ids of the menu entries bound to the main window object's models.
+constexpr UINT kFirstBoundMenuId = 200;
 constexpr int kTabWidth = 110;
 constexpr int kTabHeight = 22;
 
@@ -69,7 +71,13 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
                       application_window_, menu.get(), inst, this),
       "TfmJikoku");
   menu.release();  // the window destroys it with itself
+  FitClientArea();
+  pump_.set_dialog_window(hwnd_);
+}
+
+void MainWindow::FitClientArea() {
   // A menu that wraps changes the client height: fix the client size exactly.
+  const int client_w = MulDiv(kClientWidth, dpi_, 96), client_h = MulDiv(kClientHeight, dpi_, 96);
   RECT client;
   GetClientRect(hwnd_, &client);
   if (client.bottom != client_h || client.right != client_w) {
@@ -78,7 +86,50 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
     SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + client_w - client.right,
                  wr.bottom - wr.top + client_h - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
   }
-  pump_.set_dialog_window(hwnd_);
+}
+
+void MainWindow::BuildMenus() {
+  HMENU bar = GetMenu(hwnd_);
+  UINT next_id = kFirstBoundMenuId;
+  auto fill = [&](win32::UniqueMenu& menu, const std::vector<TMenuItem*>& items) {
+    if (!menu.get()) throw std::runtime_error("the main window's menu cannot be made");
+    for (TMenuItem* item : items) {
+      if (!AppendMenuW(menu.get(), MF_STRING, next_id, Widen(item->Caption).c_str()))
+        throw std::runtime_error("the main window's menu cannot be made");
+      menu_entries_.push_back({next_id++, item, menu.get()});
+    }
+  };
+  auto attach = [](HMENU parent, win32::UniqueMenu& child, const wchar_t* caption) {
+    if (!AppendMenuW(parent, MF_POPUP, reinterpret_cast<UINT_PTR>(child.get()), caption))
+      throw std::runtime_error("the main window's menu cannot be made");
+    child.release();  // the parent destroys it with itself
+  };
+  TfmJikoku& f = *form_;
+  win32::UniqueMenu action(CreatePopupMenu());
+  win32::UniqueMenu details(CreatePopupMenu());
+  win32::UniqueMenu other(CreatePopupMenu());
+  fill(action, {&f.mnStartUpOn, &f.mnStartupOff, &f.mnShortCutDesk});
+  fill(details, {&f.mnHTTP, &f.mnSNTP});
+  fill(other, {&f.mnSetup});
+  action_menu_ = action.get();
+  attach(action.get(), details, L"詳細設定(&O)");
+  attach(bar, action, L"アクション(&A)");
+  attach(bar, other, L"その他(&O)");
+  DrawMenuBar(hwnd_);
+  FitClientArea();
+}
+
+void MainWindow::SyncMenu(HMENU popup) {
+  for (const MenuEntry& e : menu_entries_) {
+    if (e.popup != popup) continue;
+    const bool present = GetMenuState(popup, e.id, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    if (present && !e.item->Visible) {
+      RemoveMenu(popup, e.id, MF_BYCOMMAND);
+    } else if (!present && e.item->Visible) {
+      AppendMenuW(popup, MF_STRING, e.id, Widen(e.item->Caption).c_str());
+    }
+    EnableMenuItem(popup, e.id, MF_BYCOMMAND | (e.item->Enabled ? MF_ENABLED : MF_GRAYED));
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -101,6 +152,7 @@ void MainWindow::Guard(const std::function<void()>& action) {
 
 void MainWindow::Bind(TfmJikoku& form) {
   form_ = &form;
+  BuildMenus();
   BuildTabs();
   BuildPages();
   SyncTabs();
@@ -267,6 +319,13 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         Guard([this] { form_->mnCloseClick(); });
         return 0;
       }
+      if (!control && HIWORD(wp) == 0) {
+        for (const MenuEntry& e : menu_entries_) {
+          if (e.id != LOWORD(wp)) continue;
+          Guard([&e] { e.item->Click(); });
+          return 0;
+        }
+      }
       if (control && binder_ && binder_->OnCommand(control, HIWORD(wp))) return 0;
       break;
     }
@@ -291,6 +350,12 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
+      break;
+    }
+    case WM_INITMENUPOPUP: {
+      HMENU popup = reinterpret_cast<HMENU>(wp);
+      if (popup == action_menu_) Guard([this] { form_->mnActionClick(); });
+      SyncMenu(popup);
       break;
     }
     case WM_SHOWWINDOW:
