@@ -343,7 +343,7 @@ TEST(SyncCycle, FailureOfTheSecondExchangePassesAfterTheEntryIsCommitted) {
 }
 
 TEST(SyncCycle, ClockSetFailureIsLoggedAndShownAndAMissingRightIsNamed) {
-  const std::string k307 = "接続テストで時刻を修正しました\r\n※※※注意※※※  時刻設定エラー(307)\r\n";
+  const std::string k307 = "接続テストで時刻を修正しました\r\n※※※注意※※※  時刻設定エラー(307)";
   const std::string kRight =
       "時刻を設定する権限がありません。管理者として実行してください（Readme.txt 参照）。";
   for (ClockSet refusal : {ClockSet::Failed, ClockSet::NoRight}) {
@@ -354,7 +354,7 @@ TEST(SyncCycle, ClockSetFailureIsLoggedAndShownAndAMissingRightIsNamed) {
     EXPECT_FALSE(rig.engine.SyncClock(SyncMode::ConnectionTest));
     EXPECT_TRUE(rig.engine.clockSetError);
     const bool no_right = refusal == ClockSet::NoRight;
-    EXPECT_EQ(Contains(rig.Log(), no_right ? k307 + kRight + "\r\n" : k307), "");
+    EXPECT_EQ(Contains(rig.Log(), no_right ? k307 + "\r\n" + kRight : k307), "");
     EXPECT_EQ(rig.Log().find(kRight) != std::string::npos, no_right);
     EXPECT_EQ(rig.BoxTexts(),
               std::vector<std::string>{"時刻の設定で、エラーがありました(308)。\r\n\r\n"
