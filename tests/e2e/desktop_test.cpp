@@ -73,12 +73,15 @@ std::string LnkInfo(const fs::path& link) {
   WaitForSingleObject(pi.hProcess, 10000);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
-  // Wine hands the Linux program's output over once it has gone.
+  // Wine gives no process to wait for: the output is whole once its fields are there.
   std::string text;
   PollUntil([&] {
     text = ReadFileBytes(out_file).value_or("");
-    return !text.empty();
+    return text.find("Working directory") != std::string::npos ||
+           text.find("Unable") != std::string::npos;
   });
+  Sleep(200);
+  text = ReadFileBytes(out_file).value_or(text);
   return text;
 }
 
