@@ -13,5 +13,20 @@ build_native
 echo "== cross build"
 build_win
 
+echo "== release package"
+build_win release
+check_release_package() {
+  local zip unpacked
+  zip=$(ls "$BUILD"/win/Horalux-*.zip)
+  unpacked=$(mktemp -d)
+  (cd "$unpacked" && cmake -E tar xf "$zip")
+  [ "$(cd "$unpacked" && ls | sort | tr '\n' ' ')" = "Horalux.exe Readme.txt " ] || {
+    echo "the package does not hold exactly Horalux.exe and Readme.txt" >&2; return 1; }
+  iconv -f CP932 -t UTF-8 "$unpacked/Readme.txt" >/dev/null || {
+    echo "Readme.txt in the package is not Shift-JIS" >&2; return 1; }
+  rm -rf "$unpacked"
+}
+check_release_package
+
 echo "== Windows tests under Wine (loopback only)"
 bash "$ROOT/scripts/no-network.sh" bash "$ROOT/scripts/wine-tests.sh"

@@ -35,6 +35,7 @@ char ParameterFlag(const std::string& param) {
 TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
     : ports_(ports),
       params_(std::move(params)),
+      startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
       settings_file_(ports.files, ports.codec),
       log_(
@@ -70,6 +71,17 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
   s.btnFirst.OnClick = [this] { log_.btnFirstClick(); };
   s.btnBottom.OnClick = [this] { log_.btnBottomClick(); };
   s.btnJikkou.OnClick = [this] { engine_.btnJikkouClick(); };
+  // Ticking the box by program (loading, registering) must not register.
+  s.cbStartup.OnMouseUp = [this] { startup_.cbStartupMouseUp(); };
+  s.cbStartup.OnKeyToggle = [this] { startup_.cbStartupKeyToggle(); };
+
+  mnStartUpOn.OnClick = [this] { startup_.RegisterStartup(); };
+  mnStartupOff.OnClick = [this] { startup_.UnregisterStartup(); };
+  mnShortCutDesk.OnClick = [this] { startup_.CreateDesktopShortcut(); };
+  mnHTTP.OnClick = [this] { mnHTTPClick(); };
+  mnSNTP.OnClick = [this] { mnSNTPClick(); };
+  mnSetup.OnClick = [this] { mnSetupClick(); };
+  mnProperty.OnClick = [this] { mnPropertyClick(); };
 }
 
 void TfmJikoku::FormCreate() {
@@ -100,6 +112,7 @@ void TfmJikoku::RunStartupSteps() {
     throw;
   }
   log_.logFilePath = location_.logFile;
+  mnSetup.Visible = !location_.hideSetupMenu;
   // 5.
   engine_.TakeClockAnchor();
   // 6.
@@ -159,6 +172,7 @@ void TfmJikoku::LoadSettingsStep() {
   hooks.EnableSNTPServerField = [this] { handlers_.EnableSntpServerField(); };
   hooks.ApplySNTPServer = [this] { handlers_.ApplySntpServer(); };
   settings_file_.Load(location_.settingsFile, screen_, hooks);
+  screen_.cbStartup.SetChecked(startup_.IsStartupRegistered());
 }
 
 void TfmJikoku::FormShow() {
@@ -194,13 +208,33 @@ void TfmJikoku::CloseSteps(Boxes& boxes) {
   closing = true;
 }
 
-// Points of the start-up and close sequences that belong to the start-up
-// registration, the standard-time pages and the setup, which this program
-// does not offer yet; they keep their places in the order.
-void TfmJikoku::LookUpStartupFolder() {}
+void TfmJikoku::LookUpStartupFolder() {
+  startup_.LookUpStartupFolder();
+}
+
+// The standard-time pages are not offered yet; the step keeps its place.
 void TfmJikoku::ApplySelectedTimePage() {}
-void TfmJikoku::OfferSetup() {}
-void TfmJikoku::AskStartupRegistration() {}
+
+void TfmJikoku::OfferSetup() {
+  horalux::OfferSetup(ports_.boxes, kProgramVersion, location_.readOnlyMedium,
+                      location_.offerSetupAtFirstShow, [this] { mnSetupClick(); });
+}
+
+void TfmJikoku::AskStartupRegistration() {
+  startup_.AskStartupAtClose();
+}
+
+void TfmJikoku::mnActionClick() {
+  const bool registered = startup_.IsStartupRegistered();
+  mnStartUpOn.Enabled = !registered;
+  mnStartupOff.Enabled = registered;
+}
+
+void TfmJikoku::mnSetupClick() {
+  TfmSetup setup({ports_.files, ports_.shell, ports_.boxes, ports_.clock, ports_.codec},
+                 kProgramVersion);
+  if (ShowSetupWindow) ShowSetupWindow(setup);
+}
 
 void TfmJikoku::mnTaClick() {
   mnProperty.Visible = ShellShowsProperties(ports_.shell);

@@ -10,6 +10,8 @@
 #include "core/base/version.h"
 #include "core/controls/timer.h"
 #include "core/desktop/popup_menu.h"
+#include "core/desktop/setup.h"
+#include "core/desktop/startup_link.h"
 #include "core/desktop/tray_icon.h"
 #include "core/engine/access_log.h"
 #include "core/engine/sntp_source.h"
@@ -58,6 +60,19 @@ class TfmJikoku : public RunState {
   // shell that has the verb.
   void mnTaClick();
   void mnPropertyClick();
+  // Before the "アクション(&A)" menu opens.
+  void mnActionClick();
+  void mnSetupClick();
+
+  // Menu bar entries the program acts on or adjusts.
+  TMenuItem mnStartUpOn{"mnStartUpOn", "スタートアップ登録(&T)"};
+  TMenuItem mnStartupOff{"mnStartupOff", "スタートアップ解除(&K)"};
+  TMenuItem mnShortCutDesk{"mnShortCutDesk", "デスクトップにショートカットを作成(&D)"};
+  TMenuItem mnHTTP{"mnHTTP", "HTTP設定"};
+  TMenuItem mnSNTP{"mnSNTP", "SNTP設定"};
+  TMenuItem mnSetup{"mnSetup", "セットアップ"};
+  // The view's part: runs the setup window modally over the main window.
+  std::function<void(TfmSetup&)> ShowSetupWindow;
 
   // Resident run.
   void QuitProgram() { resident_.QuitProgram(); }
@@ -82,6 +97,7 @@ class TfmJikoku : public RunState {
   TMenuItem mnProperty{"mnProperty", "プロパティ表示(&R)"};
 
   JikokuScreen& Screen() { return screen_; }
+  StartupLink& Startup() { return startup_; }
   AccessLog& Log() { return log_; }
   SyncEngine& Engine() { return engine_; }
   TIdSNTP& IdSNTP1() { return sntp_; }
@@ -105,6 +121,7 @@ class TfmJikoku : public RunState {
   RunPorts ports_;
   std::vector<std::string> params_;
   JikokuScreen screen_;
+  StartupLink startup_;
   TTimer sg_timer_;
   SettingsLocation location_;
   SettingsFile settings_file_;

@@ -65,6 +65,10 @@ class TCheckBox : public TControl {
   // Runs OnClick whenever the state changes.
   void SetChecked(bool v);
   std::function<void()> OnClick;
+  // The user toggled the box: with the mouse, as its button was released
+  // over it, or from the keyboard. Each runs after OnClick.
+  std::function<void()> OnMouseUp;
+  std::function<void()> OnKeyToggle;
 
  private:
   bool checked_ = false;

@@ -24,6 +24,9 @@ inline constexpr const char* kFetchFailedResident3061 =
 inline constexpr const char* kClockSetError307 = "※※※注意※※※  時刻設定エラー(307)";
 inline constexpr const char* kClockSetError308 =
     "時刻の設定で、エラーがありました(308)。\r\n\r\n時刻を必ずチェックしてください。";
+// Follows (307) when the process lacks the right to set the clock.
+inline constexpr const char* kNoClockRight =
+    "時刻を設定する権限がありません。管理者として実行してください（Readme.txt 参照）。";
 inline constexpr const char* kFetchFailedShown310 =
     "時刻取得に失敗しましたので、\r\n内蔵時計の時刻は修正いたしませんでした(310)。";
 inline constexpr const char* kCorrectedByTest = "接続テストで時刻を修正しました";

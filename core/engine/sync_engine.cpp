@@ -134,9 +134,13 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
     }
     d_.log.AddLogLine(rt::kCorrectedByTest);
   }
-  if (!d_.clock.set_system_time_utc(fields)) {
+  if (const ClockSet set = d_.clock.set_system_time_utc(fields); set != ClockSet::Set) {
     clockSetError = true;
-    return end.EndWith(rt::kClockSetError307);
+    d_.log.AddLogLine(rt::kClockSetError307);
+    // Since Windows Vista a program that is not elevated lacks this right,
+    // and one started from the Startup folder never is: say what helps.
+    if (set == ClockSet::NoRight) d_.log.AddLogLine(rt::kNoClockRight);
+    return end.Finish(false);
   }
   TakeClockAnchor();
 

@@ -35,13 +35,17 @@ struct TimeZoneReport {
   }
 };
 
+// How a clock set ended. NoRight: the system refused it because the process
+// lacks the right to set the clock (not elevated, or not granted).
+enum class ClockSet { Set, NoRight, Failed };
+
 class Clock {
  public:
   virtual ~Clock() = default;
   // Local wall-clock time, millisecond resolution.
   virtual SystemTimeFields local_time() = 0;
-  // Sets the system clock from UTC fields; true when the OS reports success.
-  virtual bool set_system_time_utc(const SystemTimeFields& utc) = 0;
+  // Sets the system clock from UTC fields; Set when the OS reports success.
+  virtual ClockSet set_system_time_utc(const SystemTimeFields& utc) = 0;
   // High-resolution counter, in counts; its frequency in counts per second.
   virtual std::int64_t performance_counter() = 0;
   virtual std::int64_t performance_frequency() = 0;

@@ -127,7 +127,9 @@ TEST(ConnectionTest, LogsTheOutcomeOfEachDifferenceFromTheServer) {
            "Horalux",
            "時刻の設定で、エラーがありました(308)。\r\n\r\n時刻を必ずチェックしてください。", "OK",
            IDOK},
-       {"接続テストで時刻を修正しました", "※※※注意※※※  時刻設定エラー(307)"}},
+       // Wine refuses such a step as Windows refuses a program that is not elevated.
+       {"接続テストで時刻を修正しました", "※※※注意※※※  時刻設定エラー(307)",
+        "時刻を設定する権限がありません。管理者として実行してください（Readme.txt 参照）。"}},
       {"100 s ahead, above the tolerance, declined",
        100,
        ExpectedBox{"確認", "取得時刻との差が100秒あります。\r\n内蔵時計の時刻を修正しますか？",

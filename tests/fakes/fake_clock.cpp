@@ -15,11 +15,11 @@ SystemTimeFields FakeClock::local_time() {
   return DateTimeToFields(ms / kMillisecondsPerDay);
 }
 
-bool FakeClock::set_system_time_utc(const SystemTimeFields& utc) {
-  if (refuse_set) return false;
+ClockSet FakeClock::set_system_time_utc(const SystemTimeFields& utc) {
+  if (refusal != ClockSet::Set) return refusal;
   sets.push_back(utc);
   local_now_ = FieldsToDateTime(utc) - zone.EffectiveBias() / 1440.0;
-  return true;
+  return ClockSet::Set;
 }
 
 std::int64_t FakeClock::performance_counter() {

@@ -15,7 +15,7 @@ class FakeClock : public Clock {
   explicit FakeClock(double local_now = 38960.375, int bias_minutes = -540);
 
   SystemTimeFields local_time() override;
-  bool set_system_time_utc(const SystemTimeFields& utc) override;
+  ClockSet set_system_time_utc(const SystemTimeFields& utc) override;
   std::int64_t performance_counter() override;
   std::int64_t performance_frequency() override { return kFrequency; }
   std::uint32_t tick_count() override;
@@ -27,7 +27,7 @@ class FakeClock : public Clock {
 
   static constexpr std::int64_t kFrequency = 10000000;
   TimeZoneReport zone;
-  bool refuse_set = false;
+  ClockSet refusal = ClockSet::Set;    // what every set answers instead of setting
   std::vector<SystemTimeFields> sets;  // every successful set, in UTC
   std::vector<std::uint32_t> sleeps;
 

@@ -342,19 +342,25 @@ TEST(SyncCycle, FailureOfTheSecondExchangePassesAfterTheEntryIsCommitted) {
   EXPECT_EQ(Contains(rig.files.content("C:\\Apps\\Horalux\\Jikoku.txt"), "(NTP/SNTP)"), "");
 }
 
-TEST(SyncCycle, ClockSetFailureIsLoggedAndShown) {
-  EngineRig rig;
-  rig.clock.refuse_set = true;
-  rig.watchdog.SetEnabled(true);
-  rig.AnswerDifference(2.0);
-  EXPECT_FALSE(rig.engine.SyncClock(SyncMode::ConnectionTest));
-  EXPECT_TRUE(rig.engine.clockSetError);
-  EXPECT_EQ(
-      Contains(rig.Log(), "接続テストで時刻を修正しました\r\n※※※注意※※※  時刻設定エラー(307)"), "");
-  EXPECT_EQ(rig.BoxTexts(),
-            std::vector<std::string>{"時刻の設定で、エラーがありました(308)。\r\n\r\n"
-                                     "時刻を必ずチェックしてください。"});
-  EXPECT_FALSE(rig.watchdog.Enabled());
+TEST(SyncCycle, ClockSetFailureIsLoggedAndShownAndAMissingRightIsNamed) {
+  const std::string k307 = "接続テストで時刻を修正しました\r\n※※※注意※※※  時刻設定エラー(307)";
+  const std::string kRight =
+      "時刻を設定する権限がありません。管理者として実行してください（Readme.txt 参照）。";
+  for (ClockSet refusal : {ClockSet::Failed, ClockSet::NoRight}) {
+    EngineRig rig;
+    rig.clock.refusal = refusal;
+    rig.watchdog.SetEnabled(true);
+    rig.AnswerDifference(2.0);
+    EXPECT_FALSE(rig.engine.SyncClock(SyncMode::ConnectionTest));
+    EXPECT_TRUE(rig.engine.clockSetError);
+    const bool no_right = refusal == ClockSet::NoRight;
+    EXPECT_EQ(Contains(rig.Log(), no_right ? k307 + "\r\n" + kRight : k307), "");
+    EXPECT_EQ(rig.Log().find(kRight) != std::string::npos, no_right);
+    EXPECT_EQ(rig.BoxTexts(),
+              std::vector<std::string>{"時刻の設定で、エラーがありました(308)。\r\n\r\n"
+                                       "時刻を必ずチェックしてください。"});
+    EXPECT_FALSE(rig.watchdog.Enabled());
+  }
 }
 
 TEST(SyncCycle, HttpWithoutAPageTimeEndsWith201NamingTheSource) {

@@ -127,7 +127,7 @@ TEST(WinLogView, CaretGoesToTheStartOfAShownLine) {
 class FixedClock : public Clock {
  public:
   SystemTimeFields local_time() override { return {2006, 8, 4, 31, 9, 0, 1, 0}; }
-  bool set_system_time_utc(const SystemTimeFields&) override { return false; }
+  ClockSet set_system_time_utc(const SystemTimeFields&) override { return ClockSet::Failed; }
   std::int64_t performance_counter() override { return 0; }
   std::int64_t performance_frequency() override { return 1; }
   std::uint32_t tick_count() override { return 0; }

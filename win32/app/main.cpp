@@ -14,6 +14,7 @@
 #include "win32/app/main_window.h"
 #include "win32/desktop/notify_shell.h"
 #include "win32/desktop/pointer_focus.h"
+#include "win32/desktop/setup_window.h"
 #include "win32/desktop/win_shell.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/wide.h"
@@ -72,6 +73,9 @@ int Run() {
     RunPorts ports{clock,        pump,         files,   boxes,        application,   codec, locale,
                    *main_window, *main_window, network, notify_shell, pointer_focus, shell};
     form = std::make_unique<TfmJikoku>(ports, params);
+    form->ShowSetupWindow = [&](TfmSetup& setup) {
+      SetupWindow::ShowModal(main_window->hwnd(), setup);
+    };
     main_window->Bind(*form);
     application.set_main_window(main_window->hwnd());
     boxes.set_owner(main_window->hwnd());

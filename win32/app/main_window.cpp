@@ -21,8 +21,8 @@ using win32::Widen;
 namespace {
 constexpr wchar_t kPageClass[] = L"TTabSheet";
 constexpr int kMenuClose = 100;
-constexpr int kMenuVersion = 110;
-constexpr int kMenuProperty = 111;
+// Ids of the menu entries bound to the main window object's models.
+constexpr UINT kFirstBoundMenuId = 200;
 constexpr int kTabWidth = 110;
 constexpr int kTabHeight = 22;
 
@@ -56,19 +56,12 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   win32::UniqueMenu menu(CreateMenu());
   win32::UniqueMenu file(CreatePopupMenu());
-  win32::UniqueMenu ta(CreatePopupMenu());
-  if (!menu.get() || !file.get() || !ta.get() ||
-      !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
-      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"ファイル(&F)") ||
-      !AppendMenuW(ta.get(), MF_STRING, kMenuVersion, L"バージョン情報(&B)") ||
-      !AppendMenuW(ta.get(), MF_STRING, kMenuProperty, L"プロパティ表示(&R)") ||
-      // The setup item ("セットアップ") goes here, below the properties item.
-      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(ta.get()), L"その他(&O)")) {
+  if (!menu.get() || !file.get() || !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
+      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"ファイル(&F)")) {
     throw std::runtime_error("the main window's menu cannot be made");
   }
   // The menu bar destroys them with itself.
   file.release();
-  ta_menu_ = ta.release();
   const int client_w = win32::Scale(kClientWidth), client_h = win32::Scale(kClientHeight);
   RECT r{0, 0, client_w, client_h};
   AdjustWindowRectEx(&r, style, TRUE, 0);
@@ -81,7 +74,13 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
                       application_window_, menu.get(), inst, this),
       "TfmJikoku");
   menu.release();  // the window destroys it with itself
+  FitClientArea();
+  pump_.set_dialog_window(hwnd_);
+}
+
+void MainWindow::FitClientArea() {
   // A menu that wraps changes the client height: fix the client size exactly.
+  const int client_w = MulDiv(kClientWidth, dpi_, 96), client_h = MulDiv(kClientHeight, dpi_, 96);
   RECT client;
   GetClientRect(hwnd_, &client);
   if (client.bottom != client_h || client.right != client_w) {
@@ -90,7 +89,61 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
     SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + client_w - client.right,
                  wr.bottom - wr.top + client_h - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
   }
-  pump_.set_dialog_window(hwnd_);
+}
+
+void MainWindow::BuildMenus() {
+  HMENU bar = GetMenu(hwnd_);
+  UINT next_id = kFirstBoundMenuId;
+  auto fill = [&](win32::UniqueMenu& menu, const std::vector<TMenuItem*>& items) {
+    if (!menu.get()) throw std::runtime_error("the main window's menu cannot be made");
+    for (TMenuItem* item : items) {
+      if (!AppendMenuW(menu.get(), MF_STRING, next_id, Widen(item->Caption).c_str()))
+        throw std::runtime_error("the main window's menu cannot be made");
+      menu_entries_.push_back({next_id++, item, menu.get()});
+    }
+  };
+  auto attach = [](HMENU parent, win32::UniqueMenu& child, const wchar_t* caption) {
+    if (!AppendMenuW(parent, MF_POPUP, reinterpret_cast<UINT_PTR>(child.get()), caption))
+      throw std::runtime_error("the main window's menu cannot be made");
+    child.release();  // the parent destroys it with itself
+  };
+  TfmJikoku& f = *form_;
+  // The box is this window's own business: no rule of the program is behind it.
+  f.mnVersion.OnClick = [this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_); };
+  win32::UniqueMenu action(CreatePopupMenu());
+  win32::UniqueMenu details(CreatePopupMenu());
+  win32::UniqueMenu other(CreatePopupMenu());
+  fill(action, {&f.mnStartUpOn, &f.mnStartupOff, &f.mnShortCutDesk});
+  fill(details, {&f.mnHTTP, &f.mnSNTP});
+  fill(other, {&f.mnVersion, &f.mnProperty, &f.mnSetup});
+  action_menu_ = action.get();
+  other_menu_ = other.get();
+  attach(action.get(), details, L"詳細設定(&O)");
+  attach(bar, action, L"アクション(&A)");
+  attach(bar, other, L"その他(&O)");
+  DrawMenuBar(hwnd_);
+  FitClientArea();
+}
+
+void MainWindow::SyncMenu(HMENU popup) {
+  for (const MenuEntry& e : menu_entries_) {
+    if (e.popup != popup) continue;
+    const bool present = GetMenuState(popup, e.id, MF_BYCOMMAND) != static_cast<UINT>(-1);
+    if (present && !e.item->Visible) {
+      RemoveMenu(popup, e.id, MF_BYCOMMAND);
+    } else if (!present && e.item->Visible) {
+      // A menu has no hidden items: the item goes back after the shown ones before it.
+      UINT pos = 0;
+      for (const MenuEntry& before : menu_entries_) {
+        if (before.id == e.id) break;
+        if (before.popup == popup &&
+            GetMenuState(popup, before.id, MF_BYCOMMAND) != static_cast<UINT>(-1))
+          ++pos;
+      }
+      InsertMenuW(popup, pos, MF_BYPOSITION | MF_STRING, e.id, Widen(e.item->Caption).c_str());
+    }
+    EnableMenuItem(popup, e.id, MF_BYCOMMAND | (e.item->Enabled ? MF_ENABLED : MF_GRAYED));
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -113,6 +166,7 @@ void MainWindow::Guard(const std::function<void()>& action) {
 
 void MainWindow::Bind(TfmJikoku& form) {
   form_ = &form;
+  BuildMenus();
   BuildTabs();
   BuildPages();
   SyncTabs();
@@ -232,17 +286,6 @@ void MainWindow::Rescale(int dpi, const RECT& suggested) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void MainWindow::ShowTaItems() {
-  // A menu has no hidden items: the properties item is taken out and put back.
-  const bool present = GetMenuState(ta_menu_, kMenuProperty, MF_BYCOMMAND) != static_cast<UINT>(-1);
-  if (form_->mnProperty.Visible && !present) {
-    InsertMenuW(ta_menu_, 1, MF_BYPOSITION | MF_STRING, kMenuProperty,
-                Widen(form_->mnProperty.Caption).c_str());
-  } else if (!form_->mnProperty.Visible && present) {
-    RemoveMenu(ta_menu_, kMenuProperty, MF_BYCOMMAND);
-  }
-}
-
 void MainWindow::show_window() {
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
@@ -290,13 +333,12 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         Guard([this] { form_->mnCloseClick(); });
         return 0;
       }
-      if (!control && LOWORD(wp) == kMenuVersion) {
-        Guard([this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_); });
-        return 0;
-      }
-      if (!control && LOWORD(wp) == kMenuProperty) {
-        Guard([this] { form_->mnPropertyClick(); });
-        return 0;
+      if (!control && HIWORD(wp) == 0) {
+        for (const MenuEntry& e : menu_entries_) {
+          if (e.id != LOWORD(wp)) continue;
+          Guard([&e] { e.item->Click(); });
+          return 0;
+        }
       }
       if (control && binder_ && binder_->OnCommand(control, HIWORD(wp))) return 0;
       break;
@@ -324,12 +366,13 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
-    case WM_INITMENUPOPUP:
-      if (reinterpret_cast<HMENU>(wp) == ta_menu_ && form_) {
-        Guard([this] { form_->mnTaClick(); });
-        ShowTaItems();
-      }
+    case WM_INITMENUPOPUP: {
+      HMENU popup = reinterpret_cast<HMENU>(wp);
+      if (popup == action_menu_) Guard([this] { form_->mnActionClick(); });
+      if (popup == other_menu_) Guard([this] { form_->mnTaClick(); });
+      SyncMenu(popup);
       break;
+    }
     case WM_SHOWWINDOW:
       if (wp && form_) Guard([this] { form_->FormShow(); });
       break;

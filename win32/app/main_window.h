@@ -3,6 +3,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "core/app/fm_jikoku.h"
 #include "core/platform/form_host.h"
@@ -56,21 +57,23 @@ class MainWindow : public FormHost, public LogView {
   static LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void Guard(const std::function<void()>& action);
+  void BuildMenus();
+  // Brings a popup's entries in step with their models before it opens.
+  void SyncMenu(HMENU popup);
+  // Keeps the client area at its size whatever the menu bar's height.
+  void FitClientArea();
   void BuildTabs();
   void BuildPages();
   void SyncTabs();
   // Lays the window out again for a monitor of another resolution.
   void Rescale(int dpi, const RECT& suggested);
   HWND MakePage(int index);
-  // Puts the "その他(&O)" menu's items in step with their models.
-  void ShowTaItems();
 
   WinPump& pump_;
   HWND application_window_;
   TfmJikoku* form_ = nullptr;
   HWND hwnd_ = nullptr;
   HWND tabs_ = nullptr;
-  HMENU ta_menu_ = nullptr;
   win32::WinClipboard clipboard_;
   win32::WinBeeper beeper_;
   HWND status_ = nullptr;
@@ -81,6 +84,14 @@ class MainWindow : public FormHost, public LogView {
   win32::UniqueGdi<HFONT> log_font_;
   std::unique_ptr<ControlBinder> binder_;
   std::unique_ptr<LogView> log_;
+  struct MenuEntry {
+    UINT id;
+    TMenuItem* item;
+    HMENU popup;
+  };
+  std::vector<MenuEntry> menu_entries_;
+  HMENU action_menu_ = nullptr;
+  HMENU other_menu_ = nullptr;
   bool syncing_tabs_ = false;
   int dpi_ = 96;
 };

@@ -53,12 +53,31 @@ HWND ControlBinder::CheckBox(TCheckBox& model, HWND parent, RECT r) {
   Common(model, hwnd, [&model, hwnd] {
     SendMessageW(hwnd, BM_SETCHECK, model.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
   });
+  SetWindowSubclass(hwnd, WatchRelease, 0, reinterpret_cast<DWORD_PTR>(this));
   commands_[hwnd] = [this, &model, hwnd](int code) {
     if (code != BN_CLICKED) return;
     bool checked = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    guard_([&] { model.SetChecked(checked); });
+    const bool by_mouse = releasing_ == hwnd;
+    guard_([&] {
+      model.SetChecked(checked);
+      const auto& toggled = by_mouse ? model.OnMouseUp : model.OnKeyToggle;
+      if (toggled) toggled();
+    });
   };
   return hwnd;
+}
+
+LRESULT CALLBACK ControlBinder::WatchRelease(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                             DWORD_PTR binder) {
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, WatchRelease, id);
+  if (msg != WM_LBUTTONUP) return DefSubclassProc(hwnd, msg, wp, lp);
+  // The button reports its click while it handles the release.
+  auto* self = reinterpret_cast<ControlBinder*>(binder);
+  HWND outer = self->releasing_;
+  self->releasing_ = hwnd;
+  LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+  self->releasing_ = outer;
+  return result;
 }
 
 HWND ControlBinder::Radio(TRadioButton& model, HWND parent, RECT r, bool first_of_group) {

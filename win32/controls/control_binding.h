@@ -52,6 +52,12 @@ class ControlBinder {
   static RECT Rect(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
 
  private:
+  // Notes which check box is handling a mouse-button release, so its click
+  // tells a mouse toggle from a keyboard one.
+  static LRESULT CALLBACK WatchRelease(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                       DWORD_PTR binder);
+  HWND releasing_ = nullptr;
+
   HWND Create(const wchar_t* cls, const std::string& text, DWORD style, HWND parent, RECT r,
               DWORD ex_style = 0);
   void Common(TControl& model, HWND hwnd, std::function<void()> refresh_value);

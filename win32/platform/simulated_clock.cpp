@@ -11,11 +11,11 @@ SystemTimeFields SimulatedClock::local_time() {
   return DateTimeToFields(now + static_cast<double>(offset_ms_.load()) / kMillisecondsPerDay);
 }
 
-bool SimulatedClock::set_system_time_utc(const SystemTimeFields& utc) {
+ClockSet SimulatedClock::set_system_time_utc(const SystemTimeFields& utc) {
   double wanted_local = FieldsToDateTime(utc) - time_zone().EffectiveBias() / 1440.0;
   double real_local = FieldsToDateTime(WinClock::local_time());
   offset_ms_ = std::llround((wanted_local - real_local) * kMillisecondsPerDay);
-  return true;
+  return ClockSet::Set;
 }
 
 }  // namespace horalux

@@ -11,7 +11,7 @@ namespace horalux {
 class SimulatedClock : public WinClock {
  public:
   SystemTimeFields local_time() override;
-  bool set_system_time_utc(const SystemTimeFields& utc) override;
+  ClockSet set_system_time_utc(const SystemTimeFields& utc) override;
 
  private:
   std::atomic<long long> offset_ms_{0};

@@ -47,7 +47,7 @@ class SystemTimePrivilege {
 
 }  // namespace
 
-bool WinClock::set_system_time_utc(const SystemTimeFields& utc) {
+ClockSet WinClock::set_system_time_utc(const SystemTimeFields& utc) {
   SystemTimePrivilege privilege;
   SYSTEMTIME st{};
   st.wYear = static_cast<WORD>(utc.year);
@@ -57,7 +57,9 @@ bool WinClock::set_system_time_utc(const SystemTimeFields& utc) {
   st.wMinute = static_cast<WORD>(utc.minute);
   st.wSecond = static_cast<WORD>(utc.second);
   st.wMilliseconds = static_cast<WORD>(utc.millisecond);
-  return SetSystemTime(&st) != FALSE;
+  if (SetSystemTime(&st)) return ClockSet::Set;
+  // Read before the privilege is switched back, which resets the last error.
+  return GetLastError() == ERROR_PRIVILEGE_NOT_HELD ? ClockSet::NoRight : ClockSet::Failed;
 }
 
 std::int64_t WinClock::performance_counter() {

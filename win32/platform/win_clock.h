@@ -7,7 +7,7 @@ namespace horalux {
 class WinClock : public Clock {
  public:
   SystemTimeFields local_time() override;
-  bool set_system_time_utc(const SystemTimeFields& utc) override;
+  ClockSet set_system_time_utc(const SystemTimeFields& utc) override;
   std::int64_t performance_counter() override;
   std::int64_t performance_frequency() override;
   std::uint32_t tick_count() override;
