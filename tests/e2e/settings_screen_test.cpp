@@ -95,8 +95,13 @@ TEST(SettingsScreen, TheChienUpArrowStepsByTenAndTheValueIsSaved) {
   Window chien = main.Control({.cls = "TOrNEdit", .text = "300"});
   Window arrows = chien.NextSibling("msctls_updown32");
   Forward(main);
+  // Another program's window (Wine's tray window among them) may lie over the
+  // arrow; a real click goes to whatever is on top.
+  SetWindowPos(main.handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   const Rect r = arrows.ScreenRect();
-  ClickAt({r.left + r.width() / 2, r.top + r.height() / 4});
+  const POINT up{r.left + r.width() / 2, r.top + r.height() / 4};
+  WaitUntil([&] { return WindowFromPoint(up) == arrows.handle(); }, "the arrow uncovered");
+  ClickAt({up.x, up.y});
   WaitUntil([&] { return chien.Text() == "310"; }, "edtChien at 310");
   main.Close();
   main.WaitGone();
