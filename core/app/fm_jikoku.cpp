@@ -4,6 +4,7 @@
 
 #include "core/base/path_text.h"
 #include "core/desktop/safeguard.h"
+#include "core/net/time_page.h"
 #include "core/net/time_servers.h"
 #include "core/settings/settings_file.h"
 
@@ -41,6 +42,7 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
           [this] { return location_.readOnlyMedium; }, [this] { return closing; }),
       sntp_(ports.network, ports.clock),
       sntp_source_(sntp_),
+      http_(ports.tcp, ports.pump, ports.clock, ports.files),
       popup_("PopupMenu1"),
       pmnDisp_(popup_.Add("pmnDisp", "アクセス記録表示(&D)")),
       pmnQuit_(popup_.Add("pmnQuit", "中止＆終了(&X)")),
@@ -49,8 +51,10 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       icon_(tray_),
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
                [this] { return residentMode; }, [this](const std::string& t) { icon_.SetTip(t); },
-               [this](bool v) { icon_.SetVisible(v); }}),
-      handlers_(screen_, sntp_source_, ports.log_view),
+               [this](bool v) { icon_.SetVisible(v); }},
+              {this, nullptr}),
+      handlers_({screen_, sntp_source_, ports.log_view, http_, ports.registry, ports.codec,
+                 ports.boxes}),
       resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
                  sg_timer_, icon_, pmnDisp_, *this}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);
@@ -154,7 +158,10 @@ void TfmJikoku::ExamineParameters() {
 void TfmJikoku::LoadSettingsStep() {
   LoadedSettingsHooks hooks;
   hooks.SelectPage = [this](int page) { SelectLoadedPage(screen_, page); };
-  hooks.ApplyProxy = [this] { handlers_.EnableProxyControls(screen_.cbProxy.Checked()); };
+  hooks.ApplyProxy = [this] {
+    handlers_.EnableProxyControls(screen_.cbProxy.Checked());
+    handlers_.ApplyProxy();
+  };
   hooks.EnableSNTPServerField = [this] { handlers_.EnableSntpServerField(); };
   hooks.ApplySNTPServer = [this] { handlers_.ApplySntpServer(); };
   settings_file_.Load(location_.settingsFile, screen_, hooks);
@@ -172,12 +179,15 @@ void TfmJikoku::FormShow() {
 }
 
 void TfmJikoku::FormCloseQuery() {
+  // A fetch waiting for the network ends at once instead of at its time-out.
+  http_.Cancel();
   if (residentMode) pmnQuitClick();
   if (askStartupAtClose) AskStartupRegistration();
   CloseSteps(ports_.boxes);
 }
 
 void TfmJikoku::FormEndSession() {
+  http_.Cancel();
   if (residentMode && !engine_.busy) {
     abortRequested = true;
     QuitProgram();
@@ -193,11 +203,18 @@ void TfmJikoku::CloseSteps(Boxes& boxes) {
   closing = true;
 }
 
+void TfmJikoku::ApplySelectedTimePage() {
+  handlers_.ApplySelectedTimePage();
+}
+
+double TfmJikoku::GetHttpTime() {
+  return horalux::GetHttpTime(http_, handlers_.SelectedPageUrl());
+}
+
 // Points of the start-up and close sequences that belong to the start-up
-// registration, the standard-time pages and the setup, which this program
-// does not offer yet; they keep their places in the order.
+// registration and the setup, which this program does not offer yet; they
+// keep their places in the order.
 void TfmJikoku::LookUpStartupFolder() {}
-void TfmJikoku::ApplySelectedTimePage() {}
 void TfmJikoku::OfferSetup() {}
 void TfmJikoku::AskStartupRegistration() {}
 

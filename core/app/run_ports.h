@@ -8,6 +8,8 @@
 #include "core/platform/message_pump.h"
 #include "core/platform/notify_shell.h"
 #include "core/platform/pointer_focus.h"
+#include "core/platform/registry.h"
+#include "core/platform/tcp_session.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/udp_socket.h"
 #include "core/platform/windowing.h"
@@ -28,6 +30,8 @@ struct RunPorts {
   UdpNetwork& network;
   NotifyShell& notify_shell;
   PointerFocus& pointer_focus;
+  TcpNetwork& tcp;
+  Registry& registry;
 };
 
 }  // namespace horalux

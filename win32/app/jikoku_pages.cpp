@@ -89,11 +89,28 @@ void MainWindow::BuildPages() {
                       GetModuleHandleW(nullptr), this),
       "pnlProxy");
   b.FollowEnabled(s.pnlProxy, panel);
+  proxy_panel_ = panel;
   b.StaticText("アドレス：", panel, R(8, 6, 70, 16));
-  b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
-  b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
+  proxy_edit_ = b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
+  HWND proxy_get = b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
   b.StaticText("ポート　：", panel, R(8, 32, 70, 16));
-  b.Edit(s.edtPort, panel, R(80, 29, 80, 20), ES_NUMBER);
+  port_edit_ = b.Edit(s.edtPort, panel, R(80, 29, 80, 20), ES_NUMBER);
+  // A disabled panel does not grey its children: the proxy box colours the
+  // texts and fields (WM_CTLCOLOR*), and the button shows its inactive
+  // colour, the system's gray text, by being disabled with the panel.
+  auto repaint = [&s, panel, proxy_get] {
+    EnableWindow(proxy_get, s.btnProxyGet.Enabled() && s.pnlProxy.Enabled());
+    RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  };
+  for (TControl* c : {static_cast<TControl*>(&s.pnlProxy), static_cast<TControl*>(&s.edtProxy),
+                      static_cast<TControl*>(&s.edtPort), static_cast<TControl*>(&s.btnProxyGet)}) {
+    auto previous = c->on_view_update;
+    c->on_view_update = [previous, repaint] {
+      if (previous) previous();
+      repaint();
+    };
+  }
+  repaint();
   b.CheckBox(s.cbNoCkProxy, p, R(24, 262, 560, 18));
 
   // SNTP settings.
