@@ -84,7 +84,7 @@ void SetupWindow::Build() {
   const int dpi = win32::Dpi();
   font_.reset(CreateGothicFont(12, false, dpi));
   heading_font_.reset(CreateGothicFont(16, false, dpi));
-  binder_ = std::make_unique<ControlBinder>(font_.get(), [this](const std::function<void()>& act) {
+  binder_ = std::make_unique<ControlBinder>(font_, [this](const std::function<void()>& act) {
     try {
       act();
     } catch (const std::exception& e) {
