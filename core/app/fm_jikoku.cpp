@@ -43,6 +43,10 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       sntp_(ports.network, ports.clock),
       sntp_source_(sntp_),
       http_(ports.tcp, ports.pump, ports.clock, ports.files),
+      proxy_precheck_(
+          screen_, ports.boxes, [this] { return handlers_.ReadBrowserProxy(); },
+          [this] { return ports_.host.shown(); }, [this] { screen_.rbHTTP.SetFocus(); },
+          [this] { handlers_.ApplyProxy(); }),
       popup_("PopupMenu1"),
       pmnDisp_(popup_.Add("pmnDisp", "アクセス記録表示(&D)")),
       pmnQuit_(popup_.Add("pmnQuit", "中止＆終了(&X)")),
@@ -52,9 +56,9 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
                [this] { return residentMode; }, [this](const std::string& t) { icon_.SetTip(t); },
                [this](bool v) { icon_.SetVisible(v); }},
-              {this, nullptr}),
-      handlers_({screen_, sntp_source_, ports.log_view, http_, ports.registry, ports.codec,
-                 ports.boxes}),
+              {this, &proxy_precheck_}),
+      handlers_(
+          {screen_, sntp_source_, ports.log_view, http_, ports.registry, ports.codec, ports.boxes}),
       resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
                  sg_timer_, icon_, pmnDisp_, *this}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);

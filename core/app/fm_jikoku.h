@@ -12,6 +12,7 @@
 #include "core/desktop/popup_menu.h"
 #include "core/desktop/tray_icon.h"
 #include "core/engine/access_log.h"
+#include "core/engine/browser_proxy_precheck.h"
 #include "core/engine/standard_time_page.h"
 #include "core/engine/sntp_source.h"
 #include "core/engine/sync_engine.h"
@@ -117,6 +118,7 @@ class TfmJikoku : public RunState, public StandardTimePage {
   TIdSNTP sntp_;
   SntpSourceOf<TIdSNTP> sntp_source_;
   THttpClient http_;
+  BrowserProxyPrecheck proxy_precheck_;
   TPopupMenu popup_;
   TMenuItem& pmnDisp_;
   TMenuItem& pmnQuit_;

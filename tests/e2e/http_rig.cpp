@@ -115,8 +115,8 @@ InternetSettingsProxy::InternetSettingsProxy(const std::string& server) {
     DWORD size = 0;
     if (RegQueryValueExW(key_, v.name, nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) continue;
     v.data.resize(size);
-    v.present = RegQueryValueExW(key_, v.name, nullptr, &v.type, v.data.data(), &size) ==
-                ERROR_SUCCESS;
+    v.present =
+        RegQueryValueExW(key_, v.name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS;
   }
   const BYTE enable[] = {1, 0, 0, 0};
   const std::wstring text = Widen(server);

@@ -70,7 +70,7 @@ class InternetSettingsProxy {
     std::vector<BYTE> data;
   };
   HKEY key_ = nullptr;
-  Saved saved_[2] = {{L"ProxyEnable"}, {L"ProxyServer"}};
+  Saved saved_[2] = {{L"ProxyEnable", false, 0, {}}, {L"ProxyServer", false, 0, {}}};
 };
 
 }  // namespace horalux::e2e

