@@ -45,10 +45,14 @@ std::string ProxyScript() {
   throw DriverError("tools/tinyproxy.sh not found above " + PathToUtf8(BuildDir()));
 }
 
-// A port nobody listens on at the moment.
+// A port nobody listens on at the moment. The socket layer stays started:
+// Wine's last WSACleanup of a process closes sockets other code still uses.
 std::uint16_t FreePort() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  if (!started) throw DriverError("no socket layer");
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in a{};
   a.sin_family = AF_INET;
@@ -57,7 +61,6 @@ std::uint16_t FreePort() {
   bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
   getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
   closesocket(s);
-  WSACleanup();
   return ntohs(a.sin_port);
 }
 
@@ -92,7 +95,10 @@ Window HttpCopy::StartWindow(Process& app) const {
   return app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
 }
 
-ProxiedResponder::ProxiedResponder() : proxy_port_(FreePort()) {
+// The responder's port is chosen here too: one that Wine picks for a socket
+// that allows address reuse may still be taken by a closed one.
+ProxiedResponder::ProxiedResponder()
+    : responder_("127.0.0.1", FreePort()), proxy_port_(FreePort()) {
   const std::string dir = UnixPath(dir_.path());
   RunShell(Quoted(ProxyScript()) + " start " + std::to_string(proxy_port_) + " " +
            std::to_string(responder_.port()) + " " + Quoted(dir) + " >" + Quoted(dir + "/pid"));

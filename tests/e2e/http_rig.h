@@ -47,7 +47,7 @@ class ProxiedResponder {
   std::string proxy_server() const { return "127.0.0.1:" + std::to_string(proxy_port_); }
 
  private:
-  tools::HttpResponder responder_{"127.0.0.1"};
+  tools::HttpResponder responder_;
   ScratchDir dir_{"tinyproxy"};
   std::uint16_t proxy_port_ = 0;
   std::string pid_;
