@@ -40,8 +40,8 @@ TEST(MainWindowSettings, LoadedProxyAndPageReachTheHttpClient) {
     int port;
     const char* page;
   } rows[] = {
-      {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=3128\r\nrbJapan=1\r\n", "p.example", 3128,
-       "http://jst.time-institute.example/cgi-bin/JST.cgi"},
+      {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=3128\r\nrbJapan=1\r\nrbFennick1=0\r\n",
+       "p.example", 3128, "http://jst.time-institute.example/cgi-bin/JST.cgi"},
       {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=x\r\nrbFennick2=1\r\nrbFennick1=0\r\n",
        "p.example", 0, "http://www.horalux.example/cgi-org/be/tproj3.cgi"},
       {"cbProxy=0\r\nedtProxy=p.example\r\nedtPort=3128\r\n", "", 0,
