@@ -23,24 +23,6 @@ void TControl::SetCaption(const std::string& v) {
   Changed();
 }
 
-void TControl::SetFontColor(TColor v) {
-  if (font_color_ == v) return;
-  font_color_ = v;
-  Changed();
-}
-
-void TControl::SetColor(TColor v) {
-  if (color_ == v) return;
-  color_ = v;
-  Changed();
-}
-
-void TButton::SetInactiveFontColor(TColor v) {
-  if (inactive_font_color_ == v) return;
-  inactive_font_color_ = v;
-  Changed();
-}
-
 void TCheckBox::SetChecked(bool v) {
   if (checked_ == v) return;
   checked_ = v;

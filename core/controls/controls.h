@@ -33,10 +33,10 @@ class TControl {
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& v);
   TColor FontColor() const { return font_color_; }
-  void SetFontColor(TColor v);
+  void SetFontColor(TColor v) { Assign(font_color_, v); }
   // The background.
   TColor Color() const { return color_; }
-  void SetColor(TColor v);
+  void SetColor(TColor v) { Assign(color_, v); }
   // Moves the input focus to the control when its view is shown.
   void SetFocus() {
     if (on_focus_request) on_focus_request();
@@ -49,6 +49,12 @@ class TControl {
  protected:
   void Changed() {
     if (on_view_update) on_view_update();
+  }
+  // Stores a new value and refreshes the view when it differs.
+  void Assign(TColor& field, TColor v) {
+    if (field == v) return;
+    field = v;
+    Changed();
   }
 
  private:
@@ -75,7 +81,7 @@ class TButton : public TControl {
   using TControl::TControl;
   // The caption's colour while the button cannot be pressed.
   TColor InactiveFontColor() const { return inactive_font_color_; }
-  void SetInactiveFontColor(TColor v);
+  void SetInactiveFontColor(TColor v) { Assign(inactive_font_color_, v); }
   std::function<void()> OnClick;
   void Click() {
     if (OnClick) OnClick();
