@@ -24,7 +24,11 @@ std::string UnixPath(const fs::path& path) {
 // Starts a shell command on the Linux side without waiting for it (Wine
 // starts Linux programs but gives no handle to them).
 void RunShell(const std::string& command) {
-  std::wstring line = L"/bin/sh -c \"PATH=/usr/sbin:/usr/bin:/bin; " + Widen(command) + L"\"";
+  // The shell gets the test's standard handles as they are: it must let go
+  // of them, or whoever reads the test's output waits for the proxy to end.
+  std::wstring line =
+      L"/bin/sh -c \"exec </dev/null >/dev/null 2>&1; PATH=/usr/sbin:/usr/bin:/bin; " +
+      Widen(command) + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
