@@ -5,6 +5,7 @@
 #include "core/base/path_text.h"
 #include "core/desktop/file_properties.h"
 #include "core/desktop/safeguard.h"
+#include "core/net/time_page.h"
 #include "core/net/time_servers.h"
 #include "core/settings/settings_file.h"
 
@@ -43,6 +44,11 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
           [this] { return location_.readOnlyMedium; }, [this] { return closing; }),
       sntp_(ports.network, ports.clock),
       sntp_source_(sntp_),
+      http_(ports.tcp, ports.pump, ports.clock, ports.files),
+      proxy_precheck_(
+          screen_, ports.boxes, [this] { return handlers_.ReadBrowserProxy(); },
+          [this] { return ports_.host.shown(); }, [this] { screen_.rbHTTP.SetFocus(); },
+          [this] { handlers_.ApplyProxy(); }),
       popup_("PopupMenu1"),
       pmnDisp_(popup_.Add("pmnDisp", "アクセス記録表示(&D)")),
       pmnQuit_(popup_.Add("pmnQuit", "中止＆終了(&X)")),
@@ -51,8 +57,10 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       icon_(tray_),
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
                [this] { return residentMode; }, [this](const std::string& t) { icon_.SetTip(t); },
-               [this](bool v) { icon_.SetVisible(v); }}),
-      handlers_(screen_, sntp_source_, ports.log_view),
+               [this](bool v) { icon_.SetVisible(v); }},
+              {this, &proxy_precheck_}),
+      handlers_(
+          {screen_, sntp_source_, ports.log_view, http_, ports.registry, ports.codec, ports.boxes}),
       resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
                  sg_timer_, icon_, pmnDisp_, *this}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);
@@ -168,7 +176,10 @@ void TfmJikoku::ExamineParameters() {
 void TfmJikoku::LoadSettingsStep() {
   LoadedSettingsHooks hooks;
   hooks.SelectPage = [this](int page) { SelectLoadedPage(screen_, page); };
-  hooks.ApplyProxy = [this] { handlers_.EnableProxyControls(screen_.cbProxy.Checked()); };
+  hooks.ApplyProxy = [this] {
+    handlers_.EnableProxyControls(screen_.cbProxy.Checked());
+    handlers_.ApplyProxy();
+  };
   hooks.EnableSNTPServerField = [this] { handlers_.EnableSntpServerField(); };
   hooks.ApplySNTPServer = [this] { handlers_.ApplySntpServer(); };
   settings_file_.Load(location_.settingsFile, screen_, hooks);
@@ -187,12 +198,15 @@ void TfmJikoku::FormShow() {
 }
 
 void TfmJikoku::FormCloseQuery() {
+  // A fetch waiting for the network ends at once instead of at its time-out.
+  http_.Cancel();
   if (residentMode) pmnQuitClick();
   if (askStartupAtClose) AskStartupRegistration();
   CloseSteps(ports_.boxes);
 }
 
 void TfmJikoku::FormEndSession() {
+  http_.Cancel();
   if (residentMode && !engine_.busy) {
     abortRequested = true;
     QuitProgram();
@@ -212,8 +226,13 @@ void TfmJikoku::LookUpStartupFolder() {
   startup_.LookUpStartupFolder();
 }
 
-// The standard-time pages are not offered yet; the step keeps its place.
-void TfmJikoku::ApplySelectedTimePage() {}
+void TfmJikoku::ApplySelectedTimePage() {
+  handlers_.ApplySelectedTimePage();
+}
+
+double TfmJikoku::GetHttpTime() {
+  return horalux::GetHttpTime(http_, handlers_.SelectedPageUrl());
+}
 
 void TfmJikoku::OfferSetup() {
   horalux::OfferSetup(ports_.boxes, kProgramVersion, location_.readOnlyMedium,

@@ -14,8 +14,11 @@
 #include "core/desktop/startup_link.h"
 #include "core/desktop/tray_icon.h"
 #include "core/engine/access_log.h"
+#include "core/engine/browser_proxy_precheck.h"
+#include "core/engine/standard_time_page.h"
 #include "core/engine/sntp_source.h"
 #include "core/engine/sync_engine.h"
+#include "core/net/http_client.h"
 #include "core/net/sntp.h"
 #include "core/settings/jikoku_screen.h"
 #include "core/settings/settings_file.h"
@@ -26,7 +29,7 @@ namespace horalux {
 // The main window object: owns the run state, the screen's controls and
 // every component for the whole run, and answers to the program's handler
 // names; the resident run and the screen's handlers do the work.
-class TfmJikoku : public RunState {
+class TfmJikoku : public RunState, public StandardTimePage {
  public:
   TfmJikoku(RunPorts ports, std::vector<std::string> params);
   TfmJikoku(const TfmJikoku&) = delete;
@@ -55,6 +58,9 @@ class TfmJikoku : public RunState {
   void cbSNTPAutoClick() { handlers_.cbSNTPAutoClick(); }
   void cbSNTPClick() { handlers_.cbSNTPClick(); }
   void edtSNTPExit() { handlers_.edtSNTPExit(); }
+  void rbJapanClick() { handlers_.rbJapanClick(); }
+  void rbFennick1Click() { handlers_.rbFennick1Click(); }
+  void rbFennick2Click() { handlers_.rbFennick2Click(); }
   void cbProxyClick() { handlers_.cbProxyClick(); }
   // Before the "その他(&O)" menu opens: the properties item shows only on a
   // shell that has the verb.
@@ -73,6 +79,12 @@ class TfmJikoku : public RunState {
   TMenuItem mnSetup{"mnSetup", "セットアップ"};
   // The view's part: runs the setup window modally over the main window.
   std::function<void(TfmSetup&)> ShowSetupWindow;
+  void btnProxyGetClick() { handlers_.btnProxyGetClick(); }
+  void ApplyProxy() { handlers_.ApplyProxy(); }
+
+  // One GET of the selected standard-time page: the time it states, 0.0 when
+  // none came.
+  double GetHttpTime() override;
 
   // Resident run.
   void QuitProgram() { resident_.QuitProgram(); }
@@ -101,6 +113,8 @@ class TfmJikoku : public RunState {
   AccessLog& Log() { return log_; }
   SyncEngine& Engine() { return engine_; }
   TIdSNTP& IdSNTP1() { return sntp_; }
+  THttpClient& HttpClient1() { return http_; }
+  const std::string& SelectedPageUrl() const { return handlers_.SelectedPageUrl(); }
   TTrayIcon& TrayIcon1() { return tray_; }
   TPopupMenu& PopupMenu1() { return popup_; }
   TTimer& SGTimer1() { return sg_timer_; }
@@ -128,6 +142,8 @@ class TfmJikoku : public RunState {
   AccessLog log_;
   TIdSNTP sntp_;
   SntpSourceOf<TIdSNTP> sntp_source_;
+  THttpClient http_;
+  BrowserProxyPrecheck proxy_precheck_;
   TPopupMenu popup_;
   TMenuItem& pmnDisp_;
   TMenuItem& pmnQuit_;

@@ -9,6 +9,8 @@
 #include "core/platform/notify_shell.h"
 #include "core/platform/pointer_focus.h"
 #include "core/platform/shell.h"
+#include "core/platform/registry.h"
+#include "core/platform/tcp_session.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/udp_socket.h"
 #include "core/platform/windowing.h"
@@ -30,6 +32,8 @@ struct RunPorts {
   NotifyShell& notify_shell;
   PointerFocus& pointer_focus;
   Shell& shell;
+  TcpNetwork& tcp;
+  Registry& registry;
 };
 
 }  // namespace horalux

@@ -3,74 +3,134 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/net/time_page.h"
 #include "core/net/time_servers.h"
 
 namespace horalux {
 
-ScreenHandlers::ScreenHandlers(JikokuScreen& screen, SntpSource& sntp, LogView& log_view)
-    : screen_(screen), sntp_(sntp), log_view_(log_view) {
-  JikokuScreen& s = screen_;
+ScreenHandlers::ScreenHandlers(Deps deps) : d_(deps) {
+  JikokuScreen& s = d_.screen;
   s.btnHTTP.OnClick = [this] { mnHTTPClick(); };
   s.btnSNTP.OnClick = [this] { mnSNTPClick(); };
   s.cbSNTPAuto.OnClick = [this] { cbSNTPAutoClick(); };
   s.cbSNTP.OnClick = [this] { cbSNTPClick(); };
   s.edtSNTP.OnExit = [this] { edtSNTPExit(); };
+  s.rbJapan.OnClick = [this] { rbJapanClick(); };
+  s.rbFennick1.OnClick = [this] { rbFennick1Click(); };
+  s.rbFennick2.OnClick = [this] { rbFennick2Click(); };
   s.cbProxy.OnClick = [this] { cbProxyClick(); };
+  s.btnProxyGet.OnClick = [this] { btnProxyGetClick(); };
   s.PageControl1.OnChange = [this] { PageControl1Change(); };
   EnableProxyControls(s.cbProxy.Checked());
 }
 
 void ScreenHandlers::PageControl1Change() {
-  if (screen_.PageControl1.ActivePage() == &screen_.tsJMemo) log_view_.focus();
+  if (d_.screen.PageControl1.ActivePage() == &d_.screen.tsJMemo) d_.log_view.focus();
 }
 
 void ScreenHandlers::mnHTTPClick() {
-  screen_.tsAddress.SetTabVisible(true);
-  screen_.PageControl1.SetActivePage(&screen_.tsAddress);
+  d_.screen.tsAddress.SetTabVisible(true);
+  d_.screen.PageControl1.SetActivePage(&d_.screen.tsAddress);
 }
 
 void ScreenHandlers::mnSNTPClick() {
-  screen_.tsSNTP.SetTabVisible(true);
-  screen_.PageControl1.SetActivePage(&screen_.tsSNTP);
+  d_.screen.tsSNTP.SetTabVisible(true);
+  d_.screen.PageControl1.SetActivePage(&d_.screen.tsSNTP);
 }
 
 // Each box sets the other to its opposite, whose handler then runs too, so the
 // two always end opposite and the server follows the ticked one.
 void ScreenHandlers::cbSNTPAutoClick() {
-  sntp_.SetHost(screen_.cbSNTPAuto.Checked() ? std::string(kServerA) : screen_.edtSNTP.Text());
-  screen_.cbSNTP.SetChecked(!screen_.cbSNTPAuto.Checked());
+  JikokuScreen& s = d_.screen;
+  d_.sntp.SetHost(s.cbSNTPAuto.Checked() ? std::string(kServerA) : s.edtSNTP.Text());
+  s.cbSNTP.SetChecked(!s.cbSNTPAuto.Checked());
   EnableSntpServerField();
 }
 
 void ScreenHandlers::cbSNTPClick() {
   ApplySntpServer();
-  screen_.cbSNTPAuto.SetChecked(!screen_.cbSNTP.Checked());
+  d_.screen.cbSNTPAuto.SetChecked(!d_.screen.cbSNTP.Checked());
   EnableSntpServerField();
 }
 
 void ScreenHandlers::edtSNTPExit() {
   // Taken as typed: a wrong name shows up as the fetch error.
-  if (screen_.cbSNTP.Checked()) sntp_.SetHost(screen_.edtSNTP.Text());
+  if (d_.screen.cbSNTP.Checked()) d_.sntp.SetHost(d_.screen.edtSNTP.Text());
+}
+
+void ScreenHandlers::rbJapanClick() {
+  selected_page_url_ = TimePageUrl(TimePageSource::Japan);
+}
+
+void ScreenHandlers::rbFennick1Click() {
+  selected_page_url_ = TimePageUrl(TimePageSource::Fennick1);
+}
+
+void ScreenHandlers::rbFennick2Click() {
+  selected_page_url_ = TimePageUrl(TimePageSource::Fennick2);
+}
+
+void ScreenHandlers::ApplySelectedTimePage() {
+  JikokuScreen& s = d_.screen;
+  if (s.rbJapan.Checked()) rbJapanClick();
+  if (s.rbFennick1.Checked()) rbFennick1Click();
+  if (s.rbFennick2.Checked()) rbFennick2Click();
 }
 
 void ScreenHandlers::cbProxyClick() {
-  EnableProxyControls(screen_.cbProxy.Checked());
+  EnableProxyControls(d_.screen.cbProxy.Checked());
+  ApplyProxy();
+}
+
+void ScreenHandlers::btnProxyGetClick() {
+  JikokuScreen& s = d_.screen;
+  // A failure leaves the fields as they are; the caller shows it.
+  TProxy proxy = ReadBrowserProxy();
+  if (proxy.InUse) {
+    s.edtProxy.SetText(proxy.Address);
+    s.edtPort.SetText(std::to_string(proxy.Port));
+    return;
+  }
+  d_.boxes.message("プロキシは使われておりません。");
+  s.cbProxy.SetChecked(false);
+  s.edtProxy.SetText("");
+  s.edtPort.SetText("0");
 }
 
 void ScreenHandlers::ApplySntpServer() {
-  sntp_.SetHost(screen_.cbSNTP.Checked() ? screen_.edtSNTP.Text() : std::string(kServerA));
+  d_.sntp.SetHost(d_.screen.cbSNTP.Checked() ? d_.screen.edtSNTP.Text() : std::string(kServerA));
 }
 
 void ScreenHandlers::EnableSntpServerField() {
-  bool on = screen_.cbSNTP.Checked();
-  for (TControl* c :
-       std::initializer_list<TControl*>{&screen_.edtSNTP, &screen_.lblSNTP1, &screen_.lblSNTP2,
-                                        &screen_.lblSNTP3, &screen_.lblSNTP4})
+  JikokuScreen& s = d_.screen;
+  bool on = s.cbSNTP.Checked();
+  for (TControl* c : std::initializer_list<TControl*>{&s.edtSNTP, &s.lblSNTP1, &s.lblSNTP2,
+                                                      &s.lblSNTP3, &s.lblSNTP4})
     c->SetEnabled(on);
 }
 
 void ScreenHandlers::EnableProxyControls(bool enabled) {
-  screen_.pnlProxy.SetEnabled(enabled);
+  JikokuScreen& s = d_.screen;
+  s.pnlProxy.SetEnabled(enabled);
+  const TColor font = enabled ? clWindowText : clGray;
+  const TColor field = enabled ? clWindow : clSilver;
+  s.pnlProxy.SetFontColor(font);
+  s.btnProxyGet.SetInactiveFontColor(font);
+  s.edtProxy.SetColor(field);
+  s.edtPort.SetColor(field);
+}
+
+void ScreenHandlers::ApplyProxy() {
+  JikokuScreen& s = d_.screen;
+  const bool on = s.cbProxy.Checked();
+  d_.http.Proxy = on ? s.edtProxy.Text() : std::string();
+  d_.http.ProxyPort = on ? StrToIntDef(s.edtPort.Text(), 0) : 0;
+}
+
+TProxy ScreenHandlers::ReadBrowserProxy() {
+  TProxy proxy;
+  GetProxy(d_.registry, d_.codec, proxy);
+  return proxy;
 }
 
 }  // namespace horalux

@@ -1,15 +1,32 @@
 #pragma once
+#include <string>
+
 #include "core/engine/sntp_source.h"
+#include "core/net/http_client.h"
+#include "core/net/proxy.h"
+#include "core/platform/boxes.h"
 #include "core/platform/log_view.h"
+#include "core/platform/registry.h"
+#include "core/platform/text_codec.h"
 #include "core/settings/jikoku_screen.h"
 
 namespace horalux {
 
 // The settings screen's controls that act at once: the detail tabs, the SNTP
-// server choice and the proxy fields. Binds itself to their events.
+// server choice, the standard-time page choice and the proxy box. Binds
+// itself to their events.
 class ScreenHandlers {
  public:
-  ScreenHandlers(JikokuScreen& screen, SntpSource& sntp, LogView& log_view);
+  struct Deps {
+    JikokuScreen& screen;
+    SntpSource& sntp;
+    LogView& log_view;
+    THttpClient& http;
+    Registry& registry;
+    TextCodec& codec;
+    Boxes& boxes;
+  };
+  explicit ScreenHandlers(Deps deps);
   ScreenHandlers(const ScreenHandlers&) = delete;
   ScreenHandlers& operator=(const ScreenHandlers&) = delete;
 
@@ -19,17 +36,29 @@ class ScreenHandlers {
   void cbSNTPAutoClick();
   void cbSNTPClick();
   void edtSNTPExit();
+  void rbJapanClick();
+  void rbFennick1Click();
+  void rbFennick2Click();
   void cbProxyClick();
+  void btnProxyGetClick();
 
   // The server follows the ticked box: the hand-given one, or built-in A.
   void ApplySntpServer();
   void EnableSntpServerField();
   void EnableProxyControls(bool enabled);
+  // The proxy box's fields into the HTTP client; none when it is not ticked.
+  void ApplyProxy();
+  // The selected source's page, as its button's handler sets it.
+  void ApplySelectedTimePage();
+  // The browser's proxy; raises what GetProxy raises.
+  TProxy ReadBrowserProxy();
+
+  // The page the HTTP source fetches; empty until a source is selected.
+  const std::string& SelectedPageUrl() const { return selected_page_url_; }
 
  private:
-  JikokuScreen& screen_;
-  SntpSource& sntp_;
-  LogView& log_view_;
+  Deps d_;
+  std::string selected_page_url_;
 };
 
 }  // namespace horalux

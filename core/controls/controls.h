@@ -6,6 +6,15 @@
 
 namespace horalux {
 
+// A colour as the screen names it: a system colour (high bit set, the low
+// byte the system's colour index) or an RGB value 0x00BBGGRR.
+using TColor = std::uint32_t;
+inline constexpr TColor clWindowText = 0x80000008;
+inline constexpr TColor clWindow = 0x80000005;
+inline constexpr TColor clBtnFace = 0x8000000F;
+inline constexpr TColor clGray = 0x00808080;
+inline constexpr TColor clSilver = 0x00C0C0C0;
+
 // Models of the screen's controls. The core reads and writes these; a view
 // binds each to a real control both ways. Handlers run also when the program
 // sets a value, as the screen's logic relies on it.
@@ -23,13 +32,29 @@ class TControl {
   void SetVisible(bool v);
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& v);
+  TColor FontColor() const { return font_color_; }
+  void SetFontColor(TColor v) { Assign(font_color_, v); }
+  // The background.
+  TColor Color() const { return color_; }
+  void SetColor(TColor v) { Assign(color_, v); }
+  // Moves the input focus to the control when its view is shown.
+  void SetFocus() {
+    if (on_focus_request) on_focus_request();
+  }
 
   // The bound view's refresh; runs after every change the model takes.
   std::function<void()> on_view_update;
+  std::function<void()> on_focus_request;
 
  protected:
   void Changed() {
     if (on_view_update) on_view_update();
+  }
+  // Stores a new value and refreshes the view when it differs.
+  void Assign(TColor& field, TColor v) {
+    if (field == v) return;
+    field = v;
+    Changed();
   }
 
  private:
@@ -37,6 +62,8 @@ class TControl {
   std::string caption_;
   bool enabled_ = true;
   bool visible_ = true;
+  TColor font_color_ = clWindowText;
+  TColor color_ = clBtnFace;
 };
 
 class TLabel : public TControl {
@@ -52,10 +79,16 @@ class TPanel : public TControl {
 class TButton : public TControl {
  public:
   using TControl::TControl;
+  // The caption's colour while the button cannot be pressed.
+  TColor InactiveFontColor() const { return inactive_font_color_; }
+  void SetInactiveFontColor(TColor v) { Assign(inactive_font_color_, v); }
   std::function<void()> OnClick;
   void Click() {
     if (OnClick) OnClick();
   }
+
+ private:
+  TColor inactive_font_color_ = clGray;
 };
 
 class TCheckBox : public TControl {
@@ -94,7 +127,7 @@ class TRadioButton : public TControl {
 
 class TEdit : public TControl {
  public:
-  using TControl::TControl;
+  explicit TEdit(std::string name) : TControl(std::move(name)) { SetColor(clWindow); }
   const std::string& Text() const { return text_; }
   // Fields with rules of their own (numbers) shape what the program sets.
   virtual void SetText(const std::string& v);

@@ -54,6 +54,8 @@ SyncEngine::SyncEngine(Deps deps, HttpPlugs http)
       http_source_(http.page, d_.screen) {}
 
 void SyncEngine::btnJikkouClick() {
+  // A click inside the waits of a running cycle would nest a second one.
+  if (busy) return;
   d_.screen.StatusBar1.SetSimpleText("");
   SyncClock(SyncMode::ConnectionTest);
 }

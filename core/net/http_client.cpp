@@ -158,6 +158,8 @@ void THttpClient::Exchange() {
   std::string text = RequestText(RequestLines);
   if (text.size() > kBufferSize - 1) throw EIdException("Request too long");
   bool direct = Proxy.empty();
+  // A port the field cannot mean would connect somewhere else.
+  if (!direct && (ProxyPort < 1 || ProxyPort > 65535)) throw ESockError("Invalid proxy port");
   Ipv4Address address = LookUp(direct ? target_.host : Proxy);
   Connect(address, direct ? target_.port : ProxyPort);
   Send(text);

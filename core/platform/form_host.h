@@ -12,6 +12,8 @@ class FormHost {
   // Asks the window to close, as its system menu would: the close event runs,
   // then the window goes and the program ends.
   virtual void close_window() = 0;
+  // Whether the window is shown now.
+  virtual bool shown() = 0;
   // The window as the notification shell names it.
   virtual WindowId window_id() = 0;
 };

@@ -74,6 +74,7 @@ class FakeHost : public FormHost {
  public:
   void show_window() override;
   void close_window() override;
+  bool shown() override { return visible; }
   WindowId window_id() override { return 0x1000; }
 
   bool visible = false;

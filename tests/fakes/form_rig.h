@@ -9,6 +9,8 @@
 #include "tests/fakes/fake_notify_shell.h"
 #include "tests/fakes/fake_pump.h"
 #include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_tcp.h"
 #include "tests/fakes/fake_udp.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_files.h"
@@ -33,6 +35,8 @@ struct FormRig {
   FakeNotifyShell shell;
   FakePointerFocus focus{shell.calls};
   FakeShell desktop{files};
+  FakeTcpNetwork tcp{clock};
+  FakeRegistry registry;
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.

@@ -36,6 +36,33 @@ TEST(MainWindowSettings, LoadedServerChoiceReachesTheTimeSource) {
   }
 }
 
+TEST(MainWindowSettings, LoadedProxyAndPageReachTheHttpClient) {
+  struct Row {
+    const char* ini;
+    const char* proxy;
+    int port;
+    const char* page;
+  } rows[] = {
+      {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=3128\r\nrbJapan=1\r\nrbFennick1=0\r\n",
+       "p.example", 3128, "http://jst.time-institute.example/cgi-bin/JST.cgi"},
+      {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=x\r\nrbFennick2=1\r\nrbFennick1=0\r\n",
+       "p.example", 0, "http://www.horalux.example/cgi-org/be/tproj3.cgi"},
+      {"cbProxy=0\r\nedtProxy=p.example\r\nedtPort=3128\r\n", "", 0,
+       "http://cgi.web-hosting.example/2k/be/tproj3.cgi"},
+      {"rbFennick1=0\r\n", "", 0, ""},
+  };
+  for (const Row& row : rows) {
+    FormRig rig;
+    rig.PutSettings(std::string("[Jikoku]\r\n") + row.ini);
+    TfmJikoku& f = rig.Make({});
+    f.FormCreate();
+    EXPECT_EQ(f.HttpClient1().Proxy, row.proxy) << row.ini;
+    EXPECT_EQ(f.HttpClient1().ProxyPort, row.port) << row.ini;
+    EXPECT_EQ(f.SelectedPageUrl(), row.page) << row.ini;
+    EXPECT_EQ(f.Screen().edtProxy.Color(), *row.proxy ? clWindow : clSilver) << row.ini;
+  }
+}
+
 TEST(MainWindowSettings, ServerChoiceOnScreenFollowsTheTickedBox) {
   FormRig rig;
   TfmJikoku& f = rig.Make({});

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "win32/app/main_window.h"
+#include "win32/controls/num_edit_view.h"
 #include "win32/engine/log_view.h"
 #include "win32/platform/dpi.h"
 #include "win32/platform/window_class.h"
@@ -97,11 +98,31 @@ void MainWindow::BuildPages() {
                       GetModuleHandleW(nullptr), this),
       "pnlProxy");
   b.FollowEnabled(s.pnlProxy, panel);
+  proxy_panel_ = panel;
   b.StaticText("アドレス：", panel, R(8, 6, 70, 16));
-  b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
-  b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
+  proxy_edit_ = b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
+  HWND proxy_get = b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
   b.StaticText("ポート　：", panel, R(8, 32, 70, 16));
-  b.NumEdit(s.edtPort, panel, R(80, 29, 80, 20));
+  port_edit_ = b.NumEdit(s.edtPort, panel, R(80, 29, 80, 20));
+  // A disabled panel does not grey its children: the proxy box colours the
+  // texts and fields (WM_CTLCOLOR*), and the button shows its inactive
+  // colour, the system's gray text, by being disabled with the panel.
+  auto repaint = [this, &s, panel, proxy_get] {
+    EnableWindow(proxy_get, s.btnProxyGet.Enabled() && s.pnlProxy.Enabled());
+    // The numeric field draws itself: it takes its colours directly.
+    win32::SetNumEditColors(port_edit_, ToColorRef(s.edtPort.Color()),
+                            ToColorRef(s.pnlProxy.FontColor()));
+    RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  };
+  for (TControl* c : {static_cast<TControl*>(&s.pnlProxy), static_cast<TControl*>(&s.edtProxy),
+                      static_cast<TControl*>(&s.edtPort), static_cast<TControl*>(&s.btnProxyGet)}) {
+    auto previous = c->on_view_update;
+    c->on_view_update = [previous, repaint] {
+      if (previous) previous();
+      repaint();
+    };
+  }
+  repaint();
   b.CheckBox(s.cbNoCkProxy, p, R(24, 262, 560, 18));
 
   // SNTP settings.

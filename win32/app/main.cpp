@@ -16,12 +16,14 @@
 #include "win32/desktop/pointer_focus.h"
 #include "win32/desktop/setup_window.h"
 #include "win32/desktop/win_shell.h"
+#include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_boxes.h"
 #include "win32/platform/win_files.h"
 #include "win32/platform/win_locale.h"
 #include "win32/platform/win_pump.h"
+#include "win32/platform/win_registry.h"
 #include "win32/platform/win_text_codec.h"
 #ifdef HORALUX_SIMULATED_CLOCK
 #include "win32/platform/simulated_clock.h"
@@ -57,6 +59,8 @@ int Run() {
   WinTextCodec codec;
   WinLocale locale;
   WinUdpNetwork network;
+  WinTcpNetwork tcp;
+  win32::WinRegistry registry;
   WinNotifyShell notify_shell;
   WinPointerFocus pointer_focus;
   // One per run: it holds the COM library the shell's objects need.
@@ -70,8 +74,9 @@ int Run() {
 
   auto create = [&] {
     main_window = std::make_unique<MainWindow>(pump, application.hwnd());
-    RunPorts ports{clock,        pump,         files,   boxes,        application,   codec, locale,
-                   *main_window, *main_window, network, notify_shell, pointer_focus, shell};
+    RunPorts ports{clock,        pump,          files,        boxes,        application,
+                   codec,        locale,        *main_window, *main_window, network,
+                   notify_shell, pointer_focus, shell,        tcp,          registry};
     form = std::make_unique<TfmJikoku>(ports, params);
     form->ShowSetupWindow = [&](TfmSetup& setup) {
       SetupWindow::ShowModal(main_window->hwnd(), setup);

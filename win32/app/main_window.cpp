@@ -295,6 +295,31 @@ void MainWindow::close_window() {
   PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
+COLORREF ToColorRef(TColor color) {
+  return (color & 0x80000000u) ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
+}
+
+HBRUSH MainWindow::ProxyColors(HWND control, HDC dc) {
+  if (!form_ || !proxy_panel_) return nullptr;
+  JikokuScreen& s = form_->Screen();
+  const COLORREF text = ToColorRef(s.pnlProxy.FontColor());
+  if (control == proxy_edit_ || control == port_edit_) {
+    const TColor field = (control == proxy_edit_ ? s.edtProxy : s.edtPort).Color();
+    SetTextColor(dc, text);
+    SetBkColor(dc, ToColorRef(field));
+    if (field & 0x80000000u) return GetSysColorBrush(static_cast<int>(field & 0xFF));
+    if (!field_brush_.get() || field_brush_color_ != field) {
+      field_brush_.reset(CreateSolidBrush(field));
+      field_brush_color_ = field;
+    }
+    return field_brush_.get();
+  }
+  if (GetParent(control) != proxy_panel_) return nullptr;
+  SetTextColor(dc, text);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
 WindowId MainWindow::window_id() {
   return reinterpret_cast<WindowId>(hwnd_);
 }
@@ -316,6 +341,7 @@ LRESULT CALLBACK MainWindow::PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
       if (self) return self->Handle(msg, wp, lp);
       break;
     case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
       if (self && self->hwnd_) return SendMessageW(self->hwnd_, msg, wp, lp);
       break;
@@ -364,6 +390,8 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
+      if (HBRUSH brush = ProxyColors(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
+        return reinterpret_cast<LRESULT>(brush);
       break;
     }
     case WM_INITMENUPOPUP: {
@@ -373,6 +401,10 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       SyncMenu(popup);
       break;
     }
+    case WM_CTLCOLOREDIT:
+      if (HBRUSH brush = ProxyColors(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
+        return reinterpret_cast<LRESULT>(brush);
+      break;
     case WM_SHOWWINDOW:
       if (wp && form_) Guard([this] { form_->FormShow(); });
       break;

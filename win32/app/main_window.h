@@ -19,6 +19,9 @@ class WinPump;
 // The main window ("TfmJikoku"): menu, tab pages, status bar and every
 // control, bound to the main window object's models. It is also the core's
 // host for showing and closing, and hands the log view to the core.
+// A colour of the core (a system colour when its top bit is set) as GDI takes it.
+COLORREF ToColorRef(TColor color);
+
 class MainWindow : public FormHost, public LogView {
  public:
   MainWindow(WinPump& pump, HWND application_window);
@@ -35,6 +38,7 @@ class MainWindow : public FormHost, public LogView {
   // FormHost.
   void show_window() override;
   void close_window() override;
+  bool shown() override { return hwnd_ && IsWindowVisible(hwnd_); }
   WindowId window_id() override;
 
   // LogView, forwarded to the view of the access-log page.
@@ -68,6 +72,9 @@ class MainWindow : public FormHost, public LogView {
   // Lays the window out again for a monitor of another resolution.
   void Rescale(int dpi, const RECT& suggested);
   HWND MakePage(int index);
+  // The colours the proxy box gives its panel's texts and fields; nullptr
+  // for the other controls.
+  HBRUSH ProxyColors(HWND control, HDC dc);
 
   WinPump& pump_;
   HWND application_window_;
@@ -78,6 +85,12 @@ class MainWindow : public FormHost, public LogView {
   win32::WinBeeper beeper_;
   HWND status_ = nullptr;
   HWND log_edit_ = nullptr;
+  HWND proxy_panel_ = nullptr;
+  HWND proxy_edit_ = nullptr;
+  HWND port_edit_ = nullptr;
+  // The brush of a field background that is not a system colour.
+  COLORREF field_brush_color_ = 0;
+  win32::UniqueGdi<HBRUSH> field_brush_;
   std::array<HWND, 4> pages_{};
   RECT page_rect_{};
   win32::UniqueGdi<HFONT> font_;

@@ -45,6 +45,9 @@ void ControlBinder::Common(TControl& model, HWND hwnd, std::function<void()> ref
     if (shown != model.Visible()) ShowWindow(hwnd, model.Visible() ? SW_SHOWNA : SW_HIDE);
   };
   model.on_view_update = refresh;
+  model.on_focus_request = [hwnd] {
+    if (IsWindowVisible(hwnd)) SetFocus(hwnd);
+  };
   refresh();
 }
 

@@ -1,0 +1,115 @@
+// The HTTP time source of Horalux.exe under Wine: the standard-time page
+// through a real proxy, a page without a time, and a server that never ends.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+#include "tests/e2e/http_rig.h"
+#include "tests/e2e/sync_checks.h"
+
+namespace horalux::e2e {
+namespace {
+
+using tools::HttpReply;
+using Clock = std::chrono::steady_clock;
+
+TEST(HttpSource, ConnectionTestFetchesThePageThroughTheProxy) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  struct Row {
+    const char* correct;
+    const char* first_line;
+  } rows[] = {{"0", "接続テストのみ実施"}, {"1", "接続テストで時刻を修正しました"}};
+  // One proxy for the whole test: Wine lets tinyproxy reach only the first
+  // responder a test process opens.
+  ProxiedResponder proxy;
+  // 0.3 s ahead: a correction Wine carries out as a no-op, with a report of its own.
+  proxy.responder().answer_all(HttpReply::TimePage(300));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.first_line);
+    HttpCopy copy(
+        "rbHTTP=1\r\nudChouseiHTTP=0\r\ncbNoCkProxy=1\r\ncbProxy=1\r\nedtProxy=127.0.0.1\r\n"
+        "edtPort=" +
+        std::to_string(proxy.proxy_port()) + "\r\ncbSetuzokuT=" + row.correct + "\r\n");
+    Process app;
+    Window main = copy.StartWindow(app);
+    // Wine loses the driver's completion notice of a click whose handler
+    // processes messages: the entry tells the end instead.
+    main.PushButton("接続テスト").Click(Millis(0));
+    WaitUntil([&] { return copy.Log().has_value(); }, "the entry", Millis(20000));
+    main.Send(WM_NULL);
+
+    const auto lines = Lines(copy.Log().value_or(""));
+    ASSERT_EQ(lines.size(), 4u) << copy.Log().value_or("(no log)");
+    EXPECT_TRUE(lines[1].ends_with(" ]Fennick標準時１(Http)")) << lines[1];
+    EXPECT_EQ(lines[2], row.first_line);
+    if (row.correct[0] == '0') {
+      EXPECT_EQ(lines[3], "接続成功( Http )");
+    } else {
+      const auto behind = SecondsBehind(lines[3]);
+      ASSERT_TRUE(behind) << lines[3];
+      EXPECT_GT(*behind, 0.1);
+      EXPECT_LE(*behind, 0.3);
+    }
+    const std::string head = copy.HeaderCopy().value_or("");
+    EXPECT_TRUE(head.starts_with("HTTP/1.0 200 OK\r\n")) << head;
+    EXPECT_NE(head.find("\r\nVia: "), std::string::npos) << head;
+    EXPECT_TRUE(head.ends_with("\r\n\r\n")) << head;
+    main.Close();
+    EXPECT_EQ(app.WaitExit(), 0u);
+  }
+}
+
+// Straight to the page's host, which the hosts file of the test run puts on
+// 127.0.0.72. A server that sends a byte every 9 s never lets the silence
+// timer fire: only the overall deadline of 30 s ends the fetch.
+TEST(HttpSource, NoTimeFromThePageGives201AndTheWindowAnswersMeanwhile) {
+  HttpReply drip = HttpReply::Ok("<HTML>");
+  drip.endless = true;
+  drip.drip_ms = 9000;
+  struct Row {
+    const char* what;
+    HttpReply reply;
+  } rows[] = {{"a page without a Date.parse line", HttpReply::Ok("<HTML>no time</HTML>\r\n")},
+              {"a server that drips", drip}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    tools::HttpResponder page("127.0.0.72", 80);
+    page.answer_all(row.reply);
+    HttpCopy copy("rbHTTP=1\r\ncbNoCkProxy=1\r\n");
+    Process app;
+    Window main = copy.StartWindow(app);
+    const auto clicked = Clock::now();
+    main.PushButton("接続テスト").Click(Millis(0));
+    int answered = 0, unanswered = 0;
+    const bool ended = PollUntil(
+        [&] {
+          DWORD_PTR result = 0;
+          ++(SendMessageTimeoutW(main.handle(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result)
+                 ? answered
+                 : unanswered);
+          Sleep(1000);
+          return copy.Log().has_value();
+        },
+        Millis(60000));
+    const auto took = Clock::now() - clicked;
+    ASSERT_TRUE(ended) << "no entry after a minute";
+    EXPECT_EQ(unanswered, 0) << answered << " answered";
+    // The deadline, and less than one more silence time of 10 s.
+    EXPECT_LT(took, std::chrono::seconds(40));
+    const auto lines = Lines(*copy.Log());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+              (std::vector<std::string>{"HTTP で時刻が取得できません(201)。",
+                                        "インターネットには接続されていますか。",
+                                        "< Fennick標準時１ >"}));
+    main.Close();
+    EXPECT_EQ(app.WaitExit(), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace horalux::e2e

@@ -1,0 +1,134 @@
+// The browser's proxy in Horalux.exe under Wine: the question before an SNTP
+// cycle, in a connection test and in a resident run, and the proxy box with
+// its "← 自動取得" button. The internet settings are the prefix's own, put
+// back after each test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/driver.h"
+#include "tests/e2e/http_rig.h"
+#include "tests/e2e/sync_checks.h"
+
+namespace horalux::e2e {
+namespace {
+
+using tools::HttpReply;
+
+constexpr char kQuestion[] =
+    "プロキシが使われています。\r\nタイムサーバーに接続できません。\r\n\r\nHTTPプロトコルで取得しま"
+    "すか。";
+// SNTP by hand from a server nobody answers for: only HTTP can give a time.
+constexpr char kSntpSettings[] =
+    "cbSNTP=1\r\nedtSNTP=127.0.0.39\r\nudChouseiHTTP=0\r\ncbSetuzokuT=0\r\nudChien=1\r\n";
+
+Window FieldAfter(const Window& main, const char* label) {
+  return main.Control("Static", label).NextSibling("Edit");
+}
+
+// Accepting the switch fetches by HTTP through the browser's proxy; the
+// entry keeps the header of the source it began with.
+void ExpectFetchedThroughProxy(const HttpCopy& copy, const std::string& last_line_start) {
+  const auto lines = Lines(copy.Log().value_or(""));
+  ASSERT_GE(lines.size(), 3u) << copy.Log().value_or("(no log)");
+  EXPECT_TRUE(lines[1].ends_with(" ]任意設定(NTP/SNTP)")) << lines[1];
+  EXPECT_TRUE(lines.back().starts_with(last_line_start)) << lines.back();
+  EXPECT_NE(copy.HeaderCopy().value_or("").find("\r\nVia: "), std::string::npos);
+}
+
+TEST(ProxyPrecheck, ConnectionTestOffersHttpThroughTheBrowsersProxy) {
+  // One proxy for the whole test: Wine lets tinyproxy reach only the first
+  // responder a test process opens.
+  ProxiedResponder proxy;
+  proxy.responder().answer_all(HttpReply::TimePage());
+  InternetSettingsProxy settings(proxy.proxy_server());
+  for (const char* answer : {"いいえ", "はい"}) {
+    SCOPED_TRACE(answer);
+    HttpCopy copy(kSntpSettings);
+    Process app;
+    Window main = copy.StartWindow(app);
+    ASSERT_EQ(main.PushButton("接続テスト").Click(), Settled::Blocked);
+    MessageBoxWindow box = app.WaitMessageBox();
+    EXPECT_EQ(box.Text(), kQuestion);
+    EXPECT_EQ(DefaultButton(box), IDYES);
+    box.Press(answer);
+    main.Send(WM_NULL);  // the handler has returned
+    if (answer == std::string("いいえ")) {
+      EXPECT_FALSE(copy.Log().has_value()) << *copy.Log();
+      EXPECT_FALSE(main.RadioButton("HTTP").Checked());
+    } else {
+      WaitUntil([&] { return copy.Log().has_value(); }, "the entry");
+      ExpectFetchedThroughProxy(copy, "接続成功( Http )");
+      EXPECT_TRUE(main.RadioButton("HTTP").Checked());
+      EXPECT_TRUE(main.CheckBox("プロキシサーバーを使用する").Checked());
+      EXPECT_EQ(FieldAfter(main, "アドレス：").Text(), "127.0.0.1");
+      EXPECT_EQ(FieldAfter(main, "ポート　：").Text(), std::to_string(proxy.proxy_port()));
+    }
+    main.Close();
+    EXPECT_EQ(app.WaitExit(), 0u);
+  }
+}
+
+TEST(ProxyPrecheck, ResidentRunAsksWithTheWindowHiddenAndLeavesTheSettingsFile) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  ProxiedResponder proxy;
+  // 0.3 s ahead: a correction Wine carries out as a no-op.
+  proxy.responder().answer_all(HttpReply::TimePage(300));
+  InternetSettingsProxy settings(proxy.proxy_server());
+  HttpCopy copy(kSntpSettings);
+  const auto ini = copy.Settings();
+  Process app = copy.Start({"-R"});
+  MessageBoxWindow box = app.WaitMessageBox(Millis(20000));
+  EXPECT_EQ(box.Text(), kQuestion);
+  EXPECT_TRUE(app.TopWindows({.cls = kMainWindowClass}).empty()) << "the window is shown";
+  box.Press("はい");
+  ASSERT_TRUE(app.WaitExit(Millis(30000)).has_value())
+      << copy.Log().value_or("(no log)") << app.DescribeWindows();
+  ExpectFetchedThroughProxy(copy, "以前の時刻は、取得した時刻より ");
+  EXPECT_EQ(copy.Settings(), ini);
+}
+
+// The edit field's background, sampled right of its text.
+COLORREF FieldColor(const Window& field) {
+  const Rect r = field.ScreenRect();
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, r.right - 6, (r.top + r.bottom) / 2);
+  ReleaseDC(nullptr, screen);
+  return color;
+}
+
+TEST(ProxyBox, AutoFetchFillsTheFieldsOrSwitchesTheProxyOff) {
+  HttpCopy copy("cbProxy=1\r\nedtProxy=old.example\r\nedtPort=8080\r\ncbNoCkProxy=1\r\n");
+  Process app;
+  Window main = copy.StartWindow(app);
+  main.PushButton("HTTP").Click();
+  const Window box = main.CheckBox("プロキシサーバーを使用する");
+  const Window address = FieldAfter(main, "アドレス："), port = FieldAfter(main, "ポート　：");
+
+  ASSERT_EQ(main.PushButton("← 自動取得").Click(), Settled::Blocked);
+  MessageBoxWindow message = app.WaitMessageBox();
+  EXPECT_EQ(message.Text(), "プロキシは使われておりません。");
+  message.Press("OK");
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(address.Text(), "");
+  EXPECT_EQ(port.Text(), "0");
+  EXPECT_TRUE(PollUntil([&] { return FieldColor(address) == RGB(192, 192, 192); }));
+  SaveScreenshot(ArtifactsDir() / L"http-tab-proxy-unticked.bmp", main);
+
+  InternetSettingsProxy settings("proxy.example:3128");
+  box.Click();
+  EXPECT_EQ(main.PushButton("← 自動取得").Click(), Settled::Done);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(address.Text(), "proxy.example");
+  EXPECT_EQ(port.Text(), "3128");
+  EXPECT_TRUE(PollUntil([&] { return FieldColor(address) == GetSysColor(COLOR_WINDOW); }));
+  SaveScreenshot(ArtifactsDir() / L"http-tab-proxy-ticked.bmp", main);
+  main.Close();
+  EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+}  // namespace
+}  // namespace horalux::e2e
