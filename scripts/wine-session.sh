@@ -38,6 +38,8 @@ wine_session_start() {
     wine_redirect_shell_folders
     touch "$WINEPREFIX/.horalux-configured-2"
   fi
+  # A server left by an earlier run lives in that run's network namespace.
+  "$WINESERVER" -k >/dev/null 2>&1 || true
   "$WINESERVER" -p >/dev/null 2>&1 || true
   # The first program of a session also starts Wine's own services; let that
   # finish before anything is timed.

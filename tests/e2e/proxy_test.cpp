@@ -25,8 +25,9 @@ constexpr char kQuestion[] =
 constexpr char kSntpSettings[] =
     "cbSNTP=1\r\nedtSNTP=127.0.0.39\r\nudChouseiHTTP=0\r\ncbSetuzokuT=0\r\nudChien=1\r\n";
 
-Window FieldAfter(const Window& main, const char* label) {
-  return main.Control("Static", label).NextSibling("Edit");
+// The address is a plain field; the port is a numeric one.
+Window FieldAfter(const Window& main, const char* label, const char* cls = "Edit") {
+  return main.Control("Static", label).NextSibling(cls);
 }
 
 // Accepting the switch fetches by HTTP through the browser's proxy; the
@@ -65,7 +66,8 @@ TEST(ProxyPrecheck, ConnectionTestOffersHttpThroughTheBrowsersProxy) {
       EXPECT_TRUE(main.RadioButton("HTTP").Checked());
       EXPECT_TRUE(main.CheckBox("プロキシサーバーを使用する").Checked());
       EXPECT_EQ(FieldAfter(main, "アドレス：").Text(), "127.0.0.1");
-      EXPECT_EQ(FieldAfter(main, "ポート　：").Text(), std::to_string(proxy.proxy_port()));
+      EXPECT_EQ(FieldAfter(main, "ポート　：", "TOrNumEdit").Text(),
+                std::to_string(proxy.proxy_port()));
     }
     main.Close();
     EXPECT_EQ(app.WaitExit(), 0u);
@@ -106,7 +108,8 @@ TEST(ProxyBox, AutoFetchFillsTheFieldsOrSwitchesTheProxyOff) {
   Window main = copy.StartWindow(app);
   main.PushButton("HTTP").Click();
   const Window box = main.CheckBox("プロキシサーバーを使用する");
-  const Window address = FieldAfter(main, "アドレス："), port = FieldAfter(main, "ポート　：");
+  const Window address = FieldAfter(main, "アドレス："),
+               port = FieldAfter(main, "ポート　：", "TOrNumEdit");
 
   ASSERT_EQ(main.PushButton("← 自動取得").Click(), Settled::Blocked);
   MessageBoxWindow message = app.WaitMessageBox();
