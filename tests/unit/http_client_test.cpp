@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/http_get_error.h"
 #include "core/net/http_client.h"
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_tcp.h"
@@ -26,14 +27,7 @@ struct Rig {
   }
   void Reply(const std::string& bytes) { network.replies.push_back({bytes}); }
   // The message of the error Get raises, or "" when it returns.
-  std::string Get(const std::string& url) {
-    try {
-      client.Get(url);
-      return "";
-    } catch (const EIdException& e) {
-      return e.what();
-    }
-  }
+  std::string Get(const std::string& url) { return fakes::GetError(client, url); }
 };
 
 const char kAccept[] =

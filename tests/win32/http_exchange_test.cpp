@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/http_get_error.h"
 #include "core/net/http_client.h"
 #include "core/net/time_page.h"
 #include "core/base/date_time.h"
@@ -43,14 +44,8 @@ struct Rig {
   std::string Url(const std::string& path) {
     return "http://" + std::string(kPageHost) + ":" + std::to_string(server.port()) + path;
   }
-  std::string Get(const std::string& url) {
-    try {
-      client.Get(url);
-      return "";
-    } catch (const EIdException& e) {
-      return e.what();
-    }
-  }
+  // The message of the error Get raises, or "" when it returns.
+  std::string Get(const std::string& url) { return fakes::GetError(client, url); }
 };
 
 HttpReply Chunked(const std::string& body, std::size_t chunk) {
