@@ -46,11 +46,15 @@ else()
   target_link_libraries(horalux_tools INTERFACE ws2_32)
 endif()
 
+# Test programs run through a wrapper that keeps their output off CTest's
+# pipe, which any process they leave behind would otherwise hold open.
+set(WINE_TEST_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-test-run.sh)
 file(GLOB_RECURSE WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TEST_SOURCES)
 add_executable(win32_tests ${WIN32_TEST_SOURCES})
 target_link_libraries(win32_tests PRIVATE horalux_win32 horalux_tools gtest_main gmock)
 target_link_options(win32_tests PRIVATE ${WIN_LINK})
+set_target_properties(win32_tests PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_TEST_RUN})
 gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS win32 TIMEOUT 120)
 endif()
@@ -62,6 +66,7 @@ target_link_libraries(e2e_tests PRIVATE horalux_tools gtest_main gmock ${WIN_LIB
 target_link_options(e2e_tests PRIVATE ${WIN_LINK})
 target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 add_dependencies(e2e_tests Horalux HoraluxSim)
+set_target_properties(e2e_tests PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_TEST_RUN})
 gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS e2e TIMEOUT 240 RUN_SERIAL TRUE)
 endif()

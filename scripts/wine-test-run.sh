@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine for CTest. Every Wine process a
+# test starts inherits the test's standard error, and CTest waits until
+# nobody holds its pipe: the output goes through a file instead, so a
+# process left behind cannot hold the run until its timeout. Such a process
+# is named, since the next test would meet it.
+set -uo pipefail
+log=$(mktemp "${TMPDIR:-/tmp}/horalux-test.XXXXXX")
+/usr/lib/wine/wine64 "$@" >"$log" 2>&1 &
+child=$!
+trap 'kill "$child" 2>/dev/null; cat "$log"; rm -f "$log"; exit 124' TERM INT
+wait "$child"
+rc=$?
+trap - TERM INT
+cat "$log"
+holders() {
+  find /proc/[0-9]*/fd -lname "$log" 2>/dev/null | sed 's|/fd/.*||' | sort -u
+}
+left=$(holders)
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  [ -z "$left" ] && break
+  sleep 0.2
+  left=$(holders)
+done
+for proc in $left; do
+  echo "still running after the test: $(tr '\0' ' ' <"$proc/cmdline" 2>/dev/null)" >&2
+done
+rm -f "$log"
+exit "$rc"
