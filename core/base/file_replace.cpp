@@ -10,6 +10,9 @@ bool ReplaceFileContent(Files& files, const std::string& path, const std::string
   // Checked here because a rename does not refuse everywhere (Wine as root).
   if (old && (*old & (file_attribute::kReadOnly | file_attribute::kDirectory))) return false;
   const std::string fresh = path + ".new";
+  // One left by a run that ended mid-save may carry the hidden attribute,
+  // and Windows refuses to overwrite a hidden file: every later save would fail.
+  files.remove(fresh);
   bool done = files.write(fresh, bytes) &&
               (!old || *old == 0 || files.set_attributes(fresh, *old)) &&
               files.replace(fresh, path);

@@ -44,7 +44,8 @@ std::optional<std::string> MemoryFiles::read(const std::string& path) {
 bool MemoryFiles::write(const std::string& path, const std::string& bytes) {
   std::string k = key(path);
   if (read_only_paths.count(k) || folders_.count(k)) return false;
-  if (attributes_[k] & file_attribute::kReadOnly) return false;
+  // Windows also refuses to overwrite a hidden file without saying it is hidden.
+  if (attributes_[k] & (file_attribute::kReadOnly | file_attribute::kHidden)) return false;
   if (!folders_.count(parent_key(k))) return false;
   if (fail_writes_after >= 0 && writes >= fail_writes_after) return false;
   ++writes;

@@ -267,6 +267,22 @@ TEST(SaveSettings, WritesOnlyALoadedFileAndOnlyWhole) {
   }
 }
 
+// A run ended between writing the new file and putting it in place leaves
+// it behind, with the hidden attribute when the settings file has it.
+TEST(SaveSettings, ANewFileLeftByAnEndedRunDoesNotBlockTheNextSave) {
+  Rig rig;
+  rig.put("udChien=3\r\n");
+  rig.files.set_attributes(kPath, file_attribute::kHidden);
+  rig.files.put(std::string(kPath) + ".new", "[Jikoku]\r\nudCh");
+  rig.files.set_attributes(std::string(kPath) + ".new", file_attribute::kHidden);
+  rig.Load();
+  rig.screen.udChien.SetPosition(77);
+  EXPECT_TRUE(rig.Save());
+  EXPECT_EQ(rig.Read("udChien"), 77);
+  EXPECT_EQ(rig.files.attributes(kPath), file_attribute::kHidden);
+  EXPECT_FALSE(rig.files.has_file(std::string(kPath) + ".new"));
+}
+
 TEST(SaveSettings, AReadOnlyMediumWritesNothingSilently) {
   Rig rig;
   EXPECT_FALSE(rig.Save(true));
