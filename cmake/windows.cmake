@@ -59,10 +59,19 @@ gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS win32 TIMEOUT 120)
 endif()
 
+# The driver that starts Horalux.exe and works its windows, shared by the
+# end-to-end tests and the whole-program benchmarks that drive it.
+set(E2E_DRIVER_SOURCES ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp
+  ${CMAKE_SOURCE_DIR}/tests/e2e/sync_checks.cpp ${CMAKE_SOURCE_DIR}/tests/e2e/http_rig.cpp)
+add_library(horalux_e2e_driver STATIC ${E2E_DRIVER_SOURCES})
+target_include_directories(horalux_e2e_driver PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(horalux_e2e_driver PUBLIC horalux_tools gtest ${WIN_LIBS})
+
 file(GLOB_RECURSE E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+list(REMOVE_ITEM E2E_SOURCES ${E2E_DRIVER_SOURCES})
 if(E2E_SOURCES)
 add_executable(e2e_tests ${E2E_SOURCES})
-target_link_libraries(e2e_tests PRIVATE horalux_tools gtest_main gmock ${WIN_LIBS})
+target_link_libraries(e2e_tests PRIVATE horalux_e2e_driver gtest_main gmock)
 target_link_options(e2e_tests PRIVATE ${WIN_LINK})
 target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 add_dependencies(e2e_tests Horalux HoraluxSim)
@@ -88,6 +97,25 @@ foreach(src IN LISTS BENCH_ADAPTER_SOURCES)
   target_link_options(${name} PRIVATE ${WIN_LINK})
   target_link_libraries(${name} PRIVATE horalux_win32 horalux_tools)
 endforeach()
+
+# Whole-program benchmarks that drive Horalux.exe through its windows
+# (console programs, run by the scripts beside them in bench/).
+file(GLOB BENCH_DRIVEN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/driven/*.cpp)
+foreach(src IN LISTS BENCH_DRIVEN_SOURCES)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_options(${name} PRIVATE -municode ${WIN_LINK})
+  target_link_libraries(${name} PRIVATE horalux_e2e_driver)
+  add_dependencies(${name} Horalux)
+endforeach()
+if(TARGET kill_safety)
+  # A few kills of each kind, so that a save or commit that stops being
+  # whole fails the suite; bench/kill_safety.sh runs the full count.
+  set_target_properties(kill_safety PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_TEST_RUN})
+  add_test(NAME KillSafety.SettingsAndLogStayWhole COMMAND kill_safety 5)
+  set_tests_properties(KillSafety.SettingsAndLogStayWhole PROPERTIES LABELS e2e TIMEOUT 240
+    RUN_SERIAL TRUE)
+endif()
 
 # The read-me ships beside the exe in Shift-JIS with CR LF; its source is UTF-8.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/Readme.txt

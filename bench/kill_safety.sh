@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Ends Horalux.exe abruptly at random moments while it saves its settings and
+# while it commits its access log, and counts what the kills left.
+#   bash bench/kill_safety.sh [trials]     (trials of each kind, default 100)
+# See bench/README.md. Exits 1 when a file was found mixed, cut or missing.
+source "$(dirname "$0")/../scripts/lib.sh"
+ensure_no_clock_right bash "$0" "$@"
+source "$ROOT/bench/lib/wine_bench.sh"
+TRIALS=${1:-100}
+if ! [[ $TRIALS =~ ^[0-9]+$ ]] || ((TRIALS < 1)); then
+  echo "trials must be a whole number of 1 or more" >&2
+  exit 2
+fi
+BENCH_TARGETS=(Horalux kill_safety)
+bench_enter kill "$0" "$@"
+"$WINE" "$BUILD/win/kill_safety.exe" "$TRIALS"
