@@ -34,6 +34,7 @@ bench_enter() {
   unset DISPLAY
   source "$ROOT/scripts/wine-session.sh"
   trap wine_session_end EXIT
-  trap 'exit 130' INT TERM
+  # A fatal signal would skip the ending; a reader gone away is one (PIPE).
+  trap 'exit 130' INT TERM HUP PIPE
   wine_session_start
 }
