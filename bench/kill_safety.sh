@@ -7,10 +7,7 @@ source "$(dirname "$0")/../scripts/lib.sh"
 ensure_no_clock_right bash "$0" "$@"
 source "$ROOT/bench/lib/wine_bench.sh"
 TRIALS=${1:-100}
-if ! [[ $TRIALS =~ ^[0-9]+$ ]] || ((TRIALS < 1)); then
-  echo "trials must be a whole number of 1 or more" >&2
-  exit 2
-fi
+bench_count trials "$TRIALS" 1
 BENCH_TARGETS=(Horalux kill_safety)
 bench_enter kill "$0" "$@"
 "$WINE" "$BUILD/win/kill_safety.exe" "$TRIALS"

@@ -8,10 +8,7 @@ source "$(dirname "$0")/../scripts/lib.sh"
 ensure_no_clock_right bash "$0" "$@"
 source "$ROOT/bench/lib/wine_bench.sh"
 CYCLES=${1:-1000}
-if ! [[ $CYCLES =~ ^[0-9]+$ ]] || ((CYCLES < 10)); then
-  echo "cycles must be a whole number of 10 or more" >&2
-  exit 2
-fi
+bench_count cycles "$CYCLES" 10
 BENCH_TARGETS=(Horalux soak)
 bench_enter soak "$0" "$@"
 

@@ -38,3 +38,12 @@ bench_enter() {
   trap 'exit 130' INT TERM HUP PIPE
   wine_session_start
 }
+
+# The count a bench takes as its argument: `bench_count WHAT VALUE LEAST` ends the script
+# unless VALUE is a whole number of LEAST or more.
+bench_count() {
+  if ! [[ $2 =~ ^[0-9]+$ ]] || (($2 < $3)); then
+    echo "$1 must be a whole number of $3 or more" >&2
+    exit 2
+  fi
+}
