@@ -74,15 +74,6 @@ void Forward(const Window& w) {
   WaitUntil([&] { return GetForegroundWindow() == w.handle(); }, "window in front");
 }
 
-void Picture(const Window& w, const std::string& name) {
-  RedrawWindow(w.handle(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  w.Send(WM_NULL);
-  // Wine's display driver may show the painted pixels a moment later.
-  PollUntil([] { return false; }, Millis(300));
-  SaveScreenshot(ArtifactsDir() / PathFromUtf8(name + ".bmp"), w);
-}
-
 Window OpenVersionBox(const Process& app, const Window& main) {
   main.ChooseMenu({"その他(&O)", "バージョン情報(&B)"});
   Window box = app.WaitWindow({.cls = "TfmAbout", .title = "バージョン情報"});
@@ -131,7 +122,7 @@ TEST(SettingsScreen, VersionBoxShowsTheBuildTagForItsKeysAndClosesOnEnter) {
   Send({Key(VK_CONTROL, false), Key(VK_SHIFT, false), Key('V', false), Key('V', true),
         Key('J', false), Key('J', true), Key(VK_SHIFT, true), Key(VK_CONTROL, true)});
   WaitUntil([&] { return TagShown(box); }, "the build tag 083102");
-  Picture(box, "version-box");
+  SavePicture(box, "version-box");
   PressChord({VK_RETURN});
   box.WaitGone();
   main.Close();
@@ -153,10 +144,10 @@ TEST(SettingsScreen, PicturesOfEveryTabAndTheVersionBoxAtTwoResolutions) {
   auto pictures = [&](const std::string& dpi) {
     for (int i = 0; i < 4; ++i) {
       tabs.SelectTab(i);
-      Picture(main, "tab" + std::to_string(i) + "-" + dpi);
+      SavePicture(main, "tab" + std::to_string(i) + "-" + dpi);
     }
     Window box = OpenVersionBox(app, main);
-    Picture(box, "version-box-" + dpi);
+    SavePicture(box, "version-box-" + dpi);
     box.Close();
     box.WaitGone();
   };

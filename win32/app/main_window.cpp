@@ -258,26 +258,9 @@ void MainWindow::Rescale(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   font_.reset(CreateGothicFont(12, false, dpi));
   log_font_.reset(CreateGothicFont(16, true, dpi));
-  // Every control keeps its place and size in proportion, within its parent.
-  struct Walk {
-    MainWindow* self;
-    int from, to;
-  } walk{this, old_dpi, dpi};
-  EnumChildWindows(
-      hwnd_,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* w = reinterpret_cast<Walk*>(param);
-        RECT r;
-        GetWindowRect(child, &r);
-        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-        MoveWindow(child, MulDiv(r.left, w->to, w->from), MulDiv(r.top, w->to, w->from),
-                   MulDiv(r.right - r.left, w->to, w->from),
-                   MulDiv(r.bottom - r.top, w->to, w->from), FALSE);
-        HFONT font = child == w->self->log_edit_ ? w->self->log_font_.get() : w->self->font_.get();
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&walk));
+  win32::RescaleChildren(hwnd_, old_dpi, dpi, [this](HWND child) {
+    return child == log_edit_ ? log_font_.get() : font_.get();
+  });
   SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
                MAKELPARAM(MulDiv(kTabWidth, dpi, 96), MulDiv(kTabHeight, dpi, 96)));
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
