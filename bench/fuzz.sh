@@ -47,18 +47,18 @@ for target in "${targets[@]}"; do
 done
 wait
 
-stat() { awk -v key="stat::$1:" '$1 == key {print $2}' "$2"; }
+final_stat() { awk -v key="stat::$1:" '$1 == key {print $2}' "$2"; }
 total=0
 printf '%-20s %8s %12s %10s %8s  %s\n' target seconds executions "exec/s" corpus findings
 for target in "${targets[@]}"; do
   w=$WORK/$target
-  runs=$(stat number_of_executed_units "$w/log")
+  runs=$(final_stat number_of_executed_units "$w/log")
   found=$(cd "$w/findings" && ls | sed 's/-.*//' | sort | uniq -c | awk '{printf "%s%d %s", (NR > 1 ? ", " : ""), $1, $2}')
   # libFuzzer stops at its first finding; a run without its final figures ended some other way.
   [ -n "$runs" ] || found=${found:-"no final figures, see $w/log"}
   [ -n "$found" ] && total=$((total + 1))
   printf '%-20s %8s %12s %10s %8s  %s\n' "${target%_fuzz}" "$(cat "$w/elapsed")" "${runs:--}" \
-    "$(stat average_exec_per_sec "$w/log")" "$(ls "$w/corpus" | wc -l)" "${found:-none}"
+    "$(final_stat average_exec_per_sec "$w/log")" "$(ls "$w/corpus" | wc -l)" "${found:-none}"
 done
 echo "Findings and logs: $WORK/<target>/findings, log"
 exit $((total > 0))

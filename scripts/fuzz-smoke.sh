@@ -7,6 +7,7 @@ ensure_no_clock_right bash "$0" "$@"
 cd "$ROOT"
 
 seconds=${FUZZ_SMOKE_SECONDS:-3}
+mkdir -p "$BUILD"
 build_fuzz >"$BUILD/fuzz-build.log" 2>&1 || { tail -n 30 "$BUILD/fuzz-build.log" >&2; exit 1; }
 failed=0
 for target in $(fuzz_targets); do
