@@ -7,8 +7,8 @@
 
 #include "core/app/fm_jikoku.h"
 #include "core/platform/form_host.h"
-#include "core/platform/log_view.h"
 #include "win32/controls/control_binding.h"
+#include "win32/engine/log_view.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/win_clipboard.h"
 
@@ -18,11 +18,11 @@ class WinPump;
 
 // The main window ("TfmJikoku"): menu, tab pages, status bar and every
 // control, bound to the main window object's models. It is also the core's
-// host for showing and closing, and hands the log view to the core.
+// host for showing and closing.
 // A colour of the core (a system colour when its top bit is set) as GDI takes it.
 COLORREF ToColorRef(TColor color);
 
-class MainWindow : public FormHost, public LogView {
+class MainWindow : public FormHost {
  public:
   MainWindow(WinPump& pump, HWND application_window);
   ~MainWindow() override;
@@ -41,16 +41,9 @@ class MainWindow : public FormHost, public LogView {
   bool shown() override { return hwnd_ && IsWindowVisible(hwnd_); }
   WindowId window_id() override;
 
-  // LogView, forwarded to the view of the access-log page.
-  std::string text() override { return log_->text(); }
-  void set_text(const std::string& t) override { log_->set_text(t); }
-  void append_text(const std::string& t) override { log_->append_text(t); }
-  int shown_line_count() override { return log_->shown_line_count(); }
-  void delete_top_shown_lines(int count) override { log_->delete_top_shown_lines(count); }
-  int caret_line() override { return log_->caret_line(); }
-  void scroll_lines(int delta) override { log_->scroll_lines(delta); }
-  void set_caret_line(int line) override { log_->set_caret_line(line); }
-  void focus() override { log_->focus(); }
+  // The view of the access-log page, for the core; it shows nothing
+  // until Bind has built the page.
+  LogView& log_view() { return log_view_; }
 
   static constexpr const wchar_t* kClassName = L"TfmJikoku";
   static constexpr int kClientWidth = 630;
@@ -96,7 +89,7 @@ class MainWindow : public FormHost, public LogView {
   win32::UniqueGdi<HFONT> font_;
   win32::UniqueGdi<HFONT> log_font_;
   std::unique_ptr<ControlBinder> binder_;
-  std::unique_ptr<LogView> log_;
+  WinLogView log_view_;
   struct MenuEntry {
     UINT id;
     TMenuItem* item;

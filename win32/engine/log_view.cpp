@@ -6,7 +6,8 @@
 
 namespace horalux {
 
-WinLogView::WinLogView(HWND edit) : edit_(edit) {
+void WinLogView::attach(HWND edit) {
+  edit_ = edit;
   // The default limit (32767 characters) would cut a long log short when
   // entries are added in place.
   SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);

@@ -9,7 +9,10 @@ namespace horalux {
 // ES_AUTOHSCROLL). The control is the caller's; this only talks to it.
 class WinLogView : public LogView {
  public:
-  explicit WinLogView(HWND edit);
+  // The main window makes its view before the page that holds the control.
+  WinLogView() = default;
+  explicit WinLogView(HWND edit) { attach(edit); }
+  void attach(HWND edit);
   std::string text() override;
   void set_text(const std::string& text) override;
   void append_text(const std::string& text) override;
@@ -22,7 +25,7 @@ class WinLogView : public LogView {
 
  private:
   int length() const;
-  HWND edit_;
+  HWND edit_ = nullptr;
 };
 
 }  // namespace horalux
