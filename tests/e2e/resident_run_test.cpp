@@ -131,11 +131,17 @@ TEST(ResidentRun, CountsDownInTheTraySyncsOnceAndEndsWithoutWritingTheSettings) 
   EXPECT_EQ(copy.SettingsNow(), copy.settings());
 }
 
-TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
-  auto responder = Responder("127.0.0.21");
+// A responder whose every reply is too long to be one, so that the cycle fails.
+std::unique_ptr<SntpResponder> OversizedReplies(const std::string& address) {
+  auto responder = Responder(address);
   SntpAnswer oversized = SntpAnswer::TrueTime();
   oversized.length = 68;
   responder->answer_all(oversized);
+  return responder;
+}
+
+TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
+  auto responder = OversizedReplies("127.0.0.21");
   ResidentCopy copy(HandGiven("127.0.0.21", 3));
 
   Process app = copy.Start({"-R", "-N"});
@@ -186,10 +192,7 @@ TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
 // The run makes the window's controls only when they are needed, here the
 // log view for the failed cycle's entry, before the answer shows the window.
 TEST(ResidentRun, YesAfterAFailedCycleShowsTheWindowWithTheLogAsWritten) {
-  auto responder = Responder("127.0.0.23");
-  SntpAnswer oversized = SntpAnswer::TrueTime();
-  oversized.length = 68;
-  responder->answer_all(oversized);
+  auto responder = OversizedReplies("127.0.0.23");
   ResidentCopy copy(HandGiven("127.0.0.23", 3));
   Process app = copy.Start({"-R", "-N"});
   app.WaitMessageBox().Press("はい");
