@@ -18,7 +18,10 @@ class WinPump;
 
 // The main window ("TfmJikoku"): menu, tab pages, status bar and every
 // control, bound to the main window object's models. It is also the core's
-// host for showing and closing.
+// host for showing and closing. A resident run that counts down and ends
+// never shows it: its menu, pages, controls and fonts are made only when it
+// is first shown or its log view's control is first needed, and then take
+// their values from the models.
 // A colour of the core (a system colour when its top bit is set) as GDI takes it.
 COLORREF ToColorRef(TColor color);
 
@@ -27,8 +30,7 @@ class MainWindow : public FormHost {
   MainWindow(WinPump& pump, HWND application_window);
   ~MainWindow() override;
 
-  // Builds the pages and binds every control to a main window object's
-  // models; before its FormCreate.
+  // Ties the window to a main window object before its FormCreate.
   void Bind(TfmJikoku& form);
   HWND hwnd() const { return hwnd_; }
   // Takes the window down while the main window object still exists: the
@@ -41,8 +43,8 @@ class MainWindow : public FormHost {
   bool shown() override { return hwnd_ && IsWindowVisible(hwnd_); }
   WindowId window_id() override;
 
-  // The view of the access-log page, for the core; it shows nothing
-  // until Bind has built the page.
+  // The view of the access-log page, for the core; it holds its text until
+  // the page is built.
   LogView& log_view() { return log_view_; }
 
   static constexpr const wchar_t* kClassName = L"TfmJikoku";
@@ -54,6 +56,9 @@ class MainWindow : public FormHost {
   static LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void Guard(const std::function<void()>& action);
+  // Makes the fonts, the menu bar, the tabs and the pages with their
+  // controls, once.
+  void Build();
   void BuildMenus();
   // Brings a popup's entries in step with their models before it opens.
   void SyncMenu(HMENU popup);
@@ -62,6 +67,8 @@ class MainWindow : public FormHost {
   void BuildTabs();
   void BuildPages();
   void SyncTabs();
+  // Whether the tab row holds these pages' tabs, in this order.
+  bool SameTabs(const std::vector<TTabSheet*>& pages) const;
   // Lays the window out again for a monitor of another resolution.
   void Rescale(int dpi, const RECT& suggested);
   HWND MakePage(int index);
@@ -99,6 +106,7 @@ class MainWindow : public FormHost {
   HMENU action_menu_ = nullptr;
   HMENU other_menu_ = nullptr;
   bool syncing_tabs_ = false;
+  bool built_ = false;
   int dpi_ = 96;
 };
 
