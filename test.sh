@@ -10,6 +10,9 @@ echo "== native build and unit tests"
 build_native
 (cd "$BUILD/native" && ctest --output-on-failure -j2 --timeout 300)
 
+echo "== fuzz targets, a few seconds each over their seed inputs"
+bash "$ROOT/scripts/fuzz-smoke.sh"
+
 echo "== cross build"
 build_win
 

@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
-# What the resident run costs while it counts down: Horalux.exe -R and a bare
-# Win32 window program idle side by side under the same Wine, and their Linux
-# processes are sampled once a second for private memory and CPU time.
+# What the resident run costs while it counts down: Horalux.exe -R beside two
+# yardsticks under the same Wine, the floor (a hidden window with the common
+# controls and a notification icon whose tip changes once a second) and a bare
+# hidden window. Their Linux processes are sampled once a second for private
+# memory and CPU time; at the end the private memory is broken down by mapping.
 #   bash bench/resident_run.sh
 # BENCH_SECONDS      measuring time in seconds (default 60, 5 to 540)
-# BENCH_WINEPREFIX   Wine prefix of its own (default build/bench-prefix); never
-#                    the shared test prefix, whose wineserver it would end
-# BENCH_NO_BUILD=1   use the executables already in build/win
-source "$(dirname "$0")/../scripts/lib.sh"
-ensure_no_clock_right bash "$0" "$@"
-install_packages
-cd "$ROOT"
+# BENCH_WINEPREFIX, BENCH_NO_BUILD=1   see bench/session.sh
+# BENCH_FLOOR_IMAGE=1  the floor sends its icon's image with every tip, as
+#                    Horalux's icon does
+source "$(dirname "$0")/session.sh"
 
 SECONDS_TO_MEASURE=${BENCH_SECONDS:-60}
 if ! [[ $SECONDS_TO_MEASURE =~ ^[0-9]+$ ]] || ((SECONDS_TO_MEASURE < 5 || SECONDS_TO_MEASURE > 540)); then
@@ -21,36 +20,22 @@ fi
 # the program dominates.
 WARMUP=5
 
-PREFIX=${BENCH_WINEPREFIX:-$BUILD/bench-prefix}
-PREFIX=$(realpath -m "$PREFIX")
-if [ "$PREFIX" = "$(realpath -m "$BUILD/win/wineprefix")" ]; then
-  echo "BENCH_WINEPREFIX must not be the shared test prefix $PREFIX" >&2
-  exit 2
+bench_session "$BUILD/bench-prefix" Horalux bare_window floor_window -- "$0" "$@"
+
+# The three programs, in the order of every column printed: the one measured
+# first, then its two yardsticks.
+EXES=(Horalux.exe floor_window.exe bare_window.exe)
+LABELS=("Horalux -R" floor_window bare_window)
+FLOOR_ARGS=()
+if [ "${BENCH_FLOOR_IMAGE:-0}" = 1 ]; then
+  FLOOR_ARGS=(image)
+  LABELS[1]="floor+image"
 fi
-
-if [ "${BENCH_NO_BUILD:-0}" != 1 ]; then
-  mkdir -p "$BUILD/bench"
-  if ! bash "$ROOT/scripts/build.sh" win Horalux bare_window >"$BUILD/bench/build.log" 2>&1; then
-    tail -n 30 "$BUILD/bench/build.log" >&2
-    exit 1
-  fi
-fi
-for exe in Horalux bare_window; do
-  [ -f "$BUILD/win/$exe.exe" ] || { echo "missing $BUILD/win/$exe.exe" >&2; exit 1; }
-done
-
-# An inherited WINEPREFIX or DISPLAY would put the run into somebody else's
-# session; this one gets its own prefix, wineserver and Xvfb.
-export WINEPREFIX=$PREFIX
-unset DISPLAY
-source "$ROOT/scripts/wine-session.sh"
-
+PIDS=()
 RUN_DIR=""
-HORALUX_PID=""
-BARE_PID=""
 cleanup() {
   local pid
-  for pid in $HORALUX_PID $BARE_PID; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
   wine_session_end
   if [ -n "$RUN_DIR" ]; then rm -rf "$RUN_DIR"; fi
   rm -f "$BUILD/bench/shared_start.tsv" "$BUILD/bench/shared_end.tsv"
@@ -60,10 +45,10 @@ trap 'exit 130' INT TERM
 
 mkdir -p "$BUILD/bench"
 RUN_DIR=$(mktemp -d "$BUILD/bench/resident.XXXXXX")
-cp "$BUILD/win/Horalux.exe" "$BUILD/win/bare_window.exe" "$RUN_DIR/"
+for exe in "${EXES[@]}"; do cp "$BUILD/win/$exe" "$RUN_DIR/"; done
 # Settings beside the program, so the run touches no shared folder. The
 # countdown outlasts the measurement by a minute so that no cycle starts: a
-# silent hand-given server would be given up for the public built-in ones.
+# silent hand-given server would be given up for the built-in ones.
 CHIEN=$((SECONDS_TO_MEASURE + 60 > 600 ? 600 : SECONDS_TO_MEASURE + 60))
 printf '[Set]\r\nFirst=0\r\n' >"$RUN_DIR/localfol.hlx"
 printf '[Jikoku]\r\nudChien=%d\r\ncbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=127.0.0.1\r\ncbNoCkProxy=1\r\n' \
@@ -71,26 +56,34 @@ printf '[Jikoku]\r\nudChien=%d\r\ncbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=127.0.0.1\
 
 wine_session_start
 # Let the session's own processes settle so their start-up is not counted
-# against either program.
+# against any program.
 sleep 2
 
 cd "$RUN_DIR"
 "$WINE" ./Horalux.exe -R >/dev/null 2>&1 &
-HORALUX_PID=$!
+PIDS+=($!)
+"$WINE" ./floor_window.exe "$((SECONDS_TO_MEASURE + 30))" "${FLOOR_ARGS[@]}" >/dev/null 2>&1 &
+PIDS+=($!)
 "$WINE" ./bare_window.exe "$((SECONDS_TO_MEASURE + 30))" >/dev/null 2>&1 &
-BARE_PID=$!
+PIDS+=($!)
 cd "$ROOT"
 
 # The loader keeps its pid when it becomes the Windows program, whose first
 # argument is then the program itself; make sure that is what gets measured.
 program_of() { tr '\0' '\n' 2>/dev/null <"/proc/$1/cmdline" | head -n 1; }
+all_started() {
+  local i
+  for i in "${!PIDS[@]}"; do
+    [[ $(program_of "${PIDS[i]}") == *"${EXES[i]}" ]] || return 1
+  done
+}
 for _ in $(seq 1 100); do
-  [[ $(program_of "$HORALUX_PID") == *Horalux.exe && $(program_of "$BARE_PID") == *bare_window.exe ]] && break
+  all_started && break
   sleep 0.1
 done
-for pid in $HORALUX_PID $BARE_PID; do
-  if [[ $(program_of "$pid") != *.exe ]]; then
-    echo "process $pid did not become a Windows program" >&2
+for i in "${!PIDS[@]}"; do
+  if [[ $(program_of "${PIDS[i]}") != *"${EXES[i]}" ]]; then
+    echo "process ${PIDS[i]} did not become ${EXES[i]}" >&2
     exit 1
   fi
 done
@@ -117,14 +110,30 @@ cpu_ticks() {
 cpu_ns() {
   cat "/proc/$1"/task/*/schedstat 2>/dev/null | awk '{sum += $1} END {printf "%.0f\n", sum}'
 }
+# Private memory in KiB by mapping: a file-backed mapping under its file's
+# name (each DLL, .so, the program itself), the kernel's named areas ([heap],
+# [stack]) under theirs, and every other anonymous mapping as [anonymous]
+# (under Wine that holds the Windows heaps and thread stacks too).
+private_by_mapping() {
+  awk '
+    /^[0-9a-f]+-[0-9a-f]+ / {
+      name = $6
+      for (i = 7; i <= NF; i++) name = name " " $i
+      if (name == "") name = "[anonymous]"
+      else if (name !~ /^\[/) { sub(/.*\//, "", name) }
+      next
+    }
+    /^Private_(Clean|Dirty):/ { kib[name] += $2 }
+    END { for (n in kib) if (kib[n] > 0) printf "%s\t%d\n", n, kib[n] }' "/proc/$1/smaps"
+}
 # Every other Linux process of this Wine session (wineserver, explorer.exe,
-# services...), as pid, program name and CPU ticks: the two programs share
-# them, so their CPU is shown apart.
+# services...), as pid, program name and CPU ticks: the programs share them,
+# so their CPU is shown apart.
 shared_snapshot() {
   local p name
   for p in /proc/[0-9]*; do
     p=${p#/proc/}
-    [ "$p" = "$HORALUX_PID" ] || [ "$p" = "$BARE_PID" ] && continue
+    [[ " ${PIDS[*]} " == *" $p "* ]] && continue
     tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$PREFIX" || continue
     name=$(program_of "$p")
     name=${name##*[\\/]}
@@ -133,35 +142,40 @@ shared_snapshot() {
 }
 
 SAMPLES=$BUILD/bench/resident_samples.tsv
-printf 't\thoralux_private_kib\tbare_private_kib\thoralux_cpu_ticks\tbare_cpu_ticks\thoralux_cpu_ns\tbare_cpu_ns\n' >"$SAMPLES"
+printf 't\thoralux_private_kib\tfloor_private_kib\tbare_private_kib\thoralux_cpu_ticks\tfloor_cpu_ticks\tbare_cpu_ticks\thoralux_cpu_ns\tfloor_cpu_ns\tbare_cpu_ns\n' >"$SAMPLES"
 shared_snapshot >"$BUILD/bench/shared_start.tsv"
 start=$EPOCHREALTIME
-h_warm="" b_warm="" h_warm_ns="" b_warm_ns=""
+WARM_TICKS=() WARM_NS=()
 for ((t = 0; t < SECONDS_TO_MEASURE; t++)); do
   # Sample on the second, whatever the previous sample cost.
   wait_s=$(awk -v s="$start" -v t="$t" -v now="$EPOCHREALTIME" 'BEGIN {d = s + t - now; print (d > 0 ? d : 0)}')
   sleep "$wait_s"
-  for pid in $HORALUX_PID $BARE_PID; do
+  mem=() ticks=() ns=()
+  for pid in "${PIDS[@]}"; do
     if [ ! -r "/proc/$pid/smaps_rollup" ]; then
       echo "process $pid ended during the measurement" >&2
       exit 1
     fi
+    mem+=("$(private_kib "$pid")")
+    ticks+=("$(cpu_ticks "$pid")")
+    ns+=("$(cpu_ns "$pid")")
   done
-  h_mem=$(private_kib "$HORALUX_PID")
-  b_mem=$(private_kib "$BARE_PID")
-  h_cpu=$(cpu_ticks "$HORALUX_PID")
-  b_cpu=$(cpu_ticks "$BARE_PID")
-  h_ns=$(cpu_ns "$HORALUX_PID")
-  b_ns=$(cpu_ns "$BARE_PID")
-  if ((t == WARMUP)); then h_warm=$h_cpu b_warm=$b_cpu h_warm_ns=$h_ns b_warm_ns=$b_ns; fi
-  printf '%d\t%d\t%d\t%d\t%d\t%d\t%d\n' "$t" "$h_mem" "$b_mem" "$h_cpu" "$b_cpu" "$h_ns" "$b_ns" >>"$SAMPLES"
+  if ((t == WARMUP)); then WARM_TICKS=("${ticks[@]}") WARM_NS=("${ns[@]}"); fi
+  (IFS=$'\t'; echo "$t"$'\t'"${mem[*]}"$'\t'"${ticks[*]}"$'\t'"${ns[*]}") >>"$SAMPLES"
 done
-# The closing CPU reading falls at the end of the last second.
+# The closing CPU reading falls at the end of the last second; the breakdown
+# is taken just before it.
+BREAKDOWN=$BUILD/bench/resident_mappings.tsv
+: >"$BREAKDOWN"
+for i in "${!PIDS[@]}"; do
+  private_by_mapping "${PIDS[i]}" | awk -F '\t' -v col="$i" '{print col "\t" $0}' >>"$BREAKDOWN"
+done
 sleep "$(awk -v s="$start" -v t="$SECONDS_TO_MEASURE" -v now="$EPOCHREALTIME" 'BEGIN {d = s + t - now; print (d > 0 ? d : 0)}')"
-h_cpu=$(cpu_ticks "$HORALUX_PID")
-b_cpu=$(cpu_ticks "$BARE_PID")
-h_ns=$(cpu_ns "$HORALUX_PID")
-b_ns=$(cpu_ns "$BARE_PID")
+END_TICKS=() END_NS=()
+for pid in "${PIDS[@]}"; do
+  END_TICKS+=("$(cpu_ticks "$pid")")
+  END_NS+=("$(cpu_ns "$pid")")
+done
 shared_snapshot >"$BUILD/bench/shared_end.tsv"
 # CPU of each shared program over the measurement, busiest first.
 shared=$(awk -F '\t' -v tck="$CLK_TCK" '
@@ -184,25 +198,72 @@ fi
 
 wine_version=$("$WINE" --version 2>/dev/null || echo "Wine")
 awk -F '\t' -v secs="$SECONDS_TO_MEASURE" -v warmup="$WARMUP" -v tck="$CLK_TCK" \
-  -v hc="$h_cpu" -v bc="$b_cpu" -v hw="$h_warm" -v bw="$b_warm" \
-  -v hn="$h_ns" -v bn="$b_ns" -v hwn="$h_warm_ns" -v bwn="$b_warm_ns" \
-  -v shared="$shared" -v wine="$wine_version" '
+  -v ticks="${END_TICKS[*]}" -v ns="${END_NS[*]}" -v warm_ns="${WARM_NS[*]}" \
+  -v labels="$(IFS=$'\t'; echo "${LABELS[*]}")" -v shared="$shared" -v wine="$wine_version" '
   function mib(k) { return sprintf("%.2f MiB", k / 1024) }
   function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : (a > 0 ? "inf" : "-") }
+  function row(what, a, b, c, ra, rb) {
+    printf "%-30s %13s %13s %13s %9s %9s\n", what, a, b, c, ra, rb
+  }
+  # One figure for the three programs, with Horalux against each yardstick.
+  function figure(what, v, unit, fmt) {
+    row(what, sprintf(fmt, v[1]) unit, sprintf(fmt, v[2]) unit, sprintf(fmt, v[3]) unit,
+        ratio(v[1], v[2]), ratio(v[1], v[3]))
+  }
+  BEGIN { split(labels, label, "\t"); split(ticks, tk, " "); split(ns, nsv, " "); split(warm_ns, wn, " ") }
   NR > 1 {
-    n++; hs += $2; bs += $3
-    if ($2 > hp) hp = $2
-    if ($3 > bp) bp = $3
+    n++
+    for (i = 1; i <= 3; i++) {
+      sum[i] += $(i + 1)
+      if ($(i + 1) > peak[i]) peak[i] = $(i + 1)
+    }
   }
   END {
-    printf "Resident run (countdown) beside a bare Win32 window, %d s under %s, %d samples 1 s apart\n", secs, wine, n
-    printf "%-30s %14s %14s %8s\n", "", "Horalux -R", "bare_window", "ratio"
-    printf "%-30s %14s %14s %8s\n", "private memory, peak", mib(hp), mib(bp), ratio(hp, bp)
-    printf "%-30s %14s %14s %8s\n", "private memory, average", mib(hs / n), mib(bs / n), ratio(hs, bs)
-    printf "%-30s %12.2f s %12.2f s %8s\n", "CPU (utime+stime), whole run", hc / tck, bc / tck, ratio(hc, bc)
-    printf "%-30s %11.1f ms %11.1f ms %8s\n", "CPU (run time), whole run", hn / 1e6, bn / 1e6, ratio(hn, bn)
-    if (hwn != "")
-      printf "%-30s %11.1f ms %11.1f ms %8s\n", "CPU (run time), after " warmup " s", (hn - hwn) / 1e6, (bn - bwn) / 1e6, ratio(hn - hwn, bn - bwn)
+    printf "Resident run (countdown) beside the floor and a bare Win32 window, %d s under %s, %d samples 1 s apart\n", secs, wine, n
+    row("", label[1], label[2], label[3], "/floor", "/bare")
+    for (i = 1; i <= 3; i++) { pk[i] = peak[i] / 1024; av[i] = sum[i] / n / 1024 }
+    figure("private memory, peak", pk, " MiB", "%.2f")
+    figure("private memory, average", av, " MiB", "%.2f")
+    for (i = 1; i <= 3; i++) { s[i] = tk[i] / tck; ms[i] = nsv[i] / 1e6; after[i] = (nsv[i] - wn[i]) / 1e6 }
+    figure("CPU (utime+stime), whole run", s, " s", "%.2f")
+    figure("CPU (run time), whole run", ms, " ms", "%.1f")
+    if (wn[1] != "") figure("CPU (run time), after " warmup " s", after, " ms", "%.1f")
     printf "CPU of the other processes of the session (shared, not in the ratios): %s\n", shared
   }' "$SAMPLES"
-echo "Samples: $SAMPLES"
+
+# Where the private memory goes, at the end of the measurement: the mappings
+# that hold the most in any program, the rest summed.
+awk -F '\t' -v labels="$(IFS=$'\t'; echo "${LABELS[*]}")" '
+  BEGIN { split(labels, label, "\t") }
+  { kib[$2, $1 + 1] = $3; total[$1 + 1] += $3; names[$2] = 1
+    if ($3 > most[$2]) most[$2] = $3 }
+  END {
+    n = 0
+    for (m in names) order[++n] = m
+    for (i = 1; i <= n; i++)
+      for (j = i + 1; j <= n; j++)
+        if (most[order[j]] > most[order[i]] || (most[order[j]] == most[order[i]] && order[j] < order[i])) {
+          t = order[i]; order[i] = order[j]; order[j] = t
+        }
+    printf "\nPrivate memory by mapping (KiB), at the end\n"
+    printf "%-30s %13s %13s %13s %9s\n", "mapping", label[1], label[2], label[3], "H-floor"
+    shown = 0
+    for (i = 1; i <= n; i++) {
+      m = order[i]
+      if (shown < 24 && most[m] >= 32) {
+        shown++
+        printf "%-30s %13d %13d %13d %+9d\n", substr(m, 1, 30), kib[m, 1], kib[m, 2], kib[m, 3], kib[m, 1] - kib[m, 2]
+      } else {
+        for (c = 1; c <= 3; c++) rest[c] += kib[m, c]
+        others++
+      }
+    }
+    if (others)
+      printf "%-30s %13d %13d %13d %+9d\n", "(" others " other mappings)", rest[1], rest[2], rest[3], rest[1] - rest[2]
+    # Where the brk heap of the Linux side can grow varies from run to run;
+    # when it cannot, the same allocations land in anonymous mappings.
+    for (c = 1; c <= 3; c++) both[c] = kib["[heap]", c] + kib["[anonymous]", c]
+    printf "%-30s %13d %13d %13d %+9d\n", "([heap] + [anonymous])", both[1], both[2], both[3], both[1] - both[2]
+    printf "%-30s %13d %13d %13d %+9d\n", "total", total[1], total[2], total[3], total[1] - total[2]
+  }' "$BREAKDOWN"
+echo "Samples: $SAMPLES; mappings: $BREAKDOWN"

@@ -4,13 +4,11 @@
 # between two cycles.
 #   bash bench/soak.sh [cycles]     (cycles of each source, default 1000)
 # See bench/README.md.
-source "$(dirname "$0")/../scripts/lib.sh"
-ensure_no_clock_right bash "$0" "$@"
-source "$ROOT/bench/lib/wine_bench.sh"
+source "$(dirname "$0")/session.sh"
 CYCLES=${1:-1000}
 bench_count cycles "$CYCLES" 10
-BENCH_TARGETS=(Horalux soak)
-bench_enter soak "$0" "$@"
+bench_session "$BUILD/bench/prefix-soak" Horalux soak -- "$0" "$@"
+bench_session_start
 
 # The first cycles fill caches and pools; the figures compare what follows.
 WARMUP=$((CYCLES / 10 < 100 ? CYCLES / 10 : 100))

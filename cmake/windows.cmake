@@ -1,5 +1,7 @@
 # Cross build: Horalux.exe, the Windows adapters, and the tests that run under Wine.
-set(WIN_LINK -static -static-libgcc -static-libstdc++)
+# Sections lie on page boundaries in the file as in memory, so that Wine maps
+# them from the file: otherwise it reads the whole image into private memory.
+set(WIN_LINK -static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096 -Wl,--gc-sections)
 set(WIN_LIBS ws2_32 comctl32 shell32 ole32 uuid user32 gdi32 advapi32 version shlwapi)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
@@ -84,7 +86,16 @@ endif()
 file(GLOB BENCH_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win32/*.cpp)
 foreach(src IN LISTS BENCH_WIN_SOURCES)
   get_filename_component(name ${src} NAME_WE)
-  add_executable(${name} WIN32 ${src})
+  # A resource file of the same name (a manifest, say) goes in with it.
+  set(rc ${CMAKE_SOURCE_DIR}/bench/win32/${name}.rc)
+  if(EXISTS ${rc})
+    file(GLOB rc_inputs ${CMAKE_SOURCE_DIR}/bench/win32/${name}.manifest)
+    set_source_files_properties(${rc} PROPERTIES COMPILE_FLAGS "-I${CMAKE_SOURCE_DIR}/bench/win32"
+      OBJECT_DEPENDS "${rc_inputs}")
+    add_executable(${name} WIN32 ${src} ${rc})
+  else()
+    add_executable(${name} WIN32 ${src})
+  endif()
   target_link_options(${name} PRIVATE -municode -mwindows ${WIN_LINK})
   target_link_libraries(${name} PRIVATE ${WIN_LIBS})
 endforeach()
@@ -105,9 +116,13 @@ foreach(src IN LISTS BENCH_DRIVEN_SOURCES)
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src})
   target_link_options(${name} PRIVATE -municode ${WIN_LINK})
-  target_link_libraries(${name} PRIVATE horalux_e2e_driver)
+  target_link_libraries(${name} PRIVATE horalux_e2e_driver horalux_win32)
   add_dependencies(${name} Horalux)
 endforeach()
+# The cycle bench also commits a log alone, into a view held in memory.
+if(TARGET cycle_cost)
+  target_sources(cycle_cost PRIVATE ${CMAKE_SOURCE_DIR}/tests/fakes/fake_log_view.cpp)
+endif()
 if(TARGET kill_safety)
   # A few kills of each kind, so that a save or commit that stops being
   # whole fails the suite; bench/kill_safety.sh runs the full count.

@@ -17,7 +17,7 @@ ensure_no_clock_right() {
 PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
   mingw-w64 wine64 wine xvfb x11-utils xdotool imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho locales clang-format tinyproxy-bin
-  liblnk-utils)
+  liblnk-utils clang libclang-rt-14-dev)
 
 install_packages() {
   local missing=()
@@ -54,6 +54,31 @@ fi
 build_native() {
   cmake -S "$ROOT" -B "$BUILD/native" -G Ninja "${CMAKE_LAUNCHER[@]}" >/dev/null
   ninja -C "$BUILD/native"
+}
+
+# The fuzz targets: clang with libFuzzer, in a folder of their own.
+build_fuzz() {
+  cmake -S "$ROOT" -B "$BUILD/fuzz" -G Ninja "${CMAKE_LAUNCHER[@]}" -DHORALUX_FUZZ=ON \
+    -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_C_COMPILER=clang-14 >/dev/null
+  ninja -C "$BUILD/fuzz"
+}
+
+fuzz_targets() {
+  local t
+  for t in "$ROOT"/fuzz/*_fuzz.cpp; do basename "$t" .cpp; done
+}
+
+# Runs one fuzz target for `seconds` over a copy of its seed corpus in
+# `work` (the repository's corpus never grows); findings land in
+# work/findings, libFuzzer's output in work/log. Its exit status is the
+# target's.
+fuzz_run() {
+  local target=$1 seconds=$2 work=$3
+  rm -rf "$work"
+  mkdir -p "$work/corpus" "$work/findings"
+  cp "$ROOT/fuzz/corpus/${target%_fuzz}"/* "$work/corpus/"
+  "$BUILD/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$work/findings/" "$work/corpus" >"$work/log" 2>&1 </dev/null
 }
 
 build_win() {

@@ -56,8 +56,7 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
             ports.host.window_id()),
       icon_(tray_),
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
-               [this] { return residentMode; }, [this](const std::string& t) { icon_.SetTip(t); },
-               [this](bool v) { icon_.SetVisible(v); }},
+               residentMode, icon_},
               {this, &proxy_precheck_}),
       handlers_(
           {screen_, sntp_source_, ports.log_view, http_, ports.registry, ports.codec, ports.boxes}),

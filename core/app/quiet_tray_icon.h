@@ -2,12 +2,13 @@
 #include <string>
 
 #include "core/desktop/tray_icon.h"
+#include "core/engine/cycle_icon.h"
 
 namespace horalux {
 
 // The notification-area icon as the run uses it: its failures are ignored
 // everywhere.
-class QuietTrayIcon {
+class QuietTrayIcon : public CycleIcon {
  public:
   explicit QuietTrayIcon(TTrayIcon& icon) : icon_(icon) {}
   void SetVisible(bool visible) {
@@ -21,6 +22,10 @@ class QuietTrayIcon {
       icon_.SetTipHelp(tip);
     } catch (const ENotifyIconError&) {
     }
+  }
+  void ShowWithTip(const std::string& tip) override {
+    SetTip(tip);
+    SetVisible(true);
   }
 
  private:

@@ -136,6 +136,8 @@ void TOrNumEdit::SetMinus(bool v) {
 
 void TOrNumEdit::Renormalize() {
   SetText(Text());
+  // An undo must not bring back a value the new rules refuse.
+  undo_text_ = NormalizeNumber(undo_text_, integer_length_, decimal_length_, minus_);
 }
 
 std::string TOrNumEdit::DisplayText() const {

@@ -84,7 +84,7 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
   JikokuScreen& s = d_.screen;
   const bool test = mode == SyncMode::ConnectionTest;
   d_.log.BeginLogEntry();
-  if (!d_.resident_mode()) s.PageControl1.SetActivePage(&s.tsJMemo);
+  if (!d_.resident_mode) s.PageControl1.SetActivePage(&s.tsJMemo);
   if (proxy_precheck_ && proxy_precheck_->Run() == ProxyPrecheck::Outcome::EndNow) return false;
   if (!s.rbHTTP.Checked() && d_.sntp.Active()) {
     d_.log.AddLogLine(rt::kAlreadyConnected101);
@@ -163,7 +163,7 @@ void SyncEngine::EndOfCycle() {
   d_.log.CommitLogEntry();
   // The connection-test button is a standard button that nothing recolours,
   // so it has no face colour to give back.
-  if (!d_.resident_mode()) d_.log.btnBottomClick();
+  if (!d_.resident_mode) d_.log.btnBottomClick();
 }
 
 double SyncEngine::PreciseNow() {
@@ -184,8 +184,7 @@ void SyncEngine::StopWatchdog() {
 }
 
 void SyncEngine::ShowIcon(const std::string& tip) {
-  if (d_.set_icon_tip) d_.set_icon_tip(tip);
-  if (d_.set_icon_visible) d_.set_icon_visible(true);
+  d_.icon.ShowWithTip(tip);
 }
 
 }  // namespace horalux

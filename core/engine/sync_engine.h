@@ -1,10 +1,10 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "core/controls/timer.h"
 #include "core/engine/access_log.h"
+#include "core/engine/cycle_icon.h"
 #include "core/engine/http_time_source.h"
 #include "core/engine/proxy_precheck.h"
 #include "core/engine/sntp_source.h"
@@ -40,10 +40,9 @@ class SyncEngine {
     AccessLog& log;
     SntpSource& sntp;
     TTimer& watchdog;
-    std::function<bool()> resident_mode;
-    // The notification-area icon; its failures are the caller's to swallow.
-    std::function<void(const std::string&)> set_icon_tip;
-    std::function<void(bool)> set_icon_visible;
+    // True while the program runs resident: the window stays as it is.
+    const bool& resident_mode;
+    CycleIcon& icon;
   };
   explicit SyncEngine(Deps deps, HttpPlugs http = {});
   SyncEngine(const SyncEngine&) = delete;

@@ -228,11 +228,16 @@ Window TargetField(const Window& setup) {
 }
 
 // Accepts the first-showing offer and starts the setup into `target`.
-Window StartSetup(const Process& app, const std::string& target) {
+Window OpenSetup(const Process& app) {
   MessageBoxWindow offer = app.WaitMessageBox();
   EXPECT_TRUE(offer.Text().starts_with("HoraluxVer0.9.9 のセットアップを今すぐ行いますか？"));
   offer.Press("はい");
-  Window setup = app.WaitWindow({.title = "Horaluxセットアップ"});
+  return app.WaitWindow({.title = "Horaluxセットアップ"});
+}
+
+Window StartSetup(const Process& app, const std::string& target,
+                  std::optional<Window> opened = std::nullopt) {
+  Window setup = opened ? *opened : OpenSetup(app);
   TargetField(setup).SetText(target);
   EXPECT_EQ(setup.PushButton("開始").Click(), Settled::Blocked);
   MessageBoxWindow ask = app.WaitMessageBox();
@@ -294,7 +299,13 @@ TEST(Setup, InstallsIntoTheTargetAndHandsOverToTheInstalledCopy) {
 TEST(Setup, IntoItsOwnFolderStopsWithTheSameFolderMessage) {
   DesktopCopy copy(true);
   Process app = copy.Start();
-  StartSetup(app, PathToUtf8(copy.folder()));
+  Window setup = OpenSetup(app);
+  SavePicture(setup, "setup-96dpi");
+  const int start_width = setup.PushButton("開始").ScreenRect().width();
+  MoveToScreenOfDpi(setup, 144);
+  EXPECT_EQ(setup.PushButton("開始").ScreenRect().width(), start_width * 3 / 2);
+  SavePicture(setup, "setup-144dpi");
+  StartSetup(app, PathToUtf8(copy.folder()), setup);
   MessageBoxWindow box = app.WaitMessageBox();
   EXPECT_EQ(box.Text(), "受け手と送り手のフォルダーが同じです。\r\nセットアップを中止します。");
   box.Press("OK");

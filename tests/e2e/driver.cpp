@@ -1361,6 +1361,15 @@ void MoveToScreenOfDpi(const Window& window, int dpi) {
   if (!written) throw DriverError("cannot write into the memory of " + window.Describe());
 }
 
+void SavePicture(const Window& w, const std::string& name) {
+  RedrawWindow(w.handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  w.Send(WM_NULL);
+  // Wine's display driver may show the painted pixels a moment later.
+  PollUntil([] { return false; }, Millis(300));
+  SaveScreenshot(ArtifactsDir() / PathFromUtf8(name + ".bmp"), w);
+}
+
 Size SaveScreenshot(const fs::path& bmp, const Window& window) {
   Rect r = window.ScreenRect();
   return CaptureScreenRect(bmp, RECT{r.left, r.top, r.right, r.bottom});

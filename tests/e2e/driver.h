@@ -361,5 +361,7 @@ std::filesystem::path ArtifactsDir();
 // screen, to a 24-bit .bmp file; returns the image size.
 Size SaveScreenshot(const std::filesystem::path& bmp);
 Size SaveScreenshot(const std::filesystem::path& bmp, const Window& window);
+// Repaints a window and keeps its picture as `name`.bmp among the artifacts.
+void SavePicture(const Window& window, const std::string& name);
 
 }  // namespace horalux::e2e

@@ -131,11 +131,17 @@ TEST(ResidentRun, CountsDownInTheTraySyncsOnceAndEndsWithoutWritingTheSettings) 
   EXPECT_EQ(copy.SettingsNow(), copy.settings());
 }
 
-TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
-  auto responder = Responder("127.0.0.21");
+// A responder whose every reply is too long to be one, so that the cycle fails.
+std::unique_ptr<SntpResponder> OversizedReplies(const std::string& address) {
+  auto responder = Responder(address);
   SntpAnswer oversized = SntpAnswer::TrueTime();
   oversized.length = 68;
   responder->answer_all(oversized);
+  return responder;
+}
+
+TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
+  auto responder = OversizedReplies("127.0.0.21");
   ResidentCopy copy(HandGiven("127.0.0.21", 3));
 
   Process app = copy.Start({"-R", "-N"});
@@ -181,6 +187,27 @@ TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
   // A raised failure in the first exchange ends the cycle at once.
   EXPECT_EQ(responder->request_count(), 1);
   EXPECT_EQ(copy.SettingsNow(), copy.settings());
+}
+
+// The run makes the window's controls only when they are needed, here the
+// log view for the failed cycle's entry, before the answer shows the window.
+TEST(ResidentRun, YesAfterAFailedCycleShowsTheWindowWithTheLogAsWritten) {
+  auto responder = OversizedReplies("127.0.0.23");
+  ResidentCopy copy(HandGiven("127.0.0.23", 3));
+  Process app = copy.Start({"-R", "-N"});
+  app.WaitMessageBox().Press("はい");
+
+  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+  main.Control({.cls = "SysTabControl32"}).SelectTab(" アクセス記録 ");
+  std::optional<Window> view;
+  for (const auto& edit : main.Controls({.cls = "Edit", .visible_only = true}))
+    if (GetWindowLongW(edit.handle(), GWL_STYLE) & ES_MULTILINE) view = edit;
+  ASSERT_TRUE(view.has_value()) << main.DescribeTree();
+  auto log = copy.Log();
+  ASSERT_TRUE(log.has_value());
+  EXPECT_EQ(view->Text() + "\r\n", *log);
+  main.Close();
+  EXPECT_EQ(app.WaitExit(), 0u);
 }
 
 TEST(ResidentRun, IconMenuDuringTheCountdownStopsTheRunBeforeAnySync) {

@@ -53,11 +53,13 @@ struct EngineRig {
       {files, codec, clock, locale, view}, screen, [] { return false; }, [] { return false; }};
   FakeSntp sntp{clock};
   TTimer watchdog{pump, 1, 180000};
-  std::vector<std::string> tips;
+  struct Icon : CycleIcon {
+    std::vector<std::string> tips;
+    void ShowWithTip(const std::string& tip) override { tips.push_back(tip); }
+  } icon;
   FixedPage page;
   ScriptedPrecheck precheck{screen};
-  SyncEngine engine{{clock, boxes, locale, screen, log, sntp, watchdog, [this] { return resident; },
-                     [this](const std::string& tip) { tips.push_back(tip); }, [](bool) {}},
+  SyncEngine engine{{clock, boxes, locale, screen, log, sntp, watchdog, resident, icon},
                     {&page, &precheck}};
 
   EngineRig() {
@@ -191,7 +193,7 @@ TEST(SntpAttempts, SixSilentAttemptsRotateAndEndWith302) {
   EXPECT_NEAR(rig.clock.performance_counter() / 1e7, 17.0, 0.01);
   EXPECT_EQ(Contains(rig.Log(), "時刻を取得できませんでした(302)。\r\n\r\n何度も"), "");
   EXPECT_EQ(rig.engine.attemptCount, 6);
-  EXPECT_EQ(rig.tips, std::vector<std::string>{"Horalux_確認待機中"});
+  EXPECT_EQ(rig.icon.tips, std::vector<std::string>{"Horalux_確認待機中"});
   // The next cycle starts where this one stopped.
   rig.sntp.queried_hosts.clear();
   rig.AnswerDifference(1.0);

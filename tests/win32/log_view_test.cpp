@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "core/engine/access_log.h"
@@ -121,6 +122,56 @@ TEST(WinLogView, CaretGoesToTheStartOfAShownLine) {
   }
   view.focus();
   EXPECT_EQ(GetFocus(), window.edit());
+}
+
+TEST(WinLogView, HoldsItsTextUntilItsControlIsNeededAndThenHasItMade) {
+  LogWindow window;
+  WinLogView view;
+  int made = 0;
+  view.set_control_maker([&] {
+    ++made;
+    view.attach(window.edit());
+  });
+  view.set_text("一行目");
+  view.append_text("\r\n二行目");
+  EXPECT_EQ(view.text(), "一行目\r\n二行目");
+  EXPECT_EQ(GetWindowTextLengthW(window.edit()), 0);
+  EXPECT_EQ(made, 0);
+
+  EXPECT_EQ(view.shown_line_count(), 2);
+  EXPECT_EQ(made, 1);
+  wchar_t shown[16] = {};
+  GetWindowTextW(window.edit(), shown, 16);
+  EXPECT_EQ(win32::Narrow(shown), "一行目\r\n二行目");
+  view.set_caret_line(1);
+  EXPECT_EQ(view.caret_line(), 1);
+  EXPECT_EQ(made, 1);
+}
+
+// Each change leaves the page that holds the view as shown or hidden as it
+// was, whatever the view does to its drawing meanwhile.
+TEST(WinLogView, ChangesLeaveItsPageShownOrHidden) {
+  HWND frame = CreateWindowExW(0, L"STATIC", L"log page test", WS_OVERLAPPEDWINDOW, 0, 0, 660, 400,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ShowWindow(frame, SW_SHOWNOACTIVATE);
+  for (const bool page_shown : {true, false}) {
+    HWND page = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | (page_shown ? WS_VISIBLE : 0), 0, 0,
+                                640, 380, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 4, 4, 600,
+                                360, page, nullptr, GetModuleHandleW(nullptr), nullptr);
+    WinLogView view(edit);
+    const std::function<void()> changes[] = {
+        [&] { view.set_text("1\r\n2\r\n3"); }, [&] { view.append_text("\r\n4"); },
+        [&] { view.delete_top_shown_lines(1); }, [&] { view.scroll_lines(2); },
+        [&] { view.set_caret_line(2); }};
+    for (const auto& change : changes) {
+      change();
+      EXPECT_EQ(IsWindowVisible(page) != FALSE, page_shown);
+    }
+    EXPECT_EQ(view.text(), "2\r\n3\r\n4");
+    DestroyWindow(page);
+  }
+  DestroyWindow(frame);
 }
 
 // A clock standing at 2006-08-31 9:00:01 (a Thursday).

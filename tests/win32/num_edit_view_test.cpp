@@ -83,6 +83,30 @@ TEST_F(NumEditWindow, WindowTextIsCutToTheBufferAndEndsWithNul) {
   EXPECT_EQ(buf[3], L'x');
 }
 
+// The port field (AutoSize) fits its client height to the font and margins;
+// a navigating field keeps the height it was given.
+TEST_F(NumEditWindow, AutoSizeFitsTheClientHeightToTheFont) {
+  TOrNumEdit port{"edtPort"};
+  HFONT font = CreateFontW(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+  HWND port_hwnd =
+      win32::CreateNumEdit(port, frame_, RECT{8, 70, 108, 80}, nullptr, clipboard_, beeper_);
+  for (HWND field : {port_hwnd, gosa_hwnd_}) SendMessageW(field, WM_SETFONT, (WPARAM)font, FALSE);
+  HDC dc = GetDC(port_hwnd);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(port_hwnd, dc);
+  RECT client;
+  GetClientRect(port_hwnd, &client);
+  EXPECT_EQ(client.bottom, tm.tmHeight + port.TopMargin + port.BottomMargin);
+  RECT outer;
+  GetWindowRect(gosa_hwnd_, &outer);
+  EXPECT_EQ(outer.bottom - outer.top, 20);
+  DestroyWindow(port_hwnd);
+  DeleteObject(font);
+}
+
 BOOL CALLBACK FindShownText(HWND child, LPARAM lp) {
   auto* wanted = reinterpret_cast<std::pair<std::wstring, bool>*>(lp);
   wchar_t buf[32] = {};

@@ -77,7 +77,7 @@ void MainWindow::BuildPages() {
       "log view");
   SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
   SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-  log_ = std::make_unique<WinLogView>(log_edit_);
+  log_view_.attach(log_edit_);
 
   // HTTP settings.
   p = MakePage(2);

@@ -74,9 +74,11 @@ int Run() {
 
   auto create = [&] {
     main_window = std::make_unique<MainWindow>(pump, application.hwnd());
-    RunPorts ports{clock,        pump,          files,        boxes,        application,
-                   codec,        locale,        *main_window, *main_window, network,
-                   notify_shell, pointer_focus, shell,        tcp,          registry};
+    RunPorts ports{clock,   pump,         files,
+                   boxes,   application,  codec,
+                   locale,  *main_window, main_window->log_view(),
+                   network, notify_shell, pointer_focus,
+                   shell,   tcp,          registry};
     form = std::make_unique<TfmJikoku>(ports, params);
     form->ShowSetupWindow = [&](TfmSetup& setup) {
       SetupWindow::ShowModal(main_window->hwnd(), setup);

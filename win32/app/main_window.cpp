@@ -48,20 +48,8 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   win32::RegisterWindowClass(wc);
 
   dpi_ = win32::Dpi();
-  font_.reset(CreateGothicFont(12, false, dpi_));
-  log_font_.reset(CreateGothicFont(16, true, dpi_));
-  binder_ = std::make_unique<ControlBinder>(
-      font_, [this](const std::function<void()>& action) { Guard(action); }, &clipboard_, &beeper_);
-
   DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  win32::UniqueMenu menu(CreateMenu());
-  win32::UniqueMenu file(CreatePopupMenu());
-  if (!menu.get() || !file.get() || !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
-      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"ファイル(&F)")) {
-    throw std::runtime_error("the main window's menu cannot be made");
-  }
-  // The menu bar destroys them with itself.
-  file.release();
+  // Laid out for the menu bar it gets when it is built.
   const int client_w = win32::Scale(kClientWidth), client_h = win32::Scale(kClientHeight);
   RECT r{0, 0, client_w, client_h};
   AdjustWindowRectEx(&r, style, TRUE, 0);
@@ -71,11 +59,33 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
   // Owned by the hidden application window, so it needs its own taskbar button.
   hwnd_ = win32::CheckCreated(
       CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w, h,
-                      application_window_, menu.get(), inst, this),
+                      application_window_, nullptr, inst, this),
       "TfmJikoku");
-  menu.release();  // the window destroys it with itself
-  FitClientArea();
   pump_.set_dialog_window(hwnd_);
+  log_view_.set_control_maker([this] { Build(); });
+}
+
+void MainWindow::Build() {
+  if (built_ || !form_) return;
+  built_ = true;
+  font_.reset(CreateGothicFont(12, false, dpi_));
+  log_font_.reset(CreateGothicFont(16, true, dpi_));
+  binder_ = std::make_unique<ControlBinder>(
+      font_, [this](const std::function<void()>& action) { Guard(action); }, &clipboard_, &beeper_);
+  win32::UniqueMenu menu(CreateMenu());
+  win32::UniqueMenu file(CreatePopupMenu());
+  if (!menu.get() || !file.get() || !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
+      !AppendMenuW(menu.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file.get()), L"ファイル(&F)") ||
+      !SetMenu(hwnd_, menu.get())) {
+    throw std::runtime_error("the main window's menu cannot be made");
+  }
+  // The window destroys the menu bar, and the bar its menus, with itself.
+  file.release();
+  menu.release();
+  BuildMenus();
+  BuildTabs();
+  BuildPages();
+  SyncTabs();
 }
 
 void MainWindow::FitClientArea() {
@@ -166,10 +176,6 @@ void MainWindow::Guard(const std::function<void()>& action) {
 
 void MainWindow::Bind(TfmJikoku& form) {
   form_ = &form;
-  BuildMenus();
-  BuildTabs();
-  BuildPages();
-  SyncTabs();
 }
 
 void MainWindow::BuildTabs() {
@@ -209,6 +215,7 @@ void MainWindow::BuildTabs() {
                  reinterpret_cast<LPARAM>(Widen(s.StatusBar1.SimpleText()).c_str()));
   };
   s.StatusBar1.on_view_update = sync_status;
+  sync_status();
   s.PageControl1.on_view_update = [this] { SyncTabs(); };
   for (TTabSheet* page : s.PageControl1.Pages()) page->on_view_update = [this] { SyncTabs(); };
 }
@@ -229,55 +236,65 @@ void MainWindow::SyncTabs() {
   if (syncing_tabs_ || !tabs_) return;
   syncing_tabs_ = true;
   JikokuScreen& s = form_->Screen();
-  SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
-  int item = 0, selected = -1;
+  std::vector<TTabSheet*> shown;
+  int selected = -1;
   for (TTabSheet* page : s.PageControl1.Pages()) {
     if (!page->TabVisible()) continue;
-    std::wstring caption = Widen(page->Caption());
-    TCITEMW ti{};
-    ti.mask = TCIF_TEXT | TCIF_PARAM;
-    ti.pszText = caption.data();
-    ti.lParam = page->PageIndex();
-    SendMessageW(tabs_, TCM_INSERTITEMW, item, reinterpret_cast<LPARAM>(&ti));
-    if (page == s.PageControl1.ActivePage()) selected = item;
-    ++item;
+    if (page == s.PageControl1.ActivePage()) selected = static_cast<int>(shown.size());
+    shown.push_back(page);
   }
-  SendMessageW(tabs_, TCM_SETCURSEL, selected, 0);
+  // A shown tab row redraws at every item it gets or loses: it is made anew
+  // only when its tabs are not the ones to show.
+  if (!SameTabs(shown)) {
+    SendMessageW(tabs_, TCM_DELETEALLITEMS, 0, 0);
+    for (std::size_t item = 0; item < shown.size(); ++item) {
+      std::wstring caption = Widen(shown[item]->Caption());
+      TCITEMW ti{};
+      ti.mask = TCIF_TEXT | TCIF_PARAM;
+      ti.pszText = caption.data();
+      ti.lParam = shown[item]->PageIndex();
+      SendMessageW(tabs_, TCM_INSERTITEMW, item, reinterpret_cast<LPARAM>(&ti));
+    }
+  }
+  if (SendMessageW(tabs_, TCM_GETCURSEL, 0, 0) != selected)
+    SendMessageW(tabs_, TCM_SETCURSEL, selected, 0);
   for (TTabSheet* page : s.PageControl1.Pages()) {
     HWND w = pages_[static_cast<std::size_t>(page->PageIndex())];
     if (!w) continue;
-    bool show = page == s.PageControl1.ActivePage();
-    ShowWindow(w, show ? SW_SHOWNA : SW_HIDE);
+    const bool show = page == s.PageControl1.ActivePage();
+    if (show != ((GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0))
+      ShowWindow(w, show ? SW_SHOWNA : SW_HIDE);
   }
   syncing_tabs_ = false;
 }
 
+bool MainWindow::SameTabs(const std::vector<TTabSheet*>& pages) const {
+  if (SendMessageW(tabs_, TCM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(pages.size()))
+    return false;
+  for (std::size_t item = 0; item < pages.size(); ++item) {
+    wchar_t caption[64] = {};
+    TCITEMW ti{};
+    ti.mask = TCIF_TEXT | TCIF_PARAM;
+    ti.pszText = caption;
+    ti.cchTextMax = 64;
+    if (!SendMessageW(tabs_, TCM_GETITEMW, item, reinterpret_cast<LPARAM>(&ti)) ||
+        ti.lParam != pages[item]->PageIndex() || Widen(pages[item]->Caption()) != ti.pszText)
+      return false;
+  }
+  return true;
+}
+
 void MainWindow::Rescale(int dpi, const RECT& suggested) {
   if (dpi <= 0 || dpi == dpi_) return;
+  // The controls are laid out for the resolution at start-up, then moved.
+  Build();
   const int old_dpi = dpi_;
   dpi_ = dpi;
   font_.reset(CreateGothicFont(12, false, dpi));
   log_font_.reset(CreateGothicFont(16, true, dpi));
-  // Every control keeps its place and size in proportion, within its parent.
-  struct Walk {
-    MainWindow* self;
-    int from, to;
-  } walk{this, old_dpi, dpi};
-  EnumChildWindows(
-      hwnd_,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* w = reinterpret_cast<Walk*>(param);
-        RECT r;
-        GetWindowRect(child, &r);
-        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-        MoveWindow(child, MulDiv(r.left, w->to, w->from), MulDiv(r.top, w->to, w->from),
-                   MulDiv(r.right - r.left, w->to, w->from),
-                   MulDiv(r.bottom - r.top, w->to, w->from), FALSE);
-        HFONT font = child == w->self->log_edit_ ? w->self->log_font_.get() : w->self->font_.get();
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&walk));
+  win32::RescaleChildren(hwnd_, old_dpi, dpi, [this](HWND child) {
+    return child == log_edit_ ? log_font_.get() : font_.get();
+  });
   SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
                MAKELPARAM(MulDiv(kTabWidth, dpi, 96), MulDiv(kTabHeight, dpi, 96)));
   SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -287,6 +304,7 @@ void MainWindow::Rescale(int dpi, const RECT& suggested) {
 }
 
 void MainWindow::show_window() {
+  Build();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
 }
@@ -406,7 +424,11 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(brush);
       break;
     case WM_SHOWWINDOW:
-      if (wp && form_) Guard([this] { form_->FormShow(); });
+      if (wp && form_)
+        Guard([this] {
+          Build();
+          form_->FormShow();
+        });
       break;
     case WM_DPICHANGED:
       Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));

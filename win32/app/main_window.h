@@ -7,8 +7,8 @@
 
 #include "core/app/fm_jikoku.h"
 #include "core/platform/form_host.h"
-#include "core/platform/log_view.h"
 #include "win32/controls/control_binding.h"
+#include "win32/engine/log_view.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/win_clipboard.h"
 
@@ -18,17 +18,19 @@ class WinPump;
 
 // The main window ("TfmJikoku"): menu, tab pages, status bar and every
 // control, bound to the main window object's models. It is also the core's
-// host for showing and closing, and hands the log view to the core.
+// host for showing and closing. A resident run that counts down and ends
+// never shows it: its menu, pages, controls and fonts are made only when it
+// is first shown or its log view's control is first needed, and then take
+// their values from the models.
 // A colour of the core (a system colour when its top bit is set) as GDI takes it.
 COLORREF ToColorRef(TColor color);
 
-class MainWindow : public FormHost, public LogView {
+class MainWindow : public FormHost {
  public:
   MainWindow(WinPump& pump, HWND application_window);
   ~MainWindow() override;
 
-  // Builds the pages and binds every control to a main window object's
-  // models; before its FormCreate.
+  // Ties the window to a main window object before its FormCreate.
   void Bind(TfmJikoku& form);
   HWND hwnd() const { return hwnd_; }
   // Takes the window down while the main window object still exists: the
@@ -41,16 +43,9 @@ class MainWindow : public FormHost, public LogView {
   bool shown() override { return hwnd_ && IsWindowVisible(hwnd_); }
   WindowId window_id() override;
 
-  // LogView, forwarded to the view of the access-log page.
-  std::string text() override { return log_->text(); }
-  void set_text(const std::string& t) override { log_->set_text(t); }
-  void append_text(const std::string& t) override { log_->append_text(t); }
-  int shown_line_count() override { return log_->shown_line_count(); }
-  void delete_top_shown_lines(int count) override { log_->delete_top_shown_lines(count); }
-  int caret_line() override { return log_->caret_line(); }
-  void scroll_lines(int delta) override { log_->scroll_lines(delta); }
-  void set_caret_line(int line) override { log_->set_caret_line(line); }
-  void focus() override { log_->focus(); }
+  // The view of the access-log page, for the core; it holds its text until
+  // the page is built.
+  LogView& log_view() { return log_view_; }
 
   static constexpr const wchar_t* kClassName = L"TfmJikoku";
   static constexpr int kClientWidth = 630;
@@ -61,6 +56,9 @@ class MainWindow : public FormHost, public LogView {
   static LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   void Guard(const std::function<void()>& action);
+  // Makes the fonts, the menu bar, the tabs and the pages with their
+  // controls, once.
+  void Build();
   void BuildMenus();
   // Brings a popup's entries in step with their models before it opens.
   void SyncMenu(HMENU popup);
@@ -69,6 +67,8 @@ class MainWindow : public FormHost, public LogView {
   void BuildTabs();
   void BuildPages();
   void SyncTabs();
+  // Whether the tab row holds these pages' tabs, in this order.
+  bool SameTabs(const std::vector<TTabSheet*>& pages) const;
   // Lays the window out again for a monitor of another resolution.
   void Rescale(int dpi, const RECT& suggested);
   HWND MakePage(int index);
@@ -96,7 +96,7 @@ class MainWindow : public FormHost, public LogView {
   win32::UniqueGdi<HFONT> font_;
   win32::UniqueGdi<HFONT> log_font_;
   std::unique_ptr<ControlBinder> binder_;
-  std::unique_ptr<LogView> log_;
+  WinLogView log_view_;
   struct MenuEntry {
     UINT id;
     TMenuItem* item;
@@ -106,6 +106,7 @@ class MainWindow : public FormHost, public LogView {
   HMENU action_menu_ = nullptr;
   HMENU other_menu_ = nullptr;
   bool syncing_tabs_ = false;
+  bool built_ = false;
   int dpi_ = 96;
 };
 

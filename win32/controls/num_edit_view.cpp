@@ -287,6 +287,14 @@ void ShowContextMenu(HWND hwnd, NumEditView& v, LPARAM lp) {
   }
 }
 
+int FontHeight(HWND hwnd, const NumEditView& v) {
+  return WithFont(hwnd, v.font, [](HDC dc) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    return static_cast<int>(tm.tmHeight);
+  });
+}
+
 void OnSetFocus(HWND hwnd, NumEditView& v) {
   if (v.nedit && !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_TABSTOP)) {
     // A field out of the tab order passes the focus on.
@@ -300,16 +308,23 @@ void OnSetFocus(HWND hwnd, NumEditView& v) {
     v.background = v.nedit->ColorActive;
     v.text = v.nedit->ColorFontActive;
   }
-  int height = WithFont(hwnd, v.font, [](HDC dc) {
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    return static_cast<int>(tm.tmHeight);
-  });
-  CreateCaret(hwnd, nullptr, 1, height);
+  CreateCaret(hwnd, nullptr, 1, FontHeight(hwnd, v));
   v.model->Enter();
   PlaceCaret(hwnd, v);
   ShowCaret(hwnd);
   InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// With AutoSize the client height follows the font and the margins.
+void FitHeight(HWND hwnd, const NumEditView& v) {
+  if (!v.model->AutoSize) return;
+  RECT window, client;
+  GetWindowRect(hwnd, &window);
+  GetClientRect(hwnd, &client);
+  const int height = (window.bottom - window.top) - client.bottom + FontHeight(hwnd, v) +
+                     v.model->TopMargin + v.model->BottomMargin;
+  SetWindowPos(hwnd, nullptr, 0, 0, window.right - window.left, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void OnKillFocus(HWND hwnd, NumEditView& v) {
@@ -349,6 +364,7 @@ LRESULT CALLBACK NumEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return DLGC_WANTCHARS | DLGC_WANTARROWS;
     case WM_SETFONT:
       v->font = reinterpret_cast<HFONT>(wp);
+      FitHeight(hwnd, *v);
       if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_GETFONT:
@@ -449,7 +465,11 @@ HWND CreateNumEdit(TOrNumEdit& model, HWND parent, RECT r, HFONT font, Clipboard
       WS_EX_CLIENTEDGE, nedit ? kNEditClass : kNumEditClass, L"",
       WS_CHILD | WS_VISIBLE | extra_style, r.left, r.top, r.right - r.left, r.bottom - r.top,
       parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), state);
-  if (!hwnd) delete state;
+  if (!hwnd) {
+    delete state;
+    return nullptr;
+  }
+  FitHeight(hwnd, *state);
   return hwnd;
 }
 

@@ -15,7 +15,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"TfmSetup";
 constexpr int kClientWidth = 429;
 constexpr int kClientHeight = 313;
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Not clipping its children: a group box leaves its inside for the window to paint.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
 RECT Rect(int x, int y, int w, int h) {
@@ -81,9 +82,9 @@ void SetupWindow::ShowModal(HWND owner, TfmSetup& form) {
 }
 
 void SetupWindow::Build() {
-  const int dpi = win32::Dpi();
-  font_.reset(CreateGothicFont(12, false, dpi));
-  heading_font_.reset(CreateGothicFont(16, false, dpi));
+  dpi_ = win32::Dpi();
+  font_.reset(CreateGothicFont(12, false, dpi_));
+  heading_font_.reset(CreateGothicFont(16, false, dpi_));
   binder_ = std::make_unique<ControlBinder>(font_, [this](const std::function<void()>& act) {
     try {
       act();
@@ -92,8 +93,8 @@ void SetupWindow::Build() {
     }
   });
   ControlBinder& b = *binder_;
-  HWND heading = b.Label(form_.Label15, hwnd_, Rect(16, 12, 397, 24));
-  SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_.get()), FALSE);
+  heading_ = b.Label(form_.Label15, hwnd_, Rect(16, 12, 397, 24));
+  SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_.get()), FALSE);
   b.StaticText("現在の起動フォルダ", hwnd_, Rect(16, 48, 397, 16));
   b.Edit(form_.edtKidouS, hwnd_, Rect(16, 66, 397, 22), ES_READONLY);
   b.StaticText("セットアップの場所（規定値推奨）", hwnd_, Rect(16, 100, 397, 16));
@@ -121,6 +122,20 @@ void SetupWindow::Build() {
   b.Button(form_.btnClose, hwnd_, Rect(323, 266, 90, 30));
 }
 
+void SetupWindow::Rescale(int dpi, const RECT& suggested) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int old_dpi = dpi_;
+  dpi_ = dpi;
+  font_.reset(CreateGothicFont(12, false, dpi));
+  heading_font_.reset(CreateGothicFont(16, false, dpi));
+  win32::RescaleChildren(hwnd_, old_dpi, dpi, [this](HWND child) {
+    return child == heading_ ? heading_font_.get() : font_.get();
+  });
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 LRESULT CALLBACK SetupWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   SetupWindow* self = win32::WindowState<SetupWindow>(hwnd, msg, lp);
   switch (msg) {
@@ -134,6 +149,9 @@ LRESULT CALLBACK SetupWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (self->binder_->OnNotify(reinterpret_cast<NMHDR*>(lp), &result)) return result;
       }
       break;
+    case WM_DPICHANGED:
+      if (self) self->Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_CLOSE:
       if (self && self->owner_) EnableWindow(self->owner_, TRUE);
       DestroyWindow(hwnd);

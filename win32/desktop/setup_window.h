@@ -21,6 +21,8 @@ class SetupWindow {
  private:
   SetupWindow(HWND owner, TfmSetup& form);
   void Build();
+  // Lays the window out again for a monitor of another resolution.
+  void Rescale(int dpi, const RECT& suggested);
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
   HWND owner_;
@@ -28,6 +30,8 @@ class SetupWindow {
   HWND hwnd_ = nullptr;
   HWND target_field_ = nullptr;
   HWND tooltip_ = nullptr;
+  HWND heading_ = nullptr;
+  int dpi_ = 96;
   win32::UniqueGdi<HFONT> font_;
   win32::UniqueGdi<HFONT> heading_font_;
   std::unique_ptr<ControlBinder> binder_;

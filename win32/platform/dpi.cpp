@@ -21,4 +21,25 @@ RECT Scale(RECT r) {
   return RECT{Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)};
 }
 
+void RescaleChildren(HWND parent, int from, int to, const std::function<HFONT(HWND)>& font_of) {
+  struct Walk {
+    int from, to;
+    const std::function<HFONT(HWND)>& font_of;
+  } walk{from, to, font_of};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* w = reinterpret_cast<Walk*>(param);
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+        MoveWindow(child, MulDiv(r.left, w->to, w->from), MulDiv(r.top, w->to, w->from),
+                   MulDiv(r.right - r.left, w->to, w->from),
+                   MulDiv(r.bottom - r.top, w->to, w->from), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(w->font_of(child)), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
+}
+
 }  // namespace horalux::win32

@@ -1,0 +1,55 @@
+// The proxy setting: the user's internet settings in the registry, in any
+// form the values may be stored in.
+//
+// Input: how "ProxyEnable" is stored, its value, how "ProxyServer" is
+// stored, then the server text.
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "core/net/proxy.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/lenient_codec.h"
+#include "tests/fakes/fake_registry.h"
+
+using namespace horalux;
+
+namespace {
+
+constexpr RegistryValue::Type kTypes[] = {RegistryValue::Type::Missing, RegistryValue::Type::Binary,
+                                          RegistryValue::Type::Integer, RegistryValue::Type::String,
+                                          RegistryValue::Type::Other};
+
+RegistryValue Value(fuzz::FuzzInput& in) {
+  RegistryValue value;
+  value.type = kTypes[in.Byte() % std::size(kTypes)];
+  const std::uint8_t n = in.Byte();
+  value.integer = n;
+  for (int i = 0; i < n % 6; ++i) value.data.push_back(in.Byte());
+  return value;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static fuzz::LenientCodec codec;
+  fuzz::FuzzInput in(data, size);
+  fakes::FakeRegistry registry;
+  registry.Set(kInternetSettingsKey, "ProxyEnable", Value(in));
+  RegistryValue server = Value(in);
+  server.text = in.Rest();
+  registry.Set(kInternetSettingsKey, "ProxyServer", server);
+
+  TProxy proxy;
+  try {
+    GetProxy(registry, codec, proxy);
+  } catch (const ERegistryError&) {
+    return 0;
+  } catch (const EConvertError&) {
+    return 0;
+  }
+  if (proxy.InUse)
+    fuzz::Require(proxy.Port >= 1 && proxy.Port <= 65535, "a proxy in use has a usable port");
+  return 0;
+}
