@@ -292,15 +292,12 @@ void MainWindow::Rescale(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   font_.reset(CreateGothicFont(12, false, dpi));
   log_font_.reset(CreateGothicFont(16, true, dpi));
-  win32::RescaleChildren(hwnd_, old_dpi, dpi, [this](HWND child) {
+  win32::RescaleWindow(hwnd_, old_dpi, dpi, suggested, [this](HWND child) {
     return child == log_edit_ ? log_font_.get() : font_.get();
   });
   SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
                MAKELPARAM(MulDiv(kTabWidth, dpi, 96), MulDiv(kTabHeight, dpi, 96)));
-  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(status_, WM_SIZE, 0, 0);
-  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void MainWindow::show_window() {

@@ -128,12 +128,9 @@ void SetupWindow::Rescale(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   font_.reset(CreateGothicFont(12, false, dpi));
   heading_font_.reset(CreateGothicFont(16, false, dpi));
-  win32::RescaleChildren(hwnd_, old_dpi, dpi, [this](HWND child) {
+  win32::RescaleWindow(hwnd_, old_dpi, dpi, suggested, [this](HWND child) {
     return child == heading_ ? heading_font_.get() : font_.get();
   });
-  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK SetupWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -21,13 +21,14 @@ RECT Scale(RECT r) {
   return RECT{Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)};
 }
 
-void RescaleChildren(HWND parent, int from, int to, const std::function<HFONT(HWND)>& font_of) {
+void RescaleWindow(HWND window, int from, int to, const RECT& suggested,
+                   const std::function<HFONT(HWND)>& font_of) {
   struct Walk {
     int from, to;
     const std::function<HFONT(HWND)>& font_of;
   } walk{from, to, font_of};
   EnumChildWindows(
-      parent,
+      window,
       [](HWND child, LPARAM param) -> BOOL {
         auto* w = reinterpret_cast<Walk*>(param);
         RECT r;
@@ -40,6 +41,9 @@ void RescaleChildren(HWND parent, int from, int to, const std::function<HFONT(HW
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&walk));
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace horalux::win32

@@ -11,9 +11,11 @@ int Dpi();
 int Scale(int pixels96);
 RECT Scale(RECT r);
 
-// Moves and sizes every child window under `parent` from one resolution to
-// another in proportion, within its own parent, and gives it the font that
-// `font_of` picks for it.
-void RescaleChildren(HWND parent, int from, int to, const std::function<HFONT(HWND)>& font_of);
+// A top-level window moved to a screen of another resolution: every child
+// window under it keeps its place and size in proportion, within its own
+// parent, and gets the font that `font_of` picks for it; the window takes
+// the rectangle the system suggests and is drawn again.
+void RescaleWindow(HWND window, int from, int to, const RECT& suggested,
+                   const std::function<HFONT(HWND)>& font_of);
 
 }  // namespace horalux::win32
