@@ -68,9 +68,9 @@ double SystemMs() {
 }
 
 std::optional<double> WrittenMs(const std::filesystem::path& file) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-  return Ms(data.ftLastWriteTime);
+  const std::optional<e2e::FileStamp> stamp = e2e::StampOf(file);
+  if (!stamp) return std::nullopt;
+  return static_cast<double>(stamp->written) / 1e4;
 }
 
 // Waits until the process has used no processor time for a while (its

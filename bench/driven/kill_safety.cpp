@@ -98,20 +98,6 @@ struct Kind {
   std::vector<std::string> entry{};  // the commit's entry lines after its header
 };
 
-struct Stamp {
-  FILETIME written{};
-  ULONGLONG size = 0;
-  bool operator==(const Stamp& o) const {
-    return CompareFileTime(&written, &o.written) == 0 && size == o.size;
-  }
-};
-
-std::optional<Stamp> StampOf(const fs::path& file) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-  return Stamp{data.ftLastWriteTime, (ULONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow};
-}
-
 bool Exists(const fs::path& file) {
   return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

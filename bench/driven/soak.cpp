@@ -32,13 +32,6 @@ constexpr char kPageHost[] = "127.0.0.72";
 constexpr char kBasicTab[] = "　　基本設定　　";
 constexpr int kLogLimit = 100;
 
-std::string LastWrite(const std::filesystem::path& file) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return {};
-  return std::to_string(data.ftLastWriteTime.dwHighDateTime) + "." +
-         std::to_string(data.ftLastWriteTime.dwLowDateTime);
-}
-
 Window LogView(const Window& main) {
   for (const auto& edit : main.Controls({.cls = "Edit"})) {
     const LONG style = GetWindowLongW(edit.handle(), GWL_STYLE);
@@ -56,12 +49,12 @@ void WaitForGo() {
 // file and the window answers again. A box means something went wrong.
 double Cycle(const Process& app, const Window& main, const std::filesystem::path& log) {
   main.Control({.cls = "SysTabControl32"}).SelectTab(kBasicTab);
-  const std::string before = LastWrite(log);
+  const auto before = StampOf(log);
   const auto start = Clock::now();
   // The entry tells the end: Wine loses the completion notice of a click
   // whose handler processes messages.
   main.PushButton("接続テスト").Click(Millis(0));
-  WaitUntil([&] { return LastWrite(log) != before || !app.MessageBoxes().empty(); },
+  WaitUntil([&] { return StampOf(log) != before || !app.MessageBoxes().empty(); },
             "the committed entry", Millis(30000));
   if (!app.MessageBoxes().empty())
     throw DriverError("a box instead of the entry: " + app.MessageBoxes().front().Text());

@@ -489,6 +489,14 @@ std::optional<std::string> ReadFileBytes(const fs::path& file) {
   return bytes;
 }
 
+std::optional<FileStamp> StampOf(const fs::path& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  return FileStamp{(std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                       data.ftLastWriteTime.dwLowDateTime,
+                   (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow};
+}
+
 void WriteFileBytes(const fs::path& file, std::string_view bytes) {
   UniqueHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));

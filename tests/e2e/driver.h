@@ -22,6 +22,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -79,6 +80,14 @@ std::filesystem::path HoraluxExe();
 std::filesystem::path HoraluxSimExe();
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file);
+// When a file was last written (100-ns units of the system clock) and its
+// size: a replaced file shows a new stamp. nullopt when it is missing.
+struct FileStamp {
+  std::uint64_t written = 0;
+  std::uint64_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, std::string_view bytes);
 // A Shift-JIS text file as UTF-8; nullopt when it cannot be read.
 std::optional<std::string> ReadCp932File(const std::filesystem::path& file);
