@@ -176,22 +176,16 @@ class LogAlone {
 
 int Run(int rounds, const std::string& address) {
   tools::SntpResponder responder(address);
-  e2e::ScratchDir dir("cycle_cost");
-  const auto folder = dir.MakeFolder("prog");
-  const auto exe = e2e::CopyProgram(folder);
-  e2e::MakePortable(folder);
-  e2e::AllowSecondCopy(dir.path());
   // The server by hand, no fine adjustment (the fetched time is the true
   // one, which Wine's clock call takes without changing anything) and no
   // look at the browser's proxy.
-  e2e::WriteFileBytes(
-      folder / L"Horalux.ini",
+  const e2e::ProgramCopy copy(
       "[Jikoku]\r\ncbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=" + address +
-          "\r\nudChouseiSNTP=0\r\ncbNoCkProxy=1\r\nudGyou=" + std::to_string(kLineLimit) + "\r\n");
-  const auto log_file = folder / L"Jikoku.txt";
+      "\r\nudChouseiSNTP=0\r\ncbNoCkProxy=1\r\nudGyou=" + std::to_string(kLineLimit) + "\r\n");
+  const auto log_file = copy / "Jikoku.txt";
   e2e::WriteFileBytes(log_file, e2e::Utf8ToCp932(FullLog()));
 
-  auto app = e2e::StartHoralux({}, dir.path(), exe);
+  auto app = copy.Start();
   const auto main = app.WaitWindow({.cls = e2e::kMainWindowClass, .title = e2e::kProgramTitle});
   const auto tabs = main.Control({.cls = "SysTabControl32"});
 
@@ -201,7 +195,7 @@ int Run(int rounds, const std::string& address) {
   sntp.SetHost(address);
   sntp.SetPort(TIdSNTP::kDefaultPort);
   sntp.SetReceiveTimeout(1000);
-  LogAlone log_alone(dir / "alone.txt");
+  LogAlone log_alone(copy.dir() / "alone.txt");
 
   Figures cycle{"cycle: click -> Jikoku.txt written", {}};
   Figures returned{"       click -> handler returned", {}};

@@ -64,23 +64,9 @@ std::string FullLog() {
 
 enum Found { kOldWhole, kNewWhole, kTruncated, kMixed, kMissing, kFoundKinds };
 
-// A program copy named so that its settings file is "HoraLux.ini", portable,
-// started from a working folder whose marker lets it run beside another copy.
-class Copy {
- public:
-  Copy()
-      : dir_("kill_safety"),
-        prog_(dir_.MakeFolder("prog")),
-        exe_(CopyProgram(prog_, "Horalux.exe", "HoraLux.exe")) {
-    MakePortable(prog_);
-    WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
-  }
-  fs::path File(const char* name) const { return prog_ / name; }
-  Process Start() const { return StartHoralux({}, dir_.path(), exe_); }
-
- private:
-  ScratchDir dir_;
-  fs::path prog_, exe_;
+// A copy named so that its settings file is "HoraLux.ini".
+struct Copy : ProgramCopy {
+  Copy() : ProgramCopy({}, {.as = "HoraLux.exe"}) {}
 };
 
 // One kind of write: what lies in the folder before a run, which file the
@@ -107,8 +93,8 @@ fs::path NewFile(const fs::path& file) {
 }
 
 void Prepare(const Copy& copy, const Kind& kind) {
-  WriteFileBytes(copy.File("HoraLux.ini"), kind.ini);
-  if (kind.log) WriteFileBytes(copy.File("Jikoku.txt"), *kind.log);
+  WriteFileBytes(copy / "HoraLux.ini", kind.ini);
+  if (kind.log) WriteFileBytes(copy / "Jikoku.txt", *kind.log);
 }
 
 Window StartIdle(Process& app, const Copy& copy) {
@@ -169,7 +155,7 @@ Found Classify(const fs::path& file, const Kind& kind) {
 // replaced; nullopt when it was not within the time, or the program showed
 // a box (a write that failed).
 std::optional<Ms> RunWhole(Process& app, const Window& main, const Copy& copy, const Kind& kind) {
-  const fs::path file = copy.File(kind.file);
+  const fs::path file = copy / kind.file;
   const auto before = StampOf(file);
   const auto start = kind.act(main);
   std::optional<Ms> replaced;
@@ -200,7 +186,7 @@ Ms Median(std::vector<Ms> values) {
 // both sides by as much again so that kills also land just before and after.
 // The look is light (every millisecond) so as not to slow the program down.
 KillSpan Calibrate(Kind& kind, const Copy& copy) {
-  const fs::path file = copy.File(kind.file), fresh = NewFile(file);
+  const fs::path file = copy / kind.file, fresh = NewFile(file);
   std::vector<Ms> news, replaces;
   for (int run = 0; run < kCalibrationRuns; ++run) {
     Prepare(copy, kind);
@@ -261,7 +247,7 @@ Tally RunTrials(Kind& kind, int trials, std::mt19937& random) {
   const Ms half = (span.to - span.from) / 2;
   Ms centre = span.from + half, earliest{1e9}, latest{0};
   std::uniform_real_distribution<double> offset(-half.count(), half.count());
-  const fs::path file = copy.File(kind.file), fresh = NewFile(file);
+  const fs::path file = copy / kind.file, fresh = NewFile(file);
   Tally tally;
   for (int trial = 0; trial < trials; ++trial) {
     Prepare(copy, kind);

@@ -74,24 +74,18 @@ int wmain(int argc, wchar_t** argv) {
     horalux::tools::HttpResponder page(kPageHost, 80);
     page.answer_all(horalux::tools::HttpReply::TimePage());
 
-    ScratchDir dir("soak");
-    const auto prog = dir.MakeFolder("prog");
-    const auto exe = CopyProgram(prog);
-    MakePortable(prog);
-    WriteFileBytes(dir / "Clock2Ju.$$$", "");
     // The hand-given SNTP server, connection tests that only test (Wine's
     // clock call refuses a step beyond half a second, which the page's time
     // reaches on a busy machine), and a log already at its limit.
-    WriteFileBytes(prog / L"Horalux.ini",
-                   std::string("[Jikoku]\r\ncbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=") + kServer +
-                       "\r\ncbSetuzokuT=0\r\ncbNoCkProxy=1\r\nudGyou=" + std::to_string(kLogLimit) +
-                       "\r\n");
+    const ProgramCopy copy(
+        std::string("[Jikoku]\r\ncbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=") + kServer +
+        "\r\ncbSetuzokuT=0\r\ncbNoCkProxy=1\r\nudGyou=" + std::to_string(kLogLimit) + "\r\n");
     std::string log;
     for (int i = 1; i <= kLogLimit; ++i) log += "line " + std::to_string(i) + "\r\n";
-    const auto log_file = prog / L"Jikoku.txt";
+    const auto log_file = copy / "Jikoku.txt";
     WriteFileBytes(log_file, log);
 
-    Process app = StartHoralux({}, dir.path(), exe);
+    Process app = copy.Start();
     const Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
     const Window view = LogView(main);
     main.Send(WM_NULL);

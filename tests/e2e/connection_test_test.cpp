@@ -34,34 +34,17 @@ std::string HandGiven(std::string_view server) {
   return "cbSNTP=1\r\nedtSNTP=" + std::string(server) + "\r\n";
 }
 
-// A program copy in a scratch folder of its own with the given [Jikoku]
-// lines, made portable so that its settings and log lie beside it, started
-// from a working folder whose marker lets it run beside another test's copy.
-class ProgramCopy {
- public:
-  ProgramCopy(std::string_view settings, std::string_view built) {
-    const auto folder = dir_.MakeFolder("prog");
-    exe_ = CopyProgram(folder, built);
-    MakePortable(folder);
-    log_ = folder / L"Jikoku.txt";
-    WriteFileBytes(folder / L"Horalux.ini", "[Jikoku]\r\n" + std::string(settings));
-    WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
-  }
-
-  Process Start() const { return StartHoralux({}, dir_.path(), exe_); }
+// A copy of a built program with the given [Jikoku] lines.
+struct JikokuCopy : ProgramCopy {
+  JikokuCopy(std::string_view settings, std::string_view built)
+      : ProgramCopy("[Jikoku]\r\n" + std::string(settings), {.built = built}) {}
   // The lines of "Jikoku.txt"; none when it is missing.
-  std::optional<std::vector<std::string>> LogLines() const;
-
- private:
-  ScratchDir dir_;
-  std::filesystem::path exe_, log_;
+  std::optional<std::vector<std::string>> LogLines() const {
+    auto text = Log();
+    if (!text) return std::nullopt;
+    return Lines(*text);
+  }
 };
-
-std::optional<std::vector<std::string>> ProgramCopy::LogLines() const {
-  auto text = ReadCp932File(log_);
-  if (!text) return std::nullopt;
-  return Lines(*text);
-}
 
 // The read-only multi-line view on the access-log tab.
 Window LogView(const Window& main) {
@@ -140,7 +123,7 @@ TEST(ConnectionTest, LogsTheOutcomeOfEachDifferenceFromTheServer) {
     SCOPED_TRACE(row.what);
     auto responder = Responder("127.0.0.30");
     responder->answer_all(SntpAnswer::TrueTime(row.server_ahead_seconds));
-    ProgramCopy copy(HandGiven("127.0.0.30"), "Horalux.exe");
+    JikokuCopy copy(HandGiven("127.0.0.30"), "Horalux.exe");
     Process app = copy.Start();
     Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
 
@@ -189,7 +172,7 @@ TEST(ConnectionTest, AcceptedLargeDifferenceCorrectsTheClock) {
   ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
   auto responder = Responder("127.0.0.31");
   responder->answer_all(SntpAnswer::TrueTime(100));
-  ProgramCopy copy(HandGiven("127.0.0.31"), "HoraluxSim.exe");
+  JikokuCopy copy(HandGiven("127.0.0.31"), "HoraluxSim.exe");
   Process app = copy.Start();
   Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
   Window button = main.PushButton("接続テスト");
@@ -248,7 +231,7 @@ TEST(ConnectionTest, AutomaticServersMoveOnPastSilentOnesAndTagTheReportWithTheA
     auto servers = Responder("0.0.0.0");
     servers->answer_all(SntpAnswer::Silence());
     servers->answer_at(row.answering, SntpAnswer::TrueTime());
-    ProgramCopy copy("cbSNTP=0\r\n", "Horalux.exe");
+    JikokuCopy copy("cbSNTP=0\r\n", "Horalux.exe");
     Process app = copy.Start();
     Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
     Window view = LogView(main);

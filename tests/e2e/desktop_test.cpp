@@ -99,29 +99,6 @@ std::string LnkField(const std::string& info, const std::string& label) {
   return "(no " + label + ")";
 }
 
-// A portable program copy in a scratch folder, started from a working folder
-// whose marker lets it run beside another copy.
-class DesktopCopy {
- public:
-  explicit DesktopCopy(bool offer_setup = false, std::string_view ini = "") {
-    folder_ = dir_.MakeFolder("prog");
-    exe_ = CopyProgram(folder_);
-    MakePortable(folder_, offer_setup);
-    if (!ini.empty()) WriteFileBytes(folder_ / L"Horalux.ini", std::string(ini));
-    WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
-  }
-  Process Start(const std::vector<std::string>& args = {}) const {
-    return StartHoralux(args, dir_.path(), exe_);
-  }
-  const fs::path& exe() const { return exe_; }
-  const fs::path& folder() const { return folder_; }
-  const ScratchDir& dir() const { return dir_; }
-
- private:
-  ScratchDir dir_;
-  fs::path folder_, exe_;
-};
-
 // Chooses a menu command and answers the one box it shows with OK.
 std::string ChooseAndRead(const Process& app, const Window& main,
                           const std::vector<std::string>& path) {
@@ -135,7 +112,7 @@ std::string ChooseAndRead(const Process& app, const Window& main,
 TEST(StartupRegistration, MenuWritesTheLinkRemovesItAndASecondRegistrationAsks) {
   LinkSweeper sweep{{StartupLink()}};
   fs::remove(StartupLink());
-  DesktopCopy copy;
+  ProgramCopy copy;
   Process app = copy.Start();
   Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
   Window box = main.CheckBox(kStartupBox);
@@ -205,7 +182,7 @@ class StartupRedirect {
 };
 
 TEST(StartupRegistration, AStartupFolderOnAMissingDriveFailsAndSaysSo) {
-  DesktopCopy copy;
+  ProgramCopy copy;
   StartupRedirect nowhere(L"Q:\\nowhere\\Startup");
   Process app = copy.Start();
   Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
@@ -258,7 +235,7 @@ std::wstring ImagePath(DWORD pid) {
 TEST(Setup, InstallsIntoTheTargetAndHandsOverToTheInstalledCopy) {
   const fs::path programs_link = ShellFolder(CSIDL_PROGRAMS) / L"Horalux.lnk";
   LinkSweeper sweep{{StartupLink(), programs_link}};
-  DesktopCopy copy(true);
+  ProgramCopy copy({}, {.offer_setup = true});
   WriteFileBytes(copy.folder() / L"Readme.txt", "readme");
   const fs::path target = copy.dir() / "target";
   Process app = copy.Start();
@@ -297,7 +274,7 @@ TEST(Setup, InstallsIntoTheTargetAndHandsOverToTheInstalledCopy) {
 }
 
 TEST(Setup, IntoItsOwnFolderStopsWithTheSameFolderMessage) {
-  DesktopCopy copy(true);
+  ProgramCopy copy({}, {.offer_setup = true});
   Process app = copy.Start();
   Window setup = OpenSetup(app);
   SavePicture(setup, "setup-96dpi");
@@ -316,7 +293,7 @@ TEST(StartupRegistration, TheStartupLinkOpenedByTheShellRunsOneResidentRun) {
   LinkSweeper sweep{{StartupLink()}};
   auto responder = Responder("127.0.0.40");
   responder->answer_all(tools::SntpAnswer::TrueTime());
-  DesktopCopy copy(false, "[Jikoku]\r\nudChien=2\r\ncbSNTP=1\r\nedtSNTP=127.0.0.40\r\n");
+  ProgramCopy copy("[Jikoku]\r\nudChien=2\r\ncbSNTP=1\r\nedtSNTP=127.0.0.40\r\n");
   {
     Process app = copy.Start();
     Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});

@@ -1230,6 +1230,37 @@ void AllowSecondCopy(const fs::path& work_dir) {
   WriteFileBytes(work_dir / L"Clock2Ju.$$$", "");
 }
 
+ProgramCopy::ProgramCopy(std::string_view ini, const CopyOptions& options)
+    : folder_(dir_.MakeFolder("prog")), exe_(CopyProgram(folder_, options.built, options.as)) {
+  // The settings file takes the program's name: "HoraLux.exe" reads "HoraLux.ini".
+  ini_ = exe_;
+  ini_.replace_extension(L".ini");
+  if (options.portable) MakePortable(folder_, options.offer_setup);
+  if (!ini.empty()) WriteFileBytes(ini_, ini);
+  if (options.allow_second) AllowSecondCopy(dir_.path());
+}
+
+Process ProgramCopy::Start(const std::vector<std::string>& args) const {
+  return StartHoralux(args, dir_.path(), exe_);
+}
+
+Window ProgramCopy::StartWindow(Process& app) const {
+  app = Start();
+  return app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+}
+
+fs::path ProgramCopy::operator/(std::string_view name) const {
+  return folder_ / PathFromUtf8(name);
+}
+
+std::optional<std::string> ProgramCopy::Log() const {
+  return ReadCp932File(folder_ / L"Jikoku.txt");
+}
+
+std::optional<std::string> ProgramCopy::Settings() const {
+  return ReadFileBytes(ini_);
+}
+
 // ---- Notification area --------------------------------------------------
 
 std::vector<std::string> ShownTrayTips() {

@@ -8,11 +8,9 @@
 // Text in and out is UTF-8; the Win32 side is UTF-16. Failures to find or
 // reach something throw DriverError, which GoogleTest reports as a failure of
 // the running test, so calls can be chained:
-//   e2e::ScratchDir dir;
-//   auto exe = e2e::CopyProgram(dir / "prog");
-//   e2e::MakePortable(dir / "prog");
-//   auto app = e2e::StartHoralux({}, dir.path(), exe);
-//   auto main = app.WaitWindow({.cls = e2e::kMainWindowClass, .title = "Horalux"});
+//   e2e::ProgramCopy copy("[Jikoku]\r\nudChien=10\r\n");
+//   e2e::Process app;
+//   auto main = copy.StartWindow(app);
 //   main.Control({.cls = "SysTabControl32"}).SelectTab(" アクセス記録 ");
 //   main.PushButton("終了").Click();
 //   EXPECT_EQ(app.WaitExit(), 0u);
@@ -344,6 +342,40 @@ void WaitNoRunningCopy(Millis timeout = Millis(60000));
 // Writes "Clock2Ju.$$$" into a working folder: a copy started there starts
 // even while another one runs.
 void AllowSecondCopy(const std::filesystem::path& work_dir);
+
+// A copy of a built program in the folder "prog" of a scratch folder, with
+// the settings file given (none when empty), started from the scratch
+// folder.
+struct CopyOptions {
+  // The marker that keeps the settings and the log beside the program.
+  bool portable = true;
+  // The marker also offers the setup at start-up.
+  bool offer_setup = false;
+  // The marker in the working folder that lets the copy start beside another.
+  bool allow_second = true;
+  std::string_view built = "Horalux.exe";
+  // The copy's file name, which also names its settings file.
+  std::string_view as = "Horalux.exe";
+};
+class ProgramCopy {
+ public:
+  explicit ProgramCopy(std::string_view ini = {}, const CopyOptions& options = {});
+  Process Start(const std::vector<std::string>& args = {}) const;
+  // Starts the copy and waits for its main window.
+  Window StartWindow(Process& app) const;
+  const std::filesystem::path& folder() const { return folder_; }
+  const std::filesystem::path& exe() const { return exe_; }
+  const ScratchDir& dir() const { return dir_; }
+  // A file in the program's folder.
+  std::filesystem::path operator/(std::string_view name) const;
+  // "Jikoku.txt" as UTF-8, and the settings file's bytes; nullopt when missing.
+  std::optional<std::string> Log() const;
+  std::optional<std::string> Settings() const;
+
+ private:
+  ScratchDir dir_;
+  std::filesystem::path folder_, exe_, ini_;
+};
 
 // ---- Notification area --------------------------------------------------
 

@@ -82,23 +82,6 @@ std::string WaitLine(const fs::path& file, std::string_view what) {
 
 }  // namespace
 
-HttpCopy::HttpCopy(std::string_view jikoku) {
-  prog_ = dir_.MakeFolder("prog");
-  exe_ = CopyProgram(prog_);
-  MakePortable(prog_);
-  WriteFileBytes(prog_ / L"Horalux.ini", "[Jikoku]\r\n" + std::string(jikoku));
-  WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
-}
-
-Process HttpCopy::Start(const std::vector<std::string>& args) const {
-  return StartHoralux(args, dir_.path(), exe_);
-}
-
-Window HttpCopy::StartWindow(Process& app) const {
-  app = Start();
-  return app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
-}
-
 // The responder's port is chosen here too: one that Wine picks for a socket
 // that allows address reuse may still be taken by a closed one.
 ProxiedResponder::ProxiedResponder()

@@ -16,22 +16,12 @@
 
 namespace horalux::e2e {
 
-// A portable program copy with the given [Jikoku] lines, started from a
-// working folder (where it writes "Head.txt") that lets it run beside
-// another test's copy.
-class HttpCopy {
+// A program copy with the given [Jikoku] lines; it writes "Head.txt" into
+// its working folder.
+class HttpCopy : public ProgramCopy {
  public:
-  explicit HttpCopy(std::string_view jikoku);
-  Process Start(const std::vector<std::string>& args = {}) const;
-  Window StartWindow(Process& app) const;
-  const std::filesystem::path& work_dir() const { return dir_.path(); }
-  std::optional<std::string> Log() const { return ReadCp932File(prog_ / L"Jikoku.txt"); }
-  std::optional<std::string> HeaderCopy() const { return ReadFileBytes(dir_ / "Head.txt"); }
-  std::optional<std::string> Settings() const { return ReadFileBytes(prog_ / L"Horalux.ini"); }
-
- private:
-  ScratchDir dir_;
-  std::filesystem::path prog_, exe_;
+  explicit HttpCopy(std::string_view jikoku) : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku)) {}
+  std::optional<std::string> HeaderCopy() const { return ReadFileBytes(dir() / "Head.txt"); }
 };
 
 // tinyproxy on 127.0.0.1 sending every request on to a responder of its own

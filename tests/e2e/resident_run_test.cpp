@@ -29,35 +29,12 @@ namespace {
 using tools::SntpAnswer;
 using tools::SntpResponder;
 
-// A program copy in a scratch folder of its own, made portable so that its
-// settings and log lie beside it, started from a working folder whose marker
-// lets it run beside another test's copy.
-class ResidentCopy {
- public:
-  // `jikoku` holds the lines of the [Jikoku] section.
-  explicit ResidentCopy(std::string_view jikoku) {
-    const auto folder = dir_.MakeFolder("prog");
-    exe_ = CopyProgram(folder);
-    MakePortable(folder);
-    ini_ = folder / L"Horalux.ini";
-    log_ = folder / L"Jikoku.txt";
-    settings_ = "[Jikoku]\r\n" + std::string(jikoku);
-    WriteFileBytes(ini_, settings_);
-    WriteFileBytes(dir_ / "Clock2Ju.$$$", "");
-  }
-
-  Process Start(const std::vector<std::string>& args) const {
-    return StartHoralux(args, dir_.path(), exe_);
-  }
+// A copy with the given [Jikoku] lines.
+struct ResidentCopy : ProgramCopy {
+  explicit ResidentCopy(std::string_view jikoku)
+      : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku)), written(*Settings()) {}
   // The settings file as it was written before the start.
-  const std::string& settings() const { return settings_; }
-  std::optional<std::string> SettingsNow() const { return ReadFileBytes(ini_); }
-  std::optional<std::string> Log() const { return ReadCp932File(log_); }
-
- private:
-  ScratchDir dir_;
-  std::filesystem::path exe_, ini_, log_;
-  std::string settings_;
+  const std::string written;
 };
 
 std::string HandGiven(std::string_view address, int delay_seconds) {
@@ -128,7 +105,7 @@ TEST(ResidentRun, CountsDownInTheTraySyncsOnceAndEndsWithoutWritingTheSettings) 
   }
   EXPECT_TRUE(SameLogLines({lines[2]}, {"以前の時刻は、取得した時刻より 0.20 秒遅れていました"},
                            MeasuredReadDelay(*responder, gone_seen)));
-  EXPECT_EQ(copy.SettingsNow(), copy.settings());
+  EXPECT_EQ(copy.Settings(), copy.written);
 }
 
 // A responder whose every reply is too long to be one, so that the cycle fails.
@@ -186,7 +163,7 @@ TEST(ResidentRun, FailedCycleAsksToShowTheWindowAndNoEndsTheProgram) {
   EXPECT_TRUE(app.TopWindows({.cls = kMainWindowClass}).empty());
   // A raised failure in the first exchange ends the cycle at once.
   EXPECT_EQ(responder->request_count(), 1);
-  EXPECT_EQ(copy.SettingsNow(), copy.settings());
+  EXPECT_EQ(copy.Settings(), copy.written);
 }
 
 // The run makes the window's controls only when they are needed, here the
@@ -220,7 +197,7 @@ TEST(ResidentRun, IconMenuDuringTheCountdownStopsTheRunBeforeAnySync) {
       {"中止＆終了(&X)",
        [](Process& app, const ResidentCopy& copy) {
          EXPECT_EQ(app.WaitExit(), 0u);
-         EXPECT_EQ(copy.SettingsNow(), copy.settings());
+         EXPECT_EQ(copy.Settings(), copy.written);
          EXPECT_FALSE(copy.Log().has_value());
        }},
       {"アクセス記録表示(&D)",

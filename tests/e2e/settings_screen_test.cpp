@@ -15,16 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Copy {
-  ScratchDir dir;
-  fs::path folder = dir / "prog";
-  fs::path exe = CopyProgram(folder);
-  Copy() {
-    MakePortable(folder);
-    AllowSecondCopy(dir.path());
-  }
-  Process Start() const { return StartHoralux({}, dir.path(), exe); }
-};
+using Copy = ProgramCopy;
 
 // Real input: it sets the key state the program reads, as typing does.
 INPUT Key(WORD key, bool up) {
@@ -105,7 +96,7 @@ TEST(SettingsScreen, TheChienUpArrowStepsByTenAndTheValueIsSaved) {
   main.Close();
   main.WaitGone();
   EXPECT_EQ(app.WaitExit(), 0u);
-  EXPECT_EQ(ReadIni(copy.folder / "Horalux.ini", "Jikoku", "udChien"), "310");
+  EXPECT_EQ(ReadIni(copy.folder() / "Horalux.ini", "Jikoku", "udChien"), "310");
 }
 
 TEST(SettingsScreen, VersionBoxShowsTheBuildTagForItsKeysAndClosesOnEnter) {

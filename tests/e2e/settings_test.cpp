@@ -92,20 +92,10 @@ class MachineWithoutCommonFolder {
 
 // A program copy in a scratch folder of its own, started from a working
 // folder whose marker lets it run beside other tests' copies.
-struct ProgramCopy {
-  ScratchDir dir;
-  fs::path folder = dir / "prog";
-  fs::path exe = CopyProgram(folder);
-
-  explicit ProgramCopy(bool portable) {
-    if (portable) MakePortable(folder);
-    AllowSecondCopy(dir.path());
-  }
-  fs::path operator/(std::string_view name) const { return folder / PathFromUtf8(name); }
-  std::string FolderText() const { return PathToUtf8(folder) + "\\"; }
-
-  Process Start() const { return StartHoralux({}, dir.path(), exe); }
-};
+// The settings folder's header names the program's folder with its "\".
+std::string FolderText(const ProgramCopy& copy) {
+  return PathToUtf8(copy.folder()) + "\\";
+}
 
 Window MainWindowOf(const Process& app) {
   return app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
@@ -143,7 +133,7 @@ std::vector<std::string> IniOutline(const std::string& text) {
 
 TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
   MachineWithoutCommonFolder machine;
-  ProgramCopy copy(/*portable=*/false);
+  ProgramCopy copy({}, {.portable = false});
   const std::string old_ini = "[Jikoku]\r\nudChien=123\r\n" + HandGivenServer();
   WriteFileBytes(copy / "HoraLux.ini", old_ini);
   WriteFileBytes(copy / "Jikoku.txt", OldLog());
@@ -165,7 +155,7 @@ TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
     CloseAndWait(app, main);
     // The moved file was the one read, and the one written at the close.
     EXPECT_EQ(ReadIni(common / L"HoraLux.ini", "Jikoku", "udChien"), "123");
-    EXPECT_EQ(ReadIni(common / L"HoraLux.ini", "Header", "Folder"), copy.FolderText());
+    EXPECT_EQ(ReadIni(common / L"HoraLux.ini", "Header", "Folder"), FolderText(copy));
     EXPECT_FALSE(Exists(copy / "Horalux.ini"));
   }
 
@@ -187,7 +177,7 @@ TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
 
 TEST(SettingsFolder, LocalFolderMarkerKeepsSettingsAndLogBesideTheProgram) {
   MachineWithoutCommonFolder machine;
-  ProgramCopy copy(/*portable=*/true);
+  ProgramCopy copy;
   WriteFileBytes(copy / "Horalux.ini", "[Jikoku]\r\nudChien=77\r\n" + HandGivenServer());
   WriteFileBytes(copy / "Jikoku.txt", OldLog());
 
@@ -205,7 +195,7 @@ TEST(SettingsFolder, LocalFolderMarkerKeepsSettingsAndLogBesideTheProgram) {
 
 TEST(SettingsFile, ClosingWritesTheHeaderAndEveryKeyInItsOrder) {
   // No settings file at all: every key is written with its default.
-  ProgramCopy copy(/*portable=*/true);
+  ProgramCopy copy;
   Process app = copy.Start();
   CloseAndWait(app, MainWindowOf(app));
 
@@ -227,7 +217,7 @@ TEST(SettingsFile, ClosingWritesTheHeaderAndEveryKeyInItsOrder) {
   };
   for (const auto& [key, value] : values) EXPECT_EQ(ReadIni(ini, "Jikoku", key), value) << key;
   EXPECT_EQ(ReadIni(ini, "Header", "Version"), "Ver0.9.9");
-  EXPECT_EQ(ReadIni(ini, "Header", "Folder"), copy.FolderText());
+  EXPECT_EQ(ReadIni(ini, "Header", "Folder"), FolderText(copy));
 }
 
 TEST(SettingsFile, SpinValuesOutOfRangeAreWrittenBackAtTheNearerBound) {
@@ -243,7 +233,7 @@ TEST(SettingsFile, SpinValuesOutOfRangeAreWrittenBackAtTheNearerBound) {
       {"udChien", "0", "1"},
       {"udGyou", "-1", "0"},
   };
-  ProgramCopy copy(/*portable=*/true);
+  ProgramCopy copy;
   std::string ini_text = "[Jikoku]\r\n" + HandGivenServer();
   for (const Row& row : rows) ini_text += std::string(row.key) + "=" + row.in_file + "\r\n";
   WriteFileBytes(copy / "Horalux.ini", ini_text);
@@ -255,7 +245,7 @@ TEST(SettingsFile, SpinValuesOutOfRangeAreWrittenBackAtTheNearerBound) {
 }
 
 TEST(SettingsFile, KeepsLinesItDoesNotKnowAndTheValuesItRead) {
-  ProgramCopy copy(/*portable=*/true);
+  ProgramCopy copy;
   const std::string comment = Utf8ToCp932("; 手で書いた注記");
   const std::string foreign = Utf8ToCp932("名前=ソフト表示");
   const std::pair<const char*, const char*> kept[] = {
@@ -288,7 +278,7 @@ TEST(SettingsFile, KeepsLinesItDoesNotKnowAndTheValuesItRead) {
 }
 
 TEST(SettingsFile, AStartThatStopsBeforeLoadingLeavesTheFileAsItWas) {
-  ProgramCopy copy(/*portable=*/true);
+  ProgramCopy copy;
   const std::string ini_text = "[Jikoku]\r\nudGosa=300\r\n" + HandGivenServer();
   WriteFileBytes(copy / "Horalux.ini", ini_text);
   fs::create_directory(copy / "Jikoku.txt");  // the log cannot be read
@@ -313,7 +303,7 @@ TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
     bool written;
   } rows[] = {{0, true}, {FILE_ATTRIBUTE_HIDDEN, true}, {FILE_ATTRIBUTE_READONLY, false}};
   for (const Row& row : rows) {
-    ProgramCopy copy(/*portable=*/true);
+    ProgramCopy copy;
     const fs::path ini = copy / "Horalux.ini";
     WriteFileBytes(ini, before);
     if (row.attributes) {
@@ -334,7 +324,7 @@ TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
     std::string after = before;
     if (row.written) {
       after.replace(after.find("Ver0.1"), 6, "Ver0.9.9");
-      after.replace(after.find("Folder=x") + 7, 1, copy.FolderText());
+      after.replace(after.find("Folder=x") + 7, 1, FolderText(copy));
       after.replace(after.find("udGosa=900") + 7, 3, "600");
       const std::size_t other = after.find("[Other]");
       const std::size_t sntp = after.find("edtSNTP=");

@@ -27,25 +27,14 @@ constexpr char kServer[] = "127.0.0.50";
 
 constexpr char kCountdownTip[] = "Horalux_動作遅延待機中（実行まで ";
 
-// A program copy of its own in a scratch folder, kept portable so that its
-// settings file lives beside it.
-struct ProgramCopy {
-  ScratchDir dir;
-  fs::path folder = dir / "prog";
-  fs::path exe = CopyProgram(folder);
-  fs::path ini = folder / L"Horalux.ini";
-
-  // `extra` adds lines to the [Jikoku] section; `allow_second` writes the
-  // marker that lets this copy start beside another test's copy.
-  explicit ProgramCopy(const std::string& extra = "", bool allow_second = true) {
-    MakePortable(folder);
-    WriteFileBytes(ini, "[Jikoku]\r\ncbSNTP=1\r\nedtSNTP=" + std::string(kServer) + "\r\n" + extra);
-    if (allow_second) AllowSecondCopy(dir.path());
-  }
-
-  Process Start(const std::vector<std::string>& args = {}) const {
-    return StartHoralux(args, dir.path(), exe);
-  }
+// A copy that asks the test server; `extra` adds lines to the [Jikoku]
+// section; `allow_second` writes the marker that lets this copy start beside
+// another test's copy.
+struct ServerCopy : ProgramCopy {
+  explicit ServerCopy(const std::string& extra = "", bool allow_second = true)
+      : ProgramCopy("[Jikoku]\r\ncbSNTP=1\r\nedtSNTP=" + std::string(kServer) + "\r\n" + extra,
+                    {.allow_second = allow_second}) {}
+  std::filesystem::path ini = *this / "Horalux.ini";
 };
 
 std::string Delay(int seconds) {
@@ -81,7 +70,7 @@ Window MainWindowOf(const Process& app, bool shown = true) {
 
 // Starts a copy without the marker once no other copy runs. Another test's
 // copy starting at the same moment makes it end at once; it then tries again.
-Process StartAlone(const ProgramCopy& copy, const std::vector<std::string>& args, bool resident) {
+Process StartAlone(const ServerCopy& copy, const std::vector<std::string>& args, bool resident) {
   for (int attempt = 1;; ++attempt) {
     WaitNoRunningCopy();
     Process app = copy.Start(args);
@@ -107,7 +96,7 @@ TEST(ProgramEntry, SecondCopyBringsTheRunningOneForwardAndEnds) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.mode);
-    ProgramCopy copy(Delay(row.delay), /*allow_second=*/false);
+    ServerCopy copy(Delay(row.delay), /*allow_second=*/false);
     const bool resident = !row.first_args.empty();
     Process first = StartAlone(copy, row.first_args, resident);
     Window main = MainWindowOf(first, !resident);
@@ -145,7 +134,7 @@ TEST(ProgramEntry, SecondCopyBringsTheRunningOneForwardAndEnds) {
 }
 
 TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
-  ProgramCopy copy;
+  ServerCopy copy;
   Process first = copy.Start();
   Window first_main = MainWindowOf(first);
   first.WaitWindow({.cls = kApplicationClass, .title = kProgramTitle, .visible_only = false});
@@ -177,7 +166,7 @@ TEST(ProgramEntry, OnlyACapitalRAsSecondCharacterStartsAResidentRun) {
     std::string args;
     for (const auto& a : row.args) args += a + " ";
     SCOPED_TRACE(args);
-    ProgramCopy copy(Delay(row.delay));
+    ServerCopy copy(Delay(row.delay));
     Process app = copy.Start(row.args);
     if (!row.resident) {
       EXPECT_TRUE(MainWindowOf(app).Visible());
@@ -210,7 +199,7 @@ TEST(ProgramEntry, SeparateNParameterSkipsTheCountdown) {
   server.answer_all(oversized);
 
   constexpr int kDelay = 555;
-  ProgramCopy copy(Delay(kDelay));
+  ServerCopy copy(Delay(kDelay));
   Process app = copy.Start({"-R", "-N"});
 
   bool counted_down = false;
@@ -271,7 +260,7 @@ TEST(ProgramEntry, EveryWayOfClosingTheWindowSavesTheSettingsAndEnds) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.how);
-    ProgramCopy copy;
+    ServerCopy copy;
     Process app = copy.Start();
     Window main = MainWindowOf(app);
     ASSERT_EQ(ReadIni(copy.ini, "Header", "Version"), std::nullopt);
@@ -286,7 +275,7 @@ TEST(ProgramEntry, EveryWayOfClosingTheWindowSavesTheSettingsAndEnds) {
 }
 
 TEST(WindowFrame, ShowsTheSettingsScreenWithItsTwoVisibleTabs) {
-  ProgramCopy copy;
+  ServerCopy copy;
   Process app = copy.Start();
   Window main = MainWindowOf(app);
 
@@ -313,7 +302,7 @@ TEST(WindowFrame, ShowsTheSettingsScreenWithItsTwoVisibleTabs) {
 // A monitor of another resolution: the window lays out every control again
 // in proportion, as a per-monitor aware program must.
 TEST(WindowFrame, MovingToAScreenOfAnotherResolutionScalesEveryControl) {
-  ProgramCopy copy;
+  ServerCopy copy;
   Process app = copy.Start();
   Window main = MainWindowOf(app);
   Window button = main.PushButton("接続テスト");
