@@ -20,7 +20,7 @@ if ! [[ $ADDRESS =~ ^127\.[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
   exit 2
 fi
 
-bench_session "$BUILD/bench-cycle-prefix" Horalux cycle_cost -- "$0" "$@"
+bench_session "$BUILD/bench/prefix-cycle" Horalux cycle_cost -- "$0" "$@"
 bench_session_start
 # The driver ends Horalux.exe itself; the session's end takes whatever is left.
 "$WINE" "$BUILD/win/cycle_cost.exe" "$ROUNDS" "$ADDRESS" 2>/dev/null | tr -d '\r'

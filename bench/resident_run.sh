@@ -20,7 +20,7 @@ fi
 # the program dominates.
 WARMUP=5
 
-bench_session "$BUILD/bench-prefix" Horalux bare_window floor_window -- "$0" "$@"
+bench_session "$BUILD/bench/prefix-resident" Horalux bare_window floor_window -- "$0" "$@"
 
 # The three programs, in the order of every column printed: the one measured
 # first, then its two yardsticks.
