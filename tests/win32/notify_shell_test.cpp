@@ -67,6 +67,7 @@ class WinNotifyShellTest : public testing::Test {
 };
 
 TEST_F(WinNotifyShellTest, IconIsAddedChangedHiddenAndRemoved) {
+  ASSERT_NE(owner.hwnd(), nullptr) << GetLastError();
   EXPECT_GE(shell.shell_major_version(), 5);
   EXPECT_TRUE(shell.xp_or_later());
   auto icon = std::make_unique<TTrayIcon>(Ports(), owner.id());

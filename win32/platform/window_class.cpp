@@ -37,6 +37,8 @@ HWND CheckCreated(HWND hwnd, const char* what) {
 
 HWND CreateWindowOrThrow(DWORD ex_style, const wchar_t* cls, DWORD style, HWND parent,
                          void* param) {
+  // A refusal that gives no reason must not show the one an earlier call left.
+  SetLastError(0);
   HWND hwnd = CreateWindowExW(ex_style, cls, L"", style, 0, 0, 0, 0, parent, nullptr,
                               GetModuleHandleW(nullptr), param);
   return CheckCreated(hwnd, Narrow(cls).c_str());
