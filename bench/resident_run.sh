@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # What the resident run costs while it counts down: Horalux.exe -R beside two
 # yardsticks under the same Wine, the floor (a hidden window with the common
-# controls and a notification icon whose tip changes once a second) and a bare
-# hidden window. Their Linux processes are sampled once a second for private
+# controls and a notification icon whose tip changes once a second), the floor
+# once more sending the icon's image with each tip as Horalux's icon must, and
+# a bare hidden window. Their Linux processes are sampled once a second for private
 # memory and CPU time; at the end the private memory is broken down by mapping.
 #   bash bench/resident_run.sh
 # BENCH_SECONDS      measuring time in seconds (default 60, 5 to 540)
 # BENCH_WINEPREFIX, BENCH_NO_BUILD=1   see bench/session.sh
-# BENCH_FLOOR_IMAGE=1  the floor sends its icon's image with every tip, as
-#                    Horalux's icon does
 source "$(dirname "$0")/session.sh"
 
 SECONDS_TO_MEASURE=${BENCH_SECONDS:-60}
@@ -22,15 +21,11 @@ WARMUP=5
 
 bench_session "$BUILD/bench/prefix-resident" Horalux bare_window floor_window -- "$0" "$@"
 
-# The three programs, in the order of every column printed: the one measured
-# first, then its two yardsticks.
-EXES=(Horalux.exe floor_window.exe bare_window.exe)
-LABELS=("Horalux -R" floor_window bare_window)
-FLOOR_ARGS=()
-if [ "${BENCH_FLOOR_IMAGE:-0}" = 1 ]; then
-  FLOOR_ARGS=(image)
-  LABELS[1]="floor+image"
-fi
+# The programs, in the order of every column printed: the one measured first,
+# then its yardsticks.
+EXES=(Horalux.exe floor_window.exe floor_window.exe bare_window.exe)
+LABELS=("Horalux -R" floor floor+image bare_window)
+YARDSTICK_ARGS=("" "" image "")
 PIDS=()
 RUN_DIR=""
 cleanup() {
@@ -45,7 +40,7 @@ trap 'exit 130' INT TERM
 
 mkdir -p "$BUILD/bench"
 RUN_DIR=$(mktemp -d "$BUILD/bench/resident.XXXXXX")
-for exe in "${EXES[@]}"; do cp "$BUILD/win/$exe" "$RUN_DIR/"; done
+for exe in "${EXES[@]}"; do cp -f "$BUILD/win/$exe" "$RUN_DIR/"; done
 # Settings beside the program, so the run touches no shared folder. The
 # countdown outlasts the measurement by a minute so that no cycle starts: a
 # silent hand-given server would be given up for the built-in ones.
@@ -62,10 +57,11 @@ sleep 2
 cd "$RUN_DIR"
 "$WINE" ./Horalux.exe -R >/dev/null 2>&1 &
 PIDS+=($!)
-"$WINE" ./floor_window.exe "$((SECONDS_TO_MEASURE + 30))" "${FLOOR_ARGS[@]}" >/dev/null 2>&1 &
-PIDS+=($!)
-"$WINE" ./bare_window.exe "$((SECONDS_TO_MEASURE + 30))" >/dev/null 2>&1 &
-PIDS+=($!)
+for i in 1 2 3; do
+  # shellcheck disable=SC2086  # an empty argument is none
+  "$WINE" "./${EXES[i]}" "$((SECONDS_TO_MEASURE + 30))" ${YARDSTICK_ARGS[i]} >/dev/null 2>&1 &
+  PIDS+=($!)
+done
 cd "$ROOT"
 
 # The loader keeps its pid when it becomes the Windows program, whose first
@@ -142,7 +138,12 @@ shared_snapshot() {
 }
 
 SAMPLES=$BUILD/bench/resident_samples.tsv
-printf 't\thoralux_private_kib\tfloor_private_kib\tbare_private_kib\thoralux_cpu_ticks\tfloor_cpu_ticks\tbare_cpu_ticks\thoralux_cpu_ns\tfloor_cpu_ns\tbare_cpu_ns\n' >"$SAMPLES"
+COLUMNS_OF=(horalux floor floor_image bare)
+{
+  printf t
+  for figure in private_kib cpu_ticks cpu_ns; do printf '\t%s' "${COLUMNS_OF[@]/%/_$figure}"; done
+  echo
+} >"$SAMPLES"
 shared_snapshot >"$BUILD/bench/shared_start.tsv"
 start=$EPOCHREALTIME
 WARM_TICKS=() WARM_NS=()
@@ -202,30 +203,35 @@ awk -F '\t' -v secs="$SECONDS_TO_MEASURE" -v warmup="$WARMUP" -v tck="$CLK_TCK" 
   -v labels="$(IFS=$'\t'; echo "${LABELS[*]}")" -v shared="$shared" -v wine="$wine_version" '
   function mib(k) { return sprintf("%.2f MiB", k / 1024) }
   function ratio(a, b) { return b > 0 ? sprintf("%.2f", a / b) : (a > 0 ? "inf" : "-") }
-  function row(what, a, b, c, ra, rb) {
-    printf "%-30s %13s %13s %13s %9s %9s\n", what, a, b, c, ra, rb
+  # One figure for the programs, then Horalux against each yardstick.
+  function figure(what, v, unit, fmt,    i, line) {
+    line = sprintf("%-28s", what)
+    for (i = 1; i <= np; i++) line = line sprintf(" %12s", sprintf(fmt, v[i]) unit)
+    for (i = 2; i <= np; i++) line = line sprintf(" %7s", ratio(v[1], v[i]))
+    print line
   }
-  # One figure for the three programs, with Horalux against each yardstick.
-  function figure(what, v, unit, fmt) {
-    row(what, sprintf(fmt, v[1]) unit, sprintf(fmt, v[2]) unit, sprintf(fmt, v[3]) unit,
-        ratio(v[1], v[2]), ratio(v[1], v[3]))
+  BEGIN {
+    np = split(labels, label, "\t")
+    split(ticks, tk, " "); split(ns, nsv, " "); split(warm_ns, wn, " ")
   }
-  BEGIN { split(labels, label, "\t"); split(ticks, tk, " "); split(ns, nsv, " "); split(warm_ns, wn, " ") }
   NR > 1 {
     n++
-    for (i = 1; i <= 3; i++) {
+    for (i = 1; i <= np; i++) {
       sum[i] += $(i + 1)
       if ($(i + 1) > peak[i]) peak[i] = $(i + 1)
     }
   }
   END {
-    printf "Resident run (countdown) beside the floor and a bare Win32 window, %d s under %s, %d samples 1 s apart\n", secs, wine, n
-    row("", label[1], label[2], label[3], "/floor", "/bare")
-    for (i = 1; i <= 3; i++) { pk[i] = peak[i] / 1024; av[i] = sum[i] / n / 1024 }
+    printf "Resident run (countdown) beside the floor, the floor sending its image and a bare Win32 window, %d s under %s, %d samples 1 s apart\n", secs, wine, n
+    line = sprintf("%-28s", "")
+    for (i = 1; i <= np; i++) line = line sprintf(" %12s", label[i])
+    line = line sprintf(" %7s %7s %7s", "/floor", "/+image", "/bare")
+    print line
+    for (i = 1; i <= np; i++) { pk[i] = peak[i] / 1024; av[i] = sum[i] / n / 1024 }
     figure("private memory, peak", pk, " MiB", "%.2f")
     figure("private memory, average", av, " MiB", "%.2f")
-    for (i = 1; i <= 3; i++) { s[i] = tk[i] / tck; ms[i] = nsv[i] / 1e6; after[i] = (nsv[i] - wn[i]) / 1e6 }
-    figure("CPU (utime+stime), whole run", s, " s", "%.2f")
+    for (i = 1; i <= np; i++) { s[i] = tk[i] / tck; ms[i] = nsv[i] / 1e6; after[i] = (nsv[i] - wn[i]) / 1e6 }
+    figure("CPU (utime+stime), whole", s, " s", "%.2f")
     figure("CPU (run time), whole run", ms, " ms", "%.1f")
     if (wn[1] != "") figure("CPU (run time), after " warmup " s", after, " ms", "%.1f")
     printf "CPU of the other processes of the session (shared, not in the ratios): %s\n", shared
@@ -234,7 +240,12 @@ awk -F '\t' -v secs="$SECONDS_TO_MEASURE" -v warmup="$WARMUP" -v tck="$CLK_TCK" 
 # Where the private memory goes, at the end of the measurement: the mappings
 # that hold the most in any program, the rest summed.
 awk -F '\t' -v labels="$(IFS=$'\t'; echo "${LABELS[*]}")" '
-  BEGIN { split(labels, label, "\t") }
+  function row(what, v,    c, line) {
+    line = sprintf("%-26s", substr(what, 1, 26))
+    for (c = 1; c <= np; c++) line = line sprintf(" %12d", v[c])
+    printf "%s %+8d\n", line, v[1] - v[2]
+  }
+  BEGIN { np = split(labels, label, "\t") }
   { kib[$2, $1 + 1] = $3; total[$1 + 1] += $3; names[$2] = 1
     if ($3 > most[$2]) most[$2] = $3 }
   END {
@@ -246,24 +257,26 @@ awk -F '\t' -v labels="$(IFS=$'\t'; echo "${LABELS[*]}")" '
           t = order[i]; order[i] = order[j]; order[j] = t
         }
     printf "\nPrivate memory by mapping (KiB), at the end\n"
-    printf "%-30s %13s %13s %13s %9s\n", "mapping", label[1], label[2], label[3], "H-floor"
+    line = sprintf("%-26s", "mapping")
+    for (c = 1; c <= np; c++) line = line sprintf(" %12s", label[c])
+    printf "%s %8s\n", line, "H-floor"
     shown = 0
     for (i = 1; i <= n; i++) {
       m = order[i]
+      for (c = 1; c <= np; c++) v[c] = kib[m, c]
       if (shown < 24 && most[m] >= 32) {
         shown++
-        printf "%-30s %13d %13d %13d %+9d\n", substr(m, 1, 30), kib[m, 1], kib[m, 2], kib[m, 3], kib[m, 1] - kib[m, 2]
+        row(m, v)
       } else {
-        for (c = 1; c <= 3; c++) rest[c] += kib[m, c]
+        for (c = 1; c <= np; c++) rest[c] += v[c]
         others++
       }
     }
-    if (others)
-      printf "%-30s %13d %13d %13d %+9d\n", "(" others " other mappings)", rest[1], rest[2], rest[3], rest[1] - rest[2]
+    if (others) row("(" others " other mappings)", rest)
     # Where the brk heap of the Linux side can grow varies from run to run;
     # when it cannot, the same allocations land in anonymous mappings.
-    for (c = 1; c <= 3; c++) both[c] = kib["[heap]", c] + kib["[anonymous]", c]
-    printf "%-30s %13d %13d %13d %+9d\n", "([heap] + [anonymous])", both[1], both[2], both[3], both[1] - both[2]
-    printf "%-30s %13d %13d %13d %+9d\n", "total", total[1], total[2], total[3], total[1] - total[2]
+    for (c = 1; c <= np; c++) both[c] = kib["[heap]", c] + kib["[anonymous]", c]
+    row("([heap] + [anonymous])", both)
+    row("total", total)
   }' "$BREAKDOWN"
 echo "Samples: $SAMPLES; mappings: $BREAKDOWN"
