@@ -102,6 +102,16 @@ std::string OneLine(const std::string& value) {
   return out;
 }
 
+// A value that reading would change, blanks at its ends or a pair of quotes
+// around it, goes between quotes: reading takes them off again, here as with
+// the profile calls, and gives back the value as it was written.
+std::string AsRead(const std::string& value) {
+  if (value.empty()) return value;
+  const bool blank_end = IsBlank(static_cast<unsigned char>(value.front())) ||
+                         IsBlank(static_cast<unsigned char>(value.back()));
+  return blank_end || Unquote(value) != value ? "\"" + value + "\"" : value;
+}
+
 Units Widen(const std::string& bytes) {
   Units out;
   out.reserve(bytes.size());
@@ -317,7 +327,7 @@ void IniFile::InsertLine(std::size_t at, const Units& content) {
 
 bool IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
-  const std::string clean = OneLine(value);
+  const std::string clean = AsRead(OneLine(value));
   std::optional<Span> span = FindSection(section);
   if (!span) {
     std::optional<Units> header = Encode("[" + section + "]");

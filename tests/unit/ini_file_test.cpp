@@ -129,6 +129,10 @@ TEST(IniFileWrite, WritesEachKeyInPlaceAndKeepsEveryOtherLine) {
       {"no break at the end", "[Jikoku]\r\na=1", "Jikoku", "b", "", "[Jikoku]\r\na=1\r\nb=\r\n"},
       {"line break in a value", "[Jikoku]\r\n", "Jikoku", "edtProxy", "p\r\n[Header]\r\nx=1",
        "[Jikoku]\r\nedtProxy=p[Header]x=1\r\n"},
+      {"blank at an end, quoted", "[Jikoku]\r\nedtSNTP=\"\t1\"\r\n", "Jikoku", "edtSNTP", "\t1 ",
+       "[Jikoku]\r\nedtSNTP=\"\t1 \"\r\n"},
+      {"quoted value, quoted again", "[Jikoku]\r\n", "Jikoku", "edtProxy", "'p'",
+       "[Jikoku]\r\nedtProxy=\"'p'\"\r\n"},
   };
   for (const Row& row : rows) {
     Rig rig;
