@@ -13,6 +13,10 @@ wait "$child"
 rc=$?
 trap - TERM INT
 cat "$log"
+# A program that ends before it writes a line leaves CTest nothing to show.
+if [ ! -s "$log" ]; then
+  echo "$1 ended with status $rc without writing anything" >&2
+fi
 holders() {
   find /proc/[0-9]*/fd -lname "$log" 2>/dev/null | sed 's|/fd/.*||' | sort -u
 }
