@@ -105,7 +105,7 @@ std::string OneLine(const std::string& value) {
 // A value that reading would change, blanks at its ends or a pair of quotes
 // around it, goes between quotes: reading takes them off again, here as with
 // the profile calls, and gives back the value as it was written.
-std::string AsRead(const std::string& value) {
+std::string QuotedIfReadingWouldChange(const std::string& value) {
   if (value.empty()) return value;
   const bool blank_end = IsBlank(static_cast<unsigned char>(value.front())) ||
                          IsBlank(static_cast<unsigned char>(value.back()));
@@ -327,7 +327,7 @@ void IniFile::InsertLine(std::size_t at, const Units& content) {
 
 bool IniFile::WriteString(const std::string& section, const std::string& key,
                           const std::string& value) {
-  const std::string clean = AsRead(OneLine(value));
+  const std::string clean = QuotedIfReadingWouldChange(OneLine(value));
   std::optional<Span> span = FindSection(section);
   if (!span) {
     std::optional<Units> header = Encode("[" + section + "]");
