@@ -6,7 +6,14 @@
 namespace horalux {
 
 // The shell's special folders of the current user, by their shell numbers.
-enum class SpecialFolderId : int { Desktop = 0, Programs = 2, Startup = 7, StartMenu = 11 };
+enum class SpecialFolderId : int {
+  Desktop = 0,
+  Programs = 2,
+  Startup = 7,
+  StartMenu = 11,
+  LocalAppData = 28,  // the user's own data, which only they and administrators write
+  ProgramFiles = 38,  // where standard users cannot write
+};
 
 // What a shortcut file records: the program it starts, its command-line
 // arguments (empty when none) and the folder it starts in.

@@ -29,7 +29,9 @@ class FakeShell : public Shell {
       {SpecialFolderId::Desktop, "C:\\Users\\u\\Desktop"},
       {SpecialFolderId::Programs, "C:\\Users\\u\\Start Menu\\Programs"},
       {SpecialFolderId::Startup, "C:\\Users\\u\\Start Menu\\Programs\\Startup"},
-      {SpecialFolderId::StartMenu, "C:\\Users\\u\\Start Menu"}};
+      {SpecialFolderId::StartMenu, "C:\\Users\\u\\Start Menu"},
+      {SpecialFolderId::LocalAppData, "C:\\Users\\u\\AppData\\Local"},
+      {SpecialFolderId::ProgramFiles, "C:\\Program Files"}};
   bool link_object = true;
   struct Started {
     std::string program, parameters, working_folder;
