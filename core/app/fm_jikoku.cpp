@@ -110,7 +110,7 @@ void TfmJikoku::RunStartupSteps() {
   // 4.
   // The log path follows the chosen folder even when the step fails after choosing it.
   try {
-    ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes, location_,
+    ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes, ports_.shell, location_,
                           [this](const std::string& folder, const std::string& name, int count) {
                             MoveToSafeGuard(ports_.files, ports_.boxes, folder, name, count);
                           });

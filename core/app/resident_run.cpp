@@ -38,7 +38,9 @@ bool ResidentRun::Run() {
   } catch (const std::exception&) {
     st.Record("11");
     st.startupTrace += "[" + std::to_string(st.countdown) + "]";
-    WriteErrorLog();
+    // The engine has told of a log file it just failed to write: writing
+    // the error log there would only fail again.
+    if (d_.engine.logWriteError.empty()) WriteErrorLog();
     QuitProgram();
     return false;
   }

@@ -62,13 +62,24 @@ void SyncEngine::btnJikkouClick() {
 
 bool SyncEngine::SyncClock(SyncMode mode) {
   clockSetError = false;
+  noClockRight = false;
   rejectedSeconds = 0;
-  bool result = FetchAndCorrect(mode);
+  logWriteError.clear();
+  bool result = false;
+  try {
+    result = FetchAndCorrect(mode);
+  } catch (...) {
+    ShowLogWriteError();
+    throw;
+  }
   if (!result) {
     ShowIcon("Horalux_確認待機中");
     if (clockSetError) {
       StopWatchdog();
-      d_.boxes.message(rt::kClockSetError308);
+      // A resident run has no log view to read the reason in.
+      d_.boxes.message(noClockRight && mode == SyncMode::ResidentRun
+                           ? std::string(rt::kClockSetError308) + "\r\n\r\n" + rt::kNoClockRight
+                           : std::string(rt::kClockSetError308));
     }
     if (rejectedSeconds > 0 && d_.screen.cbEhyouji.Checked()) {
       StopWatchdog();
@@ -77,6 +88,8 @@ bool SyncEngine::SyncClock(SyncMode mode) {
                            : rt::RefusedShown309(rejectedSeconds));
     }
   }
+  // After the outcome, which it must not hide.
+  ShowLogWriteError();
   return result;
 }
 
@@ -88,7 +101,7 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
   if (proxy_precheck_ && proxy_precheck_->Run() == ProxyPrecheck::Outcome::EndNow) return false;
   if (!s.rbHTTP.Checked() && d_.sntp.Active()) {
     d_.log.AddLogLine(rt::kAlreadyConnected101);
-    d_.log.CommitLogEntry();
+    CommitLog();
     return false;
   }
   attemptCount = 0;
@@ -141,7 +154,8 @@ bool SyncEngine::FetchAndCorrect(SyncMode mode) {
     d_.log.AddLogLine(rt::kClockSetError307);
     // Since Windows Vista a program that is not elevated lacks this right,
     // and one started from the Startup folder never is: say what helps.
-    if (set == ClockSet::NoRight) d_.log.AddLogLine(rt::kNoClockRight);
+    noClockRight = set == ClockSet::NoRight;
+    if (noClockRight) d_.log.AddLogLine(rt::kNoClockRight);
     return end.Finish(false);
   }
   TakeClockAnchor();
@@ -160,10 +174,24 @@ TimeSource& SyncEngine::SelectedSource() {
 void SyncEngine::EndOfCycle() {
   d_.sntp.SetActive(false);
   busy = false;
-  d_.log.CommitLogEntry();
+  CommitLog();
   // The connection-test button is a standard button that nothing recolours,
   // so it has no face colour to give back.
   if (!d_.resident_mode) d_.log.btnBottomClick();
+}
+
+void SyncEngine::CommitLog() {
+  try {
+    d_.log.CommitLogEntry();
+  } catch (const ELogFileError& e) {
+    // The view keeps the entry; the user hears of the file once the
+    // outcome has been shown.
+    logWriteError = e.what();
+  }
+}
+
+void SyncEngine::ShowLogWriteError() {
+  if (!logWriteError.empty()) d_.boxes.message(logWriteError);
 }
 
 double SyncEngine::PreciseNow() {

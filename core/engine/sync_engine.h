@@ -60,12 +60,21 @@ class SyncEngine {
   bool busy = false;
   int attemptCount = 0;
   bool clockSetError = false;
+  // The clock call failed because the process lacks the right to set it.
+  bool noClockRight = false;
   std::int64_t rejectedSeconds = 0;
+  // The last cycle could not save its log entry: the message naming the log
+  // file, shown once after the cycle's outcome; empty when it was saved.
+  std::string logWriteError;
 
  private:
   class CycleEnd;
   TimeSource& SelectedSource();
   void EndOfCycle();
+  // Commits the log entry; a file that cannot be written is noted in
+  // logWriteError instead of ending the cycle unexpectedly.
+  void CommitLog();
+  void ShowLogWriteError();
   void StopWatchdog();
   void ShowIcon(const std::string& tip);
 

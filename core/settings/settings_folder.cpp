@@ -8,8 +8,14 @@
 namespace horalux {
 namespace {
 
-constexpr const char* kCommonSettingsTail = "Orvane\\HoraLux\\";
+constexpr const char* kSettingsTail = "Orvane\\HoraLux\\";
+// Names the user's folder in the failure message when the shell cannot.
+constexpr const char* kUnknownUserFolder = "%LOCALAPPDATA%\\";
 constexpr int kMovedGenerations = 3;
+
+void ShowCannotCreate(Boxes& boxes, const std::string& folder) {
+  boxes.message("[" + folder + "]が作成できません。\r\n起動したフォルダに設定します。");
+}
 
 }  // namespace
 
@@ -20,6 +26,15 @@ std::string CommonFilesFolder(Files& files) {
   return root + "Program Files\\Common Files\\";
 }
 
+std::string CommonSettingsFolder(Files& files) {
+  return CommonFilesFolder(files) + kSettingsTail;
+}
+
+std::string UserSettingsFolder(Shell& shell) {
+  const std::string local = shell.special_folder(SpecialFolderId::LocalAppData);
+  return local.empty() ? "" : WithTrailingBackslash(local) + kSettingsTail;
+}
+
 bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
                           const std::string& programFolder, bool announce,
                           const MoveToSafeGuardFn& moveToSafeGuard) {
@@ -27,12 +42,32 @@ bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
   if (files.folder_exists(WithoutTrailingBackslash(folder))) return true;
   if (announce) boxes.message("[" + folder + "]が見つかりません。\r\n作成し直します。");
   if (EnsureFolder(files, boxes, folder, true, false)) {
-    MoveProgramFolderFiles(files, boxes, folder, programFolder, moveToSafeGuard);
+    BringInEarlierFiles(files, boxes, folder, programFolder, moveToSafeGuard);
     return true;
   }
-  boxes.message("[" + folder + "]が作成できません。\r\n起動したフォルダに設定します。");
+  ShowCannotCreate(boxes, folder);
   folder = programFolder;
   return false;
+}
+
+void BringInEarlierFiles(Files& files, Boxes& boxes, const std::string& folder,
+                         const std::string& programFolder,
+                         const MoveToSafeGuardFn& moveToSafeGuard) {
+  const std::string common = CommonSettingsFolder(files);
+  const char* const names[] = {kFixedSettingsFileName, kAccessLogFileName};
+  bool common_holds_files = false;
+  for (const char* name : names) common_holds_files |= files.exists(common + name);
+  if (!common_holds_files) {
+    MoveProgramFolderFiles(files, boxes, folder, programFolder, moveToSafeGuard);
+    return;
+  }
+  // Copied, never moved: every user of the PC takes their own copy from there.
+  for (const char* name : names) {
+    const std::string from = common + name;
+    const std::string to = folder + name;
+    if (files.exists(from) && !files.exists(to) && !CopyFileBytes(files, from, to))
+      throw EFileCopyError("[" + from + "]を[" + to + "]にコピーできません。");
+  }
 }
 
 void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,
@@ -53,8 +88,8 @@ void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folde
   moveToSafeGuard(programFolder, kAccessLogFileName, kMovedGenerations);
 }
 
-void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, SettingsLocation& at,
-                           const MoveToSafeGuardFn& moveToSafeGuard) {
+void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, Shell& shell,
+                           SettingsLocation& at, const MoveToSafeGuardFn& moveToSafeGuard) {
   at = SettingsLocation();
   const std::string exe = files.executable_path();
   at.programFolder = FolderPartOf(exe);
@@ -73,10 +108,14 @@ void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, Setting
       at.readOnlyMedium = files.drive_type(exe.substr(0, 1) + ":\\") == DriveType::CdRom;
     IniFile flags(codec, files.read(marker).value_or(""));
     at.offerSetupAtFirstShow = flags.ReadBool("Set", "First", false);
+  } else if (std::string folder = UserSettingsFolder(shell); folder.empty()) {
+    ShowCannotCreate(boxes, kUnknownUserFolder + std::string(kSettingsTail));
+    settle(at.programFolder);
   } else {
-    std::string folder = CommonFilesFolder(files) + kCommonSettingsTail;
-    // The folder is this run's as soon as it is chosen, even when moving the
-    // old files into it fails afterwards.
+    // The user's own folder, not one shared by the PC's users: a settings
+    // file others could write would steer what an administrator's
+    // correction does. The folder is this run's as soon as it is chosen,
+    // even when bringing the old files into it fails afterwards.
     settle(folder);
     if (!EnsureSettingsFolder(files, boxes, folder, at.programFolder, false, moveToSafeGuard))
       settle(folder);

@@ -5,6 +5,7 @@
 
 #include "core/platform/boxes.h"
 #include "core/platform/files.h"
+#include "core/platform/shell.h"
 #include "core/platform/text_codec.h"
 
 namespace horalux {
@@ -44,13 +45,27 @@ inline constexpr const char* kSetupHelperFileName = "horka.exe";
 // The per-machine shared folder: the Windows directory's drive (or "C:\")
 // + "Program Files\Common Files\".
 std::string CommonFilesFolder(Files& files);
+// Where earlier versions kept the settings of every user of the PC.
+std::string CommonSettingsFolder(Files& files);
+// The settings folder of the user running the program: their local
+// application-data folder + "Orvane\HoraLux\"; empty when the shell names
+// no such folder.
+std::string UserSettingsFolder(Shell& shell);
 
-// Keeps or creates the common settings folder; on creation the old files of
-// the program folder are moved in. When it cannot be created, `folder`
-// becomes the program folder and the result is false.
+// Keeps or creates the user's settings folder; on creation the files an
+// earlier version left are brought in (BringInEarlierFiles). When it cannot
+// be created, `folder` becomes the program folder and the result is false.
 bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
                           const std::string& programFolder, bool announce,
                           const MoveToSafeGuardFn& moveToSafeGuard);
+
+// Into a settings folder just made: the settings file and the access log of
+// the common settings folder when it holds either (copied; it stays as it
+// is for the PC's other users), otherwise those of the program folder
+// (MoveProgramFolderFiles). Throws EFileCopyError when a copy fails.
+void BringInEarlierFiles(Files& files, Boxes& boxes, const std::string& folder,
+                         const std::string& programFolder,
+                         const MoveToSafeGuardFn& moveToSafeGuard);
 
 // Copies the settings file and the access log of the program folder into
 // `folder` (where it has none yet) and moves the originals into safeguard
@@ -60,9 +75,9 @@ void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folde
                             const MoveToSafeGuardFn& moveToSafeGuard);
 
 // Decides the settings folder and the run flags; may show messages, may
-// create the common settings folder, and throws what MoveProgramFolderFiles
+// create the user's settings folder, and throws what BringInEarlierFiles
 // throws, in which case `at` already holds the folder it chose.
-void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, SettingsLocation& at,
-                           const MoveToSafeGuardFn& moveToSafeGuard);
+void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, Shell& shell,
+                           SettingsLocation& at, const MoveToSafeGuardFn& moveToSafeGuard);
 
 }  // namespace horalux

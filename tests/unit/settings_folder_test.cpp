@@ -5,6 +5,7 @@
 #include "core/base/confirm.h"
 #include "core/base/ensure_folder.h"
 #include "core/desktop/safeguard.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_files.h"
 
@@ -13,18 +14,20 @@ namespace {
 
 const std::string kProgram = "C:\\Apps\\Horalux\\";
 const std::string kCommon = "C:\\Program Files\\Common Files\\Orvane\\HoraLux\\";
+const std::string kUser = "C:\\Users\\u\\AppData\\Local\\Orvane\\HoraLux\\";
 
 struct Rig {
   fakes::MemoryFiles files;
   fakes::FakeBoxes boxes;
   fakes::IconvCodec codec;
+  fakes::FakeShell shell{files};
   MoveToSafeGuardFn safeguard = [this](const std::string& folder, const std::string& name,
                                        int count) {
     MoveToSafeGuard(files, boxes, folder, name, count);
   };
   SettingsLocation Resolve() {
     SettingsLocation at;
-    ResolveSettingsFolder(files, codec, boxes, at, safeguard);
+    ResolveSettingsFolder(files, codec, boxes, shell, at, safeguard);
     return at;
   }
   std::vector<std::string> Messages() {
@@ -160,55 +163,63 @@ TEST(EnsureFolder, CreatesWithParentsAsAllowed) {
 TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
   struct Row {
     const char* why;
-    std::function<void(fakes::MemoryFiles&)> arrange;
+    std::function<void(Rig&)> arrange;
     std::string folder;
     bool read_only, offer_setup, hide_setup;
     std::vector<std::string> boxes;
   } rows[] = {
-      {"first start creates the common folder", nullptr, kCommon, false, false, false, {}},
-      {"common folder kept",
-       [](fakes::MemoryFiles& f) { f.add_folder(kCommon); },
-       kCommon,
+      {"first start creates the user's folder", nullptr, kUser, false, false, false, {}},
+      {"user's folder kept",
+       [](Rig& r) { r.files.add_folder(kUser); },
+       kUser,
        false,
        false,
        false,
        {}},
-      {"Windows on another drive",
-       [](fakes::MemoryFiles& f) {
-         f.windows = "D:\\WINNT";
-         f.drives["D:\\"] = DriveType::Fixed;
+      {"user's folder on another drive",
+       [](Rig& r) {
+         r.shell.folders[SpecialFolderId::LocalAppData] = "D:\\Profiles\\u\\Local\\";
+         r.files.drives["D:\\"] = DriveType::Fixed;
        },
-       "D:\\Program Files\\Common Files\\Orvane\\HoraLux\\",
+       "D:\\Profiles\\u\\Local\\Orvane\\HoraLux\\",
        false,
        false,
        false,
        {}},
-      {"common folder cannot be created",
-       [](fakes::MemoryFiles& f) { f.read_only_paths.insert("C:\\PROGRAM FILES\\COMMON FILES"); },
+      {"user's folder cannot be created",
+       [](Rig& r) { r.files.read_only_paths.insert("C:\\USERS\\U\\APPDATA\\LOCAL"); },
        kProgram,
        false,
        false,
        false,
-       {"message: [" + kCommon + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+       {"message: [" + kUser + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+      {"the shell names no local application-data folder",
+       [](Rig& r) { r.shell.folders[SpecialFolderId::LocalAppData] = ""; },
+       kProgram,
+       false,
+       false,
+       false,
+       {"message: [%LOCALAPPDATA%\\Orvane\\HoraLux\\]が作成できません。\r\n"
+        "起動したフォルダに設定します。"}},
       {"portable",
-       [](fakes::MemoryFiles& f) { f.put(kProgram + "localfol.hlx", ""); },
+       [](Rig& r) { r.files.put(kProgram + "localfol.hlx", ""); },
        kProgram,
        false,
        false,
        false,
        {}},
       {"portable, setup offered",
-       [](fakes::MemoryFiles& f) { f.put(kProgram + "localfol.hlx", "[set]\r\nFIRST=1\r\n"); },
+       [](Rig& r) { r.files.put(kProgram + "localfol.hlx", "[set]\r\nFIRST=1\r\n"); },
        kProgram,
        false,
        true,
        false,
        {}},
       {"portable on CD-ROM without settings",
-       [](fakes::MemoryFiles& f) {
-         f.exe = "R:\\Horalux.exe";
-         f.drives["R:\\"] = DriveType::CdRom;
-         f.put("R:\\localfol.hlx", "[Set]\r\nFirst=1\r\n");
+       [](Rig& r) {
+         r.files.exe = "R:\\Horalux.exe";
+         r.files.drives["R:\\"] = DriveType::CdRom;
+         r.files.put("R:\\localfol.hlx", "[Set]\r\nFirst=1\r\n");
        },
        "R:\\",
        true,
@@ -216,11 +227,11 @@ TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
        false,
        {}},
       {"portable on CD-ROM with settings",
-       [](fakes::MemoryFiles& f) {
-         f.exe = "R:\\Horalux.exe";
-         f.drives["R:\\"] = DriveType::CdRom;
-         f.put("R:\\localfol.hlx", "");
-         f.put("R:\\Horalux.ini", "");
+       [](Rig& r) {
+         r.files.exe = "R:\\Horalux.exe";
+         r.files.drives["R:\\"] = DriveType::CdRom;
+         r.files.put("R:\\localfol.hlx", "");
+         r.files.put("R:\\Horalux.ini", "");
        },
        "R:\\",
        false,
@@ -228,8 +239,8 @@ TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
        false,
        {}},
       {"setup helper present",
-       [](fakes::MemoryFiles& f) { f.put(kProgram + "horka.exe", "MZ"); },
-       kCommon,
+       [](Rig& r) { r.files.put(kProgram + "horka.exe", "MZ"); },
+       kUser,
        false,
        false,
        true,
@@ -237,7 +248,7 @@ TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
   };
   for (const Row& row : rows) {
     Rig rig;
-    if (row.arrange) row.arrange(rig.files);
+    if (row.arrange) row.arrange(rig);
     SettingsLocation at = rig.Resolve();
     EXPECT_EQ(at.folder, row.folder) << row.why;
     EXPECT_EQ(at.settingsFile, row.folder + "Horalux.ini") << row.why;
@@ -249,6 +260,7 @@ TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
     EXPECT_EQ(at.offerSetupAtFirstShow, row.offer_setup) << row.why;
     EXPECT_EQ(at.hideSetupMenu, row.hide_setup) << row.why;
     EXPECT_EQ(rig.Messages(), row.boxes) << row.why;
+    EXPECT_FALSE(rig.files.exists(kCommon)) << row.why;
   }
 }
 
@@ -264,8 +276,8 @@ TEST(ResolveSettingsFolder, FirstStartMovesOldFilesIntoSafeguardGenerations) {
   rig.files.put(kProgram + "HoraLux.ini", "[Jikoku]\r\nudChien=120\r\n");
   rig.files.put(kProgram + "Jikoku.txt", "log");
   rig.Resolve();
-  EXPECT_EQ(rig.files.content(kCommon + "HoraLux.ini"), "[Jikoku]\r\nudChien=120\r\n");
-  EXPECT_EQ(rig.files.content(kCommon + "Jikoku.txt"), "log");
+  EXPECT_EQ(rig.files.content(kUser + "HoraLux.ini"), "[Jikoku]\r\nudChien=120\r\n");
+  EXPECT_EQ(rig.files.content(kUser + "Jikoku.txt"), "log");
   EXPECT_FALSE(rig.files.exists(kProgram + "HoraLux.ini"));
   EXPECT_FALSE(rig.files.exists(kProgram + "Jikoku.txt"));
   EXPECT_EQ(rig.files.content(kProgram + "SafeGuard\\01_HoraLux.ini"),
@@ -279,37 +291,94 @@ TEST(ResolveSettingsFolder, AFailedMoveKeepsTheChosenFolder) {
   rig.files.put(kProgram + "HoraLux.ini", "[Jikoku]\r\n");
   rig.files.unreadable_paths.insert("C:\\APPS\\HORALUX\\HORALUX.INI");
   SettingsLocation at;
-  EXPECT_THROW(ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, at, rig.safeguard),
+  EXPECT_THROW(ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, rig.shell, at, rig.safeguard),
                EFileCopyError);
-  EXPECT_EQ(at.settingsFile, kCommon + "Horalux.ini");
-  EXPECT_EQ(at.logFile, kCommon + "Jikoku.txt");
+  EXPECT_EQ(at.settingsFile, kUser + "Horalux.ini");
+  EXPECT_EQ(at.logFile, kUser + "Jikoku.txt");
 }
 
-TEST(ResolveSettingsFolder, AnExistingCommonFolderMovesNothing) {
+TEST(ResolveSettingsFolder, AnExistingUserFolderTakesNothingIn) {
   Rig rig;
-  rig.files.add_folder(kCommon);
+  rig.files.add_folder(kUser);
   rig.files.put(kProgram + "HoraLux.ini", "old");
+  rig.files.put(kCommon + "HoraLux.ini", "common");
   rig.Resolve();
   EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
-  EXPECT_FALSE(rig.files.exists(kCommon + "HoraLux.ini"));
+  EXPECT_FALSE(rig.files.exists(kUser + "HoraLux.ini"));
+}
+
+// An earlier version kept the files of every user in the common folder; the
+// first start of each user copies them from there and leaves them for the
+// others. Only without them do the program folder's files move in.
+TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonFolder) {
+  struct Row {
+    const char* why;
+    std::vector<const char*> in_common;  // files the common folder holds
+    std::string user_ini, user_log;      // what the user's folder then holds
+    bool program_files_moved;
+  } rows[] = {
+      {"both in the common folder",
+       {"HoraLux.ini", "Jikoku.txt"},
+       "common ini",
+       "common log",
+       false},
+      {"only the settings there", {"HoraLux.ini"}, "common ini", "<missing>", false},
+      {"only the log there", {"Jikoku.txt"}, "<missing>", "common log", false},
+      {"none there", {}, "program ini", "program log", true},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.files.put(kProgram + "HoraLux.ini", "program ini");
+    rig.files.put(kProgram + "Jikoku.txt", "program log");
+    rig.files.add_folder(kCommon);
+    for (const char* name : row.in_common)
+      rig.files.put(kCommon + name,
+                    std::string(name) == "Jikoku.txt" ? "common log" : "common ini");
+    EXPECT_EQ(rig.Resolve().folder, kUser) << row.why;
+    EXPECT_EQ(rig.files.content(kUser + "HoraLux.ini"), row.user_ini) << row.why;
+    EXPECT_EQ(rig.files.content(kUser + "Jikoku.txt"), row.user_log) << row.why;
+    EXPECT_EQ(rig.files.exists(kProgram + "HoraLux.ini"), !row.program_files_moved) << row.why;
+    EXPECT_EQ(rig.files.exists(kProgram + "SafeGuard\\01_Jikoku.txt"), row.program_files_moved)
+        << row.why;
+    for (const char* name : row.in_common)
+      EXPECT_TRUE(rig.files.has_file(kCommon + name)) << row.why;
+    EXPECT_TRUE(rig.boxes.shown.empty()) << row.why;
+  }
+}
+
+TEST(ResolveSettingsFolder, AFailedCopyFromTheCommonFolderRaises) {
+  Rig rig;
+  rig.files.put(kCommon + "HoraLux.ini", "common ini");
+  rig.files.unreadable_paths.insert(
+      "C:\\PROGRAM FILES\\COMMON FILES\\ORVANE\\HORALUX\\HORALUX.INI");
+  SettingsLocation at;
+  try {
+    ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, rig.shell, at, rig.safeguard);
+    ADD_FAILURE() << "no failure raised";
+  } catch (const EFileCopyError& e) {
+    EXPECT_STREQ(
+        e.what(),
+        ("[" + kCommon + "HoraLux.ini]を[" + kUser + "HoraLux.ini]にコピーできません。").c_str());
+  }
+  EXPECT_EQ(at.settingsFile, kUser + "Horalux.ini");
 }
 
 TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
   Rig rig;
-  std::string folder = kCommon;
+  std::string folder = kUser;
   EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true, rig.safeguard));
-  EXPECT_EQ(folder, kCommon);
-  EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
+  EXPECT_EQ(folder, kUser);
+  EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kUser +
                                                      "]が見つかりません。\r\n作成し直します。"});
 }
 
 TEST(MoveProgramFolderFiles, AMissingFolderMovesNothing) {
   Rig rig;
   rig.files.put(kProgram + "HoraLux.ini", "old");
-  MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.safeguard);
+  MoveProgramFolderFiles(rig.files, rig.boxes, kUser, kProgram, rig.safeguard);
   EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
   EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard"));
-  EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kCommon +
+  EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kUser +
                                                      "]が見つかりません。\r\n設定が保存されない"
                                                      "可能性があります。"});
 }
@@ -329,16 +398,16 @@ TEST(MoveProgramFolderFiles, AFailedCopyRaisesAndKeepsTheOriginals) {
   };
   for (const Row& row : rows) {
     Rig rig;
-    rig.files.add_folder(kCommon);
+    rig.files.add_folder(kUser);
     rig.files.put(kProgram + "HoraLux.ini", "ini");
     rig.files.put(kProgram + "Jikoku.txt", "log");
     row.arrange(rig.files);
-    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kCommon, kProgram, rig.safeguard),
+    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kUser, kProgram, rig.safeguard),
                  EFileCopyError)
         << row.why;
     EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "ini") << row.why;
     EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard")) << row.why;
-    EXPECT_FALSE(rig.files.exists(kCommon + "Jikoku.txt")) << row.why;
+    EXPECT_FALSE(rig.files.exists(kUser + "Jikoku.txt")) << row.why;
   }
 }
 
