@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -26,6 +27,7 @@
 namespace horalux::e2e {
 namespace {
 
+namespace fs = std::filesystem;
 using tools::SntpAnswer;
 using tools::SntpResponder;
 
@@ -185,6 +187,52 @@ TEST(ResidentRun, YesAfterAFailedCycleShowsTheWindowWithTheLogAsWritten) {
   EXPECT_EQ(view->Text() + "\r\n", *log);
   main.Close();
   EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// Wine refuses a clock step beyond half a second as Windows refuses a program
+// that is not elevated, and a read-only log cannot take the entry: the run
+// tells both, the reason first, then asks as after any failure. It never
+// offers to write an error log into the file that just failed.
+TEST(ResidentRun, AnUnwritableLogDoesNotHideWhyTheClockWasNotSet) {
+  auto responder = Responder("127.0.0.24");
+  responder->answer_all(SntpAnswer::TrueTime(2));
+  ResidentCopy copy(HandGiven("127.0.0.24", 3));
+  const fs::path log = copy / "Jikoku.txt";
+  const std::string old_log = "\r\n[ 2001/02/03(土) 4:05:06 ]任意設定(NTP/SNTP)\r\n";
+  WriteFileBytes(log, Utf8ToCp932(old_log));
+  ASSERT_TRUE(SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_READONLY));
+  // The scratch folder goes only without the read-only file.
+  struct Writable {
+    const fs::path& file;
+    ~Writable() { SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL); }
+  } writable_again{log};
+
+  Process app = copy.Start({"-R", "-N"});
+  const struct {
+    const char* title;
+    std::string text;
+    const char* press;
+  } expected[] = {
+      {"Horalux",
+       "時刻の設定で、エラーがありました(308)。\r\n\r\n時刻を必ずチェックしてください。\r\n\r\n"
+       "時刻を設定する権限がありません。管理者として実行してください（Readme.txt 参照）。",
+       "OK"},
+      {"Horalux", "[" + PathToUtf8(log) + "]に書き込めません。", "OK"},
+      {"　Horalux",
+       "インターネットの時刻取得が失敗しました。\r\nHoraluxの設定フォームを表示しますか？",
+       "いいえ"},
+      {"Horalux", "Horaluxを終了します。", "OK"},
+  };
+  for (const auto& box : expected) {
+    MessageBoxWindow shown = app.WaitMessageBox(Millis(20000));
+    std::cout << "[ box ] " << shown.Title() << ": " << shown.Text() << std::endl;
+    EXPECT_EQ(shown.Title(), box.title);
+    ASSERT_EQ(shown.Text(), box.text);
+    shown.Press(box.press);
+  }
+  EXPECT_EQ(app.WaitExit(), 0u);
+  EXPECT_EQ(ReadCp932File(log), old_log);
+  EXPECT_EQ(responder->request_count(), 2);
 }
 
 TEST(ResidentRun, IconMenuDuringTheCountdownStopsTheRunBeforeAnySync) {

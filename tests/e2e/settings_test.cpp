@@ -1,7 +1,8 @@
 // The settings folder and the settings file of Horalux.exe, seen on disk:
 // where the program keeps its files, the one-time move of an earlier copy's
-// files into the machine-wide folder, and what closing the window writes.
+// files into the user's own folder, and what closing the window writes.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ std::string OldLog() {
                      "\r\n以前の時刻は、取得した時刻より 0.20 秒遅れていました\r\n");
 }
 
-// The machine-wide settings folder as the program derives it from the
+// Where an earlier version kept every user's settings, derived from the
 // Windows folder's drive.
 fs::path CommonSettingsFolder() {
   wchar_t windows[MAX_PATH] = {};
@@ -42,18 +43,25 @@ fs::path CommonSettingsFolder() {
   return fs::path(root + L"Program Files\\Common Files\\Orvane\\HoraLux");
 }
 
+// The settings folder of the prefix user, who runs both the tests and the
+// program: the shell's local application-data folder.
+fs::path UserSettingsFolder() {
+  wchar_t local[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
+  return fs::path(local) / L"Orvane" / L"HoraLux";
+}
+
 bool Exists(const fs::path& path) {
   std::error_code ec;
   return fs::exists(path, ec);
 }
 
-// A machine on which Horalux never ran, for one test: the shared per-machine
-// settings folder is moved aside and, when the test ends, the folder the test
-// made is removed and everything is put back as it was.
-class MachineWithoutCommonFolder {
+// One folder of the prefix moved aside for one test: when the test ends, the
+// folder the test made is removed and everything is put back as it was.
+class FolderAside {
  public:
-  MachineWithoutCommonFolder()
-      : folder_(CommonSettingsFolder()),
+  explicit FolderAside(fs::path folder)
+      : folder_(std::move(folder)),
         saved_(folder_.parent_path() /
                (L"HoraLux.e2e-saved-" + std::to_wstring(GetCurrentProcessId()))),
         vendor_existed_(Exists(folder_.parent_path())) {
@@ -62,7 +70,7 @@ class MachineWithoutCommonFolder {
       moved_aside_ = true;
     }
   }
-  ~MachineWithoutCommonFolder() {
+  ~FolderAside() {
     // A program that just ended may hold its files for a moment longer.
     PollUntil(
         [&] {
@@ -78,8 +86,8 @@ class MachineWithoutCommonFolder {
       fs::remove(folder_.parent_path(), ec);  // only when empty
     }
   }
-  MachineWithoutCommonFolder(const MachineWithoutCommonFolder&) = delete;
-  MachineWithoutCommonFolder& operator=(const MachineWithoutCommonFolder&) = delete;
+  FolderAside(const FolderAside&) = delete;
+  FolderAside& operator=(const FolderAside&) = delete;
 
   const fs::path& folder() const { return folder_; }
 
@@ -88,6 +96,14 @@ class MachineWithoutCommonFolder {
   fs::path saved_;
   bool vendor_existed_;
   bool moved_aside_ = false;
+};
+
+// A machine on which Horalux never ran, for one test: neither the user's
+// settings folder nor an earlier version's common one.
+struct MachineWhereHoraluxNeverRan {
+  FolderAside common{CommonSettingsFolder()};
+  FolderAside user{UserSettingsFolder()};
+  const fs::path& folder() const { return user.folder(); }
 };
 
 // A program copy in a scratch folder of its own, started from a working
@@ -131,8 +147,8 @@ std::vector<std::string> IniOutline(const std::string& text) {
   return outline;
 }
 
-TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
-  MachineWithoutCommonFolder machine;
+TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheUsersOwnFolder) {
+  MachineWhereHoraluxNeverRan machine;
   ProgramCopy copy({}, {.portable = false});
   const std::string old_ini = "[Jikoku]\r\nudChien=123\r\n" + HandGivenServer();
   WriteFileBytes(copy / "HoraLux.ini", old_ini);
@@ -142,10 +158,11 @@ TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
     Process app = copy.Start();
     Window main = MainWindowOf(app);
 
-    const fs::path common = machine.folder();
-    EXPECT_TRUE(fs::is_directory(common));
-    EXPECT_EQ(ReadFileBytes(common / L"HoraLux.ini"), old_ini);
-    EXPECT_EQ(ReadFileBytes(common / L"Jikoku.txt"), OldLog());
+    const fs::path user = machine.folder();
+    EXPECT_TRUE(fs::is_directory(user));
+    EXPECT_FALSE(Exists(CommonSettingsFolder()));
+    EXPECT_EQ(ReadFileBytes(user / L"HoraLux.ini"), old_ini);
+    EXPECT_EQ(ReadFileBytes(user / L"Jikoku.txt"), OldLog());
     EXPECT_FALSE(Exists(copy / "HoraLux.ini"));
     EXPECT_FALSE(Exists(copy / "Jikoku.txt"));
     EXPECT_EQ(ReadFileBytes(copy / "SafeGuard/01_HoraLux.ini"), old_ini);
@@ -154,8 +171,8 @@ TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
 
     CloseAndWait(app, main);
     // The moved file was the one read, and the one written at the close.
-    EXPECT_EQ(ReadIni(common / L"HoraLux.ini", "Jikoku", "udChien"), "123");
-    EXPECT_EQ(ReadIni(common / L"HoraLux.ini", "Header", "Folder"), FolderText(copy));
+    EXPECT_EQ(ReadIni(user / L"HoraLux.ini", "Jikoku", "udChien"), "123");
+    EXPECT_EQ(ReadIni(user / L"HoraLux.ini", "Header", "Folder"), FolderText(copy));
     EXPECT_FALSE(Exists(copy / "Horalux.ini"));
   }
 
@@ -176,7 +193,7 @@ TEST(SettingsFolder, FirstStartMovesAnEarlierCopysFilesIntoTheNewCommonFolder) {
 }
 
 TEST(SettingsFolder, LocalFolderMarkerKeepsSettingsAndLogBesideTheProgram) {
-  MachineWithoutCommonFolder machine;
+  MachineWhereHoraluxNeverRan machine;
   ProgramCopy copy;
   WriteFileBytes(copy / "Horalux.ini", "[Jikoku]\r\nudChien=77\r\n" + HandGivenServer());
   WriteFileBytes(copy / "Jikoku.txt", OldLog());
