@@ -209,48 +209,34 @@ TEST(ResidentRun, EndOfTheSessionClosesWithoutABox) {
 
 // A resident run that can neither set the clock nor write its log says both,
 // then asks as after any failure, and never offers to write an error log into
-// the file that just failed.
+// the file that just failed, not even after a failure passing through.
 TEST(ResidentRun, AnUnwritableLogFollowsTheOutcomeAndGetsNoErrorLog) {
   const std::string kLogBox = "message: [C:\\Apps\\Horalux\\Jikoku.txt]に書き込めません。";
-  struct Row {
-    const char* why;
-    std::function<void(Resident&)> serve;
-    std::vector<std::string> boxes;
-  } rows[] = {
-      {"no right to set the clock",
-       [](Resident& r) {
-         const double behind = r.clock.local_now() - 2.0 / 86400;
-         r.network.reply(SntpReply(behind));
-         r.network.reply(SntpReply(behind));
-       },
-       {"message: 時刻の設定で、エラーがありました(308)。\r\n\r\n時刻を必ずチェックしてください。"
-        "\r\n\r\n時刻を設定する権限がありません。管理者として実行してください（Readme.txt 参照）。",
-        kLogBox,
-        "question: "
-        "インターネットの時刻取得が失敗しました。\r\nHoraluxの設定フォームを表示しますか？",
-        "message: Horaluxを終了します。"}},
-      // The second exchange's failure is unexpected, but the file just failed.
-      {"a failure passing through the cycle",
-       [](Resident& r) {
-         r.network.reply(SntpReply(r.clock.local_now()));
-         r.network.replies.push_back({fakes::ScriptedReply::Kind::ReceiveFails, {}, {}, 0, 10054});
-       },
-       {kLogBox}},
-  };
-  for (const Row& row : rows) {
+  for (bool second_exchange_fails : {false, true}) {
     Resident rig(1);
     rig.clock.refusal = ClockSet::NoRight;
-    rig.files.put(std::string(FormRig::kFolder) + "Jikoku.txt", "old\r\n");
-    rig.files.set_attributes(std::string(FormRig::kFolder) + "Jikoku.txt",
-                             file_attribute::kReadOnly);
-    row.serve(rig);
+    const std::string log = std::string(FormRig::kFolder) + "Jikoku.txt";
+    rig.files.put(log, "old\r\n");
+    rig.files.set_attributes(log, file_attribute::kReadOnly);
+    rig.network.reply(SntpReply(rig.clock.local_now() - 2.0 / 86400));
+    if (second_exchange_fails)
+      rig.network.replies.push_back({fakes::ScriptedReply::Kind::ReceiveFails, {}, {}, 0, 10054});
+    else
+      rig.network.reply(SntpReply(rig.clock.local_now()));
     rig.boxes.answers = {false};
     rig.Make({"-R", "-N"}).FormCreate();
     std::vector<std::string> shown;
     for (const auto& box : rig.boxes.shown) shown.push_back(box.kind + ": " + box.text);
-    EXPECT_EQ(shown, row.boxes) << row.why;
-    EXPECT_TRUE(rig.pump.quitting()) << row.why;
-    EXPECT_EQ(rig.LogText(), "old\r\n") << row.why;
+    const std::vector<std::string> after_the_cycle{
+        "message: 時刻の設定で、エラーがありました(308)。\r\n\r\n時刻を必ずチェックしてください。"
+        "\r\n\r\n時刻を設定する権限がありません。管理者として実行してください（Readme.txt 参照）。",
+        kLogBox,
+        "question: "
+        "インターネットの時刻取得が失敗しました。\r\nHoraluxの設定フォームを表示しますか？",
+        "message: Horaluxを終了します。"};
+    EXPECT_EQ(shown, second_exchange_fails ? std::vector<std::string>{kLogBox} : after_the_cycle);
+    EXPECT_TRUE(rig.pump.quitting());
+    EXPECT_EQ(rig.LogText(), "old\r\n");
   }
 }
 

@@ -312,55 +312,30 @@ TEST(ResolveSettingsFolder, AnExistingUserFolderTakesNothingIn) {
 // others. Only without them do the program folder's files move in.
 TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonFolder) {
   struct Row {
-    const char* why;
     std::vector<const char*> in_common;  // files the common folder holds
     std::string user_ini, user_log;      // what the user's folder then holds
-    bool program_files_moved;
   } rows[] = {
-      {"both in the common folder",
-       {"HoraLux.ini", "Jikoku.txt"},
-       "common ini",
-       "common log",
-       false},
-      {"only the settings there", {"HoraLux.ini"}, "common ini", "<missing>", false},
-      {"only the log there", {"Jikoku.txt"}, "<missing>", "common log", false},
-      {"none there", {}, "program ini", "program log", true},
+      {{"HoraLux.ini", "Jikoku.txt"}, "common ini", "common log"},
+      {{"HoraLux.ini"}, "common ini", "<missing>"},
+      {{"Jikoku.txt"}, "<missing>", "common log"},
+      {{}, "program ini", "program log"},  // moved from the program folder
   };
   for (const Row& row : rows) {
     Rig rig;
     rig.files.put(kProgram + "HoraLux.ini", "program ini");
     rig.files.put(kProgram + "Jikoku.txt", "program log");
     rig.files.add_folder(kCommon);
-    for (const char* name : row.in_common)
-      rig.files.put(kCommon + name,
-                    std::string(name) == "Jikoku.txt" ? "common log" : "common ini");
-    EXPECT_EQ(rig.Resolve().folder, kUser) << row.why;
-    EXPECT_EQ(rig.files.content(kUser + "HoraLux.ini"), row.user_ini) << row.why;
-    EXPECT_EQ(rig.files.content(kUser + "Jikoku.txt"), row.user_log) << row.why;
-    EXPECT_EQ(rig.files.exists(kProgram + "HoraLux.ini"), !row.program_files_moved) << row.why;
-    EXPECT_EQ(rig.files.exists(kProgram + "SafeGuard\\01_Jikoku.txt"), row.program_files_moved)
-        << row.why;
-    for (const char* name : row.in_common)
-      EXPECT_TRUE(rig.files.has_file(kCommon + name)) << row.why;
-    EXPECT_TRUE(rig.boxes.shown.empty()) << row.why;
+    for (std::string name : row.in_common)
+      rig.files.put(kCommon + name, name == "Jikoku.txt" ? "common log" : "common ini");
+    EXPECT_EQ(rig.Resolve().folder, kUser);
+    EXPECT_EQ(rig.files.content(kUser + "HoraLux.ini"), row.user_ini);
+    EXPECT_EQ(rig.files.content(kUser + "Jikoku.txt"), row.user_log);
+    const bool moved = row.in_common.empty();
+    EXPECT_EQ(rig.files.exists(kProgram + "HoraLux.ini"), !moved);
+    EXPECT_EQ(rig.files.exists(kProgram + "SafeGuard\\01_Jikoku.txt"), moved);
+    for (const char* name : row.in_common) EXPECT_TRUE(rig.files.has_file(kCommon + name));
+    EXPECT_TRUE(rig.boxes.shown.empty());
   }
-}
-
-TEST(ResolveSettingsFolder, AFailedCopyFromTheCommonFolderRaises) {
-  Rig rig;
-  rig.files.put(kCommon + "HoraLux.ini", "common ini");
-  rig.files.unreadable_paths.insert(
-      "C:\\PROGRAM FILES\\COMMON FILES\\ORVANE\\HORALUX\\HORALUX.INI");
-  SettingsLocation at;
-  try {
-    ResolveSettingsFolder(rig.files, rig.codec, rig.boxes, rig.shell, at, rig.safeguard);
-    ADD_FAILURE() << "no failure raised";
-  } catch (const EFileCopyError& e) {
-    EXPECT_STREQ(
-        e.what(),
-        ("[" + kCommon + "HoraLux.ini]を[" + kUser + "HoraLux.ini]にコピーできません。").c_str());
-  }
-  EXPECT_EQ(at.settingsFile, kUser + "Horalux.ini");
 }
 
 TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
