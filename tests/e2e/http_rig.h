@@ -17,11 +17,13 @@
 namespace horalux::e2e {
 
 // A program copy with the given [Jikoku] lines; it writes "Head.txt" into
-// its working folder.
+// its settings folder, which is its own folder, and never into the working
+// folder.
 class HttpCopy : public ProgramCopy {
  public:
   explicit HttpCopy(std::string_view jikoku) : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku)) {}
-  std::optional<std::string> HeaderCopy() const { return ReadFileBytes(dir() / "Head.txt"); }
+  std::optional<std::string> HeaderCopy() const { return ReadFileBytes(folder() / "Head.txt"); }
+  bool HeaderCopyInWorkingFolder() const { return ReadFileBytes(dir() / "Head.txt").has_value(); }
 };
 
 // tinyproxy on 127.0.0.1 sending every request on to a responder of its own
