@@ -80,6 +80,11 @@ foreach(planted version comctl32)
   add_dependencies(planted_dlls planted_${planted})
 endforeach()
 target_sources(planted_version PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/planted/version.def)
+add_executable(planted_probe ${CMAKE_SOURCE_DIR}/tests/e2e/planted/probe.cpp)
+set_target_properties(planted_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PLANTED_DIR})
+target_link_options(planted_probe PRIVATE -municode ${WIN_LINK})
+target_link_libraries(planted_probe PRIVATE version)
+add_dependencies(planted_dlls planted_probe)
 
 # Test programs run through a wrapper that keeps their output off CTest's
 # pipe, which any process they leave behind would otherwise hold open.

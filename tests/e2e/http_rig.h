@@ -16,6 +16,14 @@
 
 namespace horalux::e2e {
 
+// The Linux path Wine gives a Windows path.
+std::string UnixPath(const std::filesystem::path& path);
+// Starts a shell command on the Linux side without waiting for it (Wine
+// starts Linux programs but gives no handle to them).
+void RunShell(const std::string& command);
+// `text` between single quotes, for the shell.
+std::string Quoted(const std::string& text);
+
 // A program copy with the given [Jikoku] lines; it writes "Head.txt" into
 // its settings folder, which is its own folder, and never into the working
 // folder.
