@@ -2,7 +2,7 @@
 # Sections lie on page boundaries in the file as in memory, so that Wine maps
 # them from the file: otherwise it reads the whole image into private memory.
 set(WIN_LINK -static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096 -Wl,--gc-sections)
-set(WIN_LIBS ws2_32 comctl32 shell32 ole32 uuid user32 gdi32 advapi32 version shlwapi)
+set(WIN_LIBS ws2_32 comctl32 shell32 ole32 uuid user32 gdi32 advapi32 shlwapi)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
 file(GLOB_RECURSE WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/win32/*.cpp)
@@ -18,11 +18,20 @@ configure_file(${CMAKE_SOURCE_DIR}/win32/res/horalux.manifest.in ${RES_GENERATED
 set_source_files_properties(${RES} PROPERTIES COMPILE_FLAGS "-c 65001 -I${RES_GENERATED}"
   OBJECT_DEPENDS "${RES_GENERATED}/version.rc.h;${RES_GENERATED}/horalux.manifest")
 
+# Windows looks for an imported DLL beside the program first unless it is one
+# of its known DLLs: a build that imports any other fails here.
+if(NOT CMAKE_OBJDUMP)
+  find_program(CMAKE_OBJDUMP x86_64-w64-mingw32-objdump REQUIRED)
+endif()
 function(horalux_exe name)
   add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/win32/app/main.cpp ${RES})
   target_link_libraries(${name} PRIVATE horalux_win32)
   target_link_options(${name} PRIVATE -municode -mwindows ${WIN_LINK})
   add_dependencies(${name} core_header_check)
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DOBJDUMP=${CMAKE_OBJDUMP}
+            -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake
+    COMMENT "Checking that ${name} imports only known DLLs")
 endfunction()
 
 # The shipped program, without symbols.
@@ -38,15 +47,44 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 include(GoogleTest)
 
 file(GLOB_RECURSE TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/lib/*.cpp)
-if(TOOL_SOURCES)
-  add_library(horalux_tools STATIC ${TOOL_SOURCES})
-  target_include_directories(horalux_tools PUBLIC ${CMAKE_SOURCE_DIR})
-  target_link_libraries(horalux_tools PUBLIC ws2_32)
-else()
-  add_library(horalux_tools INTERFACE)
-  target_include_directories(horalux_tools INTERFACE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(horalux_tools INTERFACE ws2_32)
-endif()
+add_library(horalux_tools STATIC ${TOOL_SOURCES})
+target_include_directories(horalux_tools PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(horalux_tools PUBLIC ws2_32)
+
+# Under Wine a socket bound to one loopback address still sends from
+# 127.0.0.1: the SNTP responder of the Wine suites is a native Linux program,
+# built here with the host's compiler, that the Windows side starts.
+find_program(HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+set(NATIVE_SNTP_RESPONDER ${CMAKE_BINARY_DIR}/native-tools/sntp_responder)
+add_custom_command(OUTPUT ${NATIVE_SNTP_RESPONDER}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/native-tools
+  COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${NATIVE_SNTP_RESPONDER}
+          ${CMAKE_SOURCE_DIR}/tools/native/sntp_responder.cpp
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/native/sntp_responder.cpp
+  COMMENT "Building the native SNTP responder")
+add_custom_target(native_tools ALL DEPENDS ${NATIVE_SNTP_RESPONDER})
+add_dependencies(horalux_tools native_tools)
+target_compile_definitions(horalux_tools PRIVATE
+  HORALUX_NATIVE_SNTP_RESPONDER="${NATIVE_SNTP_RESPONDER}")
+
+# DLLs that a web page could save beside the program, named after system
+# DLLs; each one's DllMain leaves a file, which the end-to-end test looks for.
+set(PLANTED_DIR ${CMAKE_BINARY_DIR}/planted)
+add_custom_target(planted_dlls)
+foreach(planted version comctl32)
+  add_library(planted_${planted} SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/planted/planted_dll.cpp)
+  set_target_properties(planted_${planted} PROPERTIES PREFIX "" OUTPUT_NAME ${planted}
+    RUNTIME_OUTPUT_DIRECTORY ${PLANTED_DIR})
+  target_compile_definitions(planted_${planted} PRIVATE PLANTED_NAME=L"${planted}")
+  target_link_options(planted_${planted} PRIVATE ${WIN_LINK})
+  add_dependencies(planted_dlls planted_${planted})
+endforeach()
+target_sources(planted_version PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e/planted/version.def)
+add_executable(planted_probe ${CMAKE_SOURCE_DIR}/tests/e2e/planted/probe.cpp)
+set_target_properties(planted_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PLANTED_DIR})
+target_link_options(planted_probe PRIVATE -municode ${WIN_LINK})
+target_link_libraries(planted_probe PRIVATE version)
+add_dependencies(planted_dlls planted_probe)
 
 # Test programs run through a wrapper that keeps their output off CTest's
 # pipe, which any process they leave behind would otherwise hold open.
@@ -71,12 +109,13 @@ target_link_libraries(horalux_e2e_driver PUBLIC horalux_tools gtest ${WIN_LIBS})
 
 file(GLOB_RECURSE E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 list(REMOVE_ITEM E2E_SOURCES ${E2E_DRIVER_SOURCES})
+list(FILTER E2E_SOURCES EXCLUDE REGEX "/tests/e2e/planted/")
 if(E2E_SOURCES)
 add_executable(e2e_tests ${E2E_SOURCES})
 target_link_libraries(e2e_tests PRIVATE horalux_e2e_driver gtest_main gmock)
 target_link_options(e2e_tests PRIVATE ${WIN_LINK})
 target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
-add_dependencies(e2e_tests Horalux HoraluxSim)
+add_dependencies(e2e_tests Horalux HoraluxSim planted_dlls)
 set_target_properties(e2e_tests PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_TEST_RUN})
 gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES LABELS e2e TIMEOUT 240 RUN_SERIAL TRUE)

@@ -68,5 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "the body stays within its limit");
   fuzz::Require(header == "<missing>" || header.size() <= client.Limits.max_header_block,
                 "the header stays within its limit");
+  // Whatever a URL or a reply holds, a request is its own lines: CR and LF
+  // come only as the CR LF that ends each, and the empty line at the end.
+  for (const std::string& request : network.requests) {
+    if (request.empty()) continue;  // connected, nothing sent yet
+    fuzz::Require(request.size() >= 4 && request.ends_with("\r\n\r\n"),
+                  "a request ends with an empty line");
+    const std::string lines = request.substr(0, request.size() - 2);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i] == '\r') {
+        fuzz::Require(i + 1 < lines.size() && lines[i + 1] == '\n', "a CR only ends a line");
+        fuzz::Require(i > 0 && lines[i - 1] != '\n', "no empty line inside a request");
+        ++i;
+      } else {
+        fuzz::Require(lines[i] != '\n', "a LF only ends a line");
+      }
+    }
+  }
   return 0;
 }

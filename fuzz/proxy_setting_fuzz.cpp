@@ -46,8 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     GetProxy(registry, codec, proxy);
   } catch (const ERegistryError&) {
     return 0;
-  } catch (const EConvertError&) {
-    return 0;
   }
   if (proxy.InUse)
     fuzz::Require(proxy.Port >= 1 && proxy.Port <= 65535, "a proxy in use has a usable port");

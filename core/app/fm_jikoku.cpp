@@ -230,7 +230,11 @@ void TfmJikoku::ApplySelectedTimePage() {
 }
 
 double TfmJikoku::GetHttpTime() {
-  return horalux::GetHttpTime(http_, handlers_.SelectedPageUrl());
+  // Never the current folder, which may be System32 or anyone's; nothing on
+  // a medium that cannot be written.
+  return horalux::GetHttpTime(
+      http_, handlers_.SelectedPageUrl(),
+      location_.readOnlyMedium ? "" : location_.folder + kHeaderCopyFileName);
 }
 
 void TfmJikoku::OfferSetup() {

@@ -26,7 +26,8 @@ std::string WithoutLineEnd(const std::string& line) {
 
 // The status code from the text after the first blank up to the second
 // blank, or to the end with the line ending; 0 when that is not a number.
-std::int16_t ParseStatus(const std::string& line) {
+// Read whole: 65838 must not pass for 302.
+int ParseStatus(const std::string& line) {
   std::size_t first = line.find(' ');
   if (first == std::string::npos) return 0;
   std::size_t second = line.find(' ', first + 1);
@@ -34,7 +35,7 @@ std::int16_t ParseStatus(const std::string& line) {
   std::string code =
       line.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
   if (!ParseInteger(code, value)) return 0;
-  return static_cast<std::int16_t>(value);
+  return value;
 }
 
 bool SameHost(const std::string& a, const std::string& b) {
@@ -257,9 +258,12 @@ void THttpClient::ReadHeader() {
       std::string word = Upper(text.substr(0, text.find(' ')));
       if (word == "LOCATION:")
         location_ = text.size() > 10 ? text.substr(10) : "";
-      else if (word == "SET-COOKIE:")
-        reply_cookie_ = text.size() > 12 ? text.substr(12) : "";
-      else if (word == "CONTENT-LENGTH:") {
+      else if (word == "SET-COOKIE:") {
+        // Sent back in a request line of ours: a value that could split it
+        // is not kept.
+        std::string value = text.size() > 12 ? text.substr(12) : "";
+        reply_cookie_ = HasControlOrBlank(value) ? "" : value;
+      } else if (word == "CONTENT-LENGTH:") {
         int length = 0;
         if (ParseInteger(text.substr(15), length) && length >= 0)
           content_length_ = static_cast<std::size_t>(length);

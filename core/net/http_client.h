@@ -61,7 +61,7 @@ class THttpClient {
   const std::string& Url() const { return target_.url; }
   const std::string& Host() const { return target_.host; }
   int Port() const { return target_.port; }
-  std::int16_t Status() const { return status_; }
+  int Status() const { return status_; }
   const std::string& Location() const { return location_; }
   const std::string& Cookie() const { return cookie_; }
 
@@ -92,7 +92,7 @@ class THttpClient {
   std::unique_ptr<TcpSession> session_;
 
   HttpTarget target_;
-  std::int16_t status_ = 0;
+  int status_ = 0;
   std::string location_;
   std::string reply_cookie_;
   std::string cookie_;  // sent within this Get's redirects to cookie_host_ only

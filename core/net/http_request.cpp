@@ -25,7 +25,19 @@ std::size_t NthSlash(const std::string& text, int n) {
   return at;
 }
 
+// A byte that would end or split a request line, or a header's value.
+bool IsControlOrBlank(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= 0x20 || byte == 0x7F;
+}
+
 }  // namespace
+
+bool HasControlOrBlank(const std::string& text) {
+  for (char c : text)
+    if (IsControlOrBlank(c)) return true;
+  return false;
+}
 
 bool ParseInteger(const std::string& text, int& value) {
   std::size_t i = 0;
@@ -47,6 +59,10 @@ bool ParseInteger(const std::string& text, int& value) {
 
 void AnalyzeUrl(const std::string& url, HttpTarget& target) {
   if (url.empty()) throw EIdException("Empty URL");
+  // The URL goes whole into the request line through a proxy, its parts
+  // into the request and Host lines otherwise: a server's Location must not
+  // add lines of its own.
+  if (HasControlOrBlank(url)) throw EIdException("Invalid character in URL");
   target.url = url;
   if (target.port == 0) target.port = 80;
   std::size_t colon = url.find(':');
@@ -77,6 +93,8 @@ void AnalyzeUrl(const std::string& url, HttpTarget& target) {
     std::string number = host_text.substr(port_colon + 1);
     if (!ParseInteger(number, target.port))
       throw EIdException("'" + number + "' is not a valid integer value");
+    // A 16-bit cast would make 70000 another port.
+    if (target.port < 1 || target.port > 65535) throw EIdException("Invalid port in URL");
     host_text.resize(port_colon);
   }
   if (!host_text.empty()) target.host = host_text;

@@ -14,8 +14,10 @@ struct HttpTarget {
 };
 
 // Applies `url` to `target` (which holds the previous host and port).
-// Raises EIdException "Empty URL", "HTTP Secure Socket is not supported", or
-// a conversion error for a port that is not a number.
+// Raises EIdException "Empty URL", "Invalid character in URL" (a byte from
+// 0x00 to 0x20 or 0x7F anywhere), "HTTP Secure Socket is not supported", a
+// conversion error for a port that is not a number, or "Invalid port in URL"
+// for one outside 1..65535.
 void AnalyzeUrl(const std::string& url, HttpTarget& target);
 
 // The request lines of one GET, in their order; the whole URL as the target
@@ -25,6 +27,9 @@ std::vector<std::string> BuildRequestLines(const HttpTarget& target, const std::
 
 // The lines as sent: each ends with CR LF, then one more CR LF.
 std::string RequestText(const std::vector<std::string>& lines);
+
+// True when `text` holds a byte from 0x00 to 0x20 (blank included) or 0x7F.
+bool HasControlOrBlank(const std::string& text);
 
 // A decimal integer as the whole of `text`: optional blanks, optional sign,
 // digits; false when it is not one or leaves the 32-bit range.

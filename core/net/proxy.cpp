@@ -17,7 +17,8 @@ bool ProxyEnabled(const RegistryValue& value) {
 }
 
 // Port text after the address: blank means the HTTP port; leading blanks are
-// allowed, anything else that is not a whole number is an error.
+// allowed; anything else that is not a whole number gives 0, which no socket
+// can use.
 int PortOf(const std::string& text) {
   std::size_t i = text.find_first_not_of(' ');
   if (i == std::string::npos) return 80;
@@ -29,7 +30,7 @@ int PortOf(const std::string& text) {
     value = value * 10 + (text[i] - '0');
     if (value > INT32_MAX) break;
   }
-  if (i == digits || i != text.size()) throw EConvertError("'" + text + "' は整数ではありません。");
+  if (i == digits || i != text.size()) return 0;
   return static_cast<int>(negative ? -value : value);
 }
 
@@ -86,7 +87,8 @@ void GetProxy(Registry& registry, TextCodec& codec, TProxy& proxy) {
   std::string port_text;
   if (!SplitServer(codec.to_ansi(server.text), address, port_text)) return;
   const int port = PortOf(port_text);
-  // A port no socket can use would silently connect elsewhere.
+  // A port no socket can use would silently connect elsewhere; one that is
+  // not a number would fail every cycle: neither is a usable proxy.
   if (port < 1 || port > 65535) return;
   proxy.Address = codec.from_ansi(address);
   proxy.Port = port;

@@ -15,18 +15,12 @@ struct TProxy {
   bool InUse = false;
 };
 
-// A port text in the internet settings that is not a whole number.
-class EConvertError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 inline constexpr const char* kInternetSettingsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
 
 // Reads the current user's internet settings. Raises ERegistryError for a
-// value stored in an unreadable form and EConvertError for a port text that
-// is not a number.
+// value stored in an unreadable form. A port that is not a number, or lies
+// outside 1..65535, names no usable proxy: InUse false.
 void GetProxy(Registry& registry, TextCodec& codec, TProxy& proxy);
 
 }  // namespace horalux

@@ -126,11 +126,13 @@ std::string TimePageUrl(TimePageSource source) {
   return "";
 }
 
-double GetHttpTime(THttpClient& client, const std::string& page_url) {
+double GetHttpTime(THttpClient& client, const std::string& page_url,
+                   const std::string& header_copy) {
   try {
     client.RequestLines.clear();
     client.RequestLines.push_back(kIdentificationLine);
-    client.OutputFileMode = true;
+    client.Header = header_copy;
+    client.OutputFileMode = !header_copy.empty();
     try {
       client.Get(page_url);
     } catch (...) {

@@ -16,9 +16,15 @@ std::string TimePageUrl(TimePageSource source);
 // The line the client's request list holds before each fetch.
 inline constexpr char kIdentificationLine[] = "-Horalux- http://www.horalux.example/";
 
+// The file the reply's header block is copied to, in the settings folder.
+inline constexpr char kHeaderCopyFileName[] = "Head.txt";
+
 // One GET of `page_url` and the wall-clock time its Date.parse line states,
-// in days since 1899-12-30; exactly 0.0 on any failure. Never raises.
-double GetHttpTime(THttpClient& client, const std::string& page_url);
+// in days since 1899-12-30; exactly 0.0 on any failure. Never raises. The
+// reply's header block goes to the file `header_copy` (best effort), to
+// none when it is empty.
+double GetHttpTime(THttpClient& client, const std::string& page_url,
+                   const std::string& header_copy);
 
 // The first line of `body` (raw page bytes, code page 932) that holds
 // "Date.parse", ":" and a double quote, or nothing; the text ends at a NUL.

@@ -93,25 +93,26 @@ void TIdUDPBase::SendBuffer(const std::string& host, int port, const std::uint8_
   UdpSocket& socket = Binding();
   Ipv4Address to = ResolveHost(host);
   // The port travels as 16 bits, as the socket call takes it.
-  SendResult sent = socket.send_to(to, static_cast<std::uint16_t>(port), data, size);
+  const auto to_port = static_cast<std::uint16_t>(port);
+  if (int error = socket.connect(to, to_port); error != 0) throw EIdSocketError(error);
+  peer_ = to;
+  peer_port_ = to_port;
+  SendResult sent = socket.send(data, size);
   if (sent.error == kSocketMessageTooLong) throw EIdPackageSizeTooBig();
   if (sent.error != 0) throw EIdSocketError(sent.error);
   if (static_cast<std::size_t>(sent.bytes) != size) throw EIdNotAllBytesSent();
 }
 
-int TIdUDPBase::ReceiveBuffer(std::uint8_t* buffer, std::size_t size, int wait_ms,
-                              Ipv4Address* peer, std::uint16_t* peer_port) {
+TIdUDPBase::Received TIdUDPBase::ReceiveDatagram(std::uint8_t* buffer, std::size_t size,
+                                                 int wait_ms) {
   if (wait_ms == kTimeoutDefault) wait_ms = DefaultWait();
   // Any other negative wait, kTimeoutInfinite among them, has no limit.
   if (wait_ms < 0) wait_ms = -1;
   UdpSocket& socket = Binding();
   // A failed wait counts as a time-out.
-  if (socket.wait_readable(wait_ms) != WaitResult::Readable) return 0;
-  ReceiveResult received = socket.receive(buffer, size);
-  if (received.error != 0) throw EIdSocketError(received.error);
-  if (peer) *peer = received.from;
-  if (peer_port) *peer_port = received.from_port;
-  return received.bytes;
+  if (socket.wait_readable(wait_ms) != WaitResult::Readable) return {};
+  ReceiveResult r = socket.receive(buffer, size);
+  return {true, r.error, r.bytes, r.from, r.from_port};
 }
 
 }  // namespace horalux

@@ -39,15 +39,25 @@ class TIdUDPBase {
   // quad is taken as it is, anything else asks the resolver (EIdSocketError
   // with the resolver's number when it fails).
   Ipv4Address ResolveHost(const std::string& host);
-  // Sends `size` bytes as one datagram to host:port, opening the socket first
-  // when it is not open.
+  // Connects the socket to host:port, opening it first when it is not open,
+  // and sends `size` bytes to it as one datagram. That peer stays the
+  // socket's until the next send names another.
   void SendBuffer(const std::string& host, int port, const std::uint8_t* data, std::size_t size);
-  // Receives one datagram into `buffer`, waiting at most `wait_ms`
-  // milliseconds (kTimeoutDefault, kTimeoutInfinite). The bytes received, 0
-  // when nothing came in time or the wait failed. The sender is reported,
-  // never checked.
-  int ReceiveBuffer(std::uint8_t* buffer, std::size_t size, int wait_ms = kTimeoutDefault,
-                    Ipv4Address* peer = nullptr, std::uint16_t* peer_port = nullptr);
+  // The peer of the last send: its address and port.
+  const Ipv4Address& PeerAddress() const { return peer_; }
+  std::uint16_t PeerPort() const { return peer_port_; }
+
+  // One receive as the socket reported it; nothing raised.
+  struct Received {
+    bool arrived = false;  // false: nothing came in time, or the wait failed
+    int error = 0;         // the socket's error number for this datagram
+    int bytes = 0;
+    Ipv4Address from;
+    std::uint16_t from_port = 0;
+  };
+  // Waits at most `wait_ms` milliseconds (kTimeoutDefault, kTimeoutInfinite)
+  // and takes one datagram into `buffer`.
+  Received ReceiveDatagram(std::uint8_t* buffer, std::size_t size, int wait_ms);
 
  protected:
   // The wait in milliseconds that kTimeoutDefault stands for.
@@ -63,6 +73,8 @@ class TIdUDPBase {
   std::unique_ptr<UdpSocket> socket_;
   int buffer_size_ = 8192;
   bool broadcast_enabled_ = false;
+  Ipv4Address peer_;
+  std::uint16_t peer_port_ = 0;
 };
 
 }  // namespace horalux

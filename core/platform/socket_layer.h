@@ -8,6 +8,8 @@ namespace horalux {
 // Error numbers throughout are the Windows Sockets numbers (10040 = message
 // too long, 11001 = host not found, ...); 0 means no error.
 inline constexpr int kSocketMessageTooLong = 10040;
+inline constexpr int kSocketConnectionReset = 10054;
+inline constexpr int kSocketConnectionRefused = 10061;
 
 // An IPv4 address as its four octets, most significant first (127.0.0.1 is
 // {127, 0, 0, 1}).

@@ -27,21 +27,26 @@ struct ReceiveResult {
   std::uint16_t from_port = 0;
 };
 
-// One open, unbound and unconnected IPv4 datagram socket. Destroying it
-// closes it.
+// One open IPv4 datagram socket, unbound; once connected it exchanges
+// datagrams with that one peer only. Destroying it closes it.
 class UdpSocket {
  public:
   virtual ~UdpSocket() = default;
   // Sets the broadcast option; the error number, 0 on success.
   virtual int set_broadcast(bool enabled) = 0;
-  // Sends one datagram of `size` bytes to address:port (port in host order).
-  virtual SendResult send_to(const Ipv4Address& to, std::uint16_t port, const std::uint8_t* data,
-                             std::size_t size) = 0;
+  // Makes address:port (port in host order) the socket's only peer: the
+  // system then drops datagrams from anyone else. May be called again for
+  // another peer. The error number, 0 on success.
+  virtual int connect(const Ipv4Address& to, std::uint16_t port) = 0;
+  // Sends one datagram of `size` bytes to the connected peer.
+  virtual SendResult send(const std::uint8_t* data, std::size_t size) = 0;
   // Waits until a datagram can be received: at most `timeout_ms`
   // milliseconds, without limit when negative, just a look when 0.
   virtual WaitResult wait_readable(int timeout_ms) = 0;
-  // Takes the next datagram into `buffer` (`size` bytes). A datagram longer
-  // than the buffer is cut to it and reports kSocketMessageTooLong.
+  // Takes the next datagram into `buffer` (`size` bytes), with its sender. A
+  // datagram longer than the buffer is cut to it and reports
+  // kSocketMessageTooLong; a report that the peer's port is unreachable comes
+  // as kSocketConnectionReset or kSocketConnectionRefused.
   virtual ReceiveResult receive(std::uint8_t* buffer, std::size_t size) = 0;
   // Shuts the socket down for sending (done before it is closed).
   virtual void shutdown_send() = 0;

@@ -166,6 +166,53 @@ TEST(ConnectionTest, LogsTheOutcomeOfEachDifferenceFromTheServer) {
   }
 }
 
+// A neighbour answering for the server: a forged reply from 127.0.0.2, 30 s
+// ahead (a step Wine's clock call would refuse), that reaches the program's
+// port before the server's own; or a 68-byte datagram from there during the
+// second exchange. Neither sets the time nor ends the cycle: the entry is
+// the server's.
+TEST(ConnectionTest, DatagramsFromAnotherAddressChangeNothing) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  SntpAnswer forged = SntpAnswer::TrueTime();
+  forged.spoof_from = "127.0.0.2";
+  forged.spoof_offset_seconds = 30;
+  forged.delay_ms = 300;
+  SntpAnswer oversized = forged;
+  oversized.spoof_length = 68;
+  const struct {
+    const char* what;
+    SntpAnswer first, second;
+  } rows[] = {
+      {"forged 48-byte replies first", forged, forged},
+      {"68 bytes in the second exchange", SntpAnswer::TrueTime(), oversized},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    auto responder = Responder("127.0.0.33");
+    responder->queue(row.first);
+    responder->queue(row.second);
+    JikokuCopy copy(HandGiven("127.0.0.33"), "Horalux.exe");
+    Process app = copy.Start();
+    Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+    EXPECT_EQ(main.PushButton("接続テスト").Click(), Settled::Done) << app.DescribeWindows();
+    Window view = LogView(main);
+    WaitUntil([&] { return Lines(view.Text()).size() > 2; }, "the entry in the log view");
+    const auto shown = Lines(view.Text());
+    std::printf("%s:%s\n", row.what, view.Text().c_str());
+    ASSERT_EQ(shown.size(), 4u) << view.Text();
+    // The forged 30 s would have failed the clock call (307): the server's
+    // own time, within a second, set it.
+    EXPECT_EQ(shown[2], "接続テストで時刻を修正しました");
+    EXPECT_TRUE(std::regex_match(
+        shown[3],
+        std::regex("以前の時刻は、取得した時刻より 0\\.[0-9]{2} 秒(遅れて|進んで)いました")))
+        << shown[3];
+    EXPECT_EQ(responder->request_count(), 2);
+    main.Close();
+    EXPECT_EQ(app.WaitExit(), 0u);
+  }
+}
+
 // On a simulated clock a correction beyond Wine's half second takes effect:
 // a second test then finds the clock agreeing with the server.
 TEST(ConnectionTest, AcceptedLargeDifferenceCorrectsTheClock) {
@@ -212,8 +259,8 @@ TEST(ConnectionTest, AcceptedLargeDifferenceCorrectsTheClock) {
 // The automatic servers under their built-in names, which the test run's
 // hosts file points at 127.0.0.61 to 127.0.0.64: an attempt whose server
 // stays silent costs two receive time-outs, and the next server follows a
-// 1-second pause. Wine widens a bind to one loopback address to all of them,
-// so one responder on every address stands for the four servers.
+// 1-second pause. One native responder holds the four addresses, each reply
+// leaving from the address it was asked at.
 TEST(ConnectionTest, AutomaticServersMoveOnPastSilentOnesAndTagTheReportWithTheAttempt) {
   using Clock = std::chrono::steady_clock;
   struct Row {
@@ -228,7 +275,8 @@ TEST(ConnectionTest, AutomaticServersMoveOnPastSilentOnesAndTagTheReportWithTheA
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.tag);
-    auto servers = Responder("0.0.0.0");
+    auto servers =
+        Responder(std::vector<std::string>{"127.0.0.61", "127.0.0.62", "127.0.0.63", "127.0.0.64"});
     servers->answer_all(SntpAnswer::Silence());
     servers->answer_at(row.answering, SntpAnswer::TrueTime());
     JikokuCopy copy("cbSNTP=0\r\n", "Horalux.exe");

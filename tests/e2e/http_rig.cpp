@@ -7,9 +7,6 @@
 namespace horalux::e2e {
 namespace fs = std::filesystem;
 
-namespace {
-
-// The Linux path Wine gives a Windows path.
 std::string UnixPath(const fs::path& path) {
   using Convert = char*(CDECL*)(LPCWSTR);
   auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
@@ -21,8 +18,6 @@ std::string UnixPath(const fs::path& path) {
   return text;
 }
 
-// Starts a shell command on the Linux side without waiting for it (Wine
-// starts Linux programs but gives no handle to them).
 void RunShell(const std::string& command) {
   // The shell gets the test's standard handles as they are: it must let go
   // of them, or whoever reads the test's output waits for the proxy to end.
@@ -42,6 +37,8 @@ void RunShell(const std::string& command) {
 std::string Quoted(const std::string& text) {
   return "'" + text + "'";
 }
+
+namespace {
 
 std::string ProxyScript() {
   for (fs::path dir = BuildDir(); !dir.empty() && dir != dir.root_path(); dir = dir.parent_path())

@@ -16,12 +16,22 @@
 
 namespace horalux::e2e {
 
+// The Linux path Wine gives a Windows path.
+std::string UnixPath(const std::filesystem::path& path);
+// Starts a shell command on the Linux side without waiting for it (Wine
+// starts Linux programs but gives no handle to them).
+void RunShell(const std::string& command);
+// `text` between single quotes, for the shell.
+std::string Quoted(const std::string& text);
+
 // A program copy with the given [Jikoku] lines; it writes "Head.txt" into
-// its working folder.
+// its settings folder, which is its own folder, and never into the working
+// folder.
 class HttpCopy : public ProgramCopy {
  public:
   explicit HttpCopy(std::string_view jikoku) : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku)) {}
-  std::optional<std::string> HeaderCopy() const { return ReadFileBytes(dir() / "Head.txt"); }
+  std::optional<std::string> HeaderCopy() const { return ReadFileBytes(folder() / "Head.txt"); }
+  bool HeaderCopyInWorkingFolder() const { return ReadFileBytes(dir() / "Head.txt").has_value(); }
 };
 
 // tinyproxy on 127.0.0.1 sending every request on to a responder of its own

@@ -59,6 +59,7 @@ TEST(HttpSource, ConnectionTestFetchesThePageThroughTheProxy) {
     EXPECT_TRUE(head.starts_with("HTTP/1.0 200 OK\r\n")) << head;
     EXPECT_NE(head.find("\r\nVia: "), std::string::npos) << head;
     EXPECT_TRUE(head.ends_with("\r\n\r\n")) << head;
+    EXPECT_FALSE(copy.HeaderCopyInWorkingFolder());
     main.Close();
     EXPECT_EQ(app.WaitExit(), 0u);
   }

@@ -63,12 +63,16 @@ ReadDelay MeasuredReadDelay(const SntpResponder& responder,
 }
 
 std::unique_ptr<SntpResponder> Responder(const std::string& address) {
+  return Responder(std::vector<std::string>{address});
+}
+
+std::unique_ptr<SntpResponder> Responder(const std::vector<std::string>& addresses) {
   std::unique_ptr<SntpResponder> responder;
   std::string failure;
   PollUntil(
       [&] {
         try {
-          responder = std::make_unique<SntpResponder>(address);
+          responder = std::make_unique<SntpResponder>(addresses);
           return true;
         } catch (const std::runtime_error& error) {
           failure = error.what();

@@ -53,6 +53,8 @@ ReadDelay MeasuredReadDelay(const tools::SntpResponder& responder,
 // loopback address, so a test running beside this one in the same Wine may
 // hold the port for a few seconds: wait for it rather than fail.
 std::unique_ptr<tools::SntpResponder> Responder(const std::string& address);
+// One responder bound to each of `addresses`.
+std::unique_ptr<tools::SntpResponder> Responder(const std::vector<std::string>& addresses);
 
 // The id of a box's default button, the one Enter presses; 0 when none is.
 int DefaultButton(const MessageBoxWindow& box);

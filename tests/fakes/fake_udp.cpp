@@ -17,20 +17,26 @@ class FakeSocket : public UdpSocket {
     return 0;
   }
 
-  SendResult send_to(const Ipv4Address& to, std::uint16_t port, const std::uint8_t* data,
-                     std::size_t size) override {
+  int connect(const Ipv4Address& to, std::uint16_t port) override {
+    to_ = to;
+    port_ = port;
+    return 0;
+  }
+
+  SendResult send(const std::uint8_t* data, std::size_t size) override {
     ScriptedSend script;
     if (!network_.sends.empty()) {
       script = network_.sends.front();
       network_.sends.pop_front();
     }
     if (script.error != 0) return {script.error, 0};
-    network_.sent.push_back({index_, to, port, std::vector<std::uint8_t>(data, data + size)});
+    network_.sent.push_back({index_, to_, port_, std::vector<std::uint8_t>(data, data + size)});
     return {0, script.bytes < 0 ? static_cast<int>(size) : script.bytes};
   }
 
   WaitResult wait_readable(int timeout_ms) override {
     network_.waits.push_back(timeout_ms);
+    if (network_.on_wait) network_.on_wait();
     if (network_.replies.empty()) return WaitResult::TimedOut;
     switch (network_.replies.front().kind) {
       case ScriptedReply::Kind::Silence:
@@ -49,6 +55,13 @@ class FakeSocket : public UdpSocket {
     ScriptedReply next = network_.replies.front();
     network_.replies.pop_front();
     if (next.kind == ScriptedReply::Kind::ReceiveFails) return {next.error, 0, {}, 0};
+    if (next.echo_request_stamp && next.bytes.size() >= 32) {
+      for (auto sent = network_.sent.rbegin(); sent != network_.sent.rend(); ++sent) {
+        if (sent->socket != index_ || sent->bytes.size() < 48) continue;
+        std::copy(sent->bytes.begin() + 40, sent->bytes.begin() + 48, next.bytes.begin() + 24);
+        break;
+      }
+    }
     std::size_t stored = std::min(size, next.bytes.size());
     if (stored > 0) std::memcpy(buffer, next.bytes.data(), stored);
     // Like Windows Sockets, a datagram longer than the buffer is cut and fails.
@@ -63,6 +76,8 @@ class FakeSocket : public UdpSocket {
 
   FakeUdpNetwork& network_;
   int index_;
+  Ipv4Address to_;
+  std::uint16_t port_ = 0;
 };
 
 }  // namespace

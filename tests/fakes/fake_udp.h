@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,6 +19,9 @@ struct ScriptedReply {
   Ipv4Address from{{127, 0, 0, 1}};
   std::uint16_t from_port = 123;
   int error = 0;  // ReceiveFails
+  // As a server does: bytes 24..31 become the transmit stamp of the
+  // receiving socket's last request (when the datagram reaches that far).
+  bool echo_request_stamp = true;
 };
 
 // What the network does with the next send.
@@ -58,7 +62,8 @@ class FakeUdpNetwork : public UdpNetwork {
   int resolve_error = 11001;                 // host not found
   std::deque<ScriptedReply> replies;
   std::deque<ScriptedSend> sends;
-  int open_error = 0;  // non-zero: sockets cannot be opened
+  std::function<void()> on_wait;  // runs at every readiness wait: time passing, say
+  int open_error = 0;             // non-zero: sockets cannot be opened
   int broadcast_error = 0;
   int start_error = 0;
 

@@ -205,6 +205,58 @@ TEST(HttpClientRedirects, KeepTheCookieForTheSameHostWithinOneGetOnly) {
   EXPECT_EQ(rig.client.Body, "again");
 }
 
+// Whatever a server says, no request of ours gains a line or goes to a port
+// the URL did not mean.
+TEST(HttpClientHostileReplies, NothingIsSentThatTheReplyWouldBend) {
+  struct Case {
+    const char* name;
+    const char* url;
+    std::vector<std::string> replies;
+    std::string error;
+    std::size_t sent;
+  } cases[] = {
+      {"Location with a bare CR",
+       "http://www.example.jp/a",
+       {"HTTP/1.0 302 Found\r\nLocation: /x\rHELO evil\r\n\r\n"},
+       "Invalid character in URL",
+       1},
+      {"Location with port 70000",
+       "http://www.example.jp/a",
+       {"HTTP/1.0 302 Found\r\nLocation: http://www.example.jp:70000/x\r\n\r\n"},
+       "Invalid port in URL",
+       1},
+      {"URL with a LF", "http://www.example.jp/a\nX: y", {}, "Invalid character in URL", 0},
+      {"URL with a blank", "http://www.example.jp/a b", {}, "Invalid character in URL", 0},
+      {"URL with DEL", "http://www.example.jp/a\x7f", {}, "Invalid character in URL", 0},
+      {"URL with port 0", "http://www.example.jp:0/", {}, "Invalid port in URL", 0},
+      {"status 65838 is no 302",
+       "http://www.example.jp/a",
+       {"HTTP/1.0 65838 Odd\r\nLocation: /y\r\n\r\n"},
+       "",
+       1},
+  };
+  for (const Case& c : cases) {
+    Rig rig;
+    for (const std::string& r : c.replies) rig.Reply(r);
+    EXPECT_EQ(rig.Get(c.url), c.error) << c.name;
+    EXPECT_EQ(rig.network.requests.size(), c.sent) << c.name;
+  }
+  Rig rig;
+  rig.Reply("HTTP/1.0 65838 Odd\r\n\r\n");
+  rig.Get("http://www.example.jp/a");
+  EXPECT_EQ(rig.client.Status(), 65838);
+}
+
+TEST(HttpClientHostileReplies, ACookieThatCouldSplitALineIsNotSentBack) {
+  Rig rig;
+  rig.Reply("HTTP/1.0 302 Found\r\nLocation: /b\r\nSet-Cookie: id=7\rX-Evil: 1\r\n\r\n");
+  rig.Reply("HTTP/1.0 200 OK\r\n\r\ndone");
+  EXPECT_EQ(rig.Get("http://www.example.jp/a"), "");
+  ASSERT_EQ(rig.network.requests.size(), 2u);
+  EXPECT_EQ(rig.network.requests[1].find("Cookie"), std::string::npos);
+  EXPECT_EQ(rig.network.requests[1].find("X-Evil"), std::string::npos);
+}
+
 TEST(HttpClientHeaderCopy, HoldsTheHeaderBlockAndNeverFailsAGoodFetch) {
   const std::string head = "HTTP/1.0 200 OK\r\nVia: 1.1 proxy\r\n\r\n";
   Rig rig;

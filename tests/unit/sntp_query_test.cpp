@@ -34,7 +34,8 @@ std::vector<std::uint8_t> Reply(std::uint8_t byte0 = 0x1C, std::uint8_t stratum 
 struct Rig {
   fakes::FakeClock clock{kLocalNow};
   fakes::FakeUdpNetwork network;
-  TIdSNTP sntp{network, clock};
+  // The lowest sub-millisecond bits, so that a request is known to the byte.
+  TIdSNTP sntp{network, clock, [] { return 0u; }};
   Rig() {
     sntp.SetHost("localhost");
     sntp.SetReceiveTimeout(1000);
@@ -51,7 +52,8 @@ TEST(SntpQueryTime, SendsOneClientRequestStampedWithTheLocalClock) {
   EXPECT_EQ(sent.port, 123);
   std::vector<std::uint8_t> want(48, 0);
   want[0] = 0x1B;
-  const std::uint8_t stamp[] = {0xC8, 0xA0, 0xA5, 0x00, 0x80, 0x00, 0x00, 0x00};
+  // 500 ms: the lowest fraction that decodes to it, a little margin above.
+  const std::uint8_t stamp[] = {0xC8, 0xA0, 0xA5, 0x00, 0x80, 0x00, 0x00, 0x41};
   std::copy(std::begin(stamp), std::end(stamp), want.begin() + 40);
   EXPECT_EQ(sent.bytes, want);
   EXPECT_EQ(rig.network.waits, std::vector<int>{1000});
@@ -67,7 +69,7 @@ TEST(SntpQueryTime, AcceptsOrRejectsTheReplyByLeapStratumAndTransmitTime) {
       {"leap 1", Reply(0x5C), kDecodedHalfSecond},
       {"leap 2", Reply(0x9C), kDecodedHalfSecond},
       {"leap 3", Reply(0xDC), 0.0},
-      {"mode and version unchecked", Reply(0x00), kDecodedHalfSecond},
+      {"version unchecked", Reply(0x24), kDecodedHalfSecond},
       {"stratum 0", Reply(0x1C, 0), 0.0},
       {"stratum 1", Reply(0x1C, 1), kDecodedHalfSecond},
       {"stratum 15", Reply(0x1C, 15), kDecodedHalfSecond},
@@ -85,11 +87,75 @@ TEST(SntpQueryTime, AcceptsOrRejectsTheReplyByLeapStratumAndTransmitTime) {
   }
 }
 
-TEST(SntpQueryTime, TakesTheFirstDatagramWhateverItsSender) {
+TEST(SntpQueryTime, DropsWhatDoesNotAnswerTheRequestAndTakesTheServerReplyThatFollows) {
+  using Kind = fakes::ScriptedReply::Kind;
+  const Ipv4Address server{{127, 0, 0, 1}};
+  struct Row {
+    const char* name;
+    fakes::ScriptedReply stray;
+  } rows[] = {
+      {"another address", {Kind::Datagram, Reply(0x1C, 2, 3365971260u), {{10, 9, 9, 9}}, 123}},
+      {"another port", {Kind::Datagram, Reply(0x1C, 2, 3365971260u), server, 40000}},
+      {"wrong originate",
+       {Kind::Datagram, Reply(0x1C, 2, 3365971260u), server, 123, 0, /*echo=*/false}},
+      {"mode 3", {Kind::Datagram, Reply(0x1B, 2, 3365971260u), server, 123}},
+      {"68 bytes from another address",
+       {Kind::Datagram, Reply(0x1C, 2, 3365971260u, 0, 68), {{10, 9, 9, 9}}, 123}},
+      {"68 bytes that echo nothing",
+       {Kind::Datagram, Reply(0x1C, 2, 3365971260u, 0, 68), server, 123, 0, false}},
+      {"47 bytes", {Kind::Datagram, Reply(0x1C, 2, 3365971260u, 0, 47), server, 123}},
+      {"port unreachable", {Kind::ReceiveFails, {}, {}, 0, 10054}},
+      {"connection refused", {Kind::ReceiveFails, {}, {}, 0, 10061}},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.network.replies.push_back(row.stray);
+    rig.network.reply(Reply());
+    EXPECT_DOUBLE_EQ(rig.sntp.QueryTime(), kDecodedHalfSecond) << row.name;
+    EXPECT_EQ(rig.network.waits, (std::vector<int>{1000, 1000})) << row.name;
+  }
+}
+
+TEST(SntpQueryTime, StrayDatagramsUseUpOnlyTheRestOfTheReceiveTimeout) {
   Rig rig;
-  rig.network.reply(Reply(), {{10, 9, 9, 9}}, 40000);
-  rig.network.reply(Reply(0x1C, 2, 3365971200u + 60));
-  EXPECT_DOUBLE_EQ(rig.sntp.QueryTime(), kDecodedHalfSecond);
+  rig.network.reply(Reply(0x1B));
+  rig.network.reply(Reply(0x1B));
+  // Each stray arrives 400 ms into the wait.
+  rig.network.on_wait = [&] { rig.clock.advance_ms(400); };
+  EXPECT_EQ(rig.sntp.QueryTime(), 0.0);
+  EXPECT_EQ(rig.network.waits, (std::vector<int>{1000, 600, 200}));
+}
+
+TEST(SntpQueryTime, RequestStampHidesRandomBitsBelowItsMillisecond) {
+  fakes::FakeClock clock{kLocalNow};
+  fakes::FakeUdpNetwork network;
+  TIdSNTP sntp(network, clock);
+  sntp.SetHost("localhost");
+  sntp.QueryTime();
+  sntp.QueryTime();
+  ASSERT_EQ(network.sent.size(), 2u);
+  std::vector<NtpTimestamp> stamps;
+  for (const auto& sent : network.sent) {
+    auto field = [&](std::size_t at) {
+      return static_cast<std::uint32_t>(sent.bytes[at]) << 24 | sent.bytes[at + 1] << 16 |
+             sent.bytes[at + 2] << 8 | sent.bytes[at + 3];
+    };
+    stamps.push_back({field(40), field(44)});
+    EXPECT_EQ(DateTimeToFields(DecodeNtpTimestamp(stamps.back(), -0.375)).millisecond, 500);
+    EXPECT_EQ(stamps.back().seconds, 3365971200u);
+  }
+  EXPECT_NE(stamps[0].fraction, stamps[1].fraction);
+  // Every millisecond of a second keeps its own, whatever bits are drawn.
+  for (std::uint32_t ms : {0u, 1u, 499u, 500u, 998u, 999u}) {
+    const double local = FieldsToDateTime({2006, 8, 4, 31, 9, 0, 0, static_cast<int>(ms)});
+    for (std::uint32_t bits : {0u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+      NtpTimestamp stamp = WithUnguessableFraction(EncodeNtpTimestamp(local, -0.375), bits);
+      EXPECT_EQ(stamp.seconds, 3365971200u) << ms;
+      EXPECT_EQ(DateTimeToFields(DecodeNtpTimestamp(stamp, -0.375)).millisecond,
+                static_cast<int>(ms))
+          << ms << " " << bits;
+    }
+  }
 }
 
 TEST(SntpQueryTime, NoUsableReplyInTimeGivesZeroWithoutError) {
@@ -133,9 +199,9 @@ TEST(SntpQueryTime, SocketFailuresRaiseTheirErrorsAndLeaveTheSocketOpen) {
        "Socket Error # 10040\r\nMessage too long.", 10040},
       {"receive fails",
        [](fakes::FakeUdpNetwork& n) {
-         n.replies.push_back({fakes::ScriptedReply::Kind::ReceiveFails, {}, {}, 0, 10054});
+         n.replies.push_back({fakes::ScriptedReply::Kind::ReceiveFails, {}, {}, 0, 10050});
        },
-       "Socket Error # 10054\r\nConnection reset by peer.", 10054},
+       "Socket Error # 10050\r\nNetwork is down.", 10050},
       {"send too long",
        [](fakes::FakeUdpNetwork& n) {
          n.sends.push_back({10040, 0});

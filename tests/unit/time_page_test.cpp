@@ -109,11 +109,15 @@ TEST(GetHttpTime, GivesThePageTimeOrZeroAndNeverRaises) {
   network.hosts["www.horalux.example"] = Ipv4Address{{127, 0, 0, 73}};
   network.replies.push_back({"HTTP/1.0 200 OK\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026")});
   network.replies.push_back({"HTTP/1.0 404 Not Found\r\n\r\nno page"});
+  files.add_folder("C:\\Settings");
   std::string url = TimePageUrl(TimePageSource::Fennick2);
-  EXPECT_EQ(GetHttpTime(client, url), kDec6);
+  EXPECT_EQ(GetHttpTime(client, url, "C:\\Settings\\Head.txt"), kDec6);
   EXPECT_FALSE(client.OutputFileMode);
-  EXPECT_EQ(GetHttpTime(client, url), 0.0);
-  EXPECT_EQ(GetHttpTime(client, "https://x/"), 0.0);
+  EXPECT_EQ(files.content("C:\\Settings\\Head.txt"), "HTTP/1.0 200 OK\r\n\r\n");
+  EXPECT_EQ(GetHttpTime(client, url, ""), 0.0);
+  EXPECT_EQ(files.content("C:\\Settings\\Head.txt"), "HTTP/1.0 200 OK\r\n\r\n")
+      << "no copy asked for, none written";
+  EXPECT_EQ(GetHttpTime(client, "https://x/", ""), 0.0);
   EXPECT_EQ(network.requests[0].substr(0, 31), "GET /cgi-org/be/tproj3.cgi HTTP");
 }
 

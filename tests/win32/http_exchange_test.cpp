@@ -179,7 +179,7 @@ TEST(HttpExchange, GetHttpTimeReadsJapanTimeFromTheStandardPage) {
   FileTimeToSystemTime(&ft, &st);
   double utc_now = EncodeDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
                                   st.wMilliseconds);
-  double page = GetHttpTime(rig.client, rig.Url("/cgi-bin/JST.cgi"));
+  double page = GetHttpTime(rig.client, rig.Url("/cgi-bin/JST.cgi"), rig.head_path);
   EXPECT_NEAR((page - utc_now) * kSecondsPerDay, 9 * 3600, 1.0);
   HANDLE copy =
       CreateFileA(rig.head_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -48,14 +48,21 @@ class SteeredNetwork : public UdpNetwork {
    public:
     Steered(std::unique_ptr<UdpSocket> s, SteeredNetwork& n) : s_(std::move(s)), n_(n) {}
     int set_broadcast(bool on) override { return s_->set_broadcast(on); }
-    SendResult send_to(const Ipv4Address& to, std::uint16_t port, const std::uint8_t* data,
-                       std::size_t size) override {
+    int connect(const Ipv4Address& to, std::uint16_t port) override {
       n_.sent_to.push_back(to);
       bool local = to == Ipv4Address{{127, 0, 0, 1}};
-      return s_->send_to(local ? n_.localhost_goes_to : to, port, data, size);
+      return s_->connect(local ? n_.localhost_goes_to : to, port);
+    }
+    SendResult send(const std::uint8_t* data, std::size_t size) override {
+      return s_->send(data, size);
     }
     WaitResult wait_readable(int ms) override { return s_->wait_readable(ms); }
-    ReceiveResult receive(std::uint8_t* b, std::size_t n) override { return s_->receive(b, n); }
+    // The steered server answers for 127.0.0.1.
+    ReceiveResult receive(std::uint8_t* b, std::size_t n) override {
+      ReceiveResult r = s_->receive(b, n);
+      if (r.from == n_.localhost_goes_to) r.from = {{127, 0, 0, 1}};
+      return r;
+    }
     void shutdown_send() override { s_->shutdown_send(); }
 
    private:
@@ -147,12 +154,21 @@ TEST(SntpExchange, RejectedRepliesGiveZero) {
   EXPECT_EQ(server.request_count(), 4);
 }
 
-TEST(SntpExchange, ReplyFromAnotherSocketIsTaken) {
+// Only the address and port asked answer: a reply from another port of the
+// server's address, or a forged one from another address before the real
+// one, is dropped and the wait goes on.
+TEST(SntpExchange, OnlyTheServerAskedAnswers) {
   SntpResponder server("127.0.0.5");
-  SntpAnswer answer = SntpAnswer::TrueTime();
-  answer.from_other_socket = true;
-  server.answer_all(answer);
+  SntpAnswer other_port = SntpAnswer::TrueTime();
+  other_port.from_other_socket = true;
+  SntpAnswer spoofed = SntpAnswer::TrueTime();
+  spoofed.spoof_from = "127.0.0.15";
+  spoofed.spoof_offset_seconds = 30;
+  spoofed.delay_ms = 300;
+  server.queue(other_port);
+  server.queue(spoofed);
   Rig rig("127.0.0.5");
+  EXPECT_EQ(rig.sntp.QueryTime(), 0.0);
   double before = rig.now();
   double got = rig.sntp.QueryTime();
   EXPECT_TRUE(StampedBetween(got, before, rig.now()));

@@ -1,14 +1,10 @@
 #pragma once
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace horalux::tools {
@@ -28,6 +24,11 @@ struct SntpAnswer {
   std::size_t length = 48;         // bytes sent: shorter cuts the reply, longer adds zeros
   std::uint32_t delay_ms = 0;      // pause before replying, in milliseconds
   bool from_other_socket = false;  // reply from a second socket on another port
+  // A forged copy of the reply sent first from this address ("127.0.0.2"),
+  // echoing the request as an eavesdropper could; empty: none.
+  std::string spoof_from;
+  double spoof_offset_seconds = 0;  // the forged copy's transmit time, from the true time
+  std::size_t spoof_length = 48;    // bytes of the forged copy
 
   static SntpAnswer TrueTime(double offset_seconds = 0);
   static SntpAnswer AtUtc(double utc_days);
@@ -44,13 +45,18 @@ struct SntpRequest {
   std::string to;
 };
 
-// A scripted SNTP server on one address, answering on a background thread.
-// Needs Windows Sockets; it starts and releases its own use of them.
+// A scripted SNTP server, a native Linux program bound to its own loopback
+// addresses (so that its replies leave from them, which a Windows program
+// under Wine cannot do), scripted from here over a TCP connection. Needs
+// Windows Sockets; it starts and releases its own use of them.
 class SntpResponder {
  public:
-  // Binds UDP `port` on `address` ("127.0.0.2", ...; "0.0.0.0" for every
-  // address); throws std::runtime_error when it cannot.
+  // Binds UDP `port` on `address` ("127.0.0.2", ...); throws
+  // std::runtime_error when it cannot.
   explicit SntpResponder(const std::string& address, std::uint16_t port = 123);
+  // One server on each address: answer_at() scripts them one by one.
+  explicit SntpResponder(const std::vector<std::string>& addresses, std::uint16_t port = 123);
+  // Ends the program once its sockets are closed.
   ~SntpResponder();
   SntpResponder(const SntpResponder&) = delete;
   SntpResponder& operator=(const SntpResponder&) = delete;
@@ -60,32 +66,23 @@ class SntpResponder {
   // One answer for one coming request, in order, before answer_all's.
   void queue(const SntpAnswer& answer);
   // The answer to every request sent to `to` ("127.0.0.62"), before
-  // answer_all's: one responder on every address stands for a server on each.
+  // answer_all's.
   void answer_at(const std::string& to, const SntpAnswer& answer);
-  int request_count() const { return request_count_.load(); }
+  int request_count() const;
   std::vector<SntpRequest> requests() const;
   // When it answered, one entry per reply sent, in order: the moment it
-  // stamped the reply's transmit time, on the steady clock.
+  // stamped the reply's transmit time, on this process's steady clock (at
+  // most a control round trip early).
   std::vector<std::chrono::steady_clock::time_point> answer_times() const;
 
  private:
-  void Run();
-  void Reply(const SntpRequest& request, const void* to, int to_len);
+  // Sends one command line; the reply's first line.
+  std::string Command(const std::string& line) const;
+  std::string ReadLine() const;
 
-  std::uintptr_t socket_;
-  std::uintptr_t other_socket_;
+  std::uintptr_t control_;
+  mutable std::string input_;
   mutable std::mutex lock_;
-  SntpAnswer default_answer_ = SntpAnswer::TrueTime();
-  std::deque<SntpAnswer> queued_;
-  std::map<std::string, SntpAnswer> by_address_;
-  // WSARecvMsg, which tells the address a request was sent to; null when
-  // the system lacks it.
-  void* recv_msg_ = nullptr;
-  std::vector<SntpRequest> requests_;
-  std::vector<std::chrono::steady_clock::time_point> answer_times_;
-  std::atomic<int> request_count_{0};
-  std::atomic<bool> stopping_{false};
-  std::thread thread_;
 };
 
 }  // namespace horalux::tools

@@ -102,6 +102,9 @@ int Run() {
 // A window or timer the system refuses at start-up leaves a program that
 // would never fire its timers or show its window: say so and end.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a DLL: only System32 is searched from here on, never
+  // the program's folder (a Downloads folder, say).
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   try {
     return Run();
   } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 #include "win32/desktop/notify_shell.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <memory>
@@ -123,23 +124,18 @@ bool WinNotifyShell::delete_icon(const NotifyIconRecord& record) {
   return Send(NIM_DELETE, record);
 }
 
+// The shell library answers for itself: its file's version resource would
+// need version.dll, which Windows looks for beside the program first.
 int WinNotifyShell::shell_major_version() {
-  wchar_t folder[MAX_PATH];
-  UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return 0;
-  std::wstring path = std::wstring(folder, n) + L"\\shell32.dll";
-  DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return 0;
-  std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return 0;
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info ||
-      length < sizeof(VS_FIXEDFILEINFO)) {
-    return 0;
-  }
-  return HIWORD(info->dwFileVersionMS);
+  HMODULE shell32 = GetModuleHandleW(L"shell32.dll");
+  if (!shell32) return 0;
+  auto get_version = reinterpret_cast<DLLGETVERSIONPROC>(
+      reinterpret_cast<void*>(GetProcAddress(shell32, "DllGetVersion")));
+  if (!get_version) return 0;
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof info;
+  if (FAILED(get_version(&info))) return 0;
+  return static_cast<int>(info.dwMajorVersion);
 }
 
 // RtlGetVersion tells the true version; GetVersionEx may be told to lie by

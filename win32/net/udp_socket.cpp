@@ -27,11 +27,15 @@ class WinUdpSocket : public UdpSocket {
     return 0;
   }
 
-  SendResult send_to(const Ipv4Address& to, std::uint16_t port, const std::uint8_t* data,
-                     std::size_t size) override {
+  int connect(const Ipv4Address& to, std::uint16_t port) override {
     sockaddr_in sa = ToSockaddr(to, port);
-    int sent = sendto(s_, reinterpret_cast<const char*>(data), win32::SocketLength(size), 0,
-                      reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+    if (::connect(s_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == SOCKET_ERROR)
+      return WSAGetLastError();
+    return 0;
+  }
+
+  SendResult send(const std::uint8_t* data, std::size_t size) override {
+    int sent = ::send(s_, reinterpret_cast<const char*>(data), win32::SocketLength(size), 0);
     if (sent == SOCKET_ERROR) return {WSAGetLastError(), 0};
     return {0, sent};
   }
