@@ -259,10 +259,10 @@ void THttpClient::ReadHeader() {
       if (word == "LOCATION:")
         location_ = text.size() > 10 ? text.substr(10) : "";
       else if (word == "SET-COOKIE:") {
-        // Sent back in a request line of ours: a value that could split it
-        // is not kept.
+        // Sent back in a header line of ours: a value that could split it
+        // is not kept. Blanks stay: every cookie with attributes has them.
         std::string value = text.size() > 12 ? text.substr(12) : "";
-        reply_cookie_ = HasControlOrBlank(value) ? "" : value;
+        reply_cookie_ = HasControl(value) ? "" : value;
       } else if (word == "CONTENT-LENGTH:") {
         int length = 0;
         if (ParseInteger(text.substr(15), length) && length >= 0)

@@ -25,18 +25,22 @@ std::size_t NthSlash(const std::string& text, int n) {
   return at;
 }
 
-// A byte that would end or split a request line, or a header's value.
-bool IsControlOrBlank(char c) {
+// A byte that would end or split a request line or a header's value.
+bool IsControl(char c) {
   const auto byte = static_cast<unsigned char>(c);
-  return byte <= 0x20 || byte == 0x7F;
+  return byte < 0x20 || byte == 0x7F;
 }
 
 }  // namespace
 
-bool HasControlOrBlank(const std::string& text) {
+bool HasControl(const std::string& text) {
   for (char c : text)
-    if (IsControlOrBlank(c)) return true;
+    if (IsControl(c)) return true;
   return false;
+}
+
+bool HasControlOrBlank(const std::string& text) {
+  return HasControl(text) || text.find(' ') != std::string::npos;
 }
 
 bool ParseInteger(const std::string& text, int& value) {

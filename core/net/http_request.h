@@ -28,7 +28,9 @@ std::vector<std::string> BuildRequestLines(const HttpTarget& target, const std::
 // The lines as sent: each ends with CR LF, then one more CR LF.
 std::string RequestText(const std::vector<std::string>& lines);
 
-// True when `text` holds a byte from 0x00 to 0x20 (blank included) or 0x7F.
+// True when `text` holds a byte below 0x20 or 0x7F.
+bool HasControl(const std::string& text);
+// The same, or a blank: what no URL may hold.
 bool HasControlOrBlank(const std::string& text);
 
 // A decimal integer as the whole of `text`: optional blanks, optional sign,

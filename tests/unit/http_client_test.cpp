@@ -187,7 +187,7 @@ TEST(HttpClientFaults, WaitsEndOnTimeOutAndOnCancel) {
 TEST(HttpClientRedirects, KeepTheCookieForTheSameHostWithinOneGetOnly) {
   Rig rig;
   rig.network.hosts["other.example.jp"] = Ipv4Address{{127, 0, 0, 72}};
-  rig.Reply("HTTP/1.0 302 Found\r\nLocation: next.cgi\r\nSet-Cookie: id=7\r\n\r\n");
+  rig.Reply("HTTP/1.0 302 Found\r\nLocation: next.cgi\r\nSet-Cookie: id=7; path=/\r\n\r\n");
   rig.Reply("HTTP/1.0 301 Moved\r\nLocation: http://other.example.jp/z\r\n\r\n");
   rig.Reply("HTTP/1.0 302 Found\r\n\r\n");  // no Location: the older one is not reused
   rig.Reply("HTTP/1.0 200 OK\r\n\r\ndone");
@@ -197,7 +197,7 @@ TEST(HttpClientRedirects, KeepTheCookieForTheSameHostWithinOneGetOnly) {
   const auto& sent = rig.network.requests;
   ASSERT_EQ(sent.size(), 5u);
   EXPECT_EQ(sent[1].substr(0, 19), "GET /next.cgi HTTP/");
-  EXPECT_NE(sent[1].find("Cookie: id=7\r\n"), std::string::npos);
+  EXPECT_NE(sent[1].find("Cookie: id=7; path=/\r\n"), std::string::npos);
   EXPECT_EQ(sent[2].find("Cookie:"), std::string::npos);  // another host
   EXPECT_EQ(sent[3].substr(0, 14), "GET / HTTP/1.0");
   EXPECT_EQ(sent[3].find("Host: other.example.jp\r\n") != std::string::npos, true);
