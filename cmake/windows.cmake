@@ -114,7 +114,7 @@ if(E2E_SOURCES)
 add_executable(e2e_tests ${E2E_SOURCES})
 target_link_libraries(e2e_tests PRIVATE horalux_e2e_driver gtest_main gmock)
 target_link_options(e2e_tests PRIVATE ${WIN_LINK})
-target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR} ${GENERATED_DIR})
 add_dependencies(e2e_tests Horalux HoraluxSim planted_dlls)
 set_target_properties(e2e_tests PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_TEST_RUN})
 gtest_discover_tests(e2e_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120

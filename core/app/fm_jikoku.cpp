@@ -27,9 +27,14 @@ class NoBoxes : public Boxes {
 }  // namespace
 
 char ParameterFlag(const std::string& param) {
-  if (param.size() < 2) return 0;
+  // Parameters are UTF-8: the second character begins after the first one's
+  // continuation bytes, so "－R" counts as "-R" does.
+  std::size_t second = 1;
+  while (second < param.size() && (static_cast<unsigned char>(param[second]) & 0xC0) == 0x80)
+    ++second;
+  if (second >= param.size()) return 0;
   for (char flag : {'R', 'N', 'A'})
-    if (param[1] == flag) return flag;
+    if (param[second] == flag) return flag;
   return 0;
 }
 

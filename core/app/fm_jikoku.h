@@ -154,8 +154,8 @@ class TfmJikoku : public RunState, public StandardTimePage {
   ResidentRun resident_;
 };
 
-// The parameter flag a parameter sets: its second character, compared
-// case-sensitively with 'R', 'N' and 'A' in that order; 0 for none.
+// The parameter flag a parameter sets: its second character (UTF-8, not
+// byte), compared case-sensitively with 'R', 'N' and 'A'; 0 for none.
 char ParameterFlag(const std::string& param);
 
 }  // namespace horalux

@@ -15,7 +15,7 @@ int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
   bool started = form.create();
   bool resident = false;
   for (const std::string& param : params)
-    if (param.size() >= 2 && param[1] == 'R') resident = true;
+    if (ParameterFlag(param) == 'R') resident = true;
   if (resident && !started) {
     // A resident start that failed has neither a window nor a run to wait
     // for: after the error box it ends, writing nothing.

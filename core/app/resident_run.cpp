@@ -40,7 +40,7 @@ bool ResidentRun::Run() {
     st.startupTrace += "[" + std::to_string(st.countdown) + "]";
     // The engine has told of a log file it just failed to write: writing
     // the error log there would only fail again.
-    if (d_.engine.logWriteError.empty()) WriteErrorLog();
+    if (d_.engine.LogWriteError().empty()) WriteErrorLog();
     QuitProgram();
     return false;
   }

@@ -6,6 +6,10 @@ namespace horalux {
 // Date-time values are days since 1899-12-30, the fraction being the time of day.
 inline constexpr double kSecondsPerDay = 86400.0;
 inline constexpr double kMillisecondsPerDay = 86400000.0;
+// Every fetched time is taken as Japan Standard Time, nine hours ahead of
+// UTC, whatever the PC's own zone is.
+inline constexpr int kJstOffsetMs = 32400000;
+inline constexpr double kJstOffsetDays = kJstOffsetMs / kMillisecondsPerDay;  // 0.375
 
 // Days of a calendar date and time; fields must be valid.
 double EncodeDateTime(int year, int month, int day, int hour, int minute, int second,

@@ -4,7 +4,6 @@ namespace horalux {
 
 void TTimer::SetEnabled(bool v) {
   if (enabled_ == v) return;
-  enabled_ = v;
   if (v) {
     pump_.start_timer(id_, interval_, [this] {
       if (enabled_ && OnTimer) OnTimer();
@@ -12,16 +11,16 @@ void TTimer::SetEnabled(bool v) {
   } else {
     pump_.stop_timer(id_);
   }
+  // A timer the pump refused is not running.
+  enabled_ = v;
 }
 
 void TTimer::SetInterval(std::uint32_t ms) {
   if (interval_ == ms) return;
   interval_ = ms;
   if (enabled_) {
-    pump_.stop_timer(id_);
-    pump_.start_timer(id_, interval_, [this] {
-      if (enabled_ && OnTimer) OnTimer();
-    });
+    SetEnabled(false);
+    SetEnabled(true);
   }
 }
 

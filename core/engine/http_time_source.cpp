@@ -5,10 +5,6 @@
 
 namespace horalux {
 
-namespace {
-constexpr int kJstOffsetMs = 32400000;
-}
-
 FetchOutcome HttpTimeSource::Fetch() {
   const double t = page_ ? page_->GetHttpTime() : 0.0;
   if (t == 0.0) return {0.0, result_text::HttpFailed201(SelectedPageCaption())};

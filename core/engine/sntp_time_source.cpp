@@ -13,8 +13,6 @@ namespace rt = result_text;
 namespace {
 constexpr int kLastAttempt = 6;
 constexpr std::uint32_t kPauseBetweenAttemptsMs = 1000;
-// Days from Japan Standard Time to UTC.
-constexpr double kJstOffsetDays = 0.375;
 
 FetchOutcome Failed(std::string text) {
   return {0.0, std::move(text)};

@@ -1,6 +1,5 @@
 #include "core/engine/sync_engine.h"
 
-#include <cmath>
 #include <exception>
 
 #include "core/engine/report_line.h"
@@ -31,12 +30,7 @@ class SyncEngine::CycleEnd {
       }
     }
   }
-  // Writes the text, runs the end-of-cycle steps; the cycle returns false.
-  bool EndWith(const std::string& text) {
-    engine_.d_.log.AddLogLine(text);
-    return Finish(false);
-  }
-  bool Finish(bool result) {
+  CycleResult Finish(CycleResult result) {
     done_ = true;
     engine_.EndOfCycle();
     return result;
@@ -50,7 +44,7 @@ class SyncEngine::CycleEnd {
 SyncEngine::SyncEngine(Deps deps, HttpPlugs http)
     : d_(std::move(deps)),
       proxy_precheck_(http.proxy_precheck),
-      sntp_source_(d_.sntp, d_.clock, d_.screen, attemptCount),
+      sntp_source_(d_.sntp, d_.clock, d_.screen, attemptCount_),
       http_source_(http.page, d_.screen) {}
 
 void SyncEngine::btnJikkouClick() {
@@ -61,109 +55,124 @@ void SyncEngine::btnJikkouClick() {
 }
 
 bool SyncEngine::SyncClock(SyncMode mode) {
-  clockSetError = false;
-  noClockRight = false;
-  rejectedSeconds = 0;
-  logWriteError.clear();
-  bool result = false;
+  logWriteError_.clear();
+  CycleResult cycle;
   try {
-    result = FetchAndCorrect(mode);
+    cycle = FetchAndCorrect(mode);
   } catch (...) {
     ShowLogWriteError();
     throw;
   }
-  if (!result) {
+  if (!cycle.ok) {
     ShowIcon("Horalux_確認待機中");
-    if (clockSetError) {
+    if (cycle.clockSetError) {
       StopWatchdog();
       // A resident run has no log view to read the reason in.
-      d_.boxes.message(noClockRight && mode == SyncMode::ResidentRun
+      d_.boxes.message(cycle.noClockRight && mode == SyncMode::ResidentRun
                            ? std::string(rt::kClockSetError308) + "\r\n\r\n" + rt::kNoClockRight
                            : std::string(rt::kClockSetError308));
     }
-    if (rejectedSeconds > 0 && d_.screen.cbEhyouji.Checked()) {
+    if (cycle.rejectedSeconds > 0 && d_.screen.cbEhyouji.Checked()) {
       StopWatchdog();
-      d_.boxes.message(rejectedSeconds > kFailureBoundSeconds
+      d_.boxes.message(cycle.rejectedSeconds > kFailureBoundSeconds
                            ? std::string(rt::kFetchFailedShown310)
-                           : rt::RefusedShown309(rejectedSeconds));
+                           : rt::RefusedShown309(cycle.rejectedSeconds));
     }
   }
   // After the outcome, which it must not hide.
   ShowLogWriteError();
-  return result;
+  return cycle.ok;
 }
 
-bool SyncEngine::FetchAndCorrect(SyncMode mode) {
+CycleResult SyncEngine::FetchAndCorrect(SyncMode mode) {
   JikokuScreen& s = d_.screen;
-  const bool test = mode == SyncMode::ConnectionTest;
   d_.log.BeginLogEntry();
   if (!d_.resident_mode) s.PageControl1.SetActivePage(&s.tsJMemo);
-  if (proxy_precheck_ && proxy_precheck_->Run() == ProxyPrecheck::Outcome::EndNow) return false;
+  if (proxy_precheck_ && proxy_precheck_->Run() == ProxyPrecheck::Outcome::EndNow) return {};
   if (!s.rbHTTP.Checked() && d_.sntp.Active()) {
     d_.log.AddLogLine(rt::kAlreadyConnected101);
     CommitLog();
-    return false;
+    return {};
   }
-  attemptCount = 0;
+  attemptCount_ = 0;
   busy = true;
   CycleEnd end(*this);
+  CycleResult result = FetchJudgeAndSet(mode);
+  result.attemptCount = attemptCount_;
+  return end.Finish(result);
+}
 
-  const bool http = s.rbHTTP.Checked();
-  FetchOutcome got = SelectedSource().Fetch();
-  if (got.failure) return end.EndWith(*got.failure);
-  double fetched = got.utc + StrToIntDef(s.edtJisa.Text(), 0) / kSecondsPerDay;
-
-  // The comparison keeps the x87 extended precision the tick count was
-  // specified with; long double is that format on the x86 targets.
-  long double span = static_cast<long double>(PreciseNow()) - 0.375L - fetched;
-  const std::int64_t diffTicks =
-      static_cast<std::int64_t>(std::nearbyintl(span * 24 * 60 * 60 * 10000));
-  const std::int64_t magnitude = diffTicks < 0 ? -diffTicks : diffTicks;
-  const std::int64_t N = magnitude / 10000;
-
-  const int d = StrToIntDef(s.edtGosa.Text(), 60);
-  if (d < 1 || d > 600) return end.EndWith(rt::ToleranceOutOfRange303(d));
-  if (static_cast<double>(magnitude) / 10000.0 > d) {
-    if (test) {
-      std::uint32_t t0 = d_.clock.tick_count();
-      if (N > kFailureBoundSeconds) return end.EndWith(rt::kFetchFailedTest3041);
-      if (!ConfirmYesNo(d_.boxes, rt::AskCorrection(N), false))
-        return end.EndWith(rt::Declined304(N));
-      d_.log.AddLogLine(s.cbSetuzokuT.Checked() ? rt::kConfirmedCorrect
-                                                : rt::kConfirmedTestOnly305);
-      std::uint32_t open_ms = d_.clock.tick_count() - t0;
-      fetched += open_ms / kMillisecondsPerDay;
-    } else {
-      rejectedSeconds = N;
-      d_.boxes.message(N > kFailureBoundSeconds ? std::string(rt::kFetchFailedResident3061)
-                                                : rt::Refused306(N));
-      return end.Finish(false);
-    }
+CycleResult SyncEngine::FetchJudgeAndSet(SyncMode mode) {
+  const bool http = d_.screen.rbHTTP.Checked();
+  const FetchOutcome got = SelectedSource().Fetch();
+  if (got.failure) return Ended(*got.failure);
+  double fetched = got.utc + StrToIntDef(d_.screen.edtJisa.Text(), 0) / kSecondsPerDay;
+  const double now = PreciseNow();
+  const int tolerance = StrToIntDef(d_.screen.edtGosa.Text(), 60);
+  const Verdict verdict = JudgeDifference(fetched, now, tolerance, mode);
+  switch (verdict.action) {
+    case Verdict::Action::Correct:
+      break;
+    case Verdict::Action::ToleranceInvalid:
+      return Ended(rt::ToleranceOutOfRange303(tolerance));
+    case Verdict::Action::Implausible:
+      if (mode == SyncMode::ConnectionTest) return Ended(rt::kFetchFailedTest3041);
+      return Refused(verdict.seconds);
+    case Verdict::Action::Refuse:
+      return Refused(verdict.seconds);
+    case Verdict::Action::Ask:
+      if (!ConfirmCorrection(verdict.seconds, fetched))
+        return Ended(rt::Declined304(verdict.seconds));
+      break;
   }
+  return SetClockAndReport(mode, http, fetched, verdict.diffTicks);
+}
 
-  SystemTimeFields fields = DateTimeToFields(fetched);
-  if (test) {
-    if (!s.cbSetuzokuT.Checked()) {
+bool SyncEngine::ConfirmCorrection(std::int64_t seconds, double& fetched) {
+  const std::uint32_t t0 = d_.clock.tick_count();
+  if (!ConfirmYesNo(d_.boxes, rt::AskCorrection(seconds), false)) return false;
+  d_.log.AddLogLine(d_.screen.cbSetuzokuT.Checked() ? rt::kConfirmedCorrect
+                                                    : rt::kConfirmedTestOnly305);
+  const std::uint32_t open_ms = d_.clock.tick_count() - t0;
+  fetched += open_ms / kMillisecondsPerDay;
+  return true;
+}
+
+CycleResult SyncEngine::Refused(std::int64_t seconds) {
+  d_.boxes.message(seconds > kFailureBoundSeconds ? std::string(rt::kFetchFailedResident3061)
+                                                  : rt::Refused306(seconds));
+  return {.rejectedSeconds = seconds};
+}
+
+CycleResult SyncEngine::SetClockAndReport(SyncMode mode, bool http, double fetched,
+                                          std::int64_t diffTicks) {
+  const SystemTimeFields fields = DateTimeToFields(fetched);
+  if (mode == SyncMode::ConnectionTest) {
+    if (!d_.screen.cbSetuzokuT.Checked()) {
       d_.log.AddLogLine(rt::TestOnly(http));
-      return end.Finish(true);
+      return {.ok = true};
     }
     d_.log.AddLogLine(rt::kCorrectedByTest);
   }
   if (const ClockSet set = d_.clock.set_system_time_utc(fields); set != ClockSet::Set) {
-    clockSetError = true;
     d_.log.AddLogLine(rt::kClockSetError307);
     // Since Windows Vista a program that is not elevated lacks this right,
     // and one started from the Startup folder never is: say what helps.
-    noClockRight = set == ClockSet::NoRight;
-    if (noClockRight) d_.log.AddLogLine(rt::kNoClockRight);
-    return end.Finish(false);
+    const bool no_right = set == ClockSet::NoRight;
+    if (no_right) d_.log.AddLogLine(rt::kNoClockRight);
+    return {.clockSetError = true, .noClockRight = no_right};
   }
   TakeClockAnchor();
-
-  std::string tag = http || attemptCount == 1 ? "" : "[" + std::to_string(attemptCount) + "]";
+  const std::string tag =
+      http || attemptCount_ == 1 ? "" : "[" + std::to_string(attemptCount_) + "]";
   d_.log.AddLogLine(
       ReportLine(diffTicks, tag, d_.locale.thousands_separator(), d_.locale.decimal_separator()));
-  return end.Finish(true);
+  return {.ok = true};
+}
+
+CycleResult SyncEngine::Ended(const std::string& text) {
+  d_.log.AddLogLine(text);
+  return {};
 }
 
 TimeSource& SyncEngine::SelectedSource() {
@@ -186,12 +195,12 @@ void SyncEngine::CommitLog() {
   } catch (const ELogFileError& e) {
     // The view keeps the entry; the user hears of the file once the
     // outcome has been shown.
-    logWriteError = e.what();
+    logWriteError_ = e.what();
   }
 }
 
 void SyncEngine::ShowLogWriteError() {
-  if (!logWriteError.empty()) d_.boxes.message(logWriteError);
+  if (!logWriteError_.empty()) d_.boxes.message(logWriteError_);
 }
 
 double SyncEngine::PreciseNow() {

@@ -17,6 +17,8 @@ class MessagePump {
   virtual bool quitting() const = 0;
   // One timer per id; it repeats every interval milliseconds until stopped.
   // The callback runs on the user-interface thread, inside event processing.
+  // Raises std::runtime_error, keeping no timer of this id, when the system
+  // refuses one.
   virtual void start_timer(int id, std::uint32_t interval_ms, std::function<void()> on_fire) = 0;
   virtual void stop_timer(int id) = 0;
 };

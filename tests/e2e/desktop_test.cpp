@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/version.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/sync_checks.h"
 #include "tests/e2e/tray_driver.h"
@@ -207,7 +208,8 @@ Window TargetField(const Window& setup) {
 // Accepts the first-showing offer and starts the setup into `target`.
 Window OpenSetup(const Process& app) {
   MessageBoxWindow offer = app.WaitMessageBox();
-  EXPECT_TRUE(offer.Text().starts_with("HoraluxVer0.9.9 のセットアップを今すぐ行いますか？"));
+  EXPECT_TRUE(offer.Text().starts_with(std::string(kProgramTitle) + kProgramVersion +
+                                       " のセットアップを今すぐ行いますか？"));
   offer.Press("はい");
   return app.WaitWindow({.title = "Horaluxセットアップ"});
 }
@@ -242,7 +244,7 @@ TEST(Setup, InstallsIntoTheTargetAndHandsOverToTheInstalledCopy) {
   StartSetup(app, PathToUtf8(target));
 
   MessageBoxWindow finished = app.WaitMessageBox();
-  EXPECT_EQ(finished.Text(), "Horalux Ver0.9.9 のセットアップが終了しました。");
+  EXPECT_EQ(finished.Text(), std::string(kTitleWithVersion) + " のセットアップが終了しました。");
   finished.Press("OK");
   MessageBoxWindow hand_over = app.WaitMessageBox();
   EXPECT_TRUE(hand_over.Text().starts_with("現在起動中のHoraluxを終了させ、")) << hand_over.Text();

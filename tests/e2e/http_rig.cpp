@@ -96,7 +96,7 @@ ProxiedResponder::~ProxiedResponder() {
   PollUntil([&] { return fs::exists(dir_ / "stopped"); }, Millis(10000));
 }
 
-InternetSettingsProxy::InternetSettingsProxy(const std::string& server) {
+InternetSettingsProxy::InternetSettingsProxy(const std::string& server, bool enable_as_text) {
   if (RegCreateKeyExW(HKEY_CURRENT_USER,
                       L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
                       nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS)
@@ -109,8 +109,13 @@ InternetSettingsProxy::InternetSettingsProxy(const std::string& server) {
         RegQueryValueExW(key_, v.name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS;
   }
   const BYTE enable[] = {1, 0, 0, 0};
+  const wchar_t enable_text[] = L"1";
   const std::wstring text = Widen(server);
-  RegSetValueExW(key_, L"ProxyEnable", 0, REG_BINARY, enable, sizeof enable);
+  if (enable_as_text)
+    RegSetValueExW(key_, L"ProxyEnable", 0, REG_SZ, reinterpret_cast<const BYTE*>(enable_text),
+                   sizeof enable_text);
+  else
+    RegSetValueExW(key_, L"ProxyEnable", 0, REG_BINARY, enable, sizeof enable);
   RegSetValueExW(key_, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }

@@ -54,10 +54,11 @@ class ProxiedResponder {
 };
 
 // ProxyEnable and ProxyServer of the user's internet settings, set for one
-// test and put back as they were (or removed) when the object goes.
+// test and put back as they were (or removed) when the object goes. With
+// `enable_as_text`, ProxyEnable is the text "1", which the program cannot read.
 class InternetSettingsProxy {
  public:
-  explicit InternetSettingsProxy(const std::string& server);
+  explicit InternetSettingsProxy(const std::string& server, bool enable_as_text = false);
   ~InternetSettingsProxy();
   InternetSettingsProxy(const InternetSettingsProxy&) = delete;
   InternetSettingsProxy& operator=(const InternetSettingsProxy&) = delete;

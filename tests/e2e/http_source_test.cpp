@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/version.h"
 #include "tests/e2e/driver.h"
 #include "tests/e2e/http_rig.h"
 #include "tests/e2e/sync_checks.h"
@@ -110,6 +111,25 @@ TEST(HttpSource, NoTimeFromThePageGives201AndTheWindowAnswersMeanwhile) {
     main.Close();
     EXPECT_EQ(app.WaitExit(), 0u);
   }
+}
+
+// Closing the window while the fetch waits on a server that never ends its
+// reply ends the program at once: the settings saved, no box, exit code 0.
+TEST(HttpSource, ClosingTheWindowWhileTheFetchWaitsEndsTheProgram) {
+  tools::HttpResponder page("127.0.0.72", 80);
+  HttpReply held = HttpReply::Ok("<HTML>");
+  held.hold_open = true;
+  page.answer_all(held);
+  HttpCopy copy("rbHTTP=1\r\ncbNoCkProxy=1\r\n");
+  Process app;
+  Window main = copy.StartWindow(app);
+  main.PushButton("接続テスト").Click(Millis(0));
+  WaitUntil([&] { return !page.requests().empty(); }, "the request");
+  main.Close();
+  // Well before the 10 s of silence that would end the fetch by itself.
+  EXPECT_EQ(app.WaitExit(Millis(5000)), 0u) << app.DescribeWindows();
+  EXPECT_EQ(ReadIni(copy / "Horalux.ini", "Header", "Version"), kProgramVersion);
+  EXPECT_FALSE(copy.Log().has_value()) << *copy.Log();
 }
 
 }  // namespace

@@ -133,5 +133,32 @@ TEST(ProxyBox, AutoFetchFillsTheFieldsOrSwitchesTheProxyOff) {
   EXPECT_EQ(app.WaitExit(), 0u);
 }
 
+// A browser setting the program cannot read is shown with its own text, both
+// before a cycle and behind "← 自動取得", and changes nothing on screen.
+TEST(ProxyBox, UnreadableBrowserSettingIsShownAndChangesNothing) {
+  InternetSettingsProxy settings("proxy.example:3128", true);
+  HttpCopy copy("cbProxy=1\r\nedtProxy=old.example\r\nedtPort=8080\r\n");
+  Process app;
+  Window main = copy.StartWindow(app);
+  main.PushButton("HTTP").Click();
+  for (const char* button : {"← 自動取得", "接続テスト"}) {
+    SCOPED_TRACE(button);
+    if (button == std::string("接続テスト"))
+      main.Control({.cls = "SysTabControl32"}).SelectTab("　　基本設定　　");
+    ASSERT_EQ(main.PushButton(button).Click(), Settled::Blocked);
+    MessageBoxWindow box = app.WaitMessageBox();
+    EXPECT_EQ(box.Text(), "レジストリの値[ProxyEnable]が読めません。");
+    box.Press("OK");
+    main.Send(WM_NULL);  // the handler has returned
+    EXPECT_FALSE(main.RadioButton("HTTP").Checked());
+    EXPECT_TRUE(main.CheckBox("プロキシサーバーを使用する").Checked());
+    EXPECT_EQ(FieldAfter(main, "アドレス：").Text(), "old.example");
+    EXPECT_EQ(FieldAfter(main, "ポート　：", "TOrNumEdit").Text(), "8080");
+  }
+  EXPECT_FALSE(copy.Log().has_value()) << *copy.Log();
+  main.Close();
+  EXPECT_EQ(app.WaitExit(), 0u);
+}
+
 }  // namespace
 }  // namespace horalux::e2e

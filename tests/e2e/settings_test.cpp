@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/version.h"
 #include "tests/e2e/driver.h"
 
 namespace horalux::e2e {
@@ -204,7 +205,7 @@ TEST(SettingsFolder, LocalFolderMarkerKeepsSettingsAndLogBesideTheProgram) {
   CloseAndWait(app, main);
 
   EXPECT_EQ(ReadIni(copy / "Horalux.ini", "Jikoku", "udChien"), "77");
-  EXPECT_EQ(ReadIni(copy / "Horalux.ini", "Header", "Version"), "Ver0.9.9");
+  EXPECT_EQ(ReadIni(copy / "Horalux.ini", "Header", "Version"), kProgramVersion);
   EXPECT_EQ(ReadFileBytes(copy / "Jikoku.txt"), OldLog());
   EXPECT_FALSE(Exists(copy / "SafeGuard"));
   EXPECT_FALSE(Exists(machine.folder()));
@@ -233,7 +234,7 @@ TEST(SettingsFile, ClosingWritesTheHeaderAndEveryKeyInItsOrder) {
       {"cbNoCkProxy", "0"}, {"cbSNTPAuto", "1"}, {"cbSNTP", "0"},
   };
   for (const auto& [key, value] : values) EXPECT_EQ(ReadIni(ini, "Jikoku", key), value) << key;
-  EXPECT_EQ(ReadIni(ini, "Header", "Version"), "Ver0.9.9");
+  EXPECT_EQ(ReadIni(ini, "Header", "Version"), kProgramVersion);
   EXPECT_EQ(ReadIni(ini, "Header", "Folder"), FolderText(copy));
 }
 
@@ -340,7 +341,7 @@ TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
 
     std::string after = before;
     if (row.written) {
-      after.replace(after.find("Ver0.1"), 6, "Ver0.9.9");
+      after.replace(after.find("Ver0.1"), 6, kProgramVersion);
       after.replace(after.find("Folder=x") + 7, 1, FolderText(copy));
       after.replace(after.find("udGosa=900") + 7, 3, "600");
       const std::size_t other = after.find("[Other]");

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/base/version.h"
 #include "tests/e2e/driver.h"
 #include "tools/lib/sntp_responder.h"
 
@@ -254,7 +255,7 @@ TEST(ProgramEntry, EveryWayOfClosingTheWindowSavesTheSettingsAndEnds) {
          EXPECT_EQ(main.Send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
          main.Send(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
          // Windows may end the process as soon as the answer is in.
-         EXPECT_EQ(ReadIni(ini, "Header", "Version"), "Ver0.9.9");
+         EXPECT_EQ(ReadIni(ini, "Header", "Version"), kProgramVersion);
        },
        "0"},
   };
@@ -268,7 +269,7 @@ TEST(ProgramEntry, EveryWayOfClosingTheWindowSavesTheSettingsAndEnds) {
     row.close(main, copy.ini);
     main.WaitGone();
     EXPECT_EQ(app.WaitExit(), 0u);
-    EXPECT_EQ(ReadIni(copy.ini, "Header", "Version"), "Ver0.9.9");
+    EXPECT_EQ(ReadIni(copy.ini, "Header", "Version"), kProgramVersion);
     EXPECT_EQ(ReadIni(copy.ini, "Jikoku", "ActivePage"), row.active_page);
     EXPECT_EQ(ReadIni(copy.ini, "Jikoku", "edtSNTP"), kServer);
   }

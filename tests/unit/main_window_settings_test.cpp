@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/base/version.h"
 #include "core/desktop/file_properties.h"
 #include "tests/fakes/form_rig.h"
 
@@ -96,10 +97,30 @@ TEST(MainWindowSettings, SpinValuesComeIntoRangeAtTheFirstShowingAndAreSaved) {
   const std::string saved = rig.SettingsText();
   EXPECT_NE(saved.find("udGosa=600\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("udChouseiHTTP=-5000\r\n"), std::string::npos) << saved;
-  EXPECT_NE(saved.find("[Header]\r\nVersion=Ver0.9.9\r\nFolder=C:\\Apps\\Horalux\\\r\n"),
+  EXPECT_NE(saved.find(std::string("[Header]\r\nVersion=") + kProgramVersion +
+                       "\r\nFolder=C:\\Apps\\Horalux\\\r\n"),
             std::string::npos)
       << saved;
   EXPECT_TRUE(f.closing);
+}
+
+TEST(MainWindowSettings, ClosingWhileAnHttpFetchWaitsSavesOnceAndShowsNothing) {
+  FormRig rig;
+  rig.PutSettings("[Jikoku]\r\nrbHTTP=1\r\ncbNoCkProxy=1\r\n");
+  TfmJikoku& f = rig.Make({});
+  f.FormCreate();
+  rig.host.show_window();
+  ASSERT_TRUE(rig.boxes.shown.empty());
+  rig.tcp.silent_lookups = true;
+  rig.pump.on_process = [&](int pass) {
+    if (pass == 3) rig.host.close_window();
+  };
+  f.Screen().btnJikkou.Click();
+  EXPECT_EQ(rig.pump.passes, 3);  // the fetch ended at the close, not at its time-out
+  EXPECT_EQ(rig.files.writes, 1);
+  EXPECT_NE(rig.SettingsText().find("rbHTTP=1"), std::string::npos);
+  EXPECT_EQ(rig.LogText(), "<missing>");
+  EXPECT_TRUE(rig.boxes.shown.empty());
 }
 
 TEST(MainWindowSettings, DetailButtonsRevealTheirTabsForGood) {

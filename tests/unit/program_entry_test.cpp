@@ -10,12 +10,13 @@ namespace {
 using Rig = fakes::FormRig;
 
 TEST(ParameterFlag, OnlyTheSecondCharacterCountsCaseSensitively) {
+  // A UTF-8 parameter counts by its second character, not its second byte.
   struct Row {
     const char* param;
     char flag;
-  } rows[] = {{"-R", 'R'}, {"/R", 'R'}, {"xR", 'R'}, {"-Rabc", 'R'}, {"-RN", 'R'},
-              {"-r", 0},   {"/r", 0},   {"-N", 'N'}, {"-A", 'A'},    {"R", 0},
-              {"", 0},     {"-X", 0},   {"--R", 0},  {"-a", 0}};
+  } rows[] = {{"-R", 'R'}, {"/R", 'R'}, {"xR", 'R'},  {"-Rabc", 'R'}, {"-RN", 'R'}, {"-r", 0},
+              {"/r", 0},   {"-N", 'N'}, {"-A", 'A'},  {"R", 0},       {"", 0},      {"-X", 0},
+              {"--R", 0},  {"-a", 0},   {"－R", 'R'}, {"éN", 'N'},    {"-Ｒ", 0},   {"é", 0}};
   for (const Row& row : rows) EXPECT_EQ(ParameterFlag(row.param), row.flag) << row.param;
 }
 
@@ -93,7 +94,7 @@ TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
 }
 
 TEST(ProgramEntry, ResidentParameterKeepsTheWindowHidden) {
-  for (const char* param : {"-R", "xR", "-RN"}) {
+  for (const char* param : {"-R", "xR", "-RN", "－R"}) {
     Rig rig;
     EntryRun run = Enter(rig, {param});
     EXPECT_FALSE(run.shown) << param;

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/base/version.h"
 #include "core/net/ntp_timestamp.h"
 #include "tests/fakes/form_rig.h"
 
@@ -119,7 +120,7 @@ TEST(ResidentRun, DisplayRequestShowsTheLogTabWithoutSyncing) {
   // Closing that window does not abort, and writes the settings.
   rig.host.close_window();
   EXPECT_FALSE(f.abortRequested);
-  EXPECT_NE(rig.SettingsText().find("Version=Ver0.9.9"), std::string::npos);
+  EXPECT_NE(rig.SettingsText().find(std::string("Version=") + kProgramVersion), std::string::npos);
   f.PopupMenu1Popup();
   EXPECT_FALSE(f.PopupMenu1().Item(0).Visible);
 }
@@ -220,7 +221,7 @@ TEST(ResidentRun, AnUnwritableLogFollowsTheOutcomeAndGetsNoErrorLog) {
     rig.files.set_attributes(log, file_attribute::kReadOnly);
     rig.network.reply(SntpReply(rig.clock.local_now() - 2.0 / 86400));
     if (second_exchange_fails)
-      rig.network.replies.push_back({fakes::ScriptedReply::Kind::ReceiveFails, {}, {}, 0, 10054});
+      rig.network.replies.push_back({fakes::ScriptedReply::Kind::ReceiveFails, {}, {}, 0, 10050});
     else
       rig.network.reply(SntpReply(rig.clock.local_now()));
     rig.boxes.answers = {false};

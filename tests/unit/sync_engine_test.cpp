@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "core/engine/report_line.h"
 #include "core/base/date_time.h"
 #include "tests/fakes/fake_clock.h"
@@ -21,8 +24,13 @@ constexpr double kSecond = 1.0 / 86400.0;
 
 // A standard-time page that states a fixed time (0.0: no time found).
 struct FixedPage : StandardTimePage {
-  double GetHttpTime() override { return time; }
+  double GetHttpTime() override {
+    if (auto wait = std::exchange(during_wait, nullptr)) wait();
+    return time;
+  }
   double time = 0.0;
+  // Runs once inside the fetch's wait, as a window event would.
+  std::function<void()> during_wait;
 };
 
 // A proxy look that may select HTTP on the screen, then gives its outcome.
@@ -105,6 +113,35 @@ TEST(SyncCycle, CorrectsByTheFetchedTimeAndReportsTheDifference) {
   EXPECT_FALSE(rig.sntp.active);
   EXPECT_EQ(rig.screen.PageControl1.ActivePage(), &rig.screen.tsJMemo);
   EXPECT_TRUE(rig.files.has_file("C:\\Apps\\Horalux\\Jikoku.txt"));
+  // The next comparison starts from the corrected clock.
+  EXPECT_NEAR(rig.engine.PreciseNow(), EncodeDateTime(2006, 8, 31, 9, 0, 0, 200),
+              0.5 / kMillisecondsPerDay);
+}
+
+TEST(SyncCycle, TimeZoneAdjustmentIsAddedToTheFetchedTime) {
+  struct Row {
+    const char* edtJisa;
+    int minute, second;  // of the time set, 00:00:00.200 UTC before the adjustment
+  } rows[] = {{"0", 0, 0}, {"30", 0, 30}, {"-30", 59, 30}, {"-", 0, 0}, {"", 0, 0}};
+  for (const Row& row : rows) {
+    EngineRig rig;
+    rig.screen.edtJisa.SetText(row.edtJisa);
+    rig.Answer(EncodeDateTime(2006, 8, 31, 9, 0, 0, 0));
+    EXPECT_TRUE(rig.engine.SyncClock(SyncMode::ConnectionTest)) << row.edtJisa;
+    ASSERT_EQ(rig.clock.sets.size(), 1u) << row.edtJisa;
+    EXPECT_EQ(rig.clock.sets[0].minute, row.minute) << row.edtJisa;
+    EXPECT_EQ(rig.clock.sets[0].second, row.second) << row.edtJisa;
+  }
+}
+
+TEST(SyncCycle, ConnectionTestIsIgnoredWhileACycleWaits) {
+  EngineRig rig;
+  rig.screen.rbHTTP.SetChecked(true);
+  rig.page.time = kPcNow - 0.5 * kSecond;
+  rig.page.during_wait = [&] { rig.engine.btnJikkouClick(); };
+  EXPECT_TRUE(rig.engine.SyncClock(SyncMode::ConnectionTest));
+  EXPECT_EQ(rig.precheck.runs, 1);
+  EXPECT_EQ(rig.clock.sets.size(), 1u);
 }
 
 TEST(ReportLine, ThresholdsAndFormatting) {
@@ -153,8 +190,9 @@ TEST(SyncCycle, ToleranceIsInclusiveToTheTick) {
 
   EngineRig over;
   over.AnswerDifference(60.0001);
-  EXPECT_FALSE(over.engine.SyncClock(SyncMode::ResidentRun));
-  EXPECT_EQ(over.engine.rejectedSeconds, 60);
+  const CycleResult refused = over.engine.FetchAndCorrect(SyncMode::ResidentRun);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.rejectedSeconds, 60);
   EXPECT_TRUE(over.clock.sets.empty());
 }
 
@@ -192,7 +230,6 @@ TEST(SntpAttempts, SixSilentAttemptsRotateAndEndWith302) {
   EXPECT_EQ(rig.clock.sleeps, std::vector<std::uint32_t>(5, 1000));
   EXPECT_NEAR(rig.clock.performance_counter() / 1e7, 17.0, 0.01);
   EXPECT_EQ(Contains(rig.Log(), "時刻を取得できませんでした(302)。\r\n\r\n何度も"), "");
-  EXPECT_EQ(rig.engine.attemptCount, 6);
   EXPECT_EQ(rig.icon.tips, std::vector<std::string>{"Horalux_確認待機中"});
   // The next cycle starts where this one stopped.
   rig.sntp.queried_hosts.clear();
@@ -354,7 +391,6 @@ TEST(SyncCycle, ClockSetFailureIsLoggedAndShownAndAMissingRightIsNamed) {
     rig.watchdog.SetEnabled(true);
     rig.AnswerDifference(2.0);
     EXPECT_FALSE(rig.engine.SyncClock(SyncMode::ConnectionTest));
-    EXPECT_TRUE(rig.engine.clockSetError);
     const bool no_right = refusal == ClockSet::NoRight;
     EXPECT_EQ(Contains(rig.Log(), no_right ? k307 + "\r\n" + kRight : k307), "");
     EXPECT_EQ(rig.Log().find(kRight) != std::string::npos, no_right);
@@ -400,12 +436,13 @@ TEST(SyncCycle, AnUnwritableLogIsToldOnceAfterTheOutcome) {
 TEST(SyncCycle, HttpWithoutAPageTimeEndsWith201NamingTheSource) {
   EngineRig rig;
   rig.screen.rbHTTP.SetChecked(true);
-  EXPECT_FALSE(rig.engine.SyncClock(SyncMode::ConnectionTest));
+  const CycleResult failed = rig.engine.FetchAndCorrect(SyncMode::ConnectionTest);
+  EXPECT_FALSE(failed.ok);
   EXPECT_EQ(Contains(rig.Log(),
                      "Fennick標準時１(Http)\r\nHTTP で時刻が取得できません(201)。\r\n"
                      "インターネットには接続されていますか。\r\n< Fennick標準時１ >"),
             "");
-  EXPECT_EQ(rig.engine.attemptCount, 0);
+  EXPECT_EQ(failed.attemptCount, 0);
 
   EngineRig page;
   page.screen.rbHTTP.SetChecked(true);

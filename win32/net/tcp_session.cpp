@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "win32/net/unique_socket.h"
 #include "win32/net/winsock.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_state.h"
@@ -68,7 +69,8 @@ class WinTcpSession : public TcpSession {
     OpenSocket();
   }
   ~WinTcpSession() override {
-    CloseSocket(false);
+    // The socket goes first, so that no notification of it can find its window gone.
+    socket_.reset();
     if (window_) DestroyWindow(window_);
   }
   WinTcpSession(const WinTcpSession&) = delete;
@@ -100,13 +102,14 @@ class WinTcpSession : public TcpSession {
 
   int start_connect(const Ipv4Address& address, std::uint16_t port) override {
     sockaddr_in sa = win32::ToSockaddr(address, port);
-    if (connect(socket_, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == SOCKET_ERROR)
+    if (connect(socket_.get(), reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == SOCKET_ERROR)
       return WSAGetLastError();
     return 0;
   }
 
   TcpIoResult send(const std::uint8_t* data, std::size_t size) override {
-    int n = ::send(socket_, reinterpret_cast<const char*>(data), win32::SocketLength(size), 0);
+    int n =
+        ::send(socket_.get(), reinterpret_cast<const char*>(data), win32::SocketLength(size), 0);
     if (n == SOCKET_ERROR) return {WSAGetLastError(), 0};
     return {0, n};
   }
@@ -121,7 +124,7 @@ class WinTcpSession : public TcpSession {
 
   void close_abortive() override {
     cancel_lookup();
-    CloseSocket(true);
+    socket_.reset_abortive();
     OpenSocket();
   }
 
@@ -130,7 +133,7 @@ class WinTcpSession : public TcpSession {
     auto* self = win32::WindowState<WinTcpSession>(hwnd, msg, lp);
     if (self && msg == kSocketMessage) {
       // A notification of a socket already closed is stale.
-      if (static_cast<SOCKET>(wp) == self->socket_) self->OnSocketEvent(lp);
+      if (static_cast<SOCKET>(wp) == self->socket_.get()) self->OnSocketEvent(lp);
       return 0;
     }
     if (self && msg == kLookupMessage) {
@@ -178,40 +181,29 @@ class WinTcpSession : public TcpSession {
   }
 
   TcpIoResult Receive(std::uint8_t* buffer, std::size_t size, int flags) {
-    int n = recv(socket_, reinterpret_cast<char*>(buffer), win32::SocketLength(size), flags);
+    int n = recv(socket_.get(), reinterpret_cast<char*>(buffer), win32::SocketLength(size), flags);
     if (n == SOCKET_ERROR) return {WSAGetLastError(), 0};
     return {0, n};
   }
 
   void OpenSocket() {
-    socket_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (socket_ == INVALID_SOCKET) {
+    socket_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!socket_.valid()) {
       open_error_ = WSAGetLastError();
       return;
     }
     // Also makes the socket non-blocking.
-    if (WSAAsyncSelect(socket_, window_, kSocketMessage,
+    if (WSAAsyncSelect(socket_.get(), window_, kSocketMessage,
                        FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE) == SOCKET_ERROR) {
       open_error_ = WSAGetLastError();
-      closesocket(socket_);
-      socket_ = INVALID_SOCKET;
+      socket_.reset();
       return;
     }
     open_error_ = 0;
   }
 
-  void CloseSocket(bool abortive) {
-    if (socket_ == INVALID_SOCKET) return;
-    if (abortive) {
-      linger hard{1, 0};
-      setsockopt(socket_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
-    }
-    closesocket(socket_);
-    socket_ = INVALID_SOCKET;
-  }
-
   HWND window_ = nullptr;
-  SOCKET socket_ = INVALID_SOCKET;
+  win32::UniqueSocket socket_;
   int open_error_ = 0;
   std::function<void(const TcpEvent&)> listener_;
   std::shared_ptr<LookupSlot> lookup_;

@@ -1,5 +1,9 @@
 #include "win32/platform/win_pump.h"
 
+#include <stdexcept>
+#include <string>
+
+#include "win32/platform/wide.h"
 #include "win32/platform/window_class.h"
 #include "win32/platform/window_state.h"
 
@@ -67,8 +71,15 @@ void WinPump::quit() {
 }
 
 void WinPump::start_timer(int id, std::uint32_t interval_ms, std::function<void()> on_fire) {
+  // A timer the system refused would leave the watchdog, the icon's click or
+  // an HTTP time-out waiting for ever: the caller hears of it instead.
+  if (SetTimer(timer_window_, static_cast<UINT_PTR>(id), interval_ms, nullptr) == 0) {
+    const DWORD error = GetLastError();
+    stop_timer(id);
+    throw std::runtime_error("SetTimer: " + win32::SystemErrorText(error) + " (" +
+                             std::to_string(error) + ")");
+  }
   timers_[id] = std::move(on_fire);
-  SetTimer(timer_window_, static_cast<UINT_PTR>(id), interval_ms, nullptr);
 }
 
 void WinPump::stop_timer(int id) {
