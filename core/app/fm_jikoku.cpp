@@ -230,7 +230,7 @@ void TfmJikoku::ApplySelectedTimePage() {
 }
 
 double TfmJikoku::GetHttpTime() {
-  return horalux::GetHttpTime(http_, handlers_.SelectedPageUrl());
+  return horalux::GetHttpTime(http_, handlers_.SelectedPageUrl(), ports_.clock.local_time().year);
 }
 
 void TfmJikoku::OfferSetup() {

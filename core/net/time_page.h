@@ -7,18 +7,22 @@
 
 namespace horalux {
 
-// The built-in standard-time pages, one per choice of the HTTP source.
-enum class TimePageSource { Japan, Fennick1, Fennick2 };
+// The first source's page, on the institute's own server. Its server
+// answers with the time in its Date header even where the page is gone.
+inline constexpr char kJapanPageUrl[] = "http://jjy.nict.go.jp/cgi-bin/JST.cgi";
 
-// The page address of a source.
-std::string TimePageUrl(TimePageSource source);
+// The page the second or third source fetches: the address the settings
+// give it, or the first source's page when they give none.
+std::string TimePageUrl(const std::string& set_address);
 
 // The line the client's request list holds before each fetch.
 inline constexpr char kIdentificationLine[] = "-Horalux- http://www.horalux.example/";
 
 // One GET of `page_url` and the wall-clock time its Date.parse line states,
-// in days since 1899-12-30; exactly 0.0 on any failure. Never raises.
-double GetHttpTime(THttpClient& client, const std::string& page_url);
+// in days since 1899-12-30. A page without such a line gives the time of the
+// reply's Date header in Japan time instead (`this_year` places a two-digit
+// year). Exactly 0.0 on any failure. Never raises.
+double GetHttpTime(THttpClient& client, const std::string& page_url, int this_year);
 
 // The first line of `body` (raw page bytes, code page 932) that holds
 // "Date.parse", ":" and a double quote, or nothing; the text ends at a NUL.

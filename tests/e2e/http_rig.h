@@ -16,11 +16,12 @@
 
 namespace horalux::e2e {
 
-// A program copy with the given [Jikoku] lines; it writes "Head.txt" into
-// its working folder.
+// A copy of a built program with the given [Jikoku] lines; it writes
+// "Head.txt" into its working folder.
 class HttpCopy : public ProgramCopy {
  public:
-  explicit HttpCopy(std::string_view jikoku) : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku)) {}
+  explicit HttpCopy(std::string_view jikoku, std::string_view built = "Horalux.exe")
+      : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku), {.built = built}) {}
   std::optional<std::string> HeaderCopy() const { return ReadFileBytes(dir() / "Head.txt"); }
 };
 

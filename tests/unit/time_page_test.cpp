@@ -100,21 +100,49 @@ TEST(DateParseLineSearch, TakesTheFirstQualifyingLineOnly) {
   }
 }
 
-TEST(GetHttpTime, GivesThePageTimeOrZeroAndNeverRaises) {
+struct PageRig {
   fakes::FakeClock clock;
   fakes::FakeTcpNetwork network{clock};
   fakes::ClockedPump pump{clock, network};
   fakes::MemoryFiles files;
   THttpClient client{network, pump, clock, files};
-  network.hosts["www.horalux.example"] = Ipv4Address{{127, 0, 0, 73}};
-  network.replies.push_back({"HTTP/1.0 200 OK\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026")});
-  network.replies.push_back({"HTTP/1.0 404 Not Found\r\n\r\nno page"});
-  std::string url = TimePageUrl(TimePageSource::Fennick2);
-  EXPECT_EQ(GetHttpTime(client, url), kDec6);
-  EXPECT_FALSE(client.OutputFileMode);
-  EXPECT_EQ(GetHttpTime(client, url), 0.0);
-  EXPECT_EQ(GetHttpTime(client, "https://x/"), 0.0);
-  EXPECT_EQ(network.requests[0].substr(0, 31), "GET /cgi-org/be/tproj3.cgi HTTP");
+  PageRig() { network.hosts["jjy.nict.go.jp"] = Ipv4Address{{127, 0, 0, 71}}; }
+};
+
+TEST(GetHttpTime, GivesThePageTimeOrZeroAndNeverRaises) {
+  PageRig rig;
+  rig.network.replies.push_back({"HTTP/1.0 200 OK\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026")});
+  rig.network.replies.push_back({"HTTP/1.0 404 Not Found\r\n\r\nno page"});
+  std::string url = TimePageUrl("");
+  EXPECT_EQ(GetHttpTime(rig.client, url, 2026), kDec6);
+  EXPECT_FALSE(rig.client.OutputFileMode);
+  EXPECT_EQ(GetHttpTime(rig.client, url, 2026), 0.0);
+  EXPECT_EQ(GetHttpTime(rig.client, "https://x/", 2026), 0.0);
+  EXPECT_EQ(rig.network.requests[0].substr(0, 30), "GET /cgi-bin/JST.cgi HTTP/1.0\r");
+}
+
+// The page's line wins; without one, the Date of the reply that ended the
+// chain.
+TEST(GetHttpTime, TakesTheReplysDateWhenThePageHasNoTimeLine) {
+  const std::string date = "Date: Sun, 06 Dec 2026 01:05:30 GMT";
+  const double header = EncodeDateTime(2026, 12, 6, 10, 5, 30, 0);
+  struct Case {
+    std::string reply;
+    double expected;
+  } cases[] = {
+      {"200 OK\r\n" + date + "\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026"), kDec6},
+      {"200 OK\r\n" + date + "\r\n\r\n" + Line("Sun Dec 6 10:04:58"), 0},
+      {"404 Not Found\r\n" + date + "\r\n\r\nnot here", header},
+      {"200 OK\r\n\r\n<HTML>", 0},
+      {"200 OK\r\n" + date + std::string(8200, ' ') + "\r\n\r\n", 0},
+      {"301 Moved\r\nLocation: https://jjy.nict.go.jp/\r\n" + date + "\r\n\r\n", header},
+      {"301 Moved\r\nLocation: http://jjy.nict.go.jp:x/\r\n" + date + "\r\n\r\n", 0},
+  };
+  for (const Case& c : cases) {
+    PageRig rig;
+    rig.network.replies.push_back({"HTTP/1.0 " + c.reply});
+    EXPECT_EQ(GetHttpTime(rig.client, kJapanPageUrl, 2026), c.expected) << c.reply.substr(0, 50);
+  }
 }
 
 }  // namespace
