@@ -126,9 +126,6 @@ bool HttpDateToDateTime(std::string_view value, int this_year, double& utc) {
   Fields f;
   if (!ReadImfFixdate(value, f) && !ReadRfc850(value, this_year, f) && !ReadAsctime(value, f))
     return false;
-  // A leap second (23:59:60) is held as the second before it, as the
-  // system clock holds it.
-  if (f.second == 60 && f.hour == 23 && f.minute == 59) f.second = 59;
   if (f.year < 1900 || f.year > 9999 || f.day < 1 || f.day > DaysInMonth(f.year, f.month) ||
       f.hour > 23 || f.minute > 59 || f.second > 59)
     return false;
@@ -157,8 +154,7 @@ double ReplyDateToJapanTime(std::string_view header_block, int this_year) {
     if (colon == std::string_view::npos) continue;
     std::string_view name = line.substr(0, colon);
     std::string_view value = TrimBlanks(line.substr(colon + 1));
-    if (SameName(name, "Date")) {
-      if (has_date && value != date) return 0.0;
+    if (SameName(name, "Date") && !has_date) {
       date = value;
       has_date = true;
     } else if (SameName(name, "Age") && !IsZeroAge(value)) {

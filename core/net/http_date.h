@@ -12,9 +12,10 @@ namespace horalux {
 //   asctime      "Sun Nov  6 08:49:37 1994"
 // A two-digit year is the one with those digits that lies at most 50 years
 // after `this_year`. 0.0 for any other form, a date or time that does not
-// exist, a weekday the date does not fall on, a year before 1900, no Date
-// line, two Date lines that disagree, or an Age line other than 0: the
-// reply may then come from a cache, and its Date be as old as the copy.
+// exist (a leap second too), a weekday the date does not fall on, a year
+// before 1900, no Date line, or an Age line other than 0: the reply may then
+// come from a cache, and its Date be as old as the copy. Of two Date lines
+// the first counts.
 double ReplyDateToJapanTime(std::string_view header_block, int this_year);
 
 }  // namespace horalux

@@ -74,10 +74,6 @@ TEST(HttpSource, ConnectionTestFetchesThePageThroughTheProxy) {
       else
         EXPECT_EQ(lines[i + 2], row.lines[i]);
     }
-    const std::string request = proxy.responder().requests().back();
-    EXPECT_TRUE(request.starts_with("GET http://jjy.nict.go.jp:80/cgi-bin/JST.cgi ")) << request;
-    EXPECT_NE(request.find("\r\nPragma: no-cache\r\n"), std::string::npos) << request;
-    EXPECT_NE(request.find("\r\nCache-Control: no-cache\r\n"), std::string::npos) << request;
     const std::string head = copy.HeaderCopy().value_or("");
     EXPECT_TRUE(head.starts_with(row.reply.head.substr(0, 13))) << head;
     EXPECT_NE(head.find("\r\nVia: "), std::string::npos) << head;

@@ -100,30 +100,15 @@ TEST(DateParseLineSearch, TakesTheFirstQualifyingLineOnly) {
   }
 }
 
-struct PageRig {
+// The page's line wins; without one, the Date of the reply that ended the
+// chain.
+TEST(GetHttpTime, GivesThePageTimeOrTheReplysDateOrZeroAndNeverRaises) {
   fakes::FakeClock clock;
   fakes::FakeTcpNetwork network{clock};
   fakes::ClockedPump pump{clock, network};
   fakes::MemoryFiles files;
   THttpClient client{network, pump, clock, files};
-  PageRig() { network.hosts["jjy.nict.go.jp"] = Ipv4Address{{127, 0, 0, 71}}; }
-};
-
-TEST(GetHttpTime, GivesThePageTimeOrZeroAndNeverRaises) {
-  PageRig rig;
-  rig.network.replies.push_back({"HTTP/1.0 200 OK\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026")});
-  rig.network.replies.push_back({"HTTP/1.0 404 Not Found\r\n\r\nno page"});
-  std::string url = TimePageUrl("");
-  EXPECT_EQ(GetHttpTime(rig.client, url, 2026), kDec6);
-  EXPECT_FALSE(rig.client.OutputFileMode);
-  EXPECT_EQ(GetHttpTime(rig.client, url, 2026), 0.0);
-  EXPECT_EQ(GetHttpTime(rig.client, "https://x/", 2026), 0.0);
-  EXPECT_EQ(rig.network.requests[0].substr(0, 30), "GET /cgi-bin/JST.cgi HTTP/1.0\r");
-}
-
-// The page's line wins; without one, the Date of the reply that ended the
-// chain.
-TEST(GetHttpTime, TakesTheReplysDateWhenThePageHasNoTimeLine) {
+  network.hosts["jjy.nict.go.jp"] = Ipv4Address{{127, 0, 0, 71}};
   const std::string date = "Date: Sun, 06 Dec 2026 01:05:30 GMT";
   const double header = EncodeDateTime(2026, 12, 6, 10, 5, 30, 0);
   struct Case {
@@ -132,17 +117,18 @@ TEST(GetHttpTime, TakesTheReplysDateWhenThePageHasNoTimeLine) {
   } cases[] = {
       {"200 OK\r\n" + date + "\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026"), kDec6},
       {"200 OK\r\n" + date + "\r\n\r\n" + Line("Sun Dec 6 10:04:58"), 0},
-      {"404 Not Found\r\n" + date + "\r\n\r\nnot here", header},
-      {"200 OK\r\n\r\n<HTML>", 0},
+      {"404 Not Found\r\n" + date + "\r\n\r\nno page", header},
+      {"404 Not Found\r\n\r\nno page", 0},
       {"200 OK\r\n" + date + std::string(8200, ' ') + "\r\n\r\n", 0},
       {"301 Moved\r\nLocation: https://jjy.nict.go.jp/\r\n" + date + "\r\n\r\n", header},
       {"301 Moved\r\nLocation: http://jjy.nict.go.jp:x/\r\n" + date + "\r\n\r\n", 0},
   };
-  for (const Case& c : cases) {
-    PageRig rig;
-    rig.network.replies.push_back({"HTTP/1.0 " + c.reply});
-    EXPECT_EQ(GetHttpTime(rig.client, kJapanPageUrl, 2026), c.expected) << c.reply.substr(0, 50);
-  }
+  for (const Case& c : cases) network.replies.push_back({"HTTP/1.0 " + c.reply});
+  for (const Case& c : cases)
+    EXPECT_EQ(GetHttpTime(client, TimePageUrl(""), 2026), c.expected) << c.reply.substr(0, 50);
+  EXPECT_FALSE(client.OutputFileMode);
+  EXPECT_EQ(GetHttpTime(client, "https://x/", 2026), 0.0);
+  EXPECT_EQ(network.requests[0].substr(0, 30), "GET /cgi-bin/JST.cgi HTTP/1.0\r");
 }
 
 }  // namespace
