@@ -1,11 +1,13 @@
 // The standard-time page's body: the Date.parse line is looked for in it
 // and its date read, as the HTTP source does with every page it fetches.
+// The same bytes as a reply's header lines: its Date line read.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "core/base/date_time.h"
+#include "core/net/http_date.h"
 #include "core/net/time_page.h"
 #include "fuzz/fuzz_input.h"
 
@@ -32,5 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // The line as it stands, also where the search would not have taken it.
   RequireRealDate(DateParseToDateTime(body));
+  const double japan = ReplyDateToJapanTime(body, 2026);
+  if (japan != 0.0) RequireRealDate(japan - 9.0 / 24.0);
   return 0;
 }

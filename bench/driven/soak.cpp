@@ -28,7 +28,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr char kServer[] = "127.0.0.34";
 // Where the hosts file of the tests' namespace puts the selected page's host.
-constexpr char kPageHost[] = "127.0.0.72";
+constexpr char kPageHost[] = "127.0.0.71";
 constexpr char kBasicTab[] = "　　基本設定　　";
 constexpr int kLogLimit = 100;
 

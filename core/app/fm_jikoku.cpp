@@ -238,7 +238,7 @@ double TfmJikoku::GetHttpTime() {
   // Never the current folder, which may be System32 or anyone's; nothing on
   // a medium that cannot be written.
   return horalux::GetHttpTime(
-      http_, handlers_.SelectedPageUrl(),
+      http_, handlers_.SelectedPageUrl(), ports_.clock.local_time().year,
       location_.readOnlyMedium ? "" : location_.folder + kHeaderCopyFileName);
 }
 

@@ -59,15 +59,15 @@ void ScreenHandlers::edtSNTPExit() {
 }
 
 void ScreenHandlers::rbJapanClick() {
-  selected_page_url_ = TimePageUrl(TimePageSource::Japan);
+  selected_page_url_ = kJapanPageUrl;
 }
 
 void ScreenHandlers::rbFennick1Click() {
-  selected_page_url_ = TimePageUrl(TimePageSource::Fennick1);
+  selected_page_url_ = TimePageUrl(d_.screen.edtFennick1.Text());
 }
 
 void ScreenHandlers::rbFennick2Click() {
-  selected_page_url_ = TimePageUrl(TimePageSource::Fennick2);
+  selected_page_url_ = TimePageUrl(d_.screen.edtFennick2.Text());
 }
 
 void ScreenHandlers::ApplySelectedTimePage() {

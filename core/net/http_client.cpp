@@ -42,6 +42,20 @@ bool SameHost(const std::string& a, const std::string& b) {
   return Upper(a) == Upper(b);
 }
 
+// A Location that names a scheme of its own other than http ("https:",
+// "ftp:"...): this client cannot follow it.
+bool NamesOtherScheme(const std::string& location) {
+  std::size_t colon = location.find(':');
+  if (colon == 0 || colon == std::string::npos) return false;
+  for (std::size_t i = 0; i < colon; ++i) {
+    char c = location[i];
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')))
+      return false;
+  }
+  return Upper(location.substr(0, colon)) != "HTTP";
+}
+
 }  // namespace
 
 THttpClient::THttpClient(TcpNetwork& network, MessagePump& pump, Clock& clock, Files& files)
@@ -145,6 +159,13 @@ void THttpClient::Get(const std::string& url) {
       cookie_host_ = target_.host;
     }
     if (status_ < 300 || status_ > 302) return;
+    if (NamesOtherScheme(location_)) {
+      // The chain ends with this reply, which still carries the server's
+      // Date; a Location the next request would refuse counts as no reply.
+      HttpTarget probe;
+      AnalyzeUrl("http" + location_.substr(location_.find(':')), probe);
+      return;
+    }
     if (redirects >= Limits.max_redirects) throw EIdException("Too many redirects");
     next = location_.find('/') == std::string::npos ? "http://" + target_.host + "/" + location_
                                                     : location_;
@@ -237,6 +258,7 @@ std::string THttpClient::ReadLine(std::size_t header_bytes) {
 
 void THttpClient::ReadHeader() {
   std::string copy;
+  reply_header_.clear();
   // The copy is best effort: a folder that cannot be written to does not
   // fail a good fetch.
   auto keep_copy = [&] {
@@ -273,6 +295,7 @@ void THttpClient::ReadHeader() {
     keep_copy();
     throw;
   }
+  reply_header_ = copy;
   keep_copy();
 }
 

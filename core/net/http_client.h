@@ -64,6 +64,9 @@ class THttpClient {
   int Status() const { return status_; }
   const std::string& Location() const { return location_; }
   const std::string& Cookie() const { return cookie_; }
+  // The last reply's status and header lines as received, whatever the
+  // header copy's mode; meaningful once Get has returned.
+  const std::string& ReplyHeader() const { return reply_header_; }
 
  private:
   enum class WaitEnd { Arrived, TimedOut, Cancelled };
@@ -98,6 +101,7 @@ class THttpClient {
   std::string cookie_;  // sent within this Get's redirects to cookie_host_ only
   std::string cookie_host_;
   std::optional<std::size_t> content_length_;
+  std::string reply_header_;
   std::vector<std::uint8_t> buffer_;
 
   bool in_get_ = false;

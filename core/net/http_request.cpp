@@ -118,6 +118,9 @@ std::vector<std::string> BuildRequestLines(const HttpTarget& target, const std::
   lines.push_back("Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript");
   if (!cookie.empty()) lines.push_back("Cookie: " + cookie);
   lines.push_back("Content-type: application/x-www-form-urlencoded");
+  // A cache on the way would hand back an old reply with its old Date.
+  lines.push_back("Pragma: no-cache");
+  lines.push_back("Cache-Control: no-cache");
   return lines;
 }
 

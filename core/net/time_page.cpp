@@ -5,6 +5,7 @@
 
 #include "core/base/date_time.h"
 #include "core/base/sjis.h"
+#include "core/net/http_date.h"
 
 namespace horalux {
 namespace {
@@ -114,19 +115,11 @@ int DaysInMonth(int y, int m) {
 
 }  // namespace
 
-std::string TimePageUrl(TimePageSource source) {
-  switch (source) {
-    case TimePageSource::Japan:
-      return "http://jst.time-institute.example/cgi-bin/JST.cgi";
-    case TimePageSource::Fennick1:
-      return "http://cgi.web-hosting.example/2k/be/tproj3.cgi";
-    case TimePageSource::Fennick2:
-      return "http://www.horalux.example/cgi-org/be/tproj3.cgi";
-  }
-  return "";
+std::string TimePageUrl(const std::string& set_address) {
+  return set_address.empty() ? kJapanPageUrl : set_address;
 }
 
-double GetHttpTime(THttpClient& client, const std::string& page_url,
+double GetHttpTime(THttpClient& client, const std::string& page_url, int this_year,
                    const std::string& header_copy) {
   try {
     client.RequestLines.clear();
@@ -141,7 +134,8 @@ double GetHttpTime(THttpClient& client, const std::string& page_url,
     }
     client.OutputFileMode = false;
     std::string line;
-    if (!FindDateParseLine(client.Body, line)) return 0.0;
+    if (!FindDateParseLine(client.Body, line))
+      return ReplyDateToJapanTime(client.ReplyHeader(), this_year);
     return DateParseToDateTime(line);
   } catch (...) {
     return 0.0;  // even a failed allocation ends as "no time"

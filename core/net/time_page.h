@@ -7,11 +7,13 @@
 
 namespace horalux {
 
-// The built-in standard-time pages, one per choice of the HTTP source.
-enum class TimePageSource { Japan, Fennick1, Fennick2 };
+// The first source's page, on the institute's own server. Its server
+// answers with the time in its Date header even where the page is gone.
+inline constexpr char kJapanPageUrl[] = "http://jjy.nict.go.jp/cgi-bin/JST.cgi";
 
-// The page address of a source.
-std::string TimePageUrl(TimePageSource source);
+// The page the second or third source fetches: the address the settings
+// give it, or the first source's page when they give none.
+std::string TimePageUrl(const std::string& set_address);
 
 // The line the client's request list holds before each fetch.
 inline constexpr char kIdentificationLine[] = "-Horalux- http://www.horalux.example/";
@@ -20,10 +22,11 @@ inline constexpr char kIdentificationLine[] = "-Horalux- http://www.horalux.exam
 inline constexpr char kHeaderCopyFileName[] = "Head.txt";
 
 // One GET of `page_url` and the wall-clock time its Date.parse line states,
-// in days since 1899-12-30; exactly 0.0 on any failure. Never raises. The
-// reply's header block goes to the file `header_copy` (best effort), to
-// none when it is empty.
-double GetHttpTime(THttpClient& client, const std::string& page_url,
+// in days since 1899-12-30. A page without such a line gives the time of the
+// reply's Date header in Japan time instead (`this_year` places a two-digit
+// year). Exactly 0.0 on any failure. Never raises. The reply's header block
+// goes to the file `header_copy` (best effort), to none when it is empty.
+double GetHttpTime(THttpClient& client, const std::string& page_url, int this_year,
                    const std::string& header_copy);
 
 // The first line of `body` (raw page bytes, code page 932) that holds

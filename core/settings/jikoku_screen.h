@@ -50,6 +50,10 @@ struct JikokuScreen {
   TRadioButton rbJapan{"rbJapan", &page_group};
   TRadioButton rbFennick1{"rbFennick1", &page_group};
   TRadioButton rbFennick2{"rbFennick2", &page_group};
+  // The page addresses of the second and third sources. Kept in the
+  // settings file only, for an administrator to set; no field shows them.
+  TEdit edtFennick1{"edtFennick1"};
+  TEdit edtFennick2{"edtFennick2"};
   TCheckBox cbProxy{"cbProxy"};
   TPanel pnlProxy{"pnlProxy"};
   TEdit edtProxy{"edtProxy"};

@@ -26,6 +26,8 @@ const SettingsKey kKeys[] = {
     {kJikoku, "rbJapan", &S::rbJapan, false},
     {kJikoku, "rbFennick1", &S::rbFennick1, true},
     {kJikoku, "rbFennick2", &S::rbFennick2, false},
+    {kJikoku, "edtFennick1", &S::edtFennick1, ""},
+    {kJikoku, "edtFennick2", &S::edtFennick2, ""},
     {kJikoku, "cbSetuzokuT", &S::cbSetuzokuT, true, kScreen},
     {kJikoku, "cbProxy", &S::cbProxy, false},
     {kJikoku, "edtProxy", &S::edtProxy, ""},

@@ -24,12 +24,13 @@ void RunShell(const std::string& command);
 // `text` between single quotes, for the shell.
 std::string Quoted(const std::string& text);
 
-// A program copy with the given [Jikoku] lines; it writes "Head.txt" into
-// its settings folder, which is its own folder, and never into the working
-// folder.
+// A copy of a built program with the given [Jikoku] lines; it writes
+// "Head.txt" into its settings folder, which is its own folder, and never
+// into the working folder.
 class HttpCopy : public ProgramCopy {
  public:
-  explicit HttpCopy(std::string_view jikoku) : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku)) {}
+  explicit HttpCopy(std::string_view jikoku, std::string_view built = "Horalux.exe")
+      : ProgramCopy("[Jikoku]\r\n" + std::string(jikoku), {.built = built}) {}
   std::optional<std::string> HeaderCopy() const { return ReadFileBytes(folder() / "Head.txt"); }
   bool HeaderCopyInWorkingFolder() const { return ReadFileBytes(dir() / "Head.txt").has_value(); }
 };

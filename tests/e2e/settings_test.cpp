@@ -220,18 +220,20 @@ TEST(SettingsFile, ClosingWritesTheHeaderAndEveryKeyInItsOrder) {
   const fs::path ini = copy / "Horalux.ini";
   const std::string text = ReadCp932File(ini).value_or("");
   const std::vector<std::string> order = {
-      "[Header]",      "Version",       "Folder",      "[Jikoku]",   "cbEhyouji",   "ActivePage",
-      "udChouseiHTTP", "udChouseiSNTP", "udChien",     "udGosa",     "edtJisa",     "udGyou",
-      "rbHTTP",        "rbJapan",       "rbFennick1",  "rbFennick2", "cbSetuzokuT", "cbProxy",
-      "edtProxy",      "edtPort",       "cbNoCkProxy", "cbSNTPAuto", "cbSNTP",      "edtSNTP"};
+      "[Header]",      "Version",       "Folder",     "[Jikoku]",   "cbEhyouji",   "ActivePage",
+      "udChouseiHTTP", "udChouseiSNTP", "udChien",    "udGosa",     "edtJisa",     "udGyou",
+      "rbHTTP",        "rbJapan",       "rbFennick1", "rbFennick2", "edtFennick1", "edtFennick2",
+      "cbSetuzokuT",   "cbProxy",       "edtProxy",   "edtPort",    "cbNoCkProxy", "cbSNTPAuto",
+      "cbSNTP",        "edtSNTP"};
   EXPECT_EQ(IniOutline(text), order) << text;
 
   const std::pair<const char*, const char*> values[] = {
-      {"cbEhyouji", "0"},   {"ActivePage", "0"}, {"udChouseiHTTP", "500"}, {"udChouseiSNTP", "200"},
-      {"udChien", "300"},   {"udGosa", "60"},    {"edtJisa", "0"},         {"udGyou", "100"},
-      {"rbHTTP", "0"},      {"rbJapan", "0"},    {"rbFennick1", "1"},      {"rbFennick2", "0"},
-      {"cbSetuzokuT", "1"}, {"cbProxy", "0"},    {"edtProxy", ""},         {"edtPort", ""},
-      {"cbNoCkProxy", "0"}, {"cbSNTPAuto", "1"}, {"cbSNTP", "0"},
+      {"cbEhyouji", "0"},  {"ActivePage", "0"}, {"udChouseiHTTP", "500"}, {"udChouseiSNTP", "200"},
+      {"udChien", "300"},  {"udGosa", "60"},    {"edtJisa", "0"},         {"udGyou", "100"},
+      {"rbHTTP", "0"},     {"rbJapan", "0"},    {"rbFennick1", "1"},      {"rbFennick2", "0"},
+      {"edtFennick1", ""}, {"edtFennick2", ""}, {"cbSetuzokuT", "1"},     {"cbProxy", "0"},
+      {"edtProxy", ""},    {"edtPort", ""},     {"cbNoCkProxy", "0"},     {"cbSNTPAuto", "1"},
+      {"cbSNTP", "0"},
   };
   for (const auto& [key, value] : values) EXPECT_EQ(ReadIni(ini, "Jikoku", key), value) << key;
   EXPECT_EQ(ReadIni(ini, "Header", "Version"), kProgramVersion);
@@ -272,12 +274,14 @@ TEST(SettingsFile, KeepsLinesItDoesNotKnowAndTheValuesItRead) {
       {"udGosa", "120"},        {"edtJisa", "-3600"},
       {"udGyou", "250"},        {"rbHTTP", "0"},
       {"rbJapan", "1"},         {"rbFennick1", "0"},
-      {"rbFennick2", "0"},      {"cbSetuzokuT", "0"},
+      {"rbFennick2", "0"},      {"edtFennick1", "http://a.lan/"},
+      {"edtFennick2", "b.lan"}, {"cbSetuzokuT", "0"},
       {"cbProxy", "1"},         {"edtProxy", "proxy.invalid"},
       {"edtPort", "8080"},      {"cbNoCkProxy", "1"},
       {"cbSNTPAuto", "0"},      {"cbSNTP", "1"},
       {"edtSNTP", kServer},
   };
+
   std::string ini_text = comment + "\r\n[Jikoku]\r\nOwnKey=keep me\r\n";
   for (const auto& [key, value] : kept) ini_text += std::string(key) + "=" + value + "\r\n";
   ini_text += "[Other]\r\n" + foreign + "\r\n";
@@ -351,7 +355,8 @@ TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
       for (const char* key :
            {"cbEhyouji=0", "ActivePage=0", "udChouseiHTTP=500", "udChouseiSNTP=200", "udChien=300",
             "edtJisa=0", "udGyou=100", "rbHTTP=0", "rbJapan=0", "rbFennick1=1", "rbFennick2=0",
-            "cbSetuzokuT=1", "cbProxy=0", "edtProxy=", "edtPort=", "cbNoCkProxy=0", "cbSNTPAuto=0"})
+            "edtFennick1=", "edtFennick2=", "cbSetuzokuT=1", "cbProxy=0",
+            "edtProxy=", "edtPort=", "cbNoCkProxy=0", "cbSNTPAuto=0"})
         added += std::string(key) + "\r\n";
       ASSERT_LT(sntp, other);
       after.insert(other, added);

@@ -33,7 +33,8 @@ struct Rig {
 const char kAccept[] =
     "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
     "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
-    "Content-type: application/x-www-form-urlencoded\r\n\r\n";
+    "Content-type: application/x-www-form-urlencoded\r\n"
+    "Pragma: no-cache\r\nCache-Control: no-cache\r\n\r\n";
 
 TEST(HttpClientRequest, IsSentByteForByteDirectAndThroughAProxy) {
   struct Case {

@@ -45,11 +45,12 @@ TEST(MainWindowSettings, LoadedProxyAndPageReachTheHttpClient) {
     const char* page;
   } rows[] = {
       {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=3128\r\nrbJapan=1\r\nrbFennick1=0\r\n",
-       "p.example", 3128, "http://jst.time-institute.example/cgi-bin/JST.cgi"},
-      {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=x\r\nrbFennick2=1\r\nrbFennick1=0\r\n",
-       "p.example", 0, "http://www.horalux.example/cgi-org/be/tproj3.cgi"},
+       "p.example", 3128, "http://jjy.nict.go.jp/cgi-bin/JST.cgi"},
+      {"cbProxy=1\r\nedtProxy=p.example\r\nedtPort=x\r\nrbFennick2=1\r\nrbFennick1=0\r\n"
+       "edtFennick1=http://a.lan/\r\nedtFennick2=http://b.lan:81/t\r\n",
+       "p.example", 0, "http://b.lan:81/t"},
       {"cbProxy=0\r\nedtProxy=p.example\r\nedtPort=3128\r\n", "", 0,
-       "http://cgi.web-hosting.example/2k/be/tproj3.cgi"},
+       "http://jjy.nict.go.jp/cgi-bin/JST.cgi"},
       {"rbFennick1=0\r\n", "", 0, ""},
   };
   for (const Row& row : rows) {

@@ -208,7 +208,8 @@ TEST(SaveSettings, WritesTheHeaderAndEveryKeyInOrder) {
             "[Header]\r\nVersion=Ver0.9.9\r\nFolder=C:\\Apps\\Horalux\\\r\n"
             "[Jikoku]\r\ncbEhyouji=0\r\nActivePage=3\r\nudChouseiHTTP=500\r\n"
             "udChouseiSNTP=-120\r\nudChien=300\r\nudGosa=45\r\nedtJisa=0\r\nudGyou=100\r\n"
-            "rbHTTP=1\r\nrbJapan=0\r\nrbFennick1=0\r\nrbFennick2=1\r\ncbSetuzokuT=1\r\n"
+            "rbHTTP=1\r\nrbJapan=0\r\nrbFennick1=0\r\nrbFennick2=1\r\nedtFennick1=\r\n"
+            "edtFennick2=\r\ncbSetuzokuT=1\r\n"
             "cbProxy=0\r\nedtProxy=プロキシ\r\nedtPort=8080\r\ncbNoCkProxy=0\r\n"
             "cbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=20.101.57.9\r\n");
   EXPECT_TRUE(rig.boxes.shown.empty());

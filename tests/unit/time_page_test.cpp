@@ -100,25 +100,42 @@ TEST(DateParseLineSearch, TakesTheFirstQualifyingLineOnly) {
   }
 }
 
-TEST(GetHttpTime, GivesThePageTimeOrZeroAndNeverRaises) {
+// The page's line wins; without one, the Date of the reply that ended the
+// chain.
+TEST(GetHttpTime, GivesThePageTimeOrTheReplysDateOrZeroAndNeverRaises) {
   fakes::FakeClock clock;
   fakes::FakeTcpNetwork network{clock};
   fakes::ClockedPump pump{clock, network};
   fakes::MemoryFiles files;
   THttpClient client{network, pump, clock, files};
-  network.hosts["www.horalux.example"] = Ipv4Address{{127, 0, 0, 73}};
-  network.replies.push_back({"HTTP/1.0 200 OK\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026")});
-  network.replies.push_back({"HTTP/1.0 404 Not Found\r\n\r\nno page"});
+  network.hosts["jjy.nict.go.jp"] = Ipv4Address{{127, 0, 0, 71}};
+  const std::string date = "Date: Sun, 06 Dec 2026 01:05:30 GMT";
+  const double header = EncodeDateTime(2026, 12, 6, 10, 5, 30, 0);
+  struct Case {
+    std::string reply;
+    double expected;
+  } cases[] = {
+      {"200 OK\r\n" + date + "\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026"), kDec6},
+      {"200 OK\r\n" + date + "\r\n\r\n" + Line("Sun Dec 6 10:04:58"), 0},
+      {"404 Not Found\r\n" + date + "\r\n\r\nno page", header},
+      {"404 Not Found\r\n\r\nno page", 0},
+      {"200 OK\r\n" + date + std::string(8200, ' ') + "\r\n\r\n", 0},
+      {"301 Moved\r\nLocation: https://jjy.nict.go.jp/\r\n" + date + "\r\n\r\n", header},
+      {"301 Moved\r\nLocation: http://jjy.nict.go.jp:x/\r\n" + date + "\r\n\r\n", 0},
+      {"301 Moved\r\nLocation: https://jjy.nict.go.jp/\rX: 1\r\n" + date + "\r\n\r\n", 0},
+  };
+  for (const Case& c : cases) network.replies.push_back({"HTTP/1.0 " + c.reply});
+  for (const Case& c : cases)
+    EXPECT_EQ(GetHttpTime(client, TimePageUrl(""), 2026, ""), c.expected) << c.reply.substr(0, 50);
+  EXPECT_FALSE(client.OutputFileMode);
+  EXPECT_EQ(GetHttpTime(client, "https://x/", 2026, ""), 0.0);
+  EXPECT_EQ(network.requests[0].substr(0, 30), "GET /cgi-bin/JST.cgi HTTP/1.0\r");
+  // The header block goes to the file asked for, and nowhere when none is.
   files.add_folder("C:\\Settings");
-  std::string url = TimePageUrl(TimePageSource::Fennick2);
-  EXPECT_EQ(GetHttpTime(client, url, "C:\\Settings\\Head.txt"), kDec6);
+  network.replies.push_back({"HTTP/1.0 200 OK\r\n\r\n" + Line("Sun Dec 6 10:04:58 2026")});
+  EXPECT_EQ(GetHttpTime(client, TimePageUrl(""), 2026, "C:\\Settings\\Head.txt"), kDec6);
   EXPECT_FALSE(client.OutputFileMode);
   EXPECT_EQ(files.content("C:\\Settings\\Head.txt"), "HTTP/1.0 200 OK\r\n\r\n");
-  EXPECT_EQ(GetHttpTime(client, url, ""), 0.0);
-  EXPECT_EQ(files.content("C:\\Settings\\Head.txt"), "HTTP/1.0 200 OK\r\n\r\n")
-      << "no copy asked for, none written";
-  EXPECT_EQ(GetHttpTime(client, "https://x/", ""), 0.0);
-  EXPECT_EQ(network.requests[0].substr(0, 31), "GET /cgi-org/be/tproj3.cgi HTTP");
 }
 
 }  // namespace

@@ -20,8 +20,8 @@ namespace {
 using tools::HttpReply;
 using tools::HttpResponder;
 
-// tests/hosts maps the page hosts to 127.0.0.71..73.
-const char kPageHost[] = "jst.time-institute.example";
+// tests/hosts maps the first source's host to 127.0.0.71.
+const char kPageHost[] = "jjy.nict.go.jp";
 
 struct Rig {
   WinTcpNetwork network;
@@ -139,11 +139,13 @@ TEST(HttpExchange, RequestBytesAndTheCookieRoundTrip) {
   const std::string accept =
       "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
       "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n";
-  EXPECT_EQ(sent[0], "GET /login HTTP/1.0\r\nHost: " + std::string(kPageHost) + "\r\n" + accept +
-                         "Content-type: application/x-www-form-urlencoded\r\n\r\n");
+  const std::string end =
+      "Content-type: application/x-www-form-urlencoded\r\n"
+      "Pragma: no-cache\r\nCache-Control: no-cache\r\n\r\n";
+  EXPECT_EQ(sent[0],
+            "GET /login HTTP/1.0\r\nHost: " + std::string(kPageHost) + "\r\n" + accept + end);
   EXPECT_EQ(sent[1], "GET /in HTTP/1.0\r\nHost: " + std::string(kPageHost) + "\r\n" + accept +
-                         "Cookie: session=42\r\n"
-                         "Content-type: application/x-www-form-urlencoded\r\n\r\n");
+                         "Cookie: session=42\r\n" + end);
   EXPECT_EQ(rig.client.Body, "welcome");
 }
 
@@ -179,7 +181,7 @@ TEST(HttpExchange, GetHttpTimeReadsJapanTimeFromTheStandardPage) {
   FileTimeToSystemTime(&ft, &st);
   double utc_now = EncodeDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond,
                                   st.wMilliseconds);
-  double page = GetHttpTime(rig.client, rig.Url("/cgi-bin/JST.cgi"), rig.head_path);
+  double page = GetHttpTime(rig.client, rig.Url("/cgi-bin/JST.cgi"), st.wYear, rig.head_path);
   EXPECT_NEAR((page - utc_now) * kSecondsPerDay, 9 * 3600, 1.0);
   HANDLE copy =
       CreateFileA(rig.head_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -15,21 +15,37 @@ std::runtime_error Failure(const std::string& what) {
                             std::to_string(WSAGetLastError()));
 }
 
-// "Sun Dec 6 10:04:58.250 2026" in Japan time (UTC + 9 h), plus offset_ms.
-std::string JapanTimeText(double offset_ms) {
+const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// UTC now plus offset_ms.
+SYSTEMTIME UtcPlus(double offset_ms) {
   FILETIME ft;
   GetSystemTimePreciseAsFileTime(&ft);
   ULARGE_INTEGER t;
   t.LowPart = ft.dwLowDateTime;
   t.HighPart = ft.dwHighDateTime;
-  t.QuadPart += static_cast<ULONGLONG>((9 * 3600 * 1000.0 + offset_ms) * 10000);
+  t.QuadPart += static_cast<LONGLONG>(offset_ms * 10000);
   ft.dwLowDateTime = t.LowPart;
   ft.dwHighDateTime = t.HighPart;
   SYSTEMTIME st;
   FileTimeToSystemTime(&ft, &st);
-  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  return st;
+}
+
+// "Sun, 06 Dec 2026 01:04:58 GMT", plus offset_ms, the fraction cut off.
+std::string HttpDateText(double offset_ms) {
+  const SYSTEMTIME st = UtcPlus(offset_ms);
+  char text[64];
+  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[st.wDayOfWeek],
+                st.wDay, kMonths[st.wMonth - 1], st.wYear, st.wHour, st.wMinute, st.wSecond);
+  return text;
+}
+
+// "Sun Dec 6 10:04:58.250 2026" in Japan time (UTC + 9 h), plus offset_ms.
+std::string JapanTimeText(double offset_ms) {
+  const SYSTEMTIME st = UtcPlus(9 * 3600 * 1000.0 + offset_ms);
   char text[64];
   std::snprintf(text, sizeof text, "%s %s %d %02d:%02d:%02d.%03d %d", kDays[st.wDayOfWeek],
                 kMonths[st.wMonth - 1], st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds,
@@ -84,6 +100,11 @@ HttpReply HttpReply::Redirect(const std::string& status, const std::string& loca
   r.head += "\r\n";
   r.body = "moved";
   return r;
+}
+
+HttpReply& HttpReply::WithDate(double offset_ms) {
+  head.insert(head.size() - 2, "Date: %GMT" + std::to_string(offset_ms) + "%\r\n");
+  return *this;
 }
 
 HttpResponder::HttpResponder(const std::string& address, std::uint16_t port)
@@ -181,6 +202,14 @@ void HttpResponder::Serve(std::uintptr_t connection) {
       reply = queued_.front();
       queued_.pop_front();
     }
+  }
+  std::size_t date = reply.head.find("%GMT");
+  if (date != std::string::npos) {
+    std::size_t end = reply.head.find('%', date + 1);
+    double offset = std::stod(reply.head.substr(date + 4, end - date - 4));
+    // Just past the turn of the second, the cut-off fraction is next to none.
+    if (!Pause(1002 - UtcPlus(offset).wMilliseconds, stopping_)) return;
+    reply.head.replace(date, end - date + 1, HttpDateText(offset));
   }
   std::size_t mark = reply.body.find("%JST");
   if (mark != std::string::npos) {

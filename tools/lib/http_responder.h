@@ -28,6 +28,9 @@ struct HttpReply {
   // `status` ("302 Found") with a Location line and an optional cookie.
   static HttpReply Redirect(const std::string& status, const std::string& location,
                             const std::string& cookie = "");
+  // Adds a Date line with the time of the request plus `offset_ms`, sent
+  // just after the turn of a second, so that its whole seconds are exact.
+  HttpReply& WithDate(double offset_ms = 0);
 };
 
 // A scripted HTTP server on one address and port, one connection at a time,
