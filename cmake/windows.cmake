@@ -2,7 +2,8 @@
 # Sections lie on page boundaries in the file as in memory, so that Wine maps
 # them from the file: otherwise it reads the whole image into private memory.
 set(WIN_LINK -static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096 -Wl,--gc-sections)
-set(WIN_LIBS ws2_32 comctl32 shell32 ole32 uuid user32 gdi32 advapi32 version shlwapi)
+set(WIN_LIBS ws2_32 comctl32 shell32 ole32 oleaut32 uuid taskschd user32 gdi32 advapi32 version
+  shlwapi)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
 file(GLOB_RECURSE WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/win32/*.cpp)
