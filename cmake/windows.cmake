@@ -74,7 +74,7 @@ file(GLOB_RECURSE E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.
 list(REMOVE_ITEM E2E_SOURCES ${E2E_DRIVER_SOURCES})
 if(E2E_SOURCES)
 add_executable(e2e_tests ${E2E_SOURCES})
-target_link_libraries(e2e_tests PRIVATE horalux_e2e_driver gtest_main gmock)
+target_link_libraries(e2e_tests PRIVATE horalux_e2e_driver horalux_win32 gtest_main gmock)
 target_link_options(e2e_tests PRIVATE ${WIN_LINK})
 target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR})
 add_dependencies(e2e_tests Horalux HoraluxSim)
