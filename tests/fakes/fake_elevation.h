@@ -18,43 +18,41 @@ struct FakeUserToken : UserToken {
   std::string user_sid() override { return sid; }
 };
 
-// Tasks by name with their XML; refuse makes every change fail.
+// Tasks by name with their XML; with `refuse` no change is made.
 struct FakeTaskService : TaskService {
   std::map<std::string, std::string> tasks;
   bool refuse = false;
   bool task_exists(const std::string& name) override { return tasks.count(name) != 0; }
   bool register_task(const std::string& name, const std::string& xml) override {
-    if (refuse) return false;
-    tasks[name] = xml;
-    return true;
+    if (!refuse) tasks[name] = xml;
+    return !refuse;
   }
   bool delete_task(const std::string& name) override {
-    if (refuse) return tasks.count(name) == 0;
-    tasks.erase(name);
-    return true;
+    if (!refuse) tasks.erase(name);
+    return tasks.count(name) == 0;
   }
 };
 
-// Records each elevated start; `answer` decides how it goes. By default the
-// started copy runs `copy` (when set) and ends with its code.
+// Records each elevated start; when `outcome` lets it start, the started
+// copy is `copy` (when set), which gives its exit code.
 struct FakeElevatedLauncher : ElevatedLauncher {
   struct Call {
-    std::string program, parameters, working_folder;
+    std::string parameters;
     bool waited;
   };
   std::vector<Call> calls;
   ElevatedOutcome outcome = ElevatedOutcome::Started;
   std::function<int(const std::string& parameters)> copy;
-  ElevatedStart start(const std::string& program, const std::string& parameters,
-                      const std::string& working_folder) override {
-    calls.push_back({program, parameters, working_folder, false});
-    if (outcome != ElevatedOutcome::Started) return {outcome, 0, 0};
-    if (copy) copy(parameters);
-    return {outcome, 4242, 0};
+  ElevatedStart start(const std::string&, const std::string& parameters,
+                      const std::string&) override {
+    return Run(parameters, false);
   }
-  ElevatedStart run_and_wait(const std::string& program, const std::string& parameters,
-                             const std::string& working_folder, unsigned) override {
-    calls.push_back({program, parameters, working_folder, true});
+  ElevatedStart run_and_wait(const std::string&, const std::string& parameters, const std::string&,
+                             unsigned) override {
+    return Run(parameters, true);
+  }
+  ElevatedStart Run(const std::string& parameters, bool waited) {
+    calls.push_back({parameters, waited});
     if (outcome != ElevatedOutcome::Started) return {outcome, 0, 0};
     return {outcome, 4242, copy ? copy(parameters) : 0};
   }

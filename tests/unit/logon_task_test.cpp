@@ -68,23 +68,20 @@ TEST(LogonTask, DefinitionIsWellFormedEscapedAndCarriesTheRunRules) {
 }
 
 TEST(LogonTask, OnlyACopyInsideProgramFilesCounts) {
-  struct Row {
-    const char* path;
-    bool inside;
-  } rows[] = {
-      {"C:\\Program Files\\Orvane\\Horalux\\Horalux.exe", true},
-      {"c:\\PROGRAM FILES\\Orvane\\Horalux.exe", true},
-      {"C:\\Program Files (x86)\\Horalux.exe", false},
-      {"C:\\Program FilesX\\Horalux.exe", false},
-      {"C:\\Program Files\\..\\Users\\u\\Horalux.exe", false},
-      {"C:\\Program Files\\.\\Horalux.exe", false},
-      {"C:\\Program Files\\a/../../Horalux.exe", false},
-      {"C:\\Users\\u\\Downloads\\Horalux.exe", false},
-      {"C:\\Program Files\\", false},
-  };
-  for (const Row& row : rows)
-    EXPECT_EQ(IsUnderFolder(row.path, "C:\\Program Files"), row.inside) << row.path;
-  EXPECT_FALSE(IsUnderFolder("C:\\Program Files\\Horalux.exe", ""));
+  const std::string inside[] = {"C:\\Program Files\\Orvane\\Horalux\\Horalux.exe",
+                                "c:\\PROGRAM FILES\\Orvane\\Horalux.exe"};
+  const std::string outside[] = {"C:\\Program Files (x86)\\Horalux.exe",
+                                 "C:\\Program FilesX\\Horalux.exe",
+                                 "C:\\Program Files\\..\\Users\\Horalux.exe",
+                                 "C:\\Program Files\\.\\Horalux.exe",
+                                 "C:\\Program Files\\a/../../Horalux.exe",
+                                 "C:\\Users\\u\\Downloads\\Horalux.exe",
+                                 "C:\\Program Files\\"};
+  for (const std::string& path : inside)
+    EXPECT_TRUE(IsUnderFolder(path, "C:\\Program Files")) << path;
+  for (const std::string& path : outside)
+    EXPECT_FALSE(IsUnderFolder(path, "C:\\Program Files")) << path;
+  EXPECT_FALSE(IsUnderFolder(inside[0], ""));
 }
 
 }  // namespace

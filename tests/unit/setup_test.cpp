@@ -58,79 +58,49 @@ struct Rig {
 
 TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
   const std::string folder = "C:\\Users\\u\\AppData\\Local\\Orvane\\HoraLux\\";
+  const std::string ask = std::string("question:") + kSetupElevationQuestion + " | ";
+  const auto kFlt = Elevation::FilteredAdministrator;
+  const auto kRan = ElevatedOutcome::Started;
   struct Row {
-    const char* why;
     Elevation kind;
     bool answer;
-    ElevatedOutcome outcome;
+    ElevatedOutcome run;
     SetupAccess access;
-    std::vector<std::string> shown;
+    std::string seen;
     int saved;
-    const char* launched;
   } rows[] = {
-      {"elevated",
-       Elevation::Elevated,
-       true,
-       ElevatedOutcome::Started,
-       SetupAccess::OpenHere,
-       {},
-       0,
-       ""},
-      {"standard user",
-       Elevation::StandardUser,
-       true,
-       ElevatedOutcome::Started,
-       SetupAccess::Stopped,
-       {std::string("message:") + kSetupNeedsAdministratorText},
-       0,
-       ""},
-      {"filtered, No",
-       Elevation::FilteredAdministrator,
-       false,
-       ElevatedOutcome::Started,
-       SetupAccess::Stopped,
-       {std::string("question:") + kSetupElevationQuestion},
-       0,
-       ""},
-      {"filtered, Yes",
-       Elevation::FilteredAdministrator,
-       true,
-       ElevatedOutcome::Started,
-       SetupAccess::Restarted,
-       {std::string("question:") + kSetupElevationQuestion},
-       1,
-       "/setup marker"},
-      {"filtered, prompt refused",
-       Elevation::FilteredAdministrator,
-       true,
-       ElevatedOutcome::Refused,
-       SetupAccess::Stopped,
-       {std::string("question:") + kSetupElevationQuestion,
-        std::string("message:") + kElevationRefusedText},
-       1,
-       "/setup"},
+      // clang-format off
+      {Elevation::Elevated, true, kRan, SetupAccess::OpenHere, "", 0},
+      {Elevation::StandardUser, true, kRan, SetupAccess::Stopped, std::string("message:") + kSetupNeedsAdministratorText + " | ", 0},
+      {kFlt, false, kRan, SetupAccess::Stopped, ask, 0},
+      {kFlt, true, kRan, SetupAccess::Restarted, ask + "/setup with the marker | ", 1},
+      {kFlt, true, ElevatedOutcome::Refused, SetupAccess::Stopped, ask + "message:" + kElevationRefusedText + " | ", 1},
+      // clang-format on
   };
   for (const Row& row : rows) {
     Rig rig;
     rig.files.add_folder(folder);
     rig.boxes.answers = {row.answer};
     rig.token.kind = row.kind;
-    rig.launcher.outcome = row.outcome;
-    std::string launched;
+    rig.launcher.outcome = row.run;
+    std::string seen;
     rig.launcher.copy = [&](const std::string& parameters) {
-      launched += parameters + (rig.files.has_file(folder + "Clock2Ju.$$$") ? " marker" : "");
+      if (rig.files.has_file(folder + "Clock2Ju.$$$")) seen += parameters + " with the marker | ";
       return 0;
     };
     int saved = 0;
     const SetupAccess access =
         ChooseSetupAccess({rig.files, rig.shell, rig.boxes, rig.clock, rig.codec, rig.task}, folder,
                           [&] { ++saved; });
-    EXPECT_EQ(access, row.access) << row.why;
-    EXPECT_EQ(rig.shown(), row.shown) << row.why;
-    EXPECT_EQ(saved, row.saved) << row.why;
-    if (row.outcome == ElevatedOutcome::Refused) launched = rig.launcher.calls.at(0).parameters;
-    EXPECT_EQ(launched, row.launched) << row.why;
-    EXPECT_FALSE(rig.files.has_file(folder + "Clock2Ju.$$$")) << row.why;
+    seen = [&] {
+      std::string boxes;
+      for (const auto& s : rig.shown()) boxes += s + " | ";
+      return boxes;
+    }() + seen;
+    EXPECT_EQ(access, row.access) << row.seen;
+    EXPECT_EQ(seen, row.seen);
+    EXPECT_EQ(saved, row.saved) << row.seen;
+    EXPECT_FALSE(rig.files.has_file(folder + "Clock2Ju.$$$")) << row.seen;
   }
 }
 
