@@ -17,6 +17,7 @@
 #include "tests/e2e/sync_checks.h"
 #include "tests/e2e/tray_driver.h"
 #include "tools/lib/sntp_responder.h"
+#include "core/desktop/logon_task.h"
 #include "win32/desktop/win_elevated_launch.h"
 #include "win32/desktop/win_task_service.h"
 #include "win32/platform/win_user_token.h"
@@ -51,9 +52,8 @@ struct LinkSweeper {
   }
 };
 
-// This user's logon task, as the program names it.
 std::string TaskName() {
-  return "Horalux " + WinUserToken().user_sid();
+  return LogonTaskName(WinUserToken().user_sid());
 }
 
 fs::path TaskFile() {
