@@ -2,7 +2,7 @@
 # Sections lie on page boundaries in the file as in memory, so that Wine maps
 # them from the file: otherwise it reads the whole image into private memory.
 set(WIN_LINK -static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096 -Wl,--gc-sections)
-set(WIN_LIBS ws2_32 comctl32 shell32 ole32 uuid user32 gdi32 advapi32 shlwapi)
+set(WIN_LIBS ws2_32 comctl32 shell32 ole32 oleaut32 uuid taskschd user32 gdi32 advapi32 shlwapi)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
 file(GLOB_RECURSE WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/win32/*.cpp)
@@ -112,7 +112,7 @@ list(REMOVE_ITEM E2E_SOURCES ${E2E_DRIVER_SOURCES})
 list(FILTER E2E_SOURCES EXCLUDE REGEX "/tests/e2e/planted/")
 if(E2E_SOURCES)
 add_executable(e2e_tests ${E2E_SOURCES})
-target_link_libraries(e2e_tests PRIVATE horalux_e2e_driver gtest_main gmock)
+target_link_libraries(e2e_tests PRIVATE horalux_e2e_driver horalux_win32 gtest_main gmock)
 target_link_options(e2e_tests PRIVATE ${WIN_LINK})
 target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR} ${GENERATED_DIR})
 add_dependencies(e2e_tests Horalux HoraluxSim planted_dlls)

@@ -41,7 +41,8 @@ char ParameterFlag(const std::string& param) {
 TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
     : ports_(ports),
       params_(std::move(params)),
-      startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup),
+      task_({ports.token, ports.tasks, ports.launcher}, ports.shell, ports.files),
+      startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup, task_),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
       settings_file_(ports.files, ports.codec),
       log_(
@@ -66,7 +67,7 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       handlers_(
           {screen_, sntp_source_, ports.log_view, http_, ports.registry, ports.codec, ports.boxes}),
       resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
-                 sg_timer_, icon_, pmnDisp_, *this}) {
+                 sg_timer_, icon_, pmnDisp_, *this, ports.taskbar}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);
   sntp_.SetPort(TIdSNTP::kDefaultPort);
 
@@ -77,6 +78,8 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
   pmnDisp_.OnClick = [this] { Guarded([this] { pmnDispClick(); }); };
   pmnQuit_.OnClick = [this] { Guarded([this] { pmnQuitClick(); }); };
   sg_timer_.OnTimer = [this] { SGTimer1Timer(); };
+  ports.taskbar.watch_restarts([this] { icon_.TaskbarCreated(); });
+  startup_.OpenSetup = [this] { mnSetupClick(); };
 
   JikokuScreen& s = screen_;
   s.btnClose.OnClick = [this] { btnCloseClick(); };
@@ -197,7 +200,10 @@ void TfmJikoku::FormShow() {
   icon_.SetVisible(true);
   if (firstShow) {
     firstShow = false;
-    OfferSetup();
+    if (FindElevatedRequest(params_) == ElevatedRequest::OpenSetup)
+      mnSetupClick();
+    else
+      OfferSetup();
   }
 }
 
@@ -221,9 +227,21 @@ void TfmJikoku::FormEndSession() {
 
 void TfmJikoku::CloseSteps(Boxes& boxes) {
   icon_.SetVisible(false);
+  SaveSettings(boxes);
+  closing = true;
+}
+
+void TfmJikoku::SaveSettings(Boxes& boxes) {
   settings_file_.Save(screen_, {kProgramVersion, location_.programFolder}, location_.readOnlyMedium,
                       boxes);
-  closing = true;
+}
+
+void TfmJikoku::EndAtOnce() {
+  icon_.Remove();
+  if (EndProgram)
+    EndProgram();
+  else
+    ports_.pump.quit();
 }
 
 void TfmJikoku::LookUpStartupFolder() {
@@ -258,8 +276,20 @@ void TfmJikoku::mnActionClick() {
 }
 
 void TfmJikoku::mnSetupClick() {
-  TfmSetup setup({ports_.files, ports_.shell, ports_.boxes, ports_.clock, ports_.codec},
-                 kProgramVersion);
+  const SetupPorts setup_ports{ports_.files, ports_.shell, ports_.boxes,
+                               ports_.clock, ports_.codec, task_};
+  switch (
+      ChooseSetupAccess(setup_ports, location_.folder, [this] { SaveSettings(ports_.boxes); })) {
+    case SetupAccess::Stopped:
+      return;
+    case SetupAccess::Restarted:
+      EndAtOnce();
+      return;
+    case SetupAccess::OpenHere:
+      break;
+  }
+  TfmSetup setup(setup_ports, kProgramVersion);
+  setup.EndProgram = [this] { EndAtOnce(); };
   if (ShowSetupWindow) ShowSetupWindow(setup);
 }
 

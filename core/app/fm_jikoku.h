@@ -79,6 +79,8 @@ class TfmJikoku : public RunState, public StandardTimePage {
   TMenuItem mnSetup{"mnSetup", "セットアップ"};
   // The view's part: runs the setup window modally over the main window.
   std::function<void(TfmSetup&)> ShowSetupWindow;
+  // Ends the process at once, without a close request; the view's part.
+  std::function<void()> EndProgram;
   void btnProxyGetClick() { handlers_.btnProxyGetClick(); }
   void ApplyProxy() { handlers_.ApplyProxy(); }
 
@@ -131,10 +133,15 @@ class TfmJikoku : public RunState, public StandardTimePage {
   void AskStartupRegistration();
   // The steps every close ends with; `boxes` shows what goes wrong.
   void CloseSteps(Boxes& boxes);
+  void SaveSettings(Boxes& boxes);
+  // Ends without a close request, taking the icon along: an ended program's
+  // icon would stay until the pointer passes over it.
+  void EndAtOnce();
 
   RunPorts ports_;
   std::vector<std::string> params_;
   JikokuScreen screen_;
+  StartupTask task_;
   StartupLink startup_;
   TTimer sg_timer_;
   SettingsLocation location_;

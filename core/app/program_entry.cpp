@@ -1,11 +1,18 @@
 #include "core/app/program_entry.h"
 
 #include "core/app/fm_jikoku.h"
+#include "core/desktop/startup_task.h"
 
 namespace horalux {
 
 int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
                const std::vector<std::string>& params, const FormLifecycle& form) {
+  // The copy that another copy started elevated for the task is not a
+  // second instance: it shows nothing and ends with its exit code.
+  const ElevatedRequest request = FindElevatedRequest(params);
+  if (form.task_only &&
+      (request == ElevatedRequest::RegisterTask || request == ElevatedRequest::RemoveTask))
+    return form.task_only(request == ElevatedRequest::RegisterTask);
   // A running copy is found by its application window; this copy has not set
   // its own title yet, so it cannot find itself.
   if (!files.exists(kSecondCopyMarker) &&

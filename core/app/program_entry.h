@@ -18,6 +18,9 @@ struct FormLifecycle {
   // false when the sequence failed.
   std::function<bool()> create;
   std::function<void()> show;
+  // A copy started elevated only to register (true) or remove this user's
+  // logon task: does it and gives the exit code.
+  std::function<int(bool register_task)> task_only;
 };
 
 // The program entry: single-instance rule, main window, event loop.

@@ -23,6 +23,13 @@ class QuietTrayIcon : public CycleIcon {
     } catch (const ENotifyIconError&) {
     }
   }
+  void Remove() { icon_.Remove(); }
+  void TaskbarCreated() {
+    try {
+      icon_.TaskbarCreated();
+    } catch (const ENotifyIconError&) {
+    }
+  }
   void ShowWithTip(const std::string& tip) override {
     SetTip(tip);
     SetVisible(true);

@@ -57,7 +57,7 @@ bool ResidentRun::CountdownRanOut() {
   RunState& st = d_.state;
   st.countdown = d_.screen.udChien.Position();
   st.Record("2.1");
-  d_.icon.SetVisible(true);
+  ShowIconOnTaskbar();
   st.Record("2.2");
   int passes = 0;
   while (true) {
@@ -76,7 +76,7 @@ bool ResidentRun::CountdownRanOut() {
     }
     if (traced) st.Record("4.3");
     d_.icon.SetTip("Horalux_動作遅延待機中（実行まで " + std::to_string(st.countdown) + " 秒）");
-    d_.icon.SetVisible(true);
+    ShowIconOnTaskbar();
     if (traced) st.Record("4.5");
     d_.clock.sleep(kCountdownStepMs);
     if (traced) st.Record("4.6");
@@ -87,6 +87,10 @@ bool ResidentRun::CountdownRanOut() {
   }
   st.startupTrace += "(" + std::to_string(passes) + ")";
   return true;
+}
+
+void ResidentRun::ShowIconOnTaskbar() {
+  if (d_.taskbar.exists()) d_.icon.SetVisible(true);
 }
 
 bool ResidentRun::AskForTheWindow() {

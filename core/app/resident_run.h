@@ -9,6 +9,7 @@
 #include "core/platform/clock.h"
 #include "core/platform/form_host.h"
 #include "core/platform/message_pump.h"
+#include "core/platform/taskbar.h"
 #include "core/settings/jikoku_screen.h"
 
 namespace horalux {
@@ -29,6 +30,7 @@ class ResidentRun {
     QuietTrayIcon& icon;
     TMenuItem& pmnDisp;
     RunState& state;
+    Taskbar& taskbar;
   };
   explicit ResidentRun(Deps deps) : d_(deps) {}
 
@@ -48,6 +50,8 @@ class ResidentRun {
   // After the cycle failed: whether the user asked for the window.
   bool AskForTheWindow();
   void WriteErrorLog();
+  // Early at logon the taskbar may not exist yet: the icon waits for it.
+  void ShowIconOnTaskbar();
 
   Deps d_;
 };

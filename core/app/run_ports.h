@@ -1,5 +1,6 @@
 #pragma once
 #include "core/platform/boxes.h"
+#include "core/platform/elevated_launch.h"
 #include "core/platform/clock.h"
 #include "core/platform/files.h"
 #include "core/platform/form_host.h"
@@ -9,10 +10,13 @@
 #include "core/platform/notify_shell.h"
 #include "core/platform/pointer_focus.h"
 #include "core/platform/shell.h"
+#include "core/platform/task_service.h"
+#include "core/platform/taskbar.h"
 #include "core/platform/registry.h"
 #include "core/platform/tcp_session.h"
 #include "core/platform/text_codec.h"
 #include "core/platform/udp_socket.h"
+#include "core/platform/user_token.h"
 #include "core/platform/windowing.h"
 
 namespace horalux {
@@ -34,6 +38,10 @@ struct RunPorts {
   Shell& shell;
   TcpNetwork& tcp;
   Registry& registry;
+  UserToken& token;
+  TaskService& tasks;
+  ElevatedLauncher& launcher;
+  Taskbar& taskbar;
 };
 
 }  // namespace horalux

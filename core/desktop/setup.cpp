@@ -15,9 +15,6 @@ constexpr const char* kHandOverMarker = "Clock2Ju.$$$";
 constexpr const char* kMainWindowClass = "TfmJikoku";
 constexpr const char* kErrorTitle = "エラー";
 
-// The installed copy needs its single-instance check passed and its window
-// made before the marker may go; a copy that never gets there must not keep
-// this one alive for ever.
 constexpr std::uint32_t kHandOverPauseMs = 5000;
 constexpr std::uint32_t kHandOverCapMs = 30000;
 constexpr std::uint32_t kHandOverPollMs = 250;
@@ -30,6 +27,18 @@ class ESetupError : public std::runtime_error {
 
 std::string MissingExeText(const std::string& folder) {
   return folder + kExeName + " が存在しません。" + "\r\n" + "中止します。";
+}
+
+// The started copy needs its single-instance check passed and its window
+// made before the marker may go; a copy that never gets there must not keep
+// this one alive for ever.
+void WaitForCopyWindow(Clock& clock, Shell& shell, ProcessId process) {
+  const std::uint32_t start = clock.tick_count();
+  clock.sleep(kHandOverPauseMs);
+  if (process == 0) return;
+  while (static_cast<std::uint32_t>(clock.tick_count() - start) < kHandOverCapMs &&
+         shell.process_running(process) && !shell.process_has_window(process, kMainWindowClass))
+    clock.sleep(kHandOverPollMs);
 }
 
 std::string DefaultTarget(Files& files) {
@@ -49,6 +58,44 @@ void OfferSetup(Boxes& boxes, const std::string& version, bool readOnlyMedium,
       "[いいえ]--Horaluxの通常起動\r\n\r\nこの確認は、初回起動時１回しか表示されません。\r\n"
       "[いいえ]の場合は、Horaluxから通常のセットアップを行ってください。";
   if (ConfirmYesNo(boxes, text, true)) show_setup();
+}
+
+SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder,
+                              const std::function<void()>& save_settings) {
+  Boxes& boxes = ports.boxes;
+  switch (ports.task.UserElevation()) {
+    case Elevation::Elevated:
+      return SetupAccess::OpenHere;
+    case Elevation::StandardUser:
+      boxes.message(kSetupNeedsAdministratorText);
+      return SetupAccess::Stopped;
+    case Elevation::FilteredAdministrator:
+      break;
+  }
+  if (!ConfirmYesNo(boxes, kSetupElevationQuestion, true)) return SetupAccess::Stopped;
+  // The elevated copy reads the settings as this copy leaves them.
+  if (save_settings) save_settings();
+  const std::string marker = marker_folder + kHandOverMarker;
+  if (!ports.files.write(marker, ports.codec.to_ansi("２重起動\r\n"))) {
+    boxes.error("[" + marker + "]" + "を作成できません。");
+    return SetupAccess::Stopped;
+  }
+  const ElevatedStart started =
+      ports.task.StartElevated(ports.files.executable_path(), kOpenSetupParameter, marker_folder);
+  if (started.outcome == ElevatedOutcome::Started)
+    WaitForCopyWindow(ports.clock, ports.shell, started.process);
+  if (ports.files.exists(marker) && !ports.files.remove(marker)) boxes.error(kDeleteFailedText);
+  switch (started.outcome) {
+    case ElevatedOutcome::Started:
+      return SetupAccess::Restarted;
+    case ElevatedOutcome::Refused:
+      boxes.message(kElevationRefusedText);
+      return SetupAccess::Stopped;
+    case ElevatedOutcome::Failed:
+      break;
+  }
+  boxes.error(kElevatedStartFailedText);
+  return SetupAccess::Stopped;
 }
 
 TfmSetup::TfmSetup(SetupPorts ports, std::string version)
@@ -150,11 +197,24 @@ bool TfmSetup::InstallFiles() {
       throw ESetupError("ファイルのコピーに失敗しました。");
   }
   const std::string installed = target_folder_ + kExeName;
-  CreateShortcut(ports_.shell, installed, SpecialFolderId::Startup, "", kLinkName,
-                 kStartupArguments);
+  RegisterInstalledCopy(installed);
   if (rbNewSetup.Checked())
     CreateShortcut(ports_.shell, installed, SpecialFolderId::Programs, "", kLinkName);
   return true;
+}
+
+// Setup runs elevated: a copy installed where standard users cannot write
+// gets the logon task, which starts it elevated; anywhere else only the
+// Startup folder's shortcut may start it.
+void TfmSetup::RegisterInstalledCopy(const std::string& installed) {
+  StartupTask& task = ports_.task;
+  if (task.UserElevation() != Elevation::Elevated || !task.IsInstalledCopy(installed)) {
+    CreateShortcut(ports_.shell, installed, SpecialFolderId::Startup, "", kLinkName,
+                   kStartupArguments);
+    return;
+  }
+  if (!task.Register(installed)) throw ESetupError(kTaskRegisterFailedText);
+  DeleteOldShortcut(SpecialFolderId::Startup);
 }
 
 void TfmSetup::HandOver() {
@@ -173,21 +233,10 @@ void TfmSetup::HandOver() {
       "い。");
   const ProcessId process =
       ports_.shell.start_process(target_folder_ + kExeName, "", target_folder_);
-  WaitForInstalledCopy(process);
+  WaitForCopyWindow(ports_.clock, ports_.shell, process);
   // A marker left behind would let any number of copies run from that folder.
   if (files.exists(marker) && !files.remove(marker)) boxes.error(kDeleteFailedText);
   if (EndProgram) EndProgram();
-}
-
-void TfmSetup::WaitForInstalledCopy(ProcessId process) {
-  Clock& clock = ports_.clock;
-  const std::uint32_t start = clock.tick_count();
-  clock.sleep(kHandOverPauseMs);
-  if (process == 0) return;
-  Shell& shell = ports_.shell;
-  while (static_cast<std::uint32_t>(clock.tick_count() - start) < kHandOverCapMs &&
-         shell.process_running(process) && !shell.process_has_window(process, kMainWindowClass))
-    clock.sleep(kHandOverPollMs);
 }
 
 }  // namespace horalux

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/controls/controls.h"
+#include "core/desktop/startup_task.h"
 #include "core/platform/boxes.h"
 #include "core/platform/clock.h"
 #include "core/platform/files.h"
@@ -18,7 +19,30 @@ struct SetupPorts {
   Boxes& boxes;
   Clock& clock;
   TextCodec& codec;
+  StartupTask& task;
 };
+
+inline constexpr const char* kSetupElevationQuestion =
+    "セットアップには管理者の権限が必要です。\r\nHoraluxを管理者として起動し直しますか？";
+inline constexpr const char* kSetupNeedsAdministratorText =
+    "Program Files へのセットアップには、管理者の権限が必要です。\r\n"
+    "管理者のアカウントでセットアップを行ってください。";
+inline constexpr const char* kElevatedStartFailedText = "Horaluxを管理者として起動できません。";
+
+enum class SetupAccess {
+  OpenHere,   // this copy may open the setup window
+  Restarted,  // an elevated copy took over: this copy ends now
+  Stopped,    // nothing happens
+};
+
+// セットアップ needs an elevated copy. An administrator on the filtered
+// token is asked once whether to restart Horalux as administrator: on Yes
+// the settings are saved (save_settings), the hand-over marker in
+// marker_folder lets the elevated copy past the single-instance check, and
+// that copy opens the setup window at its first showing. A standard user is
+// told that setup needs an administrator.
+SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder,
+                              const std::function<void()>& save_settings);
 
 // The first-showing offer: when the program runs from a read-only medium or
 // is marked for it, asks whether to set up now; on Yes runs show_setup.
@@ -61,8 +85,8 @@ class TfmSetup {
  private:
   bool InstallSteps();
   void HandOver();
-  void WaitForInstalledCopy(ProcessId process);
   void DeleteOldShortcut(SpecialFolderId id);
+  void RegisterInstalledCopy(const std::string& installed);
 
   SetupPorts ports_;
   std::string version_;

@@ -41,8 +41,12 @@ std::string StartupLink::StartupShortcut() const {
   return startup_folder_ + kLinkName + ".lnk";
 }
 
-bool StartupLink::IsStartupRegistered() {
+bool StartupLink::ShortcutExists() {
   return !startup_folder_.empty() && files_.exists(StartupShortcut());
+}
+
+bool StartupLink::IsStartupRegistered() {
+  return task_.Exists() || ShortcutExists();
 }
 
 void StartupLink::ShowRegistered() {
@@ -51,7 +55,26 @@ void StartupLink::ShowRegistered() {
 
 void StartupLink::RegisterStartup() {
   cbStartup_.SetChecked(true);
-  if (IsStartupRegistered() &&
+  if (task_.UserElevation() == Elevation::StandardUser) {
+    RegisterShortcut(true);
+    return;
+  }
+  // A task elevates whatever lies at its path: only a copy where standard
+  // users cannot write may be started that way.
+  if (!task_.IsInstalledCopy(ShortcutTarget())) {
+    if (OpenSetup && ConfirmYesNo(boxes_, kSetupFirstText, true)) {
+      ShowRegistered();
+      OpenSetup();
+      return;
+    }
+    RegisterShortcut(false);
+    return;
+  }
+  RegisterTask();
+}
+
+void StartupLink::RegisterShortcut(bool standard_user) {
+  if (ShortcutExists() &&
       !ConfirmYesNo(boxes_,
                     std::string("既に") + kLinkName + ".lnk が存在します。\r\n上書きしますか？",
                     true))
@@ -64,17 +87,64 @@ void StartupLink::RegisterStartup() {
     boxes_.error(e.what());
     return;
   }
-  boxes_.message("Horaluxをコンピュータ起動時に動作させます。");
+  boxes_.message(kRegisteredText);
+  if (standard_user) boxes_.message(kNoTimeRightText);
+}
+
+void StartupLink::RegisterTask() {
+  const std::string program = ShortcutTarget();
+  if (task_.UserElevation() == Elevation::Elevated) {
+    if (!task_.Register(program)) {
+      ShowRegistered();
+      boxes_.error(kTaskRegisterFailedText);
+      return;
+    }
+  } else {
+    const ElevatedStart run = task_.RunElevated(program, true);
+    if (run.outcome == ElevatedOutcome::Refused) {
+      ShowRegistered();
+      boxes_.message(kElevationRefusedText);
+      return;
+    }
+    if (run.outcome != ElevatedOutcome::Started || run.exit_code != kTaskDone) {
+      ShowRegistered();
+      boxes_.error(kTaskRegisterFailedText);
+      return;
+    }
+  }
+  // The shortcut of an earlier registration would start a second run.
+  if (ShortcutExists()) files_.remove(StartupShortcut());
+  boxes_.message(kRegisteredText);
+}
+
+bool StartupLink::RemoveTask() {
+  if (!task_.Exists()) return true;
+  if (task_.UserElevation() == Elevation::FilteredAdministrator) {
+    const ElevatedStart run = task_.RunElevated(ShortcutTarget(), false);
+    if (run.outcome == ElevatedOutcome::Refused) {
+      boxes_.message(kElevationRefusedText);
+      return false;
+    }
+    if (run.outcome == ElevatedOutcome::Started && run.exit_code == kTaskDone) return true;
+  } else if (task_.Remove()) {
+    return true;
+  }
+  boxes_.error(kTaskRemoveFailedText);
+  return false;
 }
 
 void StartupLink::UnregisterStartup() {
   cbStartup_.SetChecked(false);
-  if (IsStartupRegistered() && !files_.remove(StartupShortcut())) {
+  if (!RemoveTask()) {
+    ShowRegistered();
+    return;
+  }
+  if (ShortcutExists() && !files_.remove(StartupShortcut())) {
     ShowRegistered();
     boxes_.error(kDeleteFailedText);
     return;
   }
-  boxes_.message("コンピュータ起動時の動作を解除しました。");
+  boxes_.message(kUnregisteredText);
 }
 
 void StartupLink::CreateDesktopShortcut() {

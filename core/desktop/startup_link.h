@@ -2,7 +2,10 @@
 #include <stdexcept>
 #include <string>
 
+#include <functional>
+
 #include "core/controls/controls.h"
+#include "core/desktop/startup_task.h"
 #include "core/platform/boxes.h"
 #include "core/platform/files.h"
 #include "core/platform/shell.h"
@@ -16,6 +19,20 @@ inline constexpr const char* kStartupArguments = "-R";
 
 inline constexpr const char* kShortcutFailedText = "ショートカットの作成に失敗しました。";
 inline constexpr const char* kDeleteFailedText = "ファイルの削除に失敗しました。";
+inline constexpr const char* kRegisteredText = "Horaluxをコンピュータ起動時に動作させます。";
+inline constexpr const char* kUnregisteredText = "コンピュータ起動時の動作を解除しました。";
+inline constexpr const char* kTaskRegisterFailedText = "タスクスケジューラに登録できません。";
+inline constexpr const char* kTaskRemoveFailedText = "タスクスケジューラから削除できません。";
+inline constexpr const char* kElevationRefusedText =
+    "管理者としての実行が許可されなかったため、何も変更していません。";
+inline constexpr const char* kNoTimeRightText =
+    "コンピュータ起動時に時刻を修正するには、時刻を変更する権利が必要です。\r\n"
+    "詳しくは Readme.txt をご覧ください。";
+inline constexpr const char* kSetupFirstText =
+    "コンピュータ起動時に時刻を修正するには、Program Files へのセットアップが必要です。\r\n"
+    "今すぐセットアップを行いますか？\r\n\r\n"
+    "[はい]----セットアップフォーム表示\r\n"
+    "[いいえ]--スタートアップフォルダに登録";
 
 // A shortcut could not be made; what() is the text the program shows.
 class EShortcutError : public std::runtime_error {
@@ -35,13 +52,19 @@ void CreateShortcut(Shell& shell, const std::string& target, SpecialFolderId id,
                     const std::string& sub_folder, const std::string& link_name,
                     const std::string& arguments = "");
 
-// Start-up registration (the Startup folder's shortcut with "-R") and the
-// desktop shortcut of the running executable. The start-up check box shows
-// whether the start-up shortcut exists after every action here.
+// Start-up registration and the desktop shortcut of the running executable.
+// A user who can elevate gets a logon task for the installed copy, since
+// Windows never elevates a program of the Startup folder; a standard user
+// gets the Startup folder's shortcut with "-R". The start-up check box shows
+// whether either is there after every action here.
 class StartupLink {
  public:
-  StartupLink(Shell& shell, Files& files, Boxes& boxes, TCheckBox& cbStartup)
-      : shell_(shell), files_(files), boxes_(boxes), cbStartup_(cbStartup) {}
+  StartupLink(Shell& shell, Files& files, Boxes& boxes, TCheckBox& cbStartup, StartupTask& task)
+      : shell_(shell), files_(files), boxes_(boxes), cbStartup_(cbStartup), task_(task) {}
+
+  // Opens the setup (the window, or an elevated copy that opens it); set by
+  // the main window.
+  std::function<void()> OpenSetup;
 
   // Looks up the Startup folder; done once per run, at start-up.
   void LookUpStartupFolder();
@@ -64,12 +87,18 @@ class StartupLink {
 
  private:
   std::string StartupShortcut() const;
+  bool ShortcutExists();
   void ShowRegistered();
+  void RegisterShortcut(bool standard_user);
+  void RegisterTask();
+  // Removes the task when there is one; false (after saying why) when it stays.
+  bool RemoveTask();
 
   Shell& shell_;
   Files& files_;
   Boxes& boxes_;
   TCheckBox& cbStartup_;
+  StartupTask& task_;
   std::string startup_folder_;
 };
 

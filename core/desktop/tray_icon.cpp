@@ -99,6 +99,19 @@ void TTrayIcon::SetVisible(bool visible) {
   }
 }
 
+void TTrayIcon::Remove() {
+  if (added_) shell_.delete_icon(BareRecord());
+  added_ = false;
+  visible_ = false;
+}
+
+void TTrayIcon::TaskbarCreated() {
+  added_ = false;
+  if (!visible_) return;
+  visible_ = false;
+  Show();
+}
+
 void TTrayIcon::SetEnabled(bool enabled) {
   enabled_ = enabled;
   if (!enabled) click_pending_ = false;

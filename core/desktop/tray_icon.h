@@ -80,6 +80,11 @@ class TTrayIcon {
   bool Enabled() const { return enabled_; }
   // Mouse actions count only while enabled; disabling drops a pending click.
   void SetEnabled(bool enabled);
+  // Takes the icon out of the notification area now, for a program that
+  // ends without running its destructors.
+  void Remove();
+  // A new taskbar holds none of the old icons: a visible icon is added anew.
+  void TaskbarCreated();
   ImageId Icon() const { return icon_; }
   void SetIcon(ImageId icon);
 

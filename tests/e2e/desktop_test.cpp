@@ -1,6 +1,7 @@
 // Start-up registration, the desktop shortcut and the setup of Horalux.exe
 // under Wine: the links it writes into the shell folders (which the test
-// session redirects under the build folder), read back with lnkinfo.
+// session redirects under the build folder), read back with lnkinfo, and the
+// logon task, whose file the Task Scheduler keeps in the system folder.
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -17,6 +18,10 @@
 #include "tests/e2e/sync_checks.h"
 #include "tests/e2e/tray_driver.h"
 #include "tools/lib/sntp_responder.h"
+#include "core/desktop/logon_task.h"
+#include "win32/desktop/win_elevated_launch.h"
+#include "win32/desktop/win_task_service.h"
+#include "win32/platform/win_user_token.h"
 
 namespace horalux::e2e {
 namespace {
@@ -25,6 +30,8 @@ namespace fs = std::filesystem;
 
 constexpr char kStartupBox[] = "コンピュータ起動時にインターネットから時刻を取り込む";
 constexpr char kRegistered[] = "Horaluxをコンピュータ起動時に動作させます。";
+constexpr char kSetupFirst[] =
+    "コンピュータ起動時に時刻を修正するには、Program Files へのセットアップが必要です。";
 
 fs::path ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -45,6 +52,46 @@ struct LinkSweeper {
     for (const auto& link : links) fs::remove(link, ignored);
   }
 };
+
+std::string TaskName() {
+  return LogonTaskName(WinUserToken().user_sid());
+}
+
+fs::path TaskFile() {
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  return fs::path(system) / L"Tasks" / PathFromUtf8(TaskName());
+}
+
+// Removes this user's logon task and a folder under Program Files, whatever
+// the test leaves undone.
+struct TaskSweeper {
+  fs::path folder;
+  ~TaskSweeper() {
+    WinTaskService().delete_task(TaskName());
+    std::error_code ignored;
+    if (!folder.empty()) fs::remove_all(folder, ignored);
+  }
+};
+
+// A folder of this test under the prefix's Program Files.
+fs::path ProgramFilesFolder() {
+  return ShellFolder(CSIDL_PROGRAM_FILES) /
+         (L"HoraluxE2E-" + std::to_wstring(GetCurrentProcessId()));
+}
+
+// A copy outside Program Files: the registration offers setup first; this
+// declines it and answers the registration's own box.
+std::string RegisterDecliningSetup(const Process& app, const Window& main) {
+  main.ChooseMenu({"アクション(&A)", "スタートアップ登録(&T)"});
+  MessageBoxWindow offer = app.WaitMessageBox();
+  EXPECT_TRUE(offer.Text().starts_with(kSetupFirst)) << offer.Text();
+  offer.Press("いいえ");
+  MessageBoxWindow box = app.WaitMessageBox();
+  const std::string text = box.Text();
+  box.Press("OK");
+  return text;
+}
 
 // What lnkinfo (a Linux program, which Wine starts directly) prints for a link.
 std::string LnkInfo(const fs::path& link) {
@@ -119,7 +166,7 @@ TEST(StartupRegistration, MenuWritesTheLinkRemovesItAndASecondRegistrationAsks) 
   Window box = main.CheckBox(kStartupBox);
   EXPECT_FALSE(box.Checked());
 
-  EXPECT_EQ(ChooseAndRead(app, main, {"アクション(&A)", "スタートアップ登録(&T)"}), kRegistered);
+  EXPECT_EQ(RegisterDecliningSetup(app, main), kRegistered);
   EXPECT_TRUE(box.Checked());
   ASSERT_TRUE(fs::exists(StartupLink()));
   const std::string info = LnkInfo(StartupLink());
@@ -143,6 +190,9 @@ TEST(StartupRegistration, MenuWritesTheLinkRemovesItAndASecondRegistrationAsks) 
   // A link that appeared meanwhile: ticking the box asks before replacing it.
   WriteFileBytes(StartupLink(), link_bytes.value_or(""));
   ASSERT_EQ(box.Click(), Settled::Blocked);
+  MessageBoxWindow offer = app.WaitMessageBox();
+  EXPECT_TRUE(offer.Text().starts_with(kSetupFirst)) << offer.Text();
+  offer.Press("いいえ");
   MessageBoxWindow ask = app.WaitMessageBox();
   EXPECT_EQ(ask.Text(), "既にHoralux.lnk が存在します。\r\n上書きしますか？");
   ask.Press("はい");
@@ -187,10 +237,7 @@ TEST(StartupRegistration, AStartupFolderOnAMissingDriveFailsAndSaysSo) {
   StartupRedirect nowhere(L"Q:\\nowhere\\Startup");
   Process app = copy.Start();
   Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
-  main.ChooseMenu({"アクション(&A)", "スタートアップ登録(&T)"});
-  MessageBoxWindow box = app.WaitMessageBox();
-  EXPECT_EQ(box.Text(), "ショートカットの作成に失敗しました。");
-  box.Press("OK");
+  EXPECT_EQ(RegisterDecliningSetup(app, main), "ショートカットの作成に失敗しました。");
   // No success message follows.
   EXPECT_FALSE(PollUntil([&] { return !app.MessageBoxes().empty(); }, Millis(1500)));
   EXPECT_FALSE(main.CheckBox(kStartupBox).Checked());
@@ -234,12 +281,15 @@ std::wstring ImagePath(DWORD pid) {
   return path;
 }
 
-TEST(Setup, InstallsIntoTheTargetAndHandsOverToTheInstalledCopy) {
+TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCopy) {
   const fs::path programs_link = ShellFolder(CSIDL_PROGRAMS) / L"Horalux.lnk";
   LinkSweeper sweep{{StartupLink(), programs_link}};
+  const fs::path target = ProgramFilesFolder();
+  TaskSweeper tasks{target};
   ProgramCopy copy({}, {.offer_setup = true});
   WriteFileBytes(copy.folder() / L"Readme.txt", "readme");
-  const fs::path target = copy.dir() / "target";
+  // A link of an earlier registration: the task takes its place.
+  WriteFileBytes(StartupLink(), "old");
   Process app = copy.Start();
   StartSetup(app, PathToUtf8(target));
 
@@ -264,15 +314,52 @@ TEST(Setup, InstallsIntoTheTargetAndHandsOverToTheInstalledCopy) {
   EXPECT_FALSE(fs::exists(target / L"Clock2Ju.$$$"));
   EXPECT_EQ(ReadFileBytes(target / L"Readme.txt"), "readme");
   EXPECT_EQ(ReadFileBytes(target / L"Horalux.exe"), ReadFileBytes(copy.exe()));
-  const std::string startup = LnkInfo(StartupLink());
-  EXPECT_EQ(LnkField(startup, "Local path"), PathToUtf8(target / L"Horalux.exe")) << startup;
-  EXPECT_EQ(LnkField(startup, "Command line arguments"), "-R") << startup;
+  // Wine keeps the task's file but not its trigger, action or run level.
+  EXPECT_TRUE(fs::exists(TaskFile()));
+  EXPECT_FALSE(fs::exists(StartupLink()));
   const std::string programs = LnkInfo(programs_link);
   EXPECT_EQ(LnkField(programs, "Local path"), PathToUtf8(target / L"Horalux.exe")) << programs;
 
   // The installed copy is not the test's child: end it through its window.
   installed.Close();
   installed.WaitGone();
+}
+
+TEST(StartupRegistration,
+     AnElevatedCopyRegistersOrRemovesTheTaskBesideARunningOneAndEndsWithItsCode) {
+  const fs::path installed = ProgramFilesFolder();
+  TaskSweeper tasks{installed};
+  ProgramCopy copy;
+  fs::create_directories(installed);
+  fs::copy_file(copy.exe(), installed / L"Horalux.exe");
+  // The first copy runs without the marker that would let a second one start.
+  ProgramCopy first({}, {.allow_second = false});
+  WaitNoRunningCopy();
+  Process app = first.Start();
+  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+
+  struct Row {
+    fs::path program;
+    const char* parameter;
+    int code;
+    bool task_after;
+  } rows[] = {
+      {installed / L"Horalux.exe", "/task:register", 0, true},
+      {copy.exe(), "/task:register", 2, true},  // only a copy under Program Files
+      {installed / L"Horalux.exe", "/task:remove", 0, false},
+  };
+  WinElevatedLauncher launcher;
+  for (const Row& row : rows) {
+    const ElevatedStart run = launcher.run_and_wait(PathToUtf8(row.program), row.parameter,
+                                                    PathToUtf8(row.program.parent_path()), 60000);
+    EXPECT_EQ(run.outcome, ElevatedOutcome::Started) << row.parameter;
+    EXPECT_EQ(run.exit_code, row.code) << row.parameter;
+    EXPECT_EQ(fs::exists(TaskFile()), row.task_after) << row.parameter;
+  }
+  EXPECT_TRUE(app.Running());
+  EXPECT_TRUE(app.MessageBoxes().empty());
+  main.Close();
+  EXPECT_EQ(app.WaitExit(), 0u);
 }
 
 TEST(Setup, IntoItsOwnFolderStopsWithTheSameFolderMessage) {
@@ -299,7 +386,7 @@ TEST(StartupRegistration, TheStartupLinkOpenedByTheShellRunsOneResidentRun) {
   {
     Process app = copy.Start();
     Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
-    EXPECT_EQ(ChooseAndRead(app, main, {"アクション(&A)", "スタートアップ登録(&T)"}), kRegistered);
+    EXPECT_EQ(RegisterDecliningSetup(app, main), kRegistered);
     main.Close();
     ASSERT_EQ(app.WaitExit(), 0u);
   }

@@ -5,6 +5,7 @@
 
 #include "core/app/fm_jikoku.h"
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_log_view.h"
 #include "tests/fakes/fake_notify_shell.h"
 #include "tests/fakes/fake_pump.h"
@@ -37,6 +38,10 @@ struct FormRig {
   FakeShell desktop{files};
   FakeTcpNetwork tcp{clock};
   FakeRegistry registry;
+  FakeUserToken token;
+  FakeTaskService tasks;
+  FakeElevatedLauncher launcher;
+  FakeTaskbar taskbar;
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.

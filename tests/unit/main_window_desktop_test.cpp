@@ -12,10 +12,15 @@ TEST(MainWindowDesktop, ClosingARunStartedWithAOffersTheRegistration) {
     FormRig rig;
     TfmJikoku& f = rig.Make({"-A"});
     f.FormCreate();
-    rig.boxes.answers = {yes};
+    // A copy outside Program Files: setup is offered first; declined, the
+    // Startup shortcut is written as before.
+    rig.boxes.answers = {yes, false};
     f.FormCloseQuery();
     ASSERT_FALSE(rig.boxes.shown.empty());
     EXPECT_EQ(rig.boxes.shown[0].text, "起動時に、時刻を取得しますか？");
+    if (yes) {
+      EXPECT_EQ(rig.boxes.shown[1].text, kSetupFirstText);
+    }
     EXPECT_EQ(rig.files.exists("C:\\Users\\u\\Start Menu\\Programs\\Startup\\Horalux.lnk"), yes);
     EXPECT_EQ(f.Screen().cbStartup.Checked(), yes);
   }
@@ -28,6 +33,48 @@ TEST(MainWindowDesktop, SetupItemIsHiddenBesideTheSetupHelper) {
     TfmJikoku& f = rig.Make({});
     f.FormCreate();
     EXPECT_EQ(f.mnSetup.Visible, !helper);
+  }
+}
+
+TEST(MainWindowDesktop, TheIconWaitsForTheTaskbarAndComesBackOnANewOne) {
+  FormRig rig;
+  rig.PutSettings("[Jikoku]\r\nudChien=3\r\n");
+  rig.taskbar.absent_checks = 2;  // at the start and at the first second
+  rig.Make({"-R"}).FormCreate();
+  ASSERT_FALSE(rig.shell.records.empty());
+  EXPECT_EQ(rig.shell.calls.front(), "add 1");
+  EXPECT_EQ(rig.shell.records.front().tip, "Horalux_動作遅延待機中（実行まで 2 秒）");
+
+  FormRig shown;
+  TfmJikoku& f = shown.Make({});
+  f.FormCreate();
+  f.FormShow();
+  shown.shell.icons.clear();  // Explorer restarted with an empty taskbar
+  shown.shell.calls.clear();
+  shown.taskbar.on_created();
+  EXPECT_EQ(shown.shell.calls,
+            (std::vector<std::string>{"add " + std::to_string(f.TrayIcon1().InstanceNumber())}));
+}
+
+TEST(MainWindowDesktop, ACopyThatEndsForAnotherTakesItsIconAway) {
+  struct Row {
+    const char* why;
+    Elevation kind;
+  } rows[] = {{"hand-over after setup", Elevation::Elevated},
+              {"restart as administrator", Elevation::FilteredAdministrator}};
+  for (const Row& row : rows) {
+    FormRig rig;
+    rig.token.kind = row.kind;
+    TfmJikoku& f = rig.Make({});
+    int ended = 0;
+    f.EndProgram = [&] { ++ended; };
+    f.ShowSetupWindow = [](TfmSetup& setup) { setup.EndProgram(); };
+    f.FormCreate();
+    f.FormShow();
+    rig.boxes.answers = {true};
+    f.mnSetupClick();
+    EXPECT_EQ(rig.shell.calls.back(), "delete 1") << row.why;
+    EXPECT_EQ(ended, 1) << row.why;
   }
 }
 

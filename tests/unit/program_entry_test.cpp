@@ -58,6 +58,7 @@ struct EntryRun {
   bool created = false;
   bool shown = false;
   int result = -1;
+  std::vector<bool> task_only;  // register (true) or remove, per call
 };
 
 EntryRun Enter(Rig& rig, const std::vector<std::string>& params, bool create_succeeds = true) {
@@ -66,9 +67,30 @@ EntryRun Enter(Rig& rig, const std::vector<std::string>& params, bool create_suc
                        run.created = true;
                        return create_succeeds;
                      },
-                     [&] { run.shown = true; }};
+                     [&] { run.shown = true; },
+                     [&](bool register_task) {
+                       run.task_only.push_back(register_task);
+                       return 7;
+                     }};
   run.result = RunProgram(rig.files, rig.windowing, rig.pump, params, form);
   return run;
+}
+
+TEST(ProgramEntry, ATaskOnlyCopyRunsBesideTheFirstWithoutAWindowAndEndsWithItsCode) {
+  struct Row {
+    std::vector<std::string> params;
+    std::vector<bool> task_only;
+  } rows[] = {{{"/task:register"}, {true}}, {{"-R", "/task:remove"}, {false}}};
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.windowing.other_copy_running = true;
+    EntryRun run = Enter(rig, row.params);
+    EXPECT_EQ(run.task_only, row.task_only);
+    EXPECT_EQ(run.result, 7);
+    EXPECT_EQ(rig.windowing.brought_forward, 0);
+    EXPECT_FALSE(run.created);
+    EXPECT_EQ(rig.pump.runs, 0);
+  }
 }
 
 TEST(ProgramEntry, SecondCopyBringsTheFirstForwardAndEnds) {

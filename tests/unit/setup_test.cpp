@@ -1,8 +1,11 @@
 #include "core/desktop/setup.h"
 
+#include "core/desktop/startup_link.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
 
@@ -27,6 +30,10 @@ struct Rig {
   fakes::FakeBoxes boxes;
   fakes::FakeClock clock;
   fakes::IconvCodec codec;
+  fakes::FakeUserToken token;
+  fakes::FakeTaskService tasks;
+  fakes::FakeElevatedLauncher launcher;
+  StartupTask task{{token, tasks, launcher}, shell, files};
   int ended = 0, selected = 0;
   std::unique_ptr<TfmSetup> form;
   explicit Rig(bool installed = false) {
@@ -37,7 +44,8 @@ struct Rig {
     if (installed) files.put(kTarget + "Horalux.exe", "old exe");
     shell.marker_to_check = kMarker;
     boxes.answers.push_back(true);  // start the setup
-    form = std::make_unique<TfmSetup>(SetupPorts{files, shell, boxes, clock, codec}, "Ver0.9.9");
+    form =
+        std::make_unique<TfmSetup>(SetupPorts{files, shell, boxes, clock, codec, task}, "Ver0.9.9");
     form->EndProgram = [this] { ++ended; };
     form->SelectTargetField = [this] { ++selected; };
   }
@@ -47,6 +55,54 @@ struct Rig {
     return out;
   }
 };
+
+TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
+  const std::string folder = "C:\\Users\\u\\AppData\\Local\\Orvane\\HoraLux\\";
+  const std::string ask = std::string("question:") + kSetupElevationQuestion + " | ";
+  const auto kFlt = Elevation::FilteredAdministrator;
+  const auto kRan = ElevatedOutcome::Started;
+  struct Row {
+    Elevation kind;
+    bool answer;
+    ElevatedOutcome run;
+    SetupAccess access;
+    std::string seen;
+    int saved;
+  } rows[] = {
+      // clang-format off
+      {Elevation::Elevated, true, kRan, SetupAccess::OpenHere, "", 0},
+      {Elevation::StandardUser, true, kRan, SetupAccess::Stopped, std::string("message:") + kSetupNeedsAdministratorText + " | ", 0},
+      {kFlt, false, kRan, SetupAccess::Stopped, ask, 0},
+      {kFlt, true, kRan, SetupAccess::Restarted, ask + "/setup with the marker | ", 1},
+      {kFlt, true, ElevatedOutcome::Refused, SetupAccess::Stopped, ask + "message:" + kElevationRefusedText + " | ", 1},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.files.add_folder(folder);
+    rig.boxes.answers = {row.answer};
+    rig.token.kind = row.kind;
+    rig.launcher.outcome = row.run;
+    std::string seen;
+    rig.launcher.copy = [&](const std::string& parameters) {
+      if (rig.files.has_file(folder + "Clock2Ju.$$$")) seen += parameters + " with the marker | ";
+      return 0;
+    };
+    int saved = 0;
+    const SetupAccess access =
+        ChooseSetupAccess({rig.files, rig.shell, rig.boxes, rig.clock, rig.codec, rig.task}, folder,
+                          [&] { ++saved; });
+    seen = [&] {
+      std::string boxes;
+      for (const auto& s : rig.shown()) boxes += s + " | ";
+      return boxes;
+    }() + seen;
+    EXPECT_EQ(access, row.access) << row.seen;
+    EXPECT_EQ(seen, row.seen);
+    EXPECT_EQ(saved, row.saved) << row.seen;
+    EXPECT_FALSE(rig.files.has_file(folder + "Clock2Ju.$$$")) << row.seen;
+  }
+}
 
 TEST(Setup, ChoosesOverwriteWhenTheDefaultFolderExists) {
   Rig fresh, installed(true);
@@ -111,11 +167,13 @@ TEST(Setup, NewSetupInstallsLinksAndHandsOverOnceTheInstalledWindowExists) {
   EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe");
   EXPECT_EQ(rig.files.content(kTarget + "Readme.txt"), "readme");
   EXPECT_FALSE(rig.files.has_file(kDesktopLink));
-  auto startup = rig.shell.read_link(kStartupLink);
+  // Elevated, into Program Files: the logon task starts the installed copy.
+  EXPECT_FALSE(rig.files.has_file(kStartupLink));
+  ASSERT_EQ(rig.tasks.tasks.size(), 1u);
+  EXPECT_NE(rig.tasks.tasks.begin()->second.find("<Command>" + kTarget + "Horalux.exe</Command>"),
+            std::string::npos);
   auto programs = rig.shell.read_link(kProgramsLink);
-  ASSERT_TRUE(startup && programs);
-  EXPECT_EQ(startup->target, kTarget + "Horalux.exe");
-  EXPECT_EQ(startup->arguments, "-R");
+  ASSERT_TRUE(programs);
   EXPECT_EQ(programs->arguments, "");
   ASSERT_EQ(rig.shell.started.size(), 1u);
   EXPECT_EQ(rig.shell.started[0].program, kTarget + "Horalux.exe");
@@ -134,7 +192,7 @@ TEST(Setup, OverwriteSetupKeepsOtherLinksAndAWindowlessCopyIsWaitedForAtMost30Se
   EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe");
   EXPECT_TRUE(rig.files.has_file(kDesktopLink));
   EXPECT_FALSE(rig.files.has_file(kProgramsLink));
-  EXPECT_TRUE(rig.shell.read_link(kStartupLink));
+  EXPECT_EQ(rig.tasks.tasks.size(), 1u);
   EXPECT_GE(rig.clock.tick_count() - start, 30000u);
   EXPECT_LT(rig.clock.tick_count() - start, 31000u);
   EXPECT_EQ(rig.ended, 1);

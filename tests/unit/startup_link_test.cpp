@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
 
@@ -18,7 +19,11 @@ struct Rig {
   fakes::FakeShell shell{files};
   fakes::FakeBoxes boxes;
   TCheckBox cbStartup{"cbStartup"};
-  StartupLink link{shell, files, boxes, cbStartup};
+  fakes::FakeUserToken token;
+  fakes::FakeTaskService tasks;
+  fakes::FakeElevatedLauncher launcher;
+  StartupTask task{{token, tasks, launcher}, shell, files};
+  StartupLink link{shell, files, boxes, cbStartup, task};
   Rig() {
     for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
   }

@@ -15,6 +15,9 @@
 #include "win32/desktop/notify_shell.h"
 #include "win32/desktop/pointer_focus.h"
 #include "win32/desktop/setup_window.h"
+#include "win32/desktop/win_elevated_launch.h"
+#include "win32/desktop/win_task_service.h"
+#include "win32/desktop/win_taskbar.h"
 #include "win32/desktop/win_shell.h"
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
@@ -25,6 +28,7 @@
 #include "win32/platform/win_pump.h"
 #include "win32/platform/win_registry.h"
 #include "win32/platform/win_text_codec.h"
+#include "win32/platform/win_user_token.h"
 #ifdef HORALUX_SIMULATED_CLOCK
 #include "win32/platform/simulated_clock.h"
 #else
@@ -65,6 +69,10 @@ int Run() {
   WinPointerFocus pointer_focus;
   // One per run: it holds the COM library the shell's objects need.
   WinShell shell;
+  WinUserToken token;
+  WinTaskService tasks;
+  WinElevatedLauncher launcher;
+  WinTaskbar taskbar;
   ApplicationWindow application;
   // Created only once this copy is sure to run: a second copy ends without a
   // main window of its own.
@@ -78,8 +86,11 @@ int Run() {
                    boxes,   application,  codec,
                    locale,  *main_window, main_window->log_view(),
                    network, notify_shell, pointer_focus,
-                   shell,   tcp,          registry};
+                   shell,   tcp,          registry,
+                   token,   tasks,        launcher,
+                   taskbar};
     form = std::make_unique<TfmJikoku>(ports, params);
+    form->EndProgram = [] { ExitProcess(0); };
     form->ShowSetupWindow = [&](TfmSetup& setup) {
       SetupWindow::ShowModal(main_window->hwnd(), setup);
     };
@@ -89,7 +100,11 @@ int Run() {
     form->FormCreate();
     return !form->startupFailed;
   };
-  FormLifecycle lifecycle{create, [&] { main_window->show_window(); }};
+  auto task_only = [&](bool register_task) {
+    StartupTask task({token, tasks, launcher}, shell, files);
+    return task.RunTaskOnly(register_task);
+  };
+  FormLifecycle lifecycle{create, [&] { main_window->show_window(); }, task_only};
   int code = RunProgram(files, application, pump, params, lifecycle);
   if (main_window) main_window->Destroy();
   form.reset();

@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+namespace horalux {
+
+// What the token of this process may do with the right to set the time.
+enum class Elevation {
+  // Elevated, or an administrator whose token is full anyway (UAC off).
+  Elevated,
+  // An administrator on the filtered token: can elevate with one prompt.
+  FilteredAdministrator,
+  // Cannot elevate on this account.
+  StandardUser,
+};
+
+// The user this program runs as, as its access token tells it.
+class UserToken {
+ public:
+  virtual ~UserToken() = default;
+  virtual Elevation elevation() = 0;
+  // The user's security identifier in its text form ("S-1-5-21-..."); empty
+  // when it cannot be read.
+  virtual std::string user_sid() = 0;
+};
+
+}  // namespace horalux

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "core/desktop/logon_task.h"
+#include "core/desktop/startup_link.h"
+#include "tests/fakes/fake_elevation.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_ui.h"
+
+namespace horalux {
+namespace {
+
+const std::string kLink = "C:\\Users\\u\\Start Menu\\Programs\\Startup\\Horalux.lnk";
+const std::string kInstalled = "C:\\Program Files\\Orvane\\Horalux\\Horalux.exe";
+const std::string kOutside = "C:\\Users\\u\\Downloads\\Horalux.exe";
+const std::string kOk = std::string("message:") + kRegisteredText;
+const std::string kGone = std::string("message:") + kUnregisteredText;
+const std::string kNo = std::string("message:") + kElevationRefusedText;
+const std::string kFail = std::string("error:") + kTaskRegisterFailedText;
+const std::string kOffer = std::string("question:") + kSetupFirstText;
+const std::string kRight = std::string("message:") + kNoTimeRightText;
+constexpr auto kStd = Elevation::StandardUser, kFlt = Elevation::FilteredAdministrator,
+               kElv = Elevation::Elevated;
+constexpr auto kRan = ElevatedOutcome::Started, kRefused = ElevatedOutcome::Refused;
+
+// One user's registration; the elevated copy is the same program over the
+// same task service, or ends with copy_code when that is set.
+struct Rig {
+  fakes::MemoryFiles files;
+  fakes::FakeShell shell{files};
+  fakes::FakeBoxes boxes;
+  TCheckBox cbStartup{"cbStartup"};
+  fakes::FakeUserToken token;
+  fakes::FakeTaskService tasks;
+  fakes::FakeElevatedLauncher launcher;
+  StartupTask task{{token, tasks, launcher}, shell, files};
+  StartupLink link{shell, files, boxes, cbStartup, task};
+  int setups = 0, copy_code = kTaskDone;
+  Rig(Elevation kind, const std::string& exe, bool has_task, bool has_link, ElevatedOutcome run) {
+    for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
+    token.kind = kind;
+    files.exe = exe;
+    launcher.outcome = run;
+    if (has_task) tasks.tasks[Name()] = "old";
+    if (has_link) files.put(kLink, "old");
+    link.OpenSetup = [this] { ++setups; };
+    launcher.copy = [this](const std::string& parameters) {
+      StartupTask elevated{{token, tasks, launcher}, shell, files};
+      return copy_code != kTaskDone ? copy_code
+                                    : elevated.RunTaskOnly(parameters == kRegisterTaskParameter);
+    };
+    link.LookUpStartupFolder();
+  }
+  std::string Name() { return LogonTaskName(token.sid); }
+  // The boxes shown, then what was started elevated.
+  std::string Seen() {
+    std::string out;
+    for (const auto& b : boxes.shown) out += b.kind + ":" + b.text + " | ";
+    for (const auto& c : launcher.calls) out += c.parameters + (c.waited ? " waited | " : " | ");
+    return out;
+  }
+};
+
+TEST(StartupRegistration, EachKindOfUserGetsTheWayThatWorksForIt) {
+  struct Row {
+    const char* why;
+    Elevation kind;
+    std::string exe;
+    bool old_link;
+    ElevatedOutcome run;
+    int copy_code;
+    bool refuse, answer;  // the service refuses; the answer to the setup offer
+    std::string seen;
+    bool task, link, ticked;
+    int setups;
+  } rows[] = {
+      // clang-format off
+      {"elevated: the task; the old link goes", kElv, kInstalled, true, kRan, 0, false, true, kOk + " | ", true, false, true, 0},
+      {"filtered: one elevated copy", kFlt, kInstalled, true, kRan, 0, false, true, kOk + " | /task:register waited | ", true, false, true, 0},
+      {"filtered: prompt refused", kFlt, kInstalled, false, kRefused, 0, false, true, kNo + " | /task:register waited | ", false, false, false, 0},
+      {"filtered: the copy fails", kFlt, kInstalled, false, kRan, kTaskRefused, false, true, kFail + " | /task:register waited | ", false, false, false, 0},
+      {"elevated: the service refuses", kElv, kInstalled, false, kRan, 0, true, true, kFail + " | ", false, false, false, 0},
+      {"outside Program Files: setup first", kElv, kOutside, false, kRan, 0, false, true, kOffer + " | ", false, false, false, 1},
+      {"setup declined: the link", kFlt, kOutside, false, kRan, 0, false, false, kOffer + " | " + kOk + " | ", false, true, true, 0},
+      {"standard user: the link and why", kStd, kInstalled, false, kRan, 0, false, true, kOk + " | " + kRight + " | ", false, true, true, 0},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    Rig rig(row.kind, row.exe, false, row.old_link, row.run);
+    rig.copy_code = row.copy_code;
+    rig.tasks.refuse = row.refuse;
+    rig.boxes.answers = {row.answer};
+    rig.link.RegisterStartup();
+    EXPECT_EQ(rig.Seen(), row.seen) << row.why;
+    EXPECT_EQ(rig.tasks.task_exists(rig.Name()), row.task) << row.why;
+    EXPECT_EQ(rig.files.has_file(kLink), row.link) << row.why;
+    EXPECT_EQ(rig.cbStartup.Checked(), row.ticked) << row.why;
+    EXPECT_EQ(rig.setups, row.setups) << row.why;
+    if (row.task) {
+      EXPECT_NE(rig.tasks.tasks[rig.Name()].find(kInstalled), std::string::npos) << row.why;
+    }
+  }
+}
+
+TEST(StartupRegistration, RegisteredMeansTaskOrLinkAndUnregisterRemovesBoth) {
+  struct Row {
+    const char* why;
+    Elevation kind;
+    bool task, link;
+    ElevatedOutcome run;
+    std::string seen;
+    bool task_after, link_after;
+  } rows[] = {
+      // clang-format off
+      {"elevated", kElv, true, true, kRan, kGone + " | ", false, false},
+      {"filtered", kFlt, true, true, kRan, kGone + " | /task:remove waited | ", false, false},
+      {"filtered refuses", kFlt, true, true, kRefused, kNo + " | /task:remove waited | ", true, true},
+      {"only a link: no prompt", kFlt, false, true, kRan, kGone + " | ", false, false},
+      {"nothing", kStd, false, false, kRan, kGone + " | ", false, false},
+      // clang-format on
+  };
+  for (const Row& row : rows) {
+    Rig rig(row.kind, kInstalled, row.task, row.link, row.run);
+    EXPECT_EQ(rig.link.IsStartupRegistered(), row.task || row.link) << row.why;
+    rig.link.UnregisterStartup();
+    EXPECT_EQ(rig.Seen(), row.seen) << row.why;
+    EXPECT_EQ(rig.tasks.task_exists(rig.Name()), row.task_after) << row.why;
+    EXPECT_EQ(rig.files.has_file(kLink), row.link_after) << row.why;
+    EXPECT_EQ(rig.cbStartup.Checked(), row.task_after || row.link_after) << row.why;
+  }
+}
+
+TEST(StartupRegistration, TaskOnlyCopyEndsWithItsCode) {
+  struct Row {
+    std::string exe;
+    bool register_task, refuse;
+    int code;
+    bool task_after;
+  } rows[] = {
+      {kInstalled, true, false, kTaskDone, true},    {kOutside, true, false, kTaskNotHere, false},
+      {kInstalled, true, true, kTaskRefused, false}, {kInstalled, false, false, kTaskDone, false},
+      {kInstalled, false, true, kTaskRefused, true},
+  };
+  for (const Row& row : rows) {
+    Rig rig(kElv, row.exe, !row.register_task, false, kRan);
+    rig.tasks.refuse = row.refuse;
+    EXPECT_EQ(rig.task.RunTaskOnly(row.register_task), row.code) << row.exe << row.register_task;
+    EXPECT_EQ(rig.tasks.task_exists(rig.Name()), row.task_after) << row.exe << row.register_task;
+    EXPECT_TRUE(rig.boxes.shown.empty());
+  }
+}
+
+}  // namespace
+}  // namespace horalux

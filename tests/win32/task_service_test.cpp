@@ -1,0 +1,64 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/desktop/logon_task.h"
+#include "win32/desktop/win_task_service.h"
+#include "win32/desktop/win_taskbar.h"
+#include "win32/platform/wide.h"
+#include "win32/platform/win_user_token.h"
+
+namespace horalux {
+namespace {
+
+// Where the Task Scheduler keeps a task of the root folder.
+std::wstring TaskFile(const std::string& name) {
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  return std::wstring(system) + L"\\Tasks\\" + win32::Widen(name);
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(TaskService, RegistersTheLogonTaskAndRemovesIt) {
+  WinUserToken token;
+  const std::string sid = token.user_sid();
+  ASSERT_EQ(sid.rfind("S-1-5-", 0), 0u) << sid;
+  // Under Wine every process is a full administrator.
+  EXPECT_EQ(token.elevation(), Elevation::Elevated);
+
+  WinTaskService tasks;
+  const std::string name = LogonTaskName(sid) + " test " + std::to_string(GetCurrentProcessId());
+  const std::string xml = LogonTaskXml(sid, "C:\\Program Files\\時計 & <ほら>\\Horalux.exe");
+  ASSERT_FALSE(tasks.task_exists(name));
+  ASSERT_TRUE(tasks.register_task(name, xml));
+  EXPECT_TRUE(FileExists(TaskFile(name)));
+  EXPECT_TRUE(tasks.task_exists(name));
+  EXPECT_TRUE(tasks.register_task(name, xml)) << "registering again replaces it";
+
+  EXPECT_TRUE(tasks.delete_task(name));
+  EXPECT_FALSE(FileExists(TaskFile(name)));
+  EXPECT_FALSE(tasks.task_exists(name));
+  EXPECT_TRUE(tasks.delete_task(name)) << "nothing left to remove";
+}
+
+TEST(Taskbar, ExistsAndItsRestartBroadcastReachesTheListener) {
+  WinTaskbar taskbar;
+  int created = 0;
+  taskbar.watch_restarts([&] { ++created; });
+  EXPECT_TRUE(taskbar.exists());
+  SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  MSG msg;
+  for (int i = 0; i < 100 && created == 0; ++i) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+  EXPECT_EQ(created, 1);
+}
+
+}  // namespace
+}  // namespace horalux
