@@ -95,7 +95,7 @@ void StartupLink::cbStartupMouseUp() {
 }
 
 void StartupLink::cbStartupKeyToggle() {
-  ShowRegistered();
+  cbStartupMouseUp();
 }
 
 void StartupLink::AskStartupAtClose() {
