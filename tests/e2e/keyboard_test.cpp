@@ -1,6 +1,6 @@
 // The settings screen from the keyboard alone, with real key presses: Tab
-// and Shift+Tab walk every page in reading order, and Ctrl+Tab with its
-// companions turns the pages.
+// and Shift+Tab walk every page in reading order, Ctrl+Tab with its
+// companions turns the pages, and the menus open with their access keys.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -67,7 +67,9 @@ std::vector<std::string> Walk(const Window& main, bool back) {
   auto press = [&] {
     HWND before = Focused(main);
     Keys(key);
-    WaitUntil([&] { return Focused(main) != before; }, "the focus moving on");
+    if (!PollUntil([&] { return Focused(main) != before; }))
+      throw DriverError("the focus stayed on " + Spoken(before) + " (" + Window(before).Describe() +
+                        ")");
   };
   for (int i = 0; i < 30 && Spoken(Focused(main)) != "(tab row)"; ++i) press();
   std::vector<std::string> stops;
@@ -85,6 +87,7 @@ TEST(Keyboard, TabWalksEveryPageInReadingOrderAndCtrlTabTurnsThePages) {
   Window main = copy.StartWindow(app);
   Window tabs = main.Control({.cls = "SysTabControl32"});
   main.PushButton("HTTP").Click();
+  tabs.SelectTab(0);
   main.PushButton("NTP/SNTP").Click();
   ASSERT_EQ(tabs.TabCount(), 4);
   SetForegroundWindow(main.handle());
@@ -129,6 +132,15 @@ TEST(Keyboard, TabWalksEveryPageInReadingOrderAndCtrlTabTurnsThePages) {
     WaitUntil([&] { return tabs.SelectedTab() == turn.page; }, "page " + std::to_string(turn.page));
     EXPECT_TRUE(IsWindowVisible(Focused(main))) << "the focus stays on a shown control";
   }
+
+  // The menus' access keys, and Esc closing the version box.
+  Keys({VK_MENU, 'O'});
+  PollUntil([&] { return FindWindowW(L"#32768", nullptr) != nullptr; });
+  Keys({'B'});
+  Window box = app.WaitWindow({.cls = "TfmAbout", .title = "バージョン情報"});
+  WaitUntil([&] { return GetForegroundWindow() == box.handle(); }, "the version box in front");
+  Keys({VK_ESCAPE});
+  box.WaitGone();
   main.Close();
   EXPECT_EQ(app.WaitExit(), 0u);
 }

@@ -28,6 +28,16 @@ HWND Spoken(HWND field, const TOrNumEdit& model) {
   return field;
 }
 
+// A multi-line field takes every key, Tab included: the read-only log view
+// leaves Tab, Enter and Esc to the window, so the keyboard can leave it.
+LRESULT CALLBACK LeaveTabToWindow(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                  DWORD_PTR) {
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, LeaveTabToWindow, id);
+  LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+  if (msg == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return result;
+}
+
 // The hint of a spin shows over its field and over its arrows, made just after it.
 void Hinted(ControlBinder& b, HWND field, const TUpDown& spin) {
   const char* hint = JikokuScreen::Hint(spin.Associate()->Name());
@@ -89,6 +99,7 @@ void MainWindow::BuildPages() {
       "log view");
   SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
   SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  SetWindowSubclass(log_edit_, LeaveTabToWindow, 0, 0);
   log_view_.attach(log_edit_);
 
   // HTTP settings.
