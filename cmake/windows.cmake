@@ -92,7 +92,9 @@ set(WINE_TEST_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-test-run.sh)
 file(GLOB_RECURSE WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*.cpp)
 if(WIN32_TEST_SOURCES)
 add_executable(win32_tests ${WIN32_TEST_SOURCES})
-target_link_libraries(win32_tests PRIVATE horalux_win32 horalux_tools gtest_main gmock)
+# The driver's pictures: a window drawn by the program code in the test.
+target_link_libraries(win32_tests PRIVATE horalux_win32 horalux_tools horalux_e2e_driver gtest_main
+  gmock)
 target_link_options(win32_tests PRIVATE ${WIN_LINK})
 set_target_properties(win32_tests PROPERTIES CROSSCOMPILING_EMULATOR ${WINE_TEST_RUN})
 gtest_discover_tests(win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120

@@ -106,6 +106,19 @@ void TPageControl::UserSelect(TTabSheet* page) {
   if (OnChange) OnChange();
 }
 
+void TPageControl::UserSelectNext(bool forward) {
+  std::vector<TTabSheet*> shown;
+  for (TTabSheet* page : pages_)
+    if (page->TabVisible()) shown.push_back(page);
+  if (shown.empty()) return;
+  std::size_t at = 0;
+  while (at < shown.size() && shown[at] != active_) ++at;
+  const std::size_t n = shown.size();
+  // With no shown page active, forward starts at the first and back at the last.
+  const std::size_t next = at == n ? (forward ? 0 : n - 1) : (at + (forward ? 1 : n - 1)) % n;
+  UserSelect(shown[next]);
+}
+
 int StrToIntDef(const std::string& text, int default_value) {
   if (text.empty()) return default_value;
   std::size_t i = 0;

@@ -204,6 +204,9 @@ class TPageControl : public TControl {
   int ActivePageIndex() const { return active_ ? active_->PageIndex() : -1; }
   // The user picked a tab: select it and run OnChange.
   void UserSelect(TTabSheet* page);
+  // The user asked for the next (or previous) page whose tab is shown, in
+  // page order and round from the last to the first.
+  void UserSelectNext(bool forward);
   std::function<void()> OnChange;
 
  private:

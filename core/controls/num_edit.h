@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/controls/contrast_colors.h"
 #include "core/controls/controls.h"
 #include "core/platform/beeper.h"
 #include "core/platform/clipboard.h"
@@ -175,8 +176,8 @@ class TOrNEdit : public TOrNumEdit {
   TOrNEdit* KeyLeftNext = nullptr;
   TOrNEdit* KeyRightNext = nullptr;
   // Colours as 0x00BBGGRR.
-  std::uint32_t ColorActive = 0x00FFFFEE;  // red 238, green 255, blue 255
-  std::uint32_t ColorFontActive = 0x00000000;
+  std::uint32_t ColorActive = clFocusedField;  // red 238, green 255, blue 255
+  std::uint32_t ColorFontActive = clBlack;
   bool TabStop = true;
 
   KeyResult Key(EditKey key, unsigned shift = kShiftNone) override;

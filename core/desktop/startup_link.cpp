@@ -165,7 +165,7 @@ void StartupLink::cbStartupMouseUp() {
 }
 
 void StartupLink::cbStartupKeyToggle() {
-  ShowRegistered();
+  cbStartupMouseUp();
 }
 
 void StartupLink::AskStartupAtClose() {

@@ -79,8 +79,8 @@ class StartupLink {
 
   // The mouse button was released on the box after it toggled it.
   void cbStartupMouseUp();
-  // The box was toggled from the keyboard: nothing changes on disk, and the
-  // box goes back to what is registered.
+  // The box was toggled from the keyboard (Space): it acts as the mouse
+  // release does, so that a keyboard user can register and unregister too.
   void cbStartupKeyToggle();
   // Closing a run started with "A": offers the start-up registration.
   void AskStartupAtClose();

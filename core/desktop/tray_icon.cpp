@@ -22,6 +22,10 @@ constexpr std::uint32_t kRightPress = 516;
 constexpr std::uint32_t kRightRelease = 517;
 constexpr std::uint32_t kMiddlePress = 519;
 constexpr std::uint32_t kMiddleRelease = 520;
+// From the keyboard, on a shell that reports it: the menu key or Shift+F10
+// (also sent after every right-button release), and Enter or Space.
+constexpr std::uint32_t kContextMenu = 0x007B;
+constexpr std::uint32_t kKeySelect = 0x0401;
 
 struct Instance {
   std::uint32_t number;
@@ -226,6 +230,9 @@ void TTrayIcon::MouseAction(std::uint32_t mouse_message) {
       if (OnDblClick) OnDblClick(*this);
       break;
     case kRightPress:
+      // The shell follows this click's release with a context-menu report,
+      // which the press has answered already.
+      right_press_answered_ = true;
       ButtonPressed(RBPopupMenu, TMouseButton::mbRight, ssRight, at);
       break;
     case kRightRelease:
@@ -237,6 +244,16 @@ void TTrayIcon::MouseAction(std::uint32_t mouse_message) {
     case kMiddleRelease:
       ButtonReleased(TMouseButton::mbMiddle, ssMiddle, at);
       break;
+    case kContextMenu:
+      if (right_press_answered_) {
+        right_press_answered_ = false;
+        break;
+      }
+      KeyboardMenu(at);
+      break;
+    case kKeySelect:
+      KeyboardMenu(at);
+      break;
     default:
       break;
   }
@@ -245,16 +262,31 @@ void TTrayIcon::MouseAction(std::uint32_t mouse_message) {
 void TTrayIcon::ButtonPressed(TPopupMenu* menu, TMouseButton button, TShiftState shift,
                               ScreenPoint at) {
   if (menu && AutoPopup) {
-    // The menu closes properly only when a window of the program has the
-    // foreground, and the owner should be drawn before the menu covers it.
-    if (owner_) {
-      focus_.bring_to_foreground(owner_);
-      pump_.process_messages();
-    }
-    menu->Popup(shell_, at);
+    PopupMenu(*menu, at);
     return;
   }
   if (OnMouseDown) OnMouseDown(*this, button, shift, at.x, at.y);
+}
+
+void TTrayIcon::PopupMenu(TPopupMenu& menu, ScreenPoint at) {
+  // A request that arrives while the menu is open (a key repeated) finds it open.
+  if (menu_open_) return;
+  menu_open_ = true;
+  // The menu closes properly only when a window of the program has the
+  // foreground, and the owner should be drawn before the menu covers it.
+  if (owner_) {
+    focus_.bring_to_foreground(owner_);
+    pump_.process_messages();
+  }
+  menu.Popup(shell_, at);
+  menu_open_ = false;
+}
+
+// A keyboard user reaches the menu a mouse user gets with the right button
+// (or, for an icon with only a left-button menu, that one).
+void TTrayIcon::KeyboardMenu(ScreenPoint at) {
+  TPopupMenu* menu = RBPopupMenu ? RBPopupMenu : LBPopupMenu;
+  if (menu && AutoPopup) PopupMenu(*menu, at);
 }
 
 void TTrayIcon::ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoint at) {

@@ -113,6 +113,8 @@ class TTrayIcon {
   void MouseAction(std::uint32_t mouse_message);
   void ButtonPressed(TPopupMenu* menu, TMouseButton button, TShiftState shift, ScreenPoint at);
   void ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoint at);
+  void PopupMenu(TPopupMenu& menu, ScreenPoint at);
+  void KeyboardMenu(ScreenPoint at);
   void SingleClick();
   void ClickWaitEnded();
   int ClickTimer() const { return kClickTimerBase + static_cast<int>(number_); }
@@ -144,6 +146,8 @@ class TTrayIcon {
   bool enabled_ = true;
   bool added_ = false;
   bool click_pending_ = false;
+  bool menu_open_ = false;
+  bool right_press_answered_ = false;
 };
 
 }  // namespace horalux

@@ -27,7 +27,7 @@ TfmAbout::TfmAbout(const std::string& program_version) {
 }
 
 bool TfmAbout::FormKeyDown(int key, bool shift, bool ctrl) {
-  if (key == kKeyReturn) return true;
+  if (key == kKeyReturn || key == kKeyEscape) return true;
   if (key == 'V' && shift && ctrl) {
     armed_ = true;
     return false;

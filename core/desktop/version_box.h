@@ -7,6 +7,7 @@ namespace horalux {
 
 // Keys the version box reacts to, by their virtual-key numbers.
 inline constexpr int kKeyReturn = 0x0D;
+inline constexpr int kKeyEscape = 0x1B;
 
 // The version box's state: its labels and the hidden build tag's key
 // sequence. The window that shows it lives on the platform side.

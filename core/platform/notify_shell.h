@@ -81,7 +81,9 @@ class NotifyShell {
   // Creates the hidden callback window, owned by and placed inside `owner`
   // (a window of its own when owner is 0). Every window message `message`
   // that reaches it is handed to on_message with its two parameters: the
-  // instance number and the mouse message (512 move ... 520 middle release).
+  // instance number and the mouse message (512 move ... 520 middle release),
+  // or, on a shell that reports the keyboard, 0x7B for the menu key and
+  // 0x401 for Enter or Space on the icon.
   virtual void create_callback_window(
       WindowId owner, std::uint32_t message,
       std::function<void(std::uint32_t id, std::uint32_t mouse_message)> on_message) = 0;

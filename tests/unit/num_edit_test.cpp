@@ -178,6 +178,7 @@ TEST(VersionBox, BuildTagShowsOnlyAfterCtrlShiftVThenJ) {
     }
   }
   EXPECT_TRUE(TfmAbout("Ver0.9.9").FormKeyDown(kKeyReturn, false, false));
+  EXPECT_TRUE(TfmAbout("Ver0.9.9").FormKeyDown(kKeyEscape, false, false));
   EXPECT_EQ(TfmAbout::ClientWidth(120), 380);
   EXPECT_EQ(TfmAbout::ClientHeight(120), 212);
 }

@@ -164,20 +164,23 @@ TEST(StartupLink, DesktopShortcutFailureShowsNoSuccess) {
   EXPECT_EQ(rig.shown(), Shown{"error:ショートカットの作成に失敗しました。"});
 }
 
-TEST(StartupLink, MouseReleaseActsOnTheBoxAndKeyboardOnlyRestoresIt) {
+TEST(StartupLink, MouseReleaseAndSpaceBothRegisterAndUnregister) {
   Rig rig;
   rig.link.LookUpStartupFolder();
-  rig.cbStartup.SetChecked(true);
-  rig.link.cbStartupMouseUp();
-  EXPECT_TRUE(rig.files.has_file(kStartupLink));
-  rig.cbStartup.SetChecked(false);
-  rig.link.cbStartupKeyToggle();
-  EXPECT_TRUE(rig.files.has_file(kStartupLink));
-  EXPECT_TRUE(rig.cbStartup.Checked());
-  rig.cbStartup.SetChecked(false);
-  rig.link.cbStartupMouseUp();
-  EXPECT_FALSE(rig.files.has_file(kStartupLink));
-  EXPECT_FALSE(rig.cbStartup.Checked());
+  for (bool by_key : {false, true}) {
+    auto toggled = [&](bool ticked) {
+      rig.cbStartup.SetChecked(ticked);
+      if (by_key)
+        rig.link.cbStartupKeyToggle();
+      else
+        rig.link.cbStartupMouseUp();
+    };
+    toggled(true);
+    EXPECT_TRUE(rig.files.has_file(kStartupLink)) << by_key;
+    toggled(false);
+    EXPECT_FALSE(rig.files.has_file(kStartupLink)) << by_key;
+    EXPECT_FALSE(rig.cbStartup.Checked()) << by_key;
+  }
 }
 
 TEST(StartupLink, ClosingARunStartedWithAOffersRegistrationOnlyWhenUnticked) {

@@ -478,6 +478,30 @@ TEST_F(TrayIconTest, ButtonPressPopsUpItsMenuAtThePointerAfterBringingTheOwnerFo
   }
 }
 
+TEST_F(TrayIconTest, EnterOrTheMenuKeyOpensTheMenuAndARightClickOpensItOnce) {
+  struct Row {
+    const char* name;
+    std::vector<std::uint32_t> messages;
+    std::size_t popups;
+  } rows[] = {
+      {"Enter or Space", {0x401}, 1},
+      {"menu key", {0x7B}, 1},
+      {"right click with its context report", {516, 517, 0x7B}, 1},
+      {"right click, then the menu key", {516, 517, 0x7B, 0x7B}, 2},
+  };
+  for (const Row& row : rows) {
+    Rig fresh_rig;
+    TPopupMenu menu("PopupMenu1");
+    menu.Add("pmnQuit", "中止＆終了(&X)");
+    TTrayIcon icon(fresh_rig.Ports(codec), kOwner);
+    icon.SetVisible(true);
+    icon.RBPopupMenu = &menu;
+    for (std::uint32_t message : row.messages)
+      fresh_rig.shell.mouse(icon.InstanceNumber(), message);
+    EXPECT_EQ(fresh_rig.shell.popups.size(), row.popups) << row.name;
+  }
+}
+
 TEST(PopupMenu, ChoiceRunsOnlyAVisibleEnabledEntry) {
   struct Row {
     bool visible, enabled;

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -128,7 +129,7 @@ void CALLBACK ChooseFirstEntry(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
 
-TEST_F(WinNotifyShellTest, RightPressOpensTheMenuAndTheChosenEntryRunsAfterItCloses) {
+TEST_F(WinNotifyShellTest, RightPressOrTheKeyboardOpensTheMenuAndTheChosenEntryRunsAfterItCloses) {
   TPopupMenu menu("PopupMenu1");
   TMenuItem& disp = menu.Add("pmnDisp", "アクセス記録表示(&D)");
   TMenuItem& quit = menu.Add("pmnQuit", "中止＆終了(&X)");
@@ -140,11 +141,20 @@ TEST_F(WinNotifyShellTest, RightPressOpensTheMenuAndTheChosenEntryRunsAfterItClo
   quit.OnClick = [&] { ++quits; };
   TTrayIcon icon(Ports(), owner.id());
   icon.RBPopupMenu = &menu;
-
-  SetTimer(nullptr, 0, 200, ChooseFirstEntry);
-  PostMessageW(shell.callback_window(), 1224, icon.InstanceNumber(), WM_RBUTTONDOWN);
-  EXPECT_TRUE(PumpUntil([&] { return quits > 0; }));
-  EXPECT_EQ(popups, 1);
+  const WPARAM number = icon.InstanceNumber();
+  // The newer report form (the number beside the message), then the older one.
+  const std::pair<WPARAM, LPARAM> reports[] = {
+      {MAKEWPARAM(10, 10), MAKELPARAM(NIN_KEYSELECT, number)},
+      {MAKEWPARAM(10, 10), MAKELPARAM(WM_CONTEXTMENU, number)},
+      {number, WM_RBUTTONDOWN},
+  };
+  for (const auto& [wp, lp] : reports) {
+    const int before = quits;
+    SetTimer(nullptr, 0, 200, ChooseFirstEntry);
+    PostMessageW(shell.callback_window(), 1224, wp, lp);
+    EXPECT_TRUE(PumpUntil([&] { return quits > before; })) << std::hex << lp;
+  }
+  EXPECT_EQ(popups, 3);
 }
 
 TEST(WinPopupMenu, BuildsVisibleEntriesWithTheirStateAndKeepsTheirIndexes) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/settings/field_captions.h"
 #include "win32/app/main_window.h"
 #include "win32/controls/num_edit_view.h"
 #include "win32/engine/log_view.h"
@@ -13,6 +14,28 @@ namespace horalux {
 namespace {
 RECT R(int x, int y, int w, int h) {
   return ControlBinder::Rect(x, y, w, h);
+}
+
+// The texts before and after a number field; a screen reader names the
+// field by the first and tells the second after it.
+const FieldCaption& CaptionOf(const TOrNumEdit& field) {
+  return *FieldCaptionOf(field.Name());
+}
+
+HWND Spoken(HWND field, const TOrNumEdit& model) {
+  const FieldCaption& c = CaptionOf(model);
+  win32::SetNumEditAccessibleText(field, SpokenLabel(c.label), c.unit);
+  return field;
+}
+
+// A multi-line field takes every key, Tab included: the read-only log view
+// leaves Tab, Enter and Esc to the window, so the keyboard can leave it.
+LRESULT CALLBACK LeaveTabToWindow(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                  DWORD_PTR) {
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, LeaveTabToWindow, id);
+  LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+  if (msg == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+  return result;
 }
 
 // The hint of a spin shows over its field and over its arrows, made just after it.
@@ -43,20 +66,19 @@ void MainWindow::BuildPages() {
   b.GroupBox(" 詳細設定 ", p, R(420, 146, 190, 54));
   b.Button(s.btnHTTP, p, R(432, 166, 80, 24));
   b.Button(s.btnSNTP, p, R(518, 166, 80, 24));
-  b.StaticText("動作遅延　　　：", p, R(16, 214, 100, 16));
+  b.StaticText(CaptionOf(s.edtChien).label, p, R(16, 214, 100, 16));
   b.StaticText("起動して、", p, R(116, 214, 60, 16));
-  b.Spin(s.udChien, s.edtChien, p, R(176, 211, 50, 20));
-  b.StaticText("秒後にインターネットより時刻を取得[1 ～ 600秒(10分) ]", p, R(250, 214, 360, 16));
-  b.StaticText("エラー回避　　： ", p, R(16, 242, 160, 16));
-  b.Spin(s.udGosa, s.edtGosa, p, R(176, 239, 50, 20));
-  b.StaticText("秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]", p,
-               R(250, 242, 360, 16));
-  b.StaticText("アクセス記録　：", p, R(16, 270, 160, 16));
-  b.Spin(s.udGyou, s.edtGyou, p, R(176, 267, 50, 20));
-  b.StaticText("行まで記録[ 0 ～ 500行 ]", p, R(250, 270, 360, 16));
-  b.StaticText("時差の調整　　：", p, R(16, 298, 160, 16));
-  b.NumEdit(s.edtJisa, p, R(176, 295, 66, 20));
-  b.StaticText("秒", p, R(250, 298, 20, 16));
+  Spoken(b.Spin(s.udChien, s.edtChien, p, R(176, 211, 50, 20)), s.edtChien);
+  b.StaticText(CaptionOf(s.edtChien).unit, p, R(250, 214, 360, 16));
+  b.StaticText(CaptionOf(s.edtGosa).label, p, R(16, 242, 160, 16));
+  Spoken(b.Spin(s.udGosa, s.edtGosa, p, R(176, 239, 50, 20)), s.edtGosa);
+  b.StaticText(CaptionOf(s.edtGosa).unit, p, R(250, 242, 360, 16));
+  b.StaticText(CaptionOf(s.edtGyou).label, p, R(16, 270, 160, 16));
+  Spoken(b.Spin(s.udGyou, s.edtGyou, p, R(176, 267, 50, 20)), s.edtGyou);
+  b.StaticText(CaptionOf(s.edtGyou).unit, p, R(250, 270, 360, 16));
+  b.StaticText(CaptionOf(s.edtJisa).label, p, R(16, 298, 160, 16));
+  Spoken(b.NumEdit(s.edtJisa, p, R(176, 295, 66, 20)), s.edtJisa);
+  b.StaticText(CaptionOf(s.edtJisa).unit, p, R(250, 298, 20, 16));
   b.StaticText("（ 日本時間 = 0", p, R(274, 298, 200, 16));
   b.StaticText("※エラー回避の秒数より大きく時差を調整された場合、", p, R(36, 326, 560, 16));
   b.StaticText("「接続テスト」で、時刻を修正しておいてください ）", p, R(36, 344, 560, 16));
@@ -77,13 +99,16 @@ void MainWindow::BuildPages() {
       "log view");
   SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
   SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  SetWindowSubclass(log_edit_, LeaveTabToWindow, 0, 0);
   log_view_.attach(log_edit_);
 
   // HTTP settings.
   p = MakePage(2);
-  b.StaticText("微調整　　　　： 取得時刻 ＋ ", p, R(16, 14, 180, 16));
-  Hinted(b, b.Spin(s.udChouseiHTTP, s.edtChouseiHTTP, p, R(196, 11, 60, 20)), s.udChouseiHTTP);
-  b.StaticText("ms(1/1000秒)", p, R(280, 14, 120, 16));
+  b.StaticText(CaptionOf(s.edtChouseiHTTP).label, p, R(16, 14, 180, 16));
+  Hinted(b,
+         Spoken(b.Spin(s.udChouseiHTTP, s.edtChouseiHTTP, p, R(196, 11, 60, 20)), s.edtChouseiHTTP),
+         s.udChouseiHTTP);
+  b.StaticText(CaptionOf(s.edtChouseiHTTP).unit, p, R(280, 14, 120, 16));
   b.GroupBox("  取得する時刻  ", p, R(10, 44, 600, 90));
   b.Radio(s.rbJapan, p, R(24, 64, 400, 18), true);
   b.Radio(s.rbFennick1, p, R(24, 86, 400, 18), false);
@@ -101,17 +126,17 @@ void MainWindow::BuildPages() {
   proxy_panel_ = panel;
   b.StaticText("アドレス：", panel, R(8, 6, 70, 16));
   proxy_edit_ = b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
+  b.StaticText(CaptionOf(s.edtPort).label, panel, R(8, 32, 70, 16));
+  port_edit_ = Spoken(b.NumEdit(s.edtPort, panel, R(80, 29, 80, 20)), s.edtPort);
+  // Made after both fields, so that Tab reaches it after them.
   HWND proxy_get = b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
-  b.StaticText("ポート　：", panel, R(8, 32, 70, 16));
-  port_edit_ = b.NumEdit(s.edtPort, panel, R(80, 29, 80, 20));
   // A disabled panel does not grey its children: the proxy box colours the
   // texts and fields (WM_CTLCOLOR*), and the button shows its inactive
   // colour, the system's gray text, by being disabled with the panel.
   auto repaint = [this, &s, panel, proxy_get] {
     EnableWindow(proxy_get, s.btnProxyGet.Enabled() && s.pnlProxy.Enabled());
     // The numeric field draws itself: it takes its colours directly.
-    win32::SetNumEditColors(port_edit_, ToColorRef(s.edtPort.Color()),
-                            ToColorRef(s.pnlProxy.FontColor()));
+    win32::SetNumEditColors(port_edit_, s.edtPort.Color(), s.pnlProxy.FontColor());
     RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   };
   for (TControl* c : {static_cast<TControl*>(&s.pnlProxy), static_cast<TControl*>(&s.edtProxy),
@@ -127,9 +152,11 @@ void MainWindow::BuildPages() {
 
   // SNTP settings.
   p = MakePage(3);
-  b.StaticText("微調整　　　　： 取得時刻 ＋ ", p, R(16, 14, 180, 16));
-  Hinted(b, b.Spin(s.udChouseiSNTP, s.edtChouseiSNTP, p, R(196, 11, 60, 20)), s.udChouseiSNTP);
-  b.StaticText("ms(1/1000秒)", p, R(280, 14, 120, 16));
+  b.StaticText(CaptionOf(s.edtChouseiSNTP).label, p, R(16, 14, 180, 16));
+  Hinted(b,
+         Spoken(b.Spin(s.udChouseiSNTP, s.edtChouseiSNTP, p, R(196, 11, 60, 20)), s.edtChouseiSNTP),
+         s.udChouseiSNTP);
+  b.StaticText(CaptionOf(s.edtChouseiSNTP).unit, p, R(280, 14, 120, 16));
   b.GroupBox("　NTP/SNTPサーバーの指定　", p, R(10, 44, 600, 200));
   b.CheckBox(s.cbSNTPAuto, p, R(24, 66, 330, 18));
   b.StaticText("← 原則的にこちらをチェック", p, R(360, 67, 240, 16));

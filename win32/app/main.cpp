@@ -23,6 +23,7 @@
 #include "win32/net/udp_socket.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_boxes.h"
+#include "win32/platform/win_color_scheme.h"
 #include "win32/platform/win_files.h"
 #include "win32/platform/win_locale.h"
 #include "win32/platform/win_pump.h"
@@ -67,6 +68,7 @@ int Run() {
   win32::WinRegistry registry;
   WinNotifyShell notify_shell;
   WinPointerFocus pointer_focus;
+  WinColorScheme colors;
   // One per run: it holds the COM library the shell's objects need.
   WinShell shell;
   WinUserToken token;
@@ -81,7 +83,7 @@ int Run() {
   const std::vector<std::string> params = Parameters();
 
   auto create = [&] {
-    main_window = std::make_unique<MainWindow>(pump, application.hwnd());
+    main_window = std::make_unique<MainWindow>(pump, application.hwnd(), colors);
     RunPorts ports{clock,   pump,         files,
                    boxes,   application,  codec,
                    locale,  *main_window, main_window->log_view(),

@@ -6,6 +6,7 @@
 
 #include "core/base/version.h"
 #include "win32/app/fonts.h"
+#include "win32/controls/shown_color.h"
 #include "win32/desktop/version_box.h"
 #include "win32/platform/dpi.h"
 #include "win32/platform/handle.h"
@@ -28,8 +29,8 @@ constexpr int kTabHeight = 22;
 
 }  // namespace
 
-MainWindow::MainWindow(WinPump& pump, HWND application_window)
-    : pump_(pump), application_window_(application_window) {
+MainWindow::MainWindow(WinPump& pump, HWND application_window, ColorScheme& colors)
+    : pump_(pump), application_window_(application_window), colors_(colors) {
   HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -62,6 +63,7 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window)
                       application_window_, nullptr, inst, this),
       "TfmJikoku");
   pump_.set_dialog_window(hwnd_);
+  pump_.set_preview([this](const MSG& msg) { return PreviewKey(msg); });
   log_view_.set_control_maker([this] { Build(); });
 }
 
@@ -71,7 +73,8 @@ void MainWindow::Build() {
   font_.reset(CreateGothicFont(12, false, dpi_));
   log_font_.reset(CreateGothicFont(16, true, dpi_));
   binder_ = std::make_unique<ControlBinder>(
-      font_, [this](const std::function<void()>& action) { Guard(action); }, &clipboard_, &beeper_);
+      font_, [this](const std::function<void()>& action) { Guard(action); }, &clipboard_, &beeper_,
+      &colors_);
   win32::UniqueMenu menu(CreateMenu());
   win32::UniqueMenu file(CreatePopupMenu());
   if (!menu.get() || !file.get() || !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
@@ -119,7 +122,7 @@ void MainWindow::BuildMenus() {
   };
   TfmJikoku& f = *form_;
   // The box is this window's own business: no rule of the program is behind it.
-  f.mnVersion.OnClick = [this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_); };
+  f.mnVersion.OnClick = [this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_, &colors_); };
   win32::UniqueMenu action(CreatePopupMenu());
   win32::UniqueMenu details(CreatePopupMenu());
   win32::UniqueMenu other(CreatePopupMenu());
@@ -310,18 +313,15 @@ void MainWindow::close_window() {
   PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
-COLORREF ToColorRef(TColor color) {
-  return (color & 0x80000000u) ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
-}
-
 HBRUSH MainWindow::ProxyColors(HWND control, HDC dc) {
   if (!form_ || !proxy_panel_) return nullptr;
   JikokuScreen& s = form_->Screen();
-  const COLORREF text = ToColorRef(s.pnlProxy.FontColor());
+  const COLORREF text = win32::ShownColor(s.pnlProxy.FontColor(), &colors_);
   if (control == proxy_edit_ || control == port_edit_) {
-    const TColor field = (control == proxy_edit_ ? s.edtProxy : s.edtPort).Color();
+    const TColor field = ContrastColor((control == proxy_edit_ ? s.edtProxy : s.edtPort).Color(),
+                                       colors_.high_contrast());
     SetTextColor(dc, text);
-    SetBkColor(dc, ToColorRef(field));
+    SetBkColor(dc, win32::ShownColor(field, nullptr));
     if (field & 0x80000000u) return GetSysColorBrush(static_cast<int>(field & 0xFF));
     if (!field_brush_.get() || field_brush_color_ != field) {
       field_brush_.reset(CreateSolidBrush(field));
@@ -333,6 +333,56 @@ HBRUSH MainWindow::ProxyColors(HWND control, HDC dc) {
   SetTextColor(dc, text);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool MainWindow::PreviewKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !form_ || !tabs_) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+  if (ctrl && GetKeyState(VK_MENU) >= 0 &&
+      (msg.wParam == VK_TAB || msg.wParam == VK_NEXT || msg.wParam == VK_PRIOR)) {
+    const bool forward = msg.wParam == VK_TAB ? !shift : msg.wParam == VK_NEXT;
+    Guard([this, forward] { form_->Screen().PageControl1.UserSelectNext(forward); });
+    FocusActivePage();
+    return true;
+  }
+  // Without a default button of its own, the window lets Enter press the
+  // button that has the focus, as Space does.
+  if (msg.wParam == VK_RETURN && !ctrl && !shift) {
+    HWND focus = GetFocus();
+    const LRESULT code = focus ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
+    if (focus && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+      SendMessageW(focus, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
+  return false;
+}
+
+void MainWindow::FocusActivePage() {
+  HWND focus = GetFocus();
+  if (focus && IsWindowVisible(focus)) return;
+  const int index = form_->Screen().PageControl1.ActivePageIndex();
+  if (index < 0) return;
+  HWND page = pages_[static_cast<std::size_t>(index)];
+  if (!page) return;
+  if (HWND first = GetNextDlgTabItem(page, nullptr, FALSE)) SetFocus(first);
+}
+
+void MainWindow::FollowColors() {
+  if (!built_) return;
+  // The common controls keep colours of their own; they are told too.
+  EnumChildWindows(
+      hwnd_,
+      [](HWND child, LPARAM) -> BOOL {
+        SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+        return TRUE;
+      },
+      0);
+  field_brush_.reset(nullptr);
+  field_brush_color_ = CLR_INVALID;
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 WindowId MainWindow::window_id() {
@@ -430,6 +480,11 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DPICHANGED:
       Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
+    // A high-contrast scheme switched on or off, or new system colours.
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      FollowColors();
+      break;
     case WM_POWERBROADCAST:
       Guard([this] { form_->PowerBroadcast(); });
       return TRUE;

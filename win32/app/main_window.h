@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/app/fm_jikoku.h"
+#include "core/platform/color_scheme.h"
 #include "core/platform/form_host.h"
 #include "win32/controls/control_binding.h"
 #include "win32/engine/log_view.h"
@@ -22,12 +23,10 @@ class WinPump;
 // never shows it: its menu, pages, controls and fonts are made only when it
 // is first shown or its log view's control is first needed, and then take
 // their values from the models.
-// A colour of the core (a system colour when its top bit is set) as GDI takes it.
-COLORREF ToColorRef(TColor color);
-
 class MainWindow : public FormHost {
  public:
-  MainWindow(WinPump& pump, HWND application_window);
+  // Every colour the window draws goes through `colors`.
+  MainWindow(WinPump& pump, HWND application_window, ColorScheme& colors);
   ~MainWindow() override;
 
   // Ties the window to a main window object before its FormCreate.
@@ -75,9 +74,19 @@ class MainWindow : public FormHost {
   // The colours the proxy box gives its panel's texts and fields; nullptr
   // for the other controls.
   HBRUSH ProxyColors(HWND control, HDC dc);
+  // Keys the window answers before the controls and the tab order see
+  // them: Ctrl+Tab and Ctrl+PageDown (forward), with Shift or Ctrl+PageUp
+  // (back) change pages; Enter presses the focused button.
+  bool PreviewKey(const MSG& msg);
+  // After a change of page from the keyboard, a focus left on the hidden
+  // page moves to the first control of the shown one.
+  void FocusActivePage();
+  // The user's colours changed: the controls draw again with the new ones.
+  void FollowColors();
 
   WinPump& pump_;
   HWND application_window_;
+  ColorScheme& colors_;
   TfmJikoku* form_ = nullptr;
   HWND hwnd_ = nullptr;
   HWND tabs_ = nullptr;
@@ -89,7 +98,7 @@ class MainWindow : public FormHost {
   HWND proxy_edit_ = nullptr;
   HWND port_edit_ = nullptr;
   // The brush of a field background that is not a system colour.
-  COLORREF field_brush_color_ = 0;
+  COLORREF field_brush_color_ = CLR_INVALID;
   win32::UniqueGdi<HBRUSH> field_brush_;
   std::array<HWND, 4> pages_{};
   RECT page_rect_{};

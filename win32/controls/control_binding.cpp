@@ -15,6 +15,25 @@ using win32::Narrow;
 using win32::Widen;
 
 namespace {
+// Tab enters a group of radio buttons at its selected one: only that one
+// of the group is a tab stop.
+void MoveGroupTabStop(HWND checked) {
+  auto style = [](HWND w) { return static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)); };
+  HWND first = checked;
+  while (!(style(first) & WS_GROUP)) {
+    HWND before = GetWindow(first, GW_HWNDPREV);
+    if (!before) break;
+    first = before;
+  }
+  for (HWND w = first; w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w != first && (style(w) & WS_GROUP)) break;
+    if ((style(w) & BS_TYPEMASK) != BS_AUTORADIOBUTTON) continue;
+    const DWORD tab = w == checked ? WS_TABSTOP : 0;
+    if ((style(w) & WS_TABSTOP) != tab)
+      SetWindowLongW(w, GWL_STYLE, (style(w) & ~WS_TABSTOP) | tab);
+  }
+}
+
 std::string WindowText(HWND hwnd) {
   int n = GetWindowTextLengthW(hwnd);
   std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
@@ -52,7 +71,8 @@ void ControlBinder::Common(TControl& model, HWND hwnd, std::function<void()> ref
 }
 
 HWND ControlBinder::CheckBox(TCheckBox& model, HWND parent, RECT r) {
-  HWND hwnd = Create(L"BUTTON", model.Caption(), BS_AUTOCHECKBOX | WS_TABSTOP, parent, r);
+  HWND hwnd =
+      Create(L"BUTTON", model.Caption(), BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, parent, r);
   Common(model, hwnd, [&model, hwnd] {
     SendMessageW(hwnd, BM_SETCHECK, model.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
   });
@@ -88,6 +108,7 @@ HWND ControlBinder::Radio(TRadioButton& model, HWND parent, RECT r, bool first_o
   HWND hwnd = Create(L"BUTTON", model.Caption(), style, parent, r);
   Common(model, hwnd, [&model, hwnd] {
     SendMessageW(hwnd, BM_SETCHECK, model.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (model.Checked()) MoveGroupTabStop(hwnd);
   });
   commands_[hwnd] = [this, &model, hwnd](int code) {
     if (code != BN_CLICKED) return;
@@ -98,8 +119,8 @@ HWND ControlBinder::Radio(TRadioButton& model, HWND parent, RECT r, bool first_o
 }
 
 HWND ControlBinder::Edit(TEdit& model, HWND parent, RECT r, DWORD extra_style) {
-  HWND hwnd = Create(L"EDIT", model.Text(), ES_AUTOHSCROLL | WS_TABSTOP | extra_style, parent, r,
-                     WS_EX_CLIENTEDGE);
+  HWND hwnd = Create(L"EDIT", model.Text(), ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP | extra_style,
+                     parent, r, WS_EX_CLIENTEDGE);
   Common(model, hwnd, [&model, hwnd] {
     if (WindowText(hwnd) != model.Text()) SetWindowTextW(hwnd, Widen(model.Text()).c_str());
   });
@@ -117,9 +138,10 @@ HWND ControlBinder::Edit(TEdit& model, HWND parent, RECT r, DWORD extra_style) {
 HWND ControlBinder::NumEdit(TOrNumEdit& model, HWND parent, RECT r) {
   if (!clipboard_ || !beeper_)
     throw std::logic_error("number fields need a clipboard and a beeper");
-  HWND hwnd = win32::CheckCreated(win32::CreateNumEdit(model, parent, win32::Scale(r), font_.get(),
-                                                       *clipboard_, *beeper_, next_id_++),
-                                  model.Name().c_str());
+  HWND hwnd = win32::CheckCreated(
+      win32::CreateNumEdit(model, parent, win32::Scale(r), font_.get(), *clipboard_, *beeper_,
+                           next_id_++, WS_TABSTOP | WS_GROUP, scheme_),
+      model.Name().c_str());
   // The field runs its own handlers; only the focus leaving reaches the model's OnExit.
   return hwnd;
 }
@@ -150,7 +172,7 @@ void ControlBinder::Hint(HWND control, const std::string& text) {
 }
 
 HWND ControlBinder::Button(TButton& model, HWND parent, RECT r) {
-  HWND hwnd = Create(L"BUTTON", model.Caption(), BS_PUSHBUTTON | WS_TABSTOP, parent, r);
+  HWND hwnd = Create(L"BUTTON", model.Caption(), BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, parent, r);
   Common(model, hwnd, [&model, hwnd] {
     if (WindowText(hwnd) != model.Caption()) SetWindowTextW(hwnd, Widen(model.Caption()).c_str());
   });

@@ -9,6 +9,7 @@
 #include "core/controls/num_edit.h"
 #include "core/platform/beeper.h"
 #include "core/platform/clipboard.h"
+#include "core/platform/color_scheme.h"
 #include "win32/platform/handle.h"
 
 namespace horalux {
@@ -23,11 +24,17 @@ class ControlBinder {
   // `guard` runs every user action, so an unexpected failure reaches the
   // user as an error box instead of unwinding through the window procedure.
   // Number fields copy and paste through `clipboard` and sound refusals
-  // through `beeper`; a binder without them makes no number fields.
+  // through `beeper`; a binder without them makes no number fields. They
+  // draw their colours through `scheme` when there is one.
   ControlBinder(const win32::UniqueGdi<HFONT>& font,
                 std::function<void(const std::function<void()>&)> guard,
-                Clipboard* clipboard = nullptr, Beeper* beeper = nullptr)
-      : font_(font), guard_(std::move(guard)), clipboard_(clipboard), beeper_(beeper) {}
+                Clipboard* clipboard = nullptr, Beeper* beeper = nullptr,
+                ColorScheme* scheme = nullptr)
+      : font_(font),
+        guard_(std::move(guard)),
+        clipboard_(clipboard),
+        beeper_(beeper),
+        scheme_(scheme) {}
 
   HWND CheckBox(TCheckBox& model, HWND parent, RECT r);
   HWND Radio(TRadioButton& model, HWND parent, RECT r, bool first_of_group);
@@ -66,6 +73,7 @@ class ControlBinder {
   std::function<void(const std::function<void()>&)> guard_;
   Clipboard* clipboard_;
   Beeper* beeper_;
+  ColorScheme* scheme_;
   HWND tooltip_ = nullptr;
   std::map<HWND, std::function<void(int)>> commands_;
   std::map<HWND, std::function<LRESULT(const NMHDR*)>> notifies_;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "win32/controls/field_accessible.h"
+#include "win32/controls/shown_color.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_state.h"
@@ -15,15 +17,22 @@ namespace {
 enum MenuCommand : UINT { kUndo = 1, kCut, kCopy, kPaste, kDelete, kSelectAll };
 
 struct NumEditView {
-  TOrNumEdit* model;
-  TOrNEdit* nedit;  // the same model when it is a TOrNEdit, else nullptr
-  HFONT font;
-  COLORREF background = GetSysColor(COLOR_WINDOW);
-  COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+  TOrNumEdit* model = nullptr;
+  TOrNEdit* nedit = nullptr;  // the same model when it is a TOrNEdit, else nullptr
+  HFONT font = nullptr;
+  ColorScheme* scheme = nullptr;
+  // Colours as the screen names them, turned into pixels at each painting
+  // so that a change of the user's colours shows at once.
+  TColor background = clWindow;
+  TColor text = clWindowText;
   // The colours to restore when a TOrNEdit loses the focus.
-  COLORREF saved_background = 0;
-  COLORREF saved_text = 0;
+  TColor saved_background = clWindow;
+  TColor saved_text = clWindowText;
   bool focused = false;
+  std::wstring accessible_name;
+  std::wstring accessible_description;
+  // The value screen readers last heard of.
+  std::string announced;
 };
 
 // Where the display text stands in the client area, and where the caret goes.
@@ -95,7 +104,7 @@ void Paint(HWND hwnd, const NumEditView& v) {
   HGDIOBJ old = v.font ? SelectObject(dc, v.font) : nullptr;
   RECT rc;
   GetClientRect(hwnd, &rc);
-  UniqueGdi<HBRUSH> back(CreateSolidBrush(v.background));
+  UniqueGdi<HBRUSH> back(CreateSolidBrush(ShownColor(v.background, v.scheme)));
   FillRect(dc, &rc, back.get());
   TextLayout l = Layout(hwnd, v, dc);
   bool enabled = IsWindowEnabled(hwnd);
@@ -104,7 +113,7 @@ void Paint(HWND hwnd, const NumEditView& v) {
   SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
   SetTextColor(dc, !enabled    ? GetSysColor(COLOR_GRAYTEXT)
                    : highlight ? GetSysColor(COLOR_HIGHLIGHTTEXT)
-                               : v.text);
+                               : ShownColor(v.text, v.scheme));
   std::wstring shown = Widen(v.model->DisplayText());
   RECT clip{rc.left + v.model->LeftMargin, rc.top, rc.right - v.model->RightMargin, rc.bottom};
   ExtTextOutW(dc, l.x, l.y, ETO_CLIPPED | (highlight ? ETO_OPAQUE : 0), &clip, shown.c_str(),
@@ -313,6 +322,21 @@ void OnSetFocus(HWND hwnd, NumEditView& v) {
   PlaceCaret(hwnd, v);
   ShowCaret(hwnd);
   InvalidateRect(hwnd, nullptr, TRUE);
+  NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, CHILDID_SELF);
+}
+
+// The field as a screen reader reads it; false once its window is gone.
+bool ReadAccessible(HWND hwnd, AccessibleField& f) {
+  if (!IsWindow(hwnd)) return false;
+  auto* v = reinterpret_cast<NumEditView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!v) return false;
+  f.name = v->accessible_name;
+  f.description = v->accessible_description;
+  f.value = Widen(v->model->Text());
+  f.focused = v->focused;
+  f.read_only = v->model->ReadOnly();
+  f.unavailable = !IsWindowEnabled(hwnd);
+  return true;
 }
 
 // With AutoSize the client height follows the font and the margins.
@@ -345,6 +369,7 @@ LRESULT CALLBACK NumEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   TOrNumEdit& m = *v->model;
   switch (msg) {
     case WM_CREATE:
+      v->announced = m.Text();
       m.on_view_update = [hwnd, v] {
         const TOrNumEdit& model = *v->model;
         if (!IsWindowEnabled(hwnd) != !model.Enabled()) EnableWindow(hwnd, model.Enabled());
@@ -352,8 +377,19 @@ LRESULT CALLBACK NumEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           ShowWindow(hwnd, model.Visible() ? SW_SHOWNA : SW_HIDE);
         InvalidateRect(hwnd, nullptr, TRUE);
         PlaceCaret(hwnd, *v);
+        // Whoever changed the value (typing, the arrows, the program), a
+        // screen reader hears of it.
+        if (model.Text() != v->announced) {
+          v->announced = model.Text();
+          NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
+        }
       };
       return 0;
+    case WM_GETOBJECT:
+      if (LRESULT object = AnswerFieldObject(
+              hwnd, wp, lp, [hwnd](AccessibleField& f) { return ReadAccessible(hwnd, f); }))
+        return object;
+      break;
     case WM_NCDESTROY: {
       m.on_view_update = nullptr;
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -454,13 +490,17 @@ bool RegisterClasses() {
 }  // namespace
 
 HWND CreateNumEdit(TOrNumEdit& model, HWND parent, RECT r, HFONT font, Clipboard& clipboard,
-                   Beeper& beeper, int id, DWORD extra_style) {
+                   Beeper& beeper, int id, DWORD extra_style, ColorScheme* scheme) {
   if (!RegisterClasses()) return nullptr;
   model.Connect(clipboard, beeper);
   auto* nedit = dynamic_cast<TOrNEdit*>(&model);
   // The chain of arrow targets skips fields out of the tab order.
   if (nedit) nedit->TabStop = (extra_style & WS_TABSTOP) != 0;
-  auto* state = new NumEditView{&model, nedit, font};
+  auto* state = new NumEditView{};
+  state->model = &model;
+  state->nedit = nedit;
+  state->font = font;
+  state->scheme = scheme;
   HWND hwnd = CreateWindowExW(
       WS_EX_CLIENTEDGE, nedit ? kNEditClass : kNumEditClass, L"",
       WS_CHILD | WS_VISIBLE | extra_style, r.left, r.top, r.right - r.left, r.bottom - r.top,
@@ -534,15 +574,22 @@ HWND CreateNumSpin(TUpDown& model, HWND field) {
   return arrows;
 }
 
-void SetNumEditColors(HWND field, COLORREF background, COLORREF text) {
+void SetNumEditColors(HWND field, TColor background, TColor text) {
   auto* v = reinterpret_cast<NumEditView*>(GetWindowLongPtrW(field, GWLP_USERDATA));
   if (!v) return;
   // A focused TOrNEdit shows its active colours; these come back on exit.
-  COLORREF& b = v->focused && v->nedit ? v->saved_background : v->background;
-  COLORREF& t = v->focused && v->nedit ? v->saved_text : v->text;
+  TColor& b = v->focused && v->nedit ? v->saved_background : v->background;
+  TColor& t = v->focused && v->nedit ? v->saved_text : v->text;
   b = background;
   t = text;
   InvalidateRect(field, nullptr, TRUE);
+}
+
+void SetNumEditAccessibleText(HWND field, const std::string& name, const std::string& description) {
+  auto* v = reinterpret_cast<NumEditView*>(GetWindowLongPtrW(field, GWLP_USERDATA));
+  if (!v) return;
+  v->accessible_name = Widen(name);
+  v->accessible_description = Widen(description);
 }
 
 }  // namespace horalux::win32

@@ -75,8 +75,13 @@ LRESULT WinNotifyShell::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   if (hwnd == callback_ && msg == callback_message_ && on_message_) {
+    // The newer form carries the icon's number in the high word beside the
+    // message (numbers start at 1); the old one has it in the first parameter.
+    const bool newer = HIWORD(lp) != 0;
+    const auto id = static_cast<std::uint32_t>(newer ? HIWORD(lp) : wp);
+    const auto message = static_cast<std::uint32_t>(newer ? LOWORD(lp) : lp);
     try {
-      on_message_(static_cast<std::uint32_t>(wp), static_cast<std::uint32_t>(lp));
+      on_message_(id, message);
     } catch (...) {
     }
     return 0;
@@ -98,7 +103,8 @@ bool WinNotifyShell::Send(DWORD action, const NotifyIconRecord& record) {
     data.hIcon = reinterpret_cast<HICON>(*record.image);
   }
   if (record.tip) {
-    data.uFlags |= NIF_TIP;
+    // An icon of the newer message form shows the standard tip only when asked.
+    data.uFlags |= NIF_TIP | (record.long_form ? NIF_SHOWTIP : 0);
     CopyTip(*record.tip, data.szTip);
   }
   if (record.hidden && record.long_form) {
@@ -113,7 +119,18 @@ bool WinNotifyShell::Send(DWORD action, const NotifyIconRecord& record) {
 }
 
 bool WinNotifyShell::add_icon(const NotifyIconRecord& record) {
-  return Send(NIM_ADD, record);
+  if (!Send(NIM_ADD, record)) return false;
+  // The newer message form also reports the keyboard: Enter or Space on the
+  // icon, and its context-menu key. A shell that refuses it keeps the old form.
+  if (record.long_form) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    data.hWnd = callback_;
+    data.uID = record.id;
+    data.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &data);
+  }
+  return true;
 }
 
 bool WinNotifyShell::modify_icon(const NotifyIconRecord& record) {

@@ -118,7 +118,8 @@ void SetupWindow::Build() {
   b.GroupBox(" アクション ", hwnd_, Rect(16, 152, 397, 84));
   b.Radio(form_.rbUwagaki, hwnd_, Rect(30, 174, 375, 22), true);
   b.Radio(form_.rbNewSetup, hwnd_, Rect(30, 202, 375, 22), false);
-  b.Button(form_.btnSetup, hwnd_, Rect(226, 266, 90, 30));
+  setup_button_ = b.Button(form_.btnSetup, hwnd_, Rect(226, 266, 90, 30));
+  SendMessageW(setup_button_, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
   b.Button(form_.btnClose, hwnd_, Rect(323, 266, 90, 30));
 }
 
@@ -133,10 +134,28 @@ void SetupWindow::Rescale(int dpi, const RECT& suggested) {
   });
 }
 
+LRESULT SetupWindow::DefaultButton() const {
+  HWND button = setup_button_;
+  HWND focus = GetFocus();
+  if (focus && GetParent(focus) == hwnd_ &&
+      (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+    button = focus;
+  if (!button) return 0;
+  return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+}
+
 LRESULT CALLBACK SetupWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   SetupWindow* self = win32::WindowState<SetupWindow>(hwnd, msg, lp);
   switch (msg) {
+    case DM_GETDEFID:
+      if (self) return self->DefaultButton();
+      break;
     case WM_COMMAND:
+      // Esc reaches the window as the cancel command: it closes as "閉じる" does.
+      if (!lp && LOWORD(wp) == IDCANCEL) {
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+      }
       if (self && self->binder_ && lp)
         self->binder_->OnCommand(reinterpret_cast<HWND>(lp), HIWORD(wp));
       return 0;

@@ -24,11 +24,14 @@ class SetupWindow {
   // Lays the window out again for a monitor of another resolution.
   void Rescale(int dpi, const RECT& suggested);
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The button Enter presses: the focused one, else "開始".
+  LRESULT DefaultButton() const;
 
   HWND owner_;
   TfmSetup& form_;
   HWND hwnd_ = nullptr;
   HWND target_field_ = nullptr;
+  HWND setup_button_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND heading_ = nullptr;
   int dpi_ = 96;

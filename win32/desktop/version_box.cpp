@@ -2,6 +2,7 @@
 
 #include "core/desktop/version_box.h"
 #include "win32/app/fonts.h"
+#include "win32/controls/shown_color.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_state.h"
@@ -12,10 +13,13 @@ namespace {
 constexpr int kCloseId = 1;
 
 struct VersionBox {
-  explicit VersionBox(const std::string& version, int dpi_)
-      : model(version), dpi(dpi_), name_font(CreateMinchoFont(21, dpi_)) {}
+  VersionBox(const std::string& version, int dpi_, ColorScheme* colors_)
+      : model(version), dpi(dpi_), colors(colors_), name_font(CreateMinchoFont(21, dpi_)) {}
   TfmAbout model;
   int dpi;
+  ColorScheme* colors;
+  HWND name_panel = nullptr;
+  UniqueGdi<HBRUSH> panel_brush;
   UniqueGdi<HFONT> name_font;
   UniqueGdi<HFONT> ui_font{CreateGothicFont(12, false, dpi)};
   HWND tag = nullptr;
@@ -35,8 +39,8 @@ HWND Child(HWND parent, const wchar_t* cls, const std::string& text, DWORD style
 void FormCreate(HWND hwnd, VersionBox& box) {
   HFONT ui = box.ui_font.get();
   int dpi = box.dpi;
-  Child(hwnd, L"STATIC", "Horalux", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, dpi,
-        RECT{16, 14, 288, 62}, box.name_font.get(), 0, WS_EX_CLIENTEDGE);
+  box.name_panel = Child(hwnd, L"STATIC", "Horalux", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, dpi,
+                         RECT{16, 14, 288, 62}, box.name_font.get(), 0, WS_EX_CLIENTEDGE);
   Child(hwnd, L"STATIC", "Version :", WS_VISIBLE | SS_RIGHT, dpi, RECT{64, 78, 148, 94}, ui);
   Child(hwnd, L"STATIC", box.model.lbl_Version.Caption(), WS_VISIBLE | SS_LEFT, dpi,
         RECT{154, 78, 250, 94}, ui);
@@ -71,11 +75,21 @@ LRESULT CALLBACK VersionBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       DestroyWindow(hwnd);
       return 0;
     case WM_CTLCOLORSTATIC: {
-      // The name panel stays white like a sunken field; the rest the dialog face.
       HDC dc = reinterpret_cast<HDC>(wp);
       SetBkMode(dc, TRANSPARENT);
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      if (reinterpret_cast<HWND>(lp) != box->name_panel) {
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      // The name panel stays white like a sunken field, black on white.
+      SetTextColor(dc, ShownColor(clBlack, box->colors));
+      box->panel_brush.reset(CreateSolidBrush(ShownColor(clWhite, box->colors)));
+      return reinterpret_cast<LRESULT>(box->panel_brush.get());
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
     case WM_NCDESTROY:
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete box;
@@ -102,7 +116,8 @@ bool RegisterBoxClass() {
 
 }  // namespace
 
-HWND CreateVersionBox(HWND owner, const std::string& program_version, int dpi) {
+HWND CreateVersionBox(HWND owner, const std::string& program_version, int dpi,
+                      ColorScheme* colors) {
   if (!RegisterBoxClass()) return nullptr;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   const DWORD ex_style = WS_EX_DLGMODALFRAME;
@@ -114,7 +129,7 @@ HWND CreateVersionBox(HWND owner, const std::string& program_version, int dpi) {
   if (owner) GetWindowRect(owner, &around);
   int x = around.left + (around.right - around.left - w) / 2;
   int y = around.top + (around.bottom - around.top - h) / 2;
-  auto* box = new VersionBox(program_version, dpi);
+  auto* box = new VersionBox(program_version, dpi, colors);
   HWND hwnd = CreateWindowExW(ex_style, kVersionBoxClass, L"バージョン情報", style, x, y, w, h,
                               owner, nullptr, GetModuleHandleW(nullptr), box);
   if (!hwnd) {
@@ -136,8 +151,8 @@ bool VersionBoxPreview(HWND box, const MSG& msg) {
   return !IsWindow(box);
 }
 
-void ShowVersionBox(HWND owner, const std::string& program_version, int dpi) {
-  HWND box = CreateVersionBox(owner, program_version, dpi);
+void ShowVersionBox(HWND owner, const std::string& program_version, int dpi, ColorScheme* colors) {
+  HWND box = CreateVersionBox(owner, program_version, dpi, colors);
   if (!box) return;
   bool owner_was_enabled = owner && !EnableWindow(owner, FALSE);
   MSG msg{};

@@ -39,6 +39,7 @@ LRESULT CALLBACK WinPump::TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void WinPump::Dispatch(MSG& msg) {
+  if (preview_ && preview_(msg)) return;
   if (dialog_ && IsWindow(dialog_) && IsDialogMessageW(dialog_, &msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <map>
 
 #include "core/platform/message_pump.h"
@@ -21,12 +22,16 @@ class WinPump : public MessagePump {
   void stop_timer(int id) override;
   // The window whose keyboard navigation (tab, arrows) the loop handles.
   void set_dialog_window(HWND hwnd) { dialog_ = hwnd; }
+  // Sees every message before the keyboard navigation does; true when it
+  // handled the message, which then goes no further.
+  void set_preview(std::function<bool(const MSG&)> preview) { preview_ = std::move(preview); }
 
  private:
   static LRESULT CALLBACK TimerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   void Dispatch(MSG& msg);
   HWND timer_window_ = nullptr;
   HWND dialog_ = nullptr;
+  std::function<bool(const MSG&)> preview_;
   bool quitting_ = false;
   std::map<int, std::function<void()>> timers_;
 };

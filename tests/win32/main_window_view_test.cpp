@@ -1,0 +1,155 @@
+// The main window built and drawn by the program's own code on the test's
+// thread: what a screen reader learns of its number fields, and its colours
+// under a black-on-white high-contrast scheme. Wine refuses to switch high
+// contrast on: the colour port reports it, SetSysColors gives the colours.
+#include <windows.h>
+#include <oleacc.h>
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+#include "tests/e2e/driver.h"
+#include "win32/app/application_window.h"
+#include "win32/app/main_window.h"
+#include "win32/desktop/notify_shell.h"
+#include "win32/desktop/pointer_focus.h"
+#include "win32/desktop/win_shell.h"
+#include "win32/net/tcp_session.h"
+#include "win32/net/udp_socket.h"
+#include "win32/platform/com_ptr.h"
+#include "win32/platform/oleacc.h"
+#include "win32/platform/wide.h"
+#include "win32/platform/win_boxes.h"
+#include "win32/platform/win_clock.h"
+#include "win32/platform/win_files.h"
+#include "win32/platform/win_locale.h"
+#include "win32/platform/win_pump.h"
+#include "win32/platform/win_registry.h"
+#include "win32/platform/win_text_codec.h"
+
+namespace horalux {
+namespace {
+
+struct ReportedScheme : ColorScheme {
+  bool high_contrast() override { return on; }
+  bool on = false;
+};
+
+// The window over the Windows adapters, as the program makes it.
+struct MainWindowView : ::testing::Test {
+  MainWindowView() { window.Bind(form); }
+  ~MainWindowView() override { window.Destroy(); }
+  WinClock clock;
+  WinPump pump;
+  WinFiles files;
+  WinBoxes boxes;
+  WinTextCodec codec;
+  WinLocale locale;
+  WinUdpNetwork network;
+  WinTcpNetwork tcp;
+  win32::WinRegistry registry;
+  WinNotifyShell notify;
+  WinPointerFocus pointer;
+  WinShell shell;  // holds the COM library
+  ReportedScheme scheme;
+  ApplicationWindow app;
+  MainWindow window{pump, app.hwnd(), scheme};
+  TfmJikoku form{{clock, pump, files, boxes, app, codec, locale, window, window.log_view(), network,
+                  notify, pointer, shell, tcp, registry},
+                 {}};
+};
+
+// A text a field tells of itself; empty when it tells none.
+std::string Read(IAccessible* acc,
+                 HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR*)) {
+  VARIANT self{};
+  self.vt = VT_I4;  // CHILDID_SELF
+  BSTR text = nullptr;
+  std::string out = SUCCEEDED((acc->*property)(self, &text)) && text ? win32::Narrow(text) : "";
+  SysFreeString(text);
+  return out;
+}
+
+// Through the system's AccessibleObjectFromWindow, for a number field of
+// each kind; typing changes the value it reads, and the field's own change
+// handler still runs.
+TEST_F(MainWindowView, ScreenReaderReadsRoleNameAndValueAndTheValueFollowsTyping) {
+  int changes = 0;
+  for (TOrNumEdit* f : {static_cast<TOrNumEdit*>(&form.Screen().edtGosa), &form.Screen().edtPort})
+    f->OnChange = [&changes] { ++changes; };
+  window.show_window();
+  const e2e::Window main(window.hwnd());
+  const struct {
+    e2e::ControlQuery field;
+    const char *name, *unit, *start, *value;
+    const wchar_t* typed;
+  } rows[] = {
+      {{.cls = "TOrNEdit", .text = "60"},
+       "エラー回避",
+       "秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]",
+       "60",
+       "75",
+       L"\x01"
+       L"75"},
+      {{.cls = "TOrNumEdit"}, "ポート", "", "", "8080", L"8080"},
+  };
+  for (const auto& row : rows) {
+    const HWND field = main.Control(row.field).handle();
+    win32::ComPtr<IAccessible> acc;
+    ASSERT_EQ(win32::LoadOleacc()->AccessibleObjectFromWindow(
+                  field, OBJID_CLIENT, __uuidof(IAccessible), acc.put_void()),
+              S_OK);
+    VARIANT self{}, role{};
+    self.vt = VT_I4;
+    ASSERT_EQ(acc->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_TEXT) << "editable text";
+    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accName), row.name);
+    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accDescription), row.unit);
+    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accValue), row.start);
+    const int before = changes;
+    for (const wchar_t* c = row.typed; *c; ++c) SendMessageW(field, WM_CHAR, *c, 1);
+    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accValue), row.value);
+    EXPECT_GT(changes, before) << "the field's own handler";
+    std::cout << row.name << ": role " << role.lVal << " (editable text), name \""
+              << Read(acc.get(), &IAccessible::get_accName) << "\", value \""
+              << Read(acc.get(), &IAccessible::get_accValue) << "\"\n";
+  }
+}
+
+COLORREF ShownAtCorner(HWND hwnd) {
+  POINT at{3, 3};
+  ClientToScreen(hwnd, &at);
+  HDC screen = GetDC(nullptr);
+  const COLORREF color = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return color;
+}
+
+TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
+  window.show_window();
+  form.Screen().btnHTTP.Click();
+  const e2e::Window main(window.hwnd());
+  // The proxy box is off: the port field, the only plain number field, is silver.
+  HWND port = main.Control({.cls = "TOrNumEdit"}).handle();
+  e2e::SavePicture(main, "tab2-normal");
+  EXPECT_EQ(ShownAtCorner(port), RGB(192, 192, 192));
+
+  scheme.on = true;
+  int indexes[] = {COLOR_WINDOW,    COLOR_WINDOWTEXT,   COLOR_BTNFACE,    COLOR_BTNTEXT,
+                   COLOR_GRAYTEXT,  COLOR_3DSHADOW,     COLOR_3DDKSHADOW, COLOR_3DHILIGHT,
+                   COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+  COLORREF white = RGB(255, 255, 255), black = 0, saved[10];
+  COLORREF black_on_white[] = {white, black, white, black, RGB(0, 128, 0),
+                               black, black, black, black, white};
+  for (int i = 0; i < 10; ++i) saved[i] = GetSysColor(indexes[i]);
+  // The system tells every window of the new colours; the window follows them.
+  SetSysColors(10, indexes, black_on_white);
+  SendMessageW(window.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
+  e2e::SavePicture(main, "tab2-high-contrast");
+  EXPECT_EQ(ShownAtCorner(port), white) << "silver gave way to the button face";
+  SetSysColors(10, indexes, saved);
+}
+
+}  // namespace
+}  // namespace horalux
