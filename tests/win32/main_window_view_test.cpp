@@ -14,7 +14,10 @@
 #include "win32/app/main_window.h"
 #include "win32/desktop/notify_shell.h"
 #include "win32/desktop/pointer_focus.h"
+#include "win32/desktop/win_elevated_launch.h"
 #include "win32/desktop/win_shell.h"
+#include "win32/desktop/win_task_service.h"
+#include "win32/desktop/win_taskbar.h"
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/com_ptr.h"
@@ -27,6 +30,7 @@
 #include "win32/platform/win_pump.h"
 #include "win32/platform/win_registry.h"
 #include "win32/platform/win_text_codec.h"
+#include "win32/platform/win_user_token.h"
 
 namespace horalux {
 namespace {
@@ -52,11 +56,15 @@ struct MainWindowView : ::testing::Test {
   WinNotifyShell notify;
   WinPointerFocus pointer;
   WinShell shell;  // holds the COM library
+  WinUserToken token;
+  WinTaskService tasks;
+  WinElevatedLauncher launcher;
+  WinTaskbar taskbar;
   ReportedScheme scheme;
   ApplicationWindow app;
   MainWindow window{pump, app.hwnd(), scheme};
   TfmJikoku form{{clock, pump, files, boxes, app, codec, locale, window, window.log_view(), network,
-                  notify, pointer, shell, tcp, registry},
+                  notify, pointer, shell, tcp, registry, token, tasks, launcher, taskbar},
                  {}};
 };
 
