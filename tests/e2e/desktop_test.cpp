@@ -180,6 +180,10 @@ TEST(StartupRegistration, MenuAndSpaceWriteTheLinkRemoveItAndASecondRegistration
     box.Post(WM_KEYDOWN, VK_SPACE, 0);
     box.Post(WM_KEYUP, VK_SPACE, 0xC0000001);
     MessageBoxWindow said = app.WaitMessageBox();
+    if (said.Text().starts_with(kSetupFirst)) {
+      said.Press("いいえ");  // this copy lies outside Program Files
+      said = app.WaitMessageBox();
+    }
     const std::string text = said.Text();
     said.Press("OK");
     return text;
