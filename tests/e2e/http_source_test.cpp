@@ -135,7 +135,7 @@ TEST(HttpSource, NoTimeFromThePageGives201AndTheWindowAnswersMeanwhile) {
 // Closing the window while the fetch waits on a server that never ends its
 // reply ends the program at once: the settings saved, no box, exit code 0.
 TEST(HttpSource, ClosingTheWindowWhileTheFetchWaitsEndsTheProgram) {
-  tools::HttpResponder page("127.0.0.72", 80);
+  tools::HttpResponder page("127.0.0.71", 80);
   HttpReply held = HttpReply::Ok("<HTML>");
   held.hold_open = true;
   page.answer_all(held);
