@@ -5,8 +5,6 @@
 #include "core/base/path_text.h"
 #include "core/desktop/file_properties.h"
 #include "core/desktop/safeguard.h"
-#include "core/net/time_page.h"
-#include "core/net/time_servers.h"
 #include "core/settings/settings_file.h"
 
 namespace horalux {
@@ -47,10 +45,10 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       settings_file_(ports.files, ports.codec),
       log_(
           {ports.files, ports.codec, ports.clock, ports.locale, ports.log_view}, screen_,
-          [this] { return location_.readOnlyMedium; }, [this] { return closing; }),
+          [this] { return location_.readOnlyMedium; }, [this] { return run_.Closing(); }),
       sntp_(ports.network, ports.clock),
       sntp_source_(sntp_),
-      http_(ports.tcp, ports.pump, ports.clock, ports.files),
+      page_(ports.tcp, ports.pump, ports.clock, ports.files, location_),
       proxy_precheck_(
           screen_, ports.boxes, [this] { return handlers_.ReadBrowserProxy(); },
           [this] { return ports_.host.shown(); }, [this] { screen_.rbHTTP.SetFocus(); },
@@ -61,13 +59,13 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       tray_({ports.notify_shell, ports.pointer_focus, ports.clock, ports.pump, ports.codec},
             ports.host.window_id()),
       icon_(tray_),
-      engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_,
-               residentMode, icon_},
-              {this, &proxy_precheck_}),
+      engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_, run_,
+               icon_},
+              {&page_, &proxy_precheck_}),
       handlers_(
-          {screen_, sntp_source_, ports.log_view, http_, ports.registry, ports.codec, ports.boxes}),
+          {screen_, sntp_source_, ports.log_view, page_, ports.registry, ports.codec, ports.boxes}),
       resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
-                 sg_timer_, icon_, pmnDisp_, *this, ports.taskbar}) {
+                 sg_timer_, icon_, pmnDisp_, run_, ports.taskbar}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);
   sntp_.SetPort(TIdSNTP::kDefaultPort);
 
@@ -103,18 +101,15 @@ void TfmJikoku::FormCreate() {
   try {
     RunStartupSteps();
   } catch (const std::exception& e) {
-    startupFailed = true;
+    run_.FailStartup();
     ports_.boxes.error(e.what());
   }
 }
 
 void TfmJikoku::RunStartupSteps() {
   // 1. The short date format "yyyy/mm/dd" is the one the log header writes.
-  // 2.
-  closing = false;
-  firstShow = true;
-  // 3.
-  startupTrace = "[" + FolderPartOf(ports_.files.executable_path()) + "]" + "\r\n";
+  // 2. and 3.
+  run_.BeginStartup("[" + FolderPartOf(ports_.files.executable_path()) + "]" + "\r\n");
   // 4.
   // The log path follows the chosen folder even when the step fails after choosing it.
   try {
@@ -133,13 +128,7 @@ void TfmJikoku::RunStartupSteps() {
   // 6.
   LookUpStartupFolder();
   // 7.
-  residentMode = false;
-  noDelay = false;
-  askStartupAtClose = false;
-  abortRequested = false;
-  displayRequested = false;
-  showWindowAfterFailure = false;
-  countdown = 0;
+  run_.ResetForParameters();
   screen_.tsSNTP.SetTabVisible(false);
   screen_.tsAddress.SetTabVisible(false);
   // 8.
@@ -149,35 +138,18 @@ void TfmJikoku::RunStartupSteps() {
   // 10.
   LoadSettingsStep();
   // 11.
-  startupTrace += std::to_string(screen_.udChien.Position()) + "\r\n";
+  run_.Note(std::to_string(screen_.udChien.Position()) + "\r\n");
   // 12.
   ApplySelectedTimePage();
   // 13.
-  if (residentMode && resident_.Run()) return;
+  if (run_.IsResidentRun() && resident_.Run()) return;
   // 14.
   screen_.PageControl1.SetActivePage(&screen_.tsJikoku);
   icon_.SetTip(kTitleWithVersion);
 }
 
 void TfmJikoku::ExamineParameters() {
-  for (const std::string& param : params_) {
-    switch (ParameterFlag(param)) {
-      case 'R':
-        residentMode = true;
-        Record("R");
-        break;
-      case 'N':
-        noDelay = true;
-        Record("N");
-        break;
-      case 'A':
-        askStartupAtClose = true;
-        Record("A");
-        break;
-      default:
-        break;
-    }
-  }
+  for (const std::string& param : params_) run_.TakeParameter(ParameterFlag(param));
 }
 
 void TfmJikoku::LoadSettingsStep() {
@@ -195,11 +167,11 @@ void TfmJikoku::LoadSettingsStep() {
 
 void TfmJikoku::FormShow() {
   // The first showing brings every spin value into its range.
-  if (firstShow) screen_.ClampSpinFields();
+  if (run_.FirstShow()) screen_.ClampSpinFields();
   log_.btnBottomClick();
   icon_.SetVisible(true);
-  if (firstShow) {
-    firstShow = false;
+  if (run_.FirstShow()) {
+    run_.FirstShowDone();
     if (FindElevatedRequest(params_) == ElevatedRequest::OpenSetup)
       mnSetupClick();
     else
@@ -209,16 +181,16 @@ void TfmJikoku::FormShow() {
 
 void TfmJikoku::FormCloseQuery() {
   // A fetch waiting for the network ends at once instead of at its time-out.
-  http_.Cancel();
-  if (residentMode) pmnQuitClick();
-  if (askStartupAtClose) AskStartupRegistration();
+  page_.Cancel();
+  if (run_.IsResidentRun()) pmnQuitClick();
+  if (run_.AsksStartupAtClose()) AskStartupRegistration();
   CloseSteps(ports_.boxes);
 }
 
 void TfmJikoku::FormEndSession() {
-  http_.Cancel();
-  if (residentMode && !engine_.busy) {
-    abortRequested = true;
+  page_.Cancel();
+  if (run_.IsResidentRun() && !engine_.busy) {
+    run_.RequestAbort();
     QuitProgram();
   }
   NoBoxes unseen;
@@ -228,7 +200,7 @@ void TfmJikoku::FormEndSession() {
 void TfmJikoku::CloseSteps(Boxes& boxes) {
   icon_.SetVisible(false);
   SaveSettings(boxes);
-  closing = true;
+  run_.BeginClose();
 }
 
 void TfmJikoku::SaveSettings(Boxes& boxes) {
@@ -250,14 +222,6 @@ void TfmJikoku::LookUpStartupFolder() {
 
 void TfmJikoku::ApplySelectedTimePage() {
   handlers_.ApplySelectedTimePage();
-}
-
-double TfmJikoku::GetHttpTime() {
-  // Never the current folder, which may be System32 or anyone's; nothing on
-  // a medium that cannot be written.
-  return horalux::GetHttpTime(
-      http_, handlers_.SelectedPageUrl(), ports_.clock.local_time().year,
-      location_.readOnlyMedium ? "" : location_.folder + kHeaderCopyFileName);
 }
 
 void TfmJikoku::OfferSetup() {

@@ -5,7 +5,7 @@
 #include "core/app/quiet_tray_icon.h"
 #include "core/app/resident_run.h"
 #include "core/app/run_ports.h"
-#include "core/app/run_state.h"
+#include "core/app/run_controller.h"
 #include "core/app/screen_handlers.h"
 #include "core/base/version.h"
 #include "core/controls/timer.h"
@@ -15,10 +15,9 @@
 #include "core/desktop/tray_icon.h"
 #include "core/engine/access_log.h"
 #include "core/engine/browser_proxy_precheck.h"
-#include "core/engine/standard_time_page.h"
 #include "core/engine/sntp_source.h"
 #include "core/engine/sync_engine.h"
-#include "core/net/http_client.h"
+#include "core/engine/time_page_client.h"
 #include "core/net/sntp.h"
 #include "core/settings/jikoku_screen.h"
 #include "core/settings/settings_file.h"
@@ -26,10 +25,11 @@
 
 namespace horalux {
 
-// The main window object: owns the run state, the screen's controls and
-// every component for the whole run, and answers to the program's handler
-// names; the resident run and the screen's handlers do the work.
-class TfmJikoku : public RunState, public StandardTimePage {
+// The main window object: owns the run's controller, the screen's controls
+// and every component for the whole run, wires them together and answers to
+// the program's handler names; the resident run, the screen's handlers and
+// the page client do the work.
+class TfmJikoku {
  public:
   TfmJikoku(RunPorts ports, std::vector<std::string> params);
   TfmJikoku(const TfmJikoku&) = delete;
@@ -86,7 +86,7 @@ class TfmJikoku : public RunState, public StandardTimePage {
 
   // One GET of the selected standard-time page: the time it states, 0.0 when
   // none came.
-  double GetHttpTime() override;
+  double GetHttpTime() { return page_.GetHttpTime(); }
 
   // Resident run.
   void QuitProgram() { resident_.QuitProgram(); }
@@ -115,13 +115,15 @@ class TfmJikoku : public RunState, public StandardTimePage {
   AccessLog& Log() { return log_; }
   SyncEngine& Engine() { return engine_; }
   TIdSNTP& IdSNTP1() { return sntp_; }
-  THttpClient& HttpClient1() { return http_; }
-  const std::string& SelectedPageUrl() const { return handlers_.SelectedPageUrl(); }
+  THttpClient& HttpClient1() { return page_.Client(); }
+  const std::string& SelectedPageUrl() const { return page_.SelectedPageUrl(); }
   TTrayIcon& TrayIcon1() { return tray_; }
   TPopupMenu& PopupMenu1() { return popup_; }
   TTimer& SGTimer1() { return sg_timer_; }
   const SettingsLocation& Location() const { return location_; }
-  const std::string& StartupTrace() const { return startupTrace; }
+  RunController& Controller() { return run_; }
+  const std::string& StartupTrace() const { return run_.Trace(); }
+  bool StartupFailed() const { return run_.StartupFailed(); }
 
  private:
   void RunStartupSteps();
@@ -138,6 +140,7 @@ class TfmJikoku : public RunState, public StandardTimePage {
   // icon would stay until the pointer passes over it.
   void EndAtOnce();
 
+  RunController run_;
   RunPorts ports_;
   std::vector<std::string> params_;
   JikokuScreen screen_;
@@ -149,7 +152,7 @@ class TfmJikoku : public RunState, public StandardTimePage {
   AccessLog log_;
   TIdSNTP sntp_;
   SntpSourceOf<TIdSNTP> sntp_source_;
-  THttpClient http_;
+  TimePageClient page_;
   BrowserProxyPrecheck proxy_precheck_;
   TPopupMenu popup_;
   TMenuItem& pmnDisp_;

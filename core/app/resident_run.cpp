@@ -17,35 +17,37 @@ constexpr int kTracedPasses = 2;
 }  // namespace
 
 bool ResidentRun::Run() {
-  RunState& st = d_.state;
+  RunController& run = d_.run;
+  bool showWindowAfterFailure = false;
   try {
-    st.Record("1");
+    run.Record("1");
     // An abort has run QuitProgram already; a display request shows the window.
-    if (!st.noDelay && !CountdownRanOut()) return true;
-    st.Record("6.1");
+    if (!run.NoDelay() && !CountdownRanOut()) return true;
+    run.BeginCycle();
+    run.Record("6.1");
     d_.watchdog.SetInterval(kWatchdogIntervalMs);
-    st.Record("6.2");
+    run.Record("6.2");
     d_.watchdog.SetEnabled(true);
-    st.Record("6.3");
-    if (!st.noDelay) d_.icon.SetTip("Horalux_時刻取得アクセス中");
-    st.showWindowAfterFailure = false;
-    st.Record("7");
+    run.Record("6.3");
+    if (!run.NoDelay()) d_.icon.SetTip("Horalux_時刻取得アクセス中");
+    run.Record("7");
     if (!d_.engine.SyncClock(SyncMode::ResidentRun)) {
-      st.Record("8");
-      st.showWindowAfterFailure = AskForTheWindow();
+      run.Record("8");
+      run.CycleFailed();
+      showWindowAfterFailure = AskForTheWindow();
     }
-    st.Record("9");
+    run.Record("9");
   } catch (const std::exception&) {
-    st.Record("11");
-    st.startupTrace += "[" + std::to_string(st.countdown) + "]";
+    run.Record("11");
+    run.Note("[" + std::to_string(run.SecondsLeft()) + "]");
     // The engine has told of a log file it just failed to write: writing
     // the error log there would only fail again.
     if (d_.engine.LogWriteError().empty()) WriteErrorLog();
     QuitProgram();
     return false;
   }
-  if (st.showWindowAfterFailure) {
-    st.Record("10");
+  if (showWindowAfterFailure) {
+    run.Record("10");
     d_.host.show_window();
   } else {
     QuitProgram();
@@ -54,38 +56,39 @@ bool ResidentRun::Run() {
 }
 
 bool ResidentRun::CountdownRanOut() {
-  RunState& st = d_.state;
-  st.countdown = d_.screen.udChien.Position();
-  st.Record("2.1");
+  RunController& run = d_.run;
+  run.StartCountdown(d_.screen.udChien.Position());
+  run.Record("2.1");
   ShowIconOnTaskbar();
-  st.Record("2.2");
+  run.Record("2.2");
   int passes = 0;
   while (true) {
     ++passes;
     const bool traced = passes <= kTracedPasses;
-    if (traced) st.Record("4.1");
+    if (traced) run.Record("4.1");
     d_.pump.process_messages();
-    if (st.abortRequested) return false;
-    if (traced) st.Record("4.2");
-    if (st.displayRequested) {
-      if (traced) st.Record("3");
+    if (run.AbortRequested()) return false;
+    if (traced) run.Record("4.2");
+    if (run.DisplayRequested()) {
+      if (traced) run.Record("3");
       d_.icon.SetTip("Horalux表示中");
       d_.host.show_window();
-      st.residentMode = false;
+      run.GiveWayToWindow();
       return false;
     }
-    if (traced) st.Record("4.3");
-    d_.icon.SetTip("Horalux_動作遅延待機中（実行まで " + std::to_string(st.countdown) + " 秒）");
+    if (traced) run.Record("4.3");
+    d_.icon.SetTip("Horalux_動作遅延待機中（実行まで " + std::to_string(run.SecondsLeft()) +
+                   " 秒）");
     ShowIconOnTaskbar();
-    if (traced) st.Record("4.5");
+    if (traced) run.Record("4.5");
     d_.clock.sleep(kCountdownStepMs);
-    if (traced) st.Record("4.6");
-    --st.countdown;
-    if (traced) st.Record("4.7");
-    if (st.countdown < 1) break;
-    if (traced) st.Record("5.1");
+    if (traced) run.Record("4.6");
+    const int left = run.Tick();
+    if (traced) run.Record("4.7");
+    if (left < 1) break;
+    if (traced) run.Record("5.1");
   }
-  st.startupTrace += "(" + std::to_string(passes) + ")";
+  run.Note("(" + std::to_string(passes) + ")");
   return true;
 }
 
@@ -98,7 +101,7 @@ bool ResidentRun::AskForTheWindow() {
           d_.boxes, "　Horalux",
           "インターネットの時刻取得が失敗しました。\r\nHoraluxの設定フォームを表示しますか？",
           true)) {
-    d_.state.residentMode = false;
+    d_.run.GiveWayToWindow();
     d_.watchdog.SetEnabled(false);
     return true;
   }
@@ -114,7 +117,7 @@ void ResidentRun::WriteErrorLog() {
     return;
   d_.log.BeginLogEntry();
   d_.log.AddLogLine("【エラーログ】");
-  d_.log.AddLogLine(d_.state.startupTrace);
+  d_.log.AddLogLine(d_.run.Trace());
   d_.log.CommitLogEntry();
 }
 
@@ -122,8 +125,8 @@ void ResidentRun::QuitProgram() {
   // The watchdog may have ended the run already while a box was open.
   if (d_.pump.quitting()) return;
   d_.icon.SetVisible(false);
-  d_.state.closing = true;
-  if (!d_.state.abortRequested) d_.clock.sleep(kQuitPauseMs);
+  d_.run.EndRun();
+  if (!d_.run.AbortRequested()) d_.clock.sleep(kQuitPauseMs);
   d_.pump.quit();
 }
 
@@ -137,7 +140,7 @@ void ResidentRun::pmnDispClick() {
     return;
   }
   d_.screen.PageControl1.SetActivePage(&d_.screen.tsJMemo);
-  d_.state.displayRequested = true;
+  d_.run.RequestDisplay();
 }
 
 void ResidentRun::pmnQuitClick() {
@@ -145,12 +148,12 @@ void ResidentRun::pmnQuitClick() {
     d_.boxes.message(kBusyMessage);
     return;
   }
-  d_.state.abortRequested = true;
+  d_.run.RequestAbort();
   QuitProgram();
 }
 
 void ResidentRun::PopupMenu1Popup() {
-  d_.pmnDisp.Visible = d_.state.residentMode;
+  d_.pmnDisp.Visible = d_.run.IsResidentRun();
 }
 
 // A left click on the icon does nothing.

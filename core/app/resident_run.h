@@ -1,6 +1,6 @@
 #pragma once
 #include "core/app/quiet_tray_icon.h"
-#include "core/app/run_state.h"
+#include "core/app/run_controller.h"
 #include "core/controls/timer.h"
 #include "core/desktop/popup_menu.h"
 #include "core/engine/access_log.h"
@@ -29,7 +29,7 @@ class ResidentRun {
     TTimer& watchdog;
     QuietTrayIcon& icon;
     TMenuItem& pmnDisp;
-    RunState& state;
+    RunController& run;
     Taskbar& taskbar;
   };
   explicit ResidentRun(Deps deps) : d_(deps) {}

@@ -59,15 +59,15 @@ void ScreenHandlers::edtSNTPExit() {
 }
 
 void ScreenHandlers::rbJapanClick() {
-  selected_page_url_ = kJapanPageUrl;
+  d_.page.SelectPage(kJapanPageUrl);
 }
 
 void ScreenHandlers::rbFennick1Click() {
-  selected_page_url_ = TimePageUrl(d_.screen.edtFennick1.Text());
+  d_.page.SelectPage(TimePageUrl(d_.screen.edtFennick1.Text()));
 }
 
 void ScreenHandlers::rbFennick2Click() {
-  selected_page_url_ = TimePageUrl(d_.screen.edtFennick2.Text());
+  d_.page.SelectPage(TimePageUrl(d_.screen.edtFennick2.Text()));
 }
 
 void ScreenHandlers::ApplySelectedTimePage() {
@@ -123,8 +123,9 @@ void ScreenHandlers::EnableProxyControls(bool enabled) {
 void ScreenHandlers::ApplyProxy() {
   JikokuScreen& s = d_.screen;
   const bool on = s.cbProxy.Checked();
-  d_.http.Proxy = on ? s.edtProxy.Text() : std::string();
-  d_.http.ProxyPort = on ? StrToIntDef(s.edtPort.Text(), 0) : 0;
+  THttpClient& http = d_.page.Client();
+  http.Proxy = on ? s.edtProxy.Text() : std::string();
+  http.ProxyPort = on ? StrToIntDef(s.edtPort.Text(), 0) : 0;
 }
 
 TProxy ScreenHandlers::ReadBrowserProxy() {

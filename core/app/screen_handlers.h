@@ -2,7 +2,7 @@
 #include <string>
 
 #include "core/engine/sntp_source.h"
-#include "core/net/http_client.h"
+#include "core/engine/time_page_client.h"
 #include "core/net/proxy.h"
 #include "core/platform/boxes.h"
 #include "core/platform/log_view.h"
@@ -21,7 +21,7 @@ class ScreenHandlers {
     JikokuScreen& screen;
     SntpSource& sntp;
     LogView& log_view;
-    THttpClient& http;
+    TimePageClient& page;
     Registry& registry;
     TextCodec& codec;
     Boxes& boxes;
@@ -46,19 +46,15 @@ class ScreenHandlers {
   void ApplySntpServer();
   void EnableSntpServerField();
   void EnableProxyControls(bool enabled);
-  // The proxy box's fields into the HTTP client; none when it is not ticked.
+  // The proxy box's fields into the page's client; none when it is not ticked.
   void ApplyProxy();
   // The selected source's page, as its button's handler sets it.
   void ApplySelectedTimePage();
   // The browser's proxy; raises what GetProxy raises.
   TProxy ReadBrowserProxy();
 
-  // The page the HTTP source fetches; empty until a source is selected.
-  const std::string& SelectedPageUrl() const { return selected_page_url_; }
-
  private:
   Deps d_;
-  std::string selected_page_url_;
 };
 
 }  // namespace horalux

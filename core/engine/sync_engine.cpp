@@ -87,7 +87,7 @@ bool SyncEngine::SyncClock(SyncMode mode) {
 CycleResult SyncEngine::FetchAndCorrect(SyncMode mode) {
   JikokuScreen& s = d_.screen;
   d_.log.BeginLogEntry();
-  if (!d_.resident_mode) s.PageControl1.SetActivePage(&s.tsJMemo);
+  if (!d_.run.IsResidentRun()) s.PageControl1.SetActivePage(&s.tsJMemo);
   if (proxy_precheck_ && proxy_precheck_->Run() == ProxyPrecheck::Outcome::EndNow) return {};
   if (!s.rbHTTP.Checked() && d_.sntp.Active()) {
     d_.log.AddLogLine(rt::kAlreadyConnected101);
@@ -186,7 +186,7 @@ void SyncEngine::EndOfCycle() {
   CommitLog();
   // The connection-test button is a standard button that nothing recolours,
   // so it has no face colour to give back.
-  if (!d_.resident_mode) d_.log.btnBottomClick();
+  if (!d_.run.IsResidentRun()) d_.log.btnBottomClick();
 }
 
 void SyncEngine::CommitLog() {

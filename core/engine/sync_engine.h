@@ -8,6 +8,7 @@
 #include "core/engine/cycle_verdict.h"
 #include "core/engine/http_time_source.h"
 #include "core/engine/proxy_precheck.h"
+#include "core/engine/run_kind.h"
 #include "core/engine/sntp_source.h"
 #include "core/engine/sntp_time_source.h"
 #include "core/engine/standard_time_page.h"
@@ -50,8 +51,7 @@ class SyncEngine {
     AccessLog& log;
     SntpSource& sntp;
     TTimer& watchdog;
-    // True while the program runs resident: the window stays as it is.
-    const bool& resident_mode;
+    const RunKind& run;
     CycleIcon& icon;
   };
   explicit SyncEngine(Deps deps, HttpPlugs http = {});

@@ -102,7 +102,7 @@ TEST(MainWindowSettings, SpinValuesComeIntoRangeAtTheFirstShowingAndAreSaved) {
                        "\r\nFolder=C:\\Apps\\Horalux\\\r\n"),
             std::string::npos)
       << saved;
-  EXPECT_TRUE(f.closing);
+  EXPECT_TRUE(f.Controller().Closing());
 }
 
 TEST(MainWindowSettings, ClosingWhileAnHttpFetchWaitsSavesOnceAndShowsNothing) {

@@ -37,8 +37,8 @@ TEST(StartupSequence, ParametersSetTheirFlagsAndTheTraceInOrder) {
     form.FormCreate();
     // A resident start runs its whole resident run inside the sequence.
     EXPECT_EQ(form.StartupTrace().find("300\r\n-1-") != std::string::npos, row.resident);
-    EXPECT_EQ(form.noDelay, row.no_delay);
-    EXPECT_EQ(form.askStartupAtClose, row.ask);
+    EXPECT_EQ(form.Controller().NoDelay(), row.no_delay);
+    EXPECT_EQ(form.Controller().AsksStartupAtClose(), row.ask);
     std::string expected = std::string("[C:\\Apps\\Horalux\\]\r\n") + row.trace_flags + "300\r\n";
     EXPECT_EQ(form.StartupTrace().substr(0, expected.size()), expected);
   }
@@ -148,8 +148,8 @@ TEST(StartupSequence, FailureInAStepShowsItsTextAndStops) {
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].kind, "error");
   EXPECT_EQ(rig.boxes.shown[0].text, "ディスクがありません");
-  EXPECT_TRUE(form.startupFailed);
-  EXPECT_FALSE(form.noDelay);
+  EXPECT_TRUE(form.StartupFailed());
+  EXPECT_FALSE(form.Controller().NoDelay());
   EXPECT_EQ(form.Screen().PageControl1.ActivePage(), &form.Screen().tsJMemo);
 }
 

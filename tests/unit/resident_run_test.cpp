@@ -60,7 +60,7 @@ TEST(ResidentRun, SuccessEndsThreeSecondsLaterWithTheIconHiddenAndNothingSaved) 
   rig.Make({"-R"}).FormCreate();
   TfmJikoku& f = rig.form();
   EXPECT_TRUE(rig.pump.quitting());
-  EXPECT_TRUE(f.closing);
+  EXPECT_TRUE(f.Controller().Closing());
   EXPECT_FALSE(rig.IconShown());
   EXPECT_EQ(rig.clock.sleeps.back(), 3000u);
   EXPECT_EQ(rig.boxes.shown.size(), 0u);
@@ -112,14 +112,14 @@ TEST(ResidentRun, DisplayRequestShowsTheLogTabWithoutSyncing) {
   TfmJikoku& f = rig.Make({"-R"});
   f.FormCreate();
   EXPECT_EQ(rig.host.shows, 1);
-  EXPECT_FALSE(f.residentMode);
+  EXPECT_FALSE(f.Controller().IsResidentRun());
   EXPECT_EQ(f.Screen().PageControl1.ActivePage(), &f.Screen().tsJMemo);
   EXPECT_TRUE(rig.network.sent.empty());
   EXPECT_FALSE(rig.pump.quitting());
   EXPECT_EQ(rig.Tips().back(), "Horalux表示中");
   // Closing that window does not abort, and writes the settings.
   rig.host.close_window();
-  EXPECT_FALSE(f.abortRequested);
+  EXPECT_FALSE(f.Controller().AbortRequested());
   EXPECT_NE(rig.SettingsText().find(std::string("Version=") + kProgramVersion), std::string::npos);
   f.PopupMenu1Popup();
   EXPECT_FALSE(f.PopupMenu1().Item(0).Visible);
@@ -147,7 +147,7 @@ TEST(ResidentRun, FailedCycleAnsweredYesShowsTheWindow) {
   TfmJikoku& f = rig.Make({"-R"});
   f.FormCreate();
   EXPECT_EQ(rig.host.shows, 1);
-  EXPECT_FALSE(f.residentMode);
+  EXPECT_FALSE(f.Controller().IsResidentRun());
   EXPECT_FALSE(f.SGTimer1().Enabled());
   EXPECT_FALSE(rig.pump.quitting());
   EXPECT_NE(f.StartupTrace().find("-7-8-9-10"), std::string::npos);
@@ -160,10 +160,10 @@ TEST(ResidentRun, WatchdogEndsAnUnansweredQuestion) {
   };
   rig.Make({"-R"}).FormCreate();
   EXPECT_TRUE(rig.pump.quitting());
-  EXPECT_TRUE(rig.form().closing);
+  EXPECT_TRUE(rig.form().Controller().Closing());
   // The question closed by the end of the run counts as No: no window.
   EXPECT_EQ(rig.host.shows, 0);
-  EXPECT_TRUE(rig.form().residentMode);
+  EXPECT_TRUE(rig.form().Controller().IsResidentRun());
 }
 
 TEST(ResidentRun, MenuEntriesRefuseWhileACycleRuns) {
@@ -176,7 +176,7 @@ TEST(ResidentRun, MenuEntriesRefuseWhileACycleRuns) {
   EXPECT_FALSE(rig.pump.quitting());
   ASSERT_EQ(rig.boxes.shown.size(), 2u);
   EXPECT_EQ(rig.boxes.shown[0].text, "時刻取得中です。\r\n今は終了できません。");
-  EXPECT_FALSE(f.displayRequested);
+  EXPECT_FALSE(f.Controller().DisplayRequested());
   f.Engine().busy = false;
   f.SGTimer1Timer();
   EXPECT_TRUE(rig.pump.quitting());
@@ -198,13 +198,13 @@ TEST(ResidentRun, EndOfTheSessionClosesWithoutABox) {
     Resident rig(1);
     TfmJikoku& f = rig.Make({});
     f.FormCreate();
-    f.residentMode = row.resident;
+    if (row.resident) f.Controller().TakeParameter('R');
     f.Engine().busy = row.busy;
     f.FormEndSession();
     EXPECT_EQ(rig.pump.quitting(), row.quits) << row.what;
     EXPECT_TRUE(rig.boxes.shown.empty()) << row.what;
     EXPECT_NE(rig.SettingsText().find("[Header]"), std::string::npos) << row.what;
-    EXPECT_TRUE(f.closing) << row.what;
+    EXPECT_TRUE(f.Controller().Closing()) << row.what;
   }
 }
 

@@ -57,6 +57,11 @@ struct EngineRig {
   fakes::FakeBoxes boxes;
   JikokuScreen screen;
   bool resident = false;
+  struct Run : RunKind {
+    explicit Run(const bool& r) : resident(r) {}
+    bool IsResidentRun() const override { return resident; }
+    const bool& resident;
+  } run{resident};
   AccessLog log{
       {files, codec, clock, locale, view}, screen, [] { return false; }, [] { return false; }};
   FakeSntp sntp{clock};
@@ -67,7 +72,7 @@ struct EngineRig {
   } icon;
   FixedPage page;
   ScriptedPrecheck precheck{screen};
-  SyncEngine engine{{clock, boxes, locale, screen, log, sntp, watchdog, resident, icon},
+  SyncEngine engine{{clock, boxes, locale, screen, log, sntp, watchdog, run, icon},
                     {&page, &precheck}};
 
   EngineRig() {

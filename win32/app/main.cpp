@@ -100,7 +100,7 @@ int Run() {
     application.set_main_window(main_window->hwnd());
     boxes.set_owner(main_window->hwnd());
     form->FormCreate();
-    return !form->startupFailed;
+    return !form->StartupFailed();
   };
   auto task_only = [&](bool register_task) {
     StartupTask task({token, tasks, launcher}, shell, files);

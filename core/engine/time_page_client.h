@@ -1,0 +1,39 @@
+#pragma once
+#include <string>
+
+#include "core/engine/standard_time_page.h"
+#include "core/net/http_client.h"
+#include "core/platform/clock.h"
+#include "core/platform/files.h"
+#include "core/platform/message_pump.h"
+#include "core/platform/tcp_session.h"
+#include "core/settings/settings_folder.h"
+
+namespace horalux {
+
+// The standard-time page the HTTP source reads: the client that fetches it
+// and the page the screen's choice selects.
+class TimePageClient : public StandardTimePage {
+ public:
+  // `location` is read at each fetch: the settings folder is chosen after
+  // the client is made.
+  TimePageClient(TcpNetwork& network, MessagePump& pump, Clock& clock, Files& files,
+                 const SettingsLocation& location);
+
+  double GetHttpTime() override;
+
+  // Ends a fetch waiting for the network at once instead of at its time-out.
+  void Cancel() { http_.Cancel(); }
+  void SelectPage(std::string url) { url_ = std::move(url); }
+  // Empty until a source is selected.
+  const std::string& SelectedPageUrl() const { return url_; }
+  THttpClient& Client() { return http_; }
+
+ private:
+  Clock& clock_;
+  const SettingsLocation& location_;
+  THttpClient http_;
+  std::string url_;
+};
+
+}  // namespace horalux
