@@ -10,6 +10,15 @@
 namespace horalux {
 namespace {
 
+// Gives a field the shape of the main-window field it is named after; a
+// field of another name keeps the defaults.
+void ShapeAsNamed(TOrNumEdit& e) {
+  using S = JikokuScreen;
+  if (e.Name() == "edtGosa") ShapeNumberField(e, NumberOf<&S::edtGosa>());
+  if (e.Name() == "edtJisa") ShapeNumberField(e, NumberOf<&S::edtJisa>());
+  if (e.Name() == "edtPort") ShapeNumberField(e, NumberOf<&S::edtPort>());
+}
+
 TEST(NumEdit, NormalisesWhatIsSetOrPasted) {
   struct Case {
     std::string input;
@@ -95,7 +104,7 @@ TEST(NumEdit, TypingLikeACalculator) {
     fakes::FakeClipboard clipboard;
     fakes::FakeBeeper beeper;
     TOrNEdit e(c.field);
-    ShapeNumberField(e);
+    ShapeAsNamed(e);
     e.Connect(clipboard, beeper);
     if (!c.clipboard.empty()) clipboard.set_text(c.clipboard);
     for (char32_t k : c.keys) {
@@ -126,7 +135,7 @@ TEST(NumEdit, TypingLikeACalculator) {
 
 TEST(NumEdit, ProgramSetSignSurvivesAFieldThatRefusesTypedSign) {
   TOrNEdit gosa("edtGosa");
-  ShapeNumberField(gosa);
+  ShapeAsNamed(gosa);
   TUpDown ud("udGosa", &gosa, 1, 600, 10);
   gosa.SetText("-5");
   EXPECT_EQ(gosa.Text(), "-5");
