@@ -133,6 +133,30 @@ TEST(NumEdit, TypingLikeACalculator) {
   }
 }
 
+TEST(NumEdit, TheScreensFieldsTakeInputAsTheirRowsSay) {
+  using S = JikokuScreen;
+  struct Row {
+    NumberField field;
+    std::u32string keys;
+    std::string value;
+  } rows[] = {
+      {&S::edtGosa, U"3-", "3"},         {&S::edtChien, U"3-", "3"},
+      {&S::edtGyou, U"3-", "3"},         {&S::edtJisa, U"3-", "-3"},
+      {&S::edtChouseiHTTP, U"3-", "-3"}, {&S::edtChouseiSNTP, U"3-", "-3"},
+      {&S::edtPort, U"123456", "12345"},
+  };
+  for (const Row& row : rows) {
+    JikokuScreen screen;
+    fakes::FakeClipboard clipboard;
+    fakes::FakeBeeper beeper;
+    TOrNumEdit& e = std::visit([&](auto m) -> TOrNumEdit& { return screen.*m; }, row.field);
+    e.Connect(clipboard, beeper);
+    e.Key(EditKey::SelectAll, kShiftCtrl);
+    for (char32_t k : row.keys) e.Char(k);
+    EXPECT_EQ(e.Text(), row.value) << e.Name();
+  }
+}
+
 TEST(NumEdit, ProgramSetSignSurvivesAFieldThatRefusesTypedSign) {
   TOrNEdit gosa("edtGosa");
   ShapeAsNamed(gosa);
