@@ -5,11 +5,12 @@
 #include "core/base/date_time.h"
 #include "core/base/file_replace.h"
 #include "core/controls/controls.h"
+#include "core/settings/settings_keys.h"
 
 namespace horalux {
 namespace {
 
-constexpr int kDefaultLinesToKeep = 100;
+constexpr int kDefaultLinesToKeep = RowOf<&JikokuScreen::udGyou>().default_value.number;
 
 // Every CR, LF or CR LF becomes CR LF: the view breaks lines at CR LF only.
 std::string WithCrLf(const std::string& text) {

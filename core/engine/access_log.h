@@ -54,8 +54,8 @@ class AccessLog {
 
   // Whether logging is on: the spin position of the line limit is not 0.
   bool LoggingOn() const;
-  // The number of lines to keep: the line-limit field's text, 100 when it is
-  // not a number.
+  // The number of lines to keep: the line-limit field's text, the key's
+  // default when it is not a number.
   int LinesToKeep() const;
   // "[ yyyy/mm/dd(aaa) tt ]" + source + kind, for the current local time.
   std::string HeaderLine();

@@ -3,10 +3,13 @@
 #include <cmath>
 
 #include "core/base/date_time.h"
+#include "core/settings/settings_keys.h"
 
 namespace horalux {
 
 Verdict JudgeDifference(double fetched, double now, int tolerance, SyncMode mode) {
+  // The tolerance field's own range: a value the file put beyond it decides nothing.
+  constexpr const NumberFacts& kTolerance = NumberOf<&JikokuScreen::udGosa>();
   // The comparison keeps the x87 extended precision the tick count was
   // specified with; long double is that format on the x86 targets. The PC's
   // local time is shifted by the same fixed offset as every fetched time.
@@ -15,7 +18,7 @@ Verdict JudgeDifference(double fetched, double now, int tolerance, SyncMode mode
       static_cast<std::int64_t>(std::nearbyintl(span * 24 * 60 * 60 * 10000));
   const std::int64_t magnitude = diffTicks < 0 ? -diffTicks : diffTicks;
   Verdict v{Verdict::Action::Correct, diffTicks, magnitude / 10000};
-  if (tolerance < 1 || tolerance > 600)
+  if (tolerance < kTolerance.min || tolerance > kTolerance.max)
     v.action = Verdict::Action::ToleranceInvalid;
   else if (static_cast<double>(magnitude) / 10000.0 <= tolerance)
     v.action = Verdict::Action::Correct;

@@ -13,7 +13,7 @@ struct Verdict {
   enum class Action {
     // Within the tolerance: the clock is set.
     Correct,
-    // The tolerance lies outside 1 to 600 seconds: nothing is decided.
+    // The tolerance lies outside its field's range: nothing is decided.
     ToleranceInvalid,
     // A connection test beyond the tolerance asks the user.
     Ask,

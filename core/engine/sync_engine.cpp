@@ -6,6 +6,7 @@
 #include "core/engine/result_texts.h"
 #include "core/base/date_time.h"
 #include "core/base/confirm.h"
+#include "core/settings/settings_keys.h"
 
 namespace horalux {
 
@@ -108,7 +109,8 @@ CycleResult SyncEngine::FetchJudgeAndSet(SyncMode mode) {
   if (got.failure) return Ended(*got.failure);
   double fetched = got.utc + StrToIntDef(d_.screen.edtJisa.Text(), 0) / kSecondsPerDay;
   const double now = PreciseNow();
-  const int tolerance = StrToIntDef(d_.screen.edtGosa.Text(), 60);
+  const int tolerance =
+      StrToIntDef(d_.screen.edtGosa.Text(), RowOf<&JikokuScreen::udGosa>().default_value.number);
   const Verdict verdict = JudgeDifference(fetched, now, tolerance, mode);
   switch (verdict.action) {
     case Verdict::Action::Correct:

@@ -6,7 +6,24 @@
 
 namespace horalux {
 
-JikokuScreen::JikokuScreen() {
+namespace {
+
+// A spin as its row gives it: named by its key, with its field, range and step.
+template <auto Spin>
+TUpDown SpinOf(JikokuScreen& screen) {
+  constexpr const SettingsKey& row = RowOf<Spin>();
+  constexpr const NumberFacts& number = NumberOf<Spin>();
+  return TUpDown(row.key, &FieldOf(number, screen), number.min, number.max, number.step);
+}
+
+}  // namespace
+
+JikokuScreen::JikokuScreen()
+    : udChien(SpinOf<&JikokuScreen::udChien>(*this)),
+      udGosa(SpinOf<&JikokuScreen::udGosa>(*this)),
+      udGyou(SpinOf<&JikokuScreen::udGyou>(*this)),
+      udChouseiHTTP(SpinOf<&JikokuScreen::udChouseiHTTP>(*this)),
+      udChouseiSNTP(SpinOf<&JikokuScreen::udChouseiSNTP>(*this)) {
   for (TTabSheet* page : {&tsJikoku, &tsJMemo, &tsAddress, &tsSNTP}) PageControl1.AddPage(page);
   tsJikoku.SetCaption("　　基本設定　　");
   tsJMemo.SetCaption(" アクセス記録 ");
@@ -42,30 +59,15 @@ JikokuScreen::JikokuScreen() {
   for (TControl* c :
        std::initializer_list<TControl*>{&edtSNTP, &lblSNTP1, &lblSNTP2, &lblSNTP3, &lblSNTP4})
     c->SetEnabled(false);
-  for (TOrNumEdit* field : std::initializer_list<TOrNumEdit*>{
-           &edtChien, &edtGosa, &edtGyou, &edtJisa, &edtChouseiHTTP, &edtChouseiSNTP, &edtPort})
-    ShapeNumberField(*field);
+  for (const SettingsKey& row : ControlRows())
+    if (row.number) ShapeNumberField(FieldOf(*row.number, *this), *row.number);
   ShowDefaults(*this);
 }
 
 void JikokuScreen::ClampSpinFields() {
-  for (TUpDown* ud : {&udChien, &udGosa, &udGyou, &udChouseiHTTP, &udChouseiSNTP})
-    ud->ClampToRange();
-}
-
-const char* JikokuScreen::Hint(const std::string& name) {
-  static const struct {
-    const char* control;
-    const char* hint;
-  } kHints[] = {
-      {"rbHTTP", "ＳＮＴＰで繋がらないときはこちら"},
-      {"rbSNTP", "ほとんどの人はこちら（より正確です）"},
-      {"edtChouseiHTTP", "1/1000秒"},
-      {"edtChouseiSNTP", "1/1000秒"},
-  };
-  for (const auto& h : kHints)
-    if (name == h.control) return h.hint;
-  return nullptr;
+  for (const SettingsKey& row : ControlRows())
+    if (auto spin = std::get_if<TUpDown JikokuScreen::*>(&row.control))
+      (this->*(*spin)).ClampToRange();
 }
 
 TTabSheet* JikokuScreen::PageByIndex(int index) {

@@ -8,6 +8,8 @@ namespace horalux {
 
 // Every control of the main window. The controls hold the live settings:
 // the engine reads them when it runs and the settings file is written from them.
+// A spin's range and a number field's shape come from the control's row of
+// the settings table (settings_keys.h).
 struct JikokuScreen {
   JikokuScreen();
   JikokuScreen(const JikokuScreen&) = delete;
@@ -31,11 +33,11 @@ struct JikokuScreen {
   TButton btnHTTP{"btnHTTP"};
   TButton btnSNTP{"btnSNTP"};
   TOrNEdit edtChien{"edtChien"};
-  TUpDown udChien{"udChien", &edtChien, 1, 600, 10};
+  TUpDown udChien;
   TOrNEdit edtGosa{"edtGosa"};
-  TUpDown udGosa{"udGosa", &edtGosa, 1, 600, 10};
+  TUpDown udGosa;
   TOrNEdit edtGyou{"edtGyou"};
-  TUpDown udGyou{"udGyou", &edtGyou, 0, 500, 10};
+  TUpDown udGyou;
   TOrNEdit edtJisa{"edtJisa"};
 
   // Access log.
@@ -45,7 +47,7 @@ struct JikokuScreen {
 
   // HTTP settings.
   TOrNEdit edtChouseiHTTP{"edtChouseiHTTP"};
-  TUpDown udChouseiHTTP{"udChouseiHTTP", &edtChouseiHTTP, -5000, 5000, 10};
+  TUpDown udChouseiHTTP;
   std::vector<TRadioButton*> page_group;
   TRadioButton rbJapan{"rbJapan", &page_group};
   TRadioButton rbFennick1{"rbFennick1", &page_group};
@@ -63,7 +65,7 @@ struct JikokuScreen {
 
   // SNTP settings.
   TOrNEdit edtChouseiSNTP{"edtChouseiSNTP"};
-  TUpDown udChouseiSNTP{"udChouseiSNTP", &edtChouseiSNTP, -5000, 5000, 10};
+  TUpDown udChouseiSNTP;
   TCheckBox cbSNTPAuto{"cbSNTPAuto"};
   TCheckBox cbSNTP{"cbSNTP"};
   TEdit edtSNTP{"edtSNTP"};
@@ -71,9 +73,6 @@ struct JikokuScreen {
   TLabel lblSNTP2{"lblSNTP2"};
   TLabel lblSNTP3{"lblSNTP3"};
   TLabel lblSNTP4{"lblSNTP4"};
-
-  // Texts of the controls' hints (tooltips), by control name.
-  static const char* Hint(const std::string& name);
 
   // Brings every spin field's value into its range, as the first showing does.
   void ClampSpinFields();

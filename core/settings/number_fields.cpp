@@ -2,16 +2,11 @@
 
 namespace horalux {
 
-bool ShapeNumberField(TOrNumEdit& field) {
-  for (const NumberFieldShape& shape : kNumberFields) {
-    if (shape.name != field.Name()) continue;
-    field.SetDecimalLength(0);
-    field.SetIntegerLength(shape.integer_length);
-    field.MinusInput = shape.sign_typing;
-    field.Comma = shape.comma;
-    return true;
-  }
-  return false;
+void ShapeNumberField(TOrNumEdit& field, const NumberFacts& number) {
+  field.SetDecimalLength(0);
+  field.SetIntegerLength(number.digits);
+  field.MinusInput = number.sign == TypedSign::kAccepted;
+  field.Comma = number.comma;
 }
 
 }  // namespace horalux

@@ -4,39 +4,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "core/net/time_servers.h"
-
 namespace horalux {
 namespace {
-
-using S = JikokuScreen;
-constexpr const char* kJikoku = "Jikoku";
-constexpr WhenMissing kScreen = WhenMissing::kScreenValue;
-
-const SettingsKey kKeys[] = {
-    {kJikoku, "cbEhyouji", &S::cbEhyouji, false, kScreen},
-    {kJikoku, "ActivePage", &S::PageControl1, 0},
-    {kJikoku, "udChouseiHTTP", &S::udChouseiHTTP, 500},
-    {kJikoku, "udChouseiSNTP", &S::udChouseiSNTP, 200},
-    {kJikoku, "udChien", &S::udChien, 300},
-    {kJikoku, "udGosa", &S::udGosa, 60},
-    {kJikoku, "edtJisa", &S::edtJisa, "0", kScreen},
-    {kJikoku, "udGyou", &S::udGyou, 100},
-    {kJikoku, "rbHTTP", &S::rbHTTP, false},
-    {kJikoku, "rbJapan", &S::rbJapan, false},
-    {kJikoku, "rbFennick1", &S::rbFennick1, true},
-    {kJikoku, "rbFennick2", &S::rbFennick2, false},
-    {kJikoku, "edtFennick1", &S::edtFennick1, ""},
-    {kJikoku, "edtFennick2", &S::edtFennick2, ""},
-    {kJikoku, "cbSetuzokuT", &S::cbSetuzokuT, true, kScreen},
-    {kJikoku, "cbProxy", &S::cbProxy, false},
-    {kJikoku, "edtProxy", &S::edtProxy, ""},
-    {kJikoku, "edtPort", &S::edtPort, ""},
-    {kJikoku, "cbNoCkProxy", &S::cbNoCkProxy, false},
-    {kJikoku, "cbSNTPAuto", &S::cbSNTPAuto, true},
-    {kJikoku, "cbSNTP", &S::cbSNTP, false},
-    {kJikoku, "edtSNTP", &S::edtSNTP, kExampleServerAddress, kScreen},
-};
 
 template <typename Control>
 constexpr bool kIsBox = std::is_same_v<Control, TCheckBox> || std::is_same_v<Control, TRadioButton>;
@@ -61,8 +30,16 @@ SettingValue ValueOf(const SettingControl& control, const JikokuScreen& screen) 
 
 }  // namespace
 
+std::span<const SettingsKey> ControlRows() {
+  return settings_rows::kRows;
+}
+
 std::span<const SettingsKey> SettingsKeys() {
-  return kKeys;
+  return ControlRows().first(settings_rows::kKeptRows);
+}
+
+TOrNumEdit& FieldOf(const NumberFacts& number, JikokuScreen& screen) {
+  return std::visit([&screen](auto member) -> TOrNumEdit& { return screen.*member; }, number.field);
 }
 
 SettingValue DefaultValue(const SettingsKey& row) {

@@ -10,6 +10,15 @@
 namespace horalux {
 namespace {
 
+// Gives a field the shape of the main-window field it is named after; a
+// field of another name keeps the defaults.
+void ShapeAsNamed(TOrNumEdit& e) {
+  using S = JikokuScreen;
+  if (e.Name() == "edtGosa") ShapeNumberField(e, NumberOf<&S::edtGosa>());
+  if (e.Name() == "edtJisa") ShapeNumberField(e, NumberOf<&S::edtJisa>());
+  if (e.Name() == "edtPort") ShapeNumberField(e, NumberOf<&S::edtPort>());
+}
+
 TEST(NumEdit, NormalisesWhatIsSetOrPasted) {
   struct Case {
     std::string input;
@@ -95,7 +104,7 @@ TEST(NumEdit, TypingLikeACalculator) {
     fakes::FakeClipboard clipboard;
     fakes::FakeBeeper beeper;
     TOrNEdit e(c.field);
-    ShapeNumberField(e);
+    ShapeAsNamed(e);
     e.Connect(clipboard, beeper);
     if (!c.clipboard.empty()) clipboard.set_text(c.clipboard);
     for (char32_t k : c.keys) {
@@ -124,9 +133,33 @@ TEST(NumEdit, TypingLikeACalculator) {
   }
 }
 
+TEST(NumEdit, TheScreensFieldsTakeInputAsTheirRowsSay) {
+  using S = JikokuScreen;
+  struct Row {
+    NumberField field;
+    std::u32string keys;
+    std::string value;
+  } rows[] = {
+      {&S::edtGosa, U"3-", "3"},         {&S::edtChien, U"3-", "3"},
+      {&S::edtGyou, U"3-", "3"},         {&S::edtJisa, U"3-", "-3"},
+      {&S::edtChouseiHTTP, U"3-", "-3"}, {&S::edtChouseiSNTP, U"3-", "-3"},
+      {&S::edtPort, U"123456", "12345"},
+  };
+  for (const Row& row : rows) {
+    JikokuScreen screen;
+    fakes::FakeClipboard clipboard;
+    fakes::FakeBeeper beeper;
+    TOrNumEdit& e = std::visit([&](auto m) -> TOrNumEdit& { return screen.*m; }, row.field);
+    e.Connect(clipboard, beeper);
+    e.Key(EditKey::SelectAll, kShiftCtrl);
+    for (char32_t k : row.keys) e.Char(k);
+    EXPECT_EQ(e.Text(), row.value) << e.Name();
+  }
+}
+
 TEST(NumEdit, ProgramSetSignSurvivesAFieldThatRefusesTypedSign) {
   TOrNEdit gosa("edtGosa");
-  ShapeNumberField(gosa);
+  ShapeAsNamed(gosa);
   TUpDown ud("udGosa", &gosa, 1, 600, 10);
   gosa.SetText("-5");
   EXPECT_EQ(gosa.Text(), "-5");

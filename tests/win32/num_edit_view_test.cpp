@@ -24,8 +24,8 @@ class CountingBeeper : public Beeper {
 class NumEditWindow : public ::testing::Test {
  protected:
   NumEditWindow() {
-    ShapeNumberField(gosa_);
-    ShapeNumberField(jisa_);
+    ShapeNumberField(gosa_, NumberOf<&JikokuScreen::edtGosa>());
+    ShapeNumberField(jisa_, NumberOf<&JikokuScreen::edtJisa>());
     frame_ = CreateWindowExW(0, L"STATIC", L"numeric field test", WS_OVERLAPPEDWINDOW, 0, 0, 300,
                              120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     gosa_hwnd_ =

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/settings/field_captions.h"
+#include "core/settings/settings_keys.h"
 #include "win32/app/main_window.h"
 #include "win32/controls/num_edit_view.h"
 #include "win32/engine/log_view.h"
@@ -12,18 +13,18 @@
 namespace horalux {
 
 namespace {
+using S = JikokuScreen;
+
 RECT R(int x, int y, int w, int h) {
   return ControlBinder::Rect(x, y, w, h);
 }
 
-// The texts before and after a number field; a screen reader names the
-// field by the first and tells the second after it.
-const FieldCaption& CaptionOf(const TOrNumEdit& field) {
-  return *FieldCaptionOf(field.Name());
-}
+// The texts before and after a number field come from its row; a screen
+// reader names the field by the first and tells the second after it.
+template <auto Field>
+constexpr const NumberFacts& CaptionOf = NumberOf<Field>();
 
-HWND Spoken(HWND field, const TOrNumEdit& model) {
-  const FieldCaption& c = CaptionOf(model);
+HWND Spoken(HWND field, const NumberFacts& c) {
   win32::SetNumEditAccessibleText(field, SpokenLabel(c.label), c.unit);
   return field;
 }
@@ -39,8 +40,8 @@ LRESULT CALLBACK LeaveTabToWindow(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
 }
 
 // The hint of a spin shows over its field and over its arrows, made just after it.
-void Hinted(ControlBinder& b, HWND field, const TUpDown& spin) {
-  const char* hint = JikokuScreen::Hint(spin.Associate()->Name());
+void Hinted(ControlBinder& b, HWND field, const SettingsKey& spin) {
+  const char* hint = spin.hint;
   if (!hint) return;
   b.Hint(field, hint);
   if (HWND arrows = GetWindow(field, GW_HWNDNEXT)) b.Hint(arrows, hint);
@@ -57,28 +58,28 @@ void MainWindow::BuildPages() {
   b.StaticText("※(時刻の取得後、Horaluxは自動的に終了します)", p, R(36, 28, 400, 16));
   b.CheckBox(s.cbEhyouji, p, R(16, 50, 440, 18));
   b.GroupBox("  時刻を取得するプロトコル  ", p, R(10, 74, 400, 70));
-  b.Hint(b.Radio(s.rbHTTP, p, R(24, 94, 90, 18), true), JikokuScreen::Hint("rbHTTP"));
+  b.Hint(b.Radio(s.rbHTTP, p, R(24, 94, 90, 18), true), RowOf<&S::rbHTTP>().hint);
   b.StaticText("← ＮＴＰ／ＳＮＴＰで時刻を取得できないときに使う", p, R(118, 95, 288, 16));
-  b.Hint(b.Radio(s.rbSNTP, p, R(24, 116, 90, 18), false), JikokuScreen::Hint("rbSNTP"));
+  b.Hint(b.Radio(s.rbSNTP, p, R(24, 116, 90, 18), false), RowOf<&S::rbSNTP>().hint);
   b.StaticText("← 基本的にはこちらのプロトコルを使う", p, R(118, 117, 288, 16));
   b.Button(s.btnJikkou, p, R(440, 80, 140, 30));
   b.CheckBox(s.cbSetuzokuT, p, R(420, 118, 196, 18));
   b.GroupBox(" 詳細設定 ", p, R(420, 146, 190, 54));
   b.Button(s.btnHTTP, p, R(432, 166, 80, 24));
   b.Button(s.btnSNTP, p, R(518, 166, 80, 24));
-  b.StaticText(CaptionOf(s.edtChien).label, p, R(16, 214, 100, 16));
+  b.StaticText(CaptionOf<&S::edtChien>.label, p, R(16, 214, 100, 16));
   b.StaticText("起動して、", p, R(116, 214, 60, 16));
-  Spoken(b.Spin(s.udChien, s.edtChien, p, R(176, 211, 50, 20)), s.edtChien);
-  b.StaticText(CaptionOf(s.edtChien).unit, p, R(250, 214, 360, 16));
-  b.StaticText(CaptionOf(s.edtGosa).label, p, R(16, 242, 160, 16));
-  Spoken(b.Spin(s.udGosa, s.edtGosa, p, R(176, 239, 50, 20)), s.edtGosa);
-  b.StaticText(CaptionOf(s.edtGosa).unit, p, R(250, 242, 360, 16));
-  b.StaticText(CaptionOf(s.edtGyou).label, p, R(16, 270, 160, 16));
-  Spoken(b.Spin(s.udGyou, s.edtGyou, p, R(176, 267, 50, 20)), s.edtGyou);
-  b.StaticText(CaptionOf(s.edtGyou).unit, p, R(250, 270, 360, 16));
-  b.StaticText(CaptionOf(s.edtJisa).label, p, R(16, 298, 160, 16));
-  Spoken(b.NumEdit(s.edtJisa, p, R(176, 295, 66, 20)), s.edtJisa);
-  b.StaticText(CaptionOf(s.edtJisa).unit, p, R(250, 298, 20, 16));
+  Spoken(b.Spin(s.udChien, s.edtChien, p, R(176, 211, 50, 20)), CaptionOf<&S::edtChien>);
+  b.StaticText(CaptionOf<&S::edtChien>.unit, p, R(250, 214, 360, 16));
+  b.StaticText(CaptionOf<&S::edtGosa>.label, p, R(16, 242, 160, 16));
+  Spoken(b.Spin(s.udGosa, s.edtGosa, p, R(176, 239, 50, 20)), CaptionOf<&S::edtGosa>);
+  b.StaticText(CaptionOf<&S::edtGosa>.unit, p, R(250, 242, 360, 16));
+  b.StaticText(CaptionOf<&S::edtGyou>.label, p, R(16, 270, 160, 16));
+  Spoken(b.Spin(s.udGyou, s.edtGyou, p, R(176, 267, 50, 20)), CaptionOf<&S::edtGyou>);
+  b.StaticText(CaptionOf<&S::edtGyou>.unit, p, R(250, 270, 360, 16));
+  b.StaticText(CaptionOf<&S::edtJisa>.label, p, R(16, 298, 160, 16));
+  Spoken(b.NumEdit(s.edtJisa, p, R(176, 295, 66, 20)), CaptionOf<&S::edtJisa>);
+  b.StaticText(CaptionOf<&S::edtJisa>.unit, p, R(250, 298, 20, 16));
   b.StaticText("（ 日本時間 = 0", p, R(274, 298, 200, 16));
   b.StaticText("※エラー回避の秒数より大きく時差を調整された場合、", p, R(36, 326, 560, 16));
   b.StaticText("「接続テスト」で、時刻を修正しておいてください ）", p, R(36, 344, 560, 16));
@@ -104,11 +105,12 @@ void MainWindow::BuildPages() {
 
   // HTTP settings.
   p = MakePage(2);
-  b.StaticText(CaptionOf(s.edtChouseiHTTP).label, p, R(16, 14, 180, 16));
+  b.StaticText(CaptionOf<&S::edtChouseiHTTP>.label, p, R(16, 14, 180, 16));
   Hinted(b,
-         Spoken(b.Spin(s.udChouseiHTTP, s.edtChouseiHTTP, p, R(196, 11, 60, 20)), s.edtChouseiHTTP),
-         s.udChouseiHTTP);
-  b.StaticText(CaptionOf(s.edtChouseiHTTP).unit, p, R(280, 14, 120, 16));
+         Spoken(b.Spin(s.udChouseiHTTP, s.edtChouseiHTTP, p, R(196, 11, 60, 20)),
+                CaptionOf<&S::edtChouseiHTTP>),
+         RowOf<&S::udChouseiHTTP>());
+  b.StaticText(CaptionOf<&S::edtChouseiHTTP>.unit, p, R(280, 14, 120, 16));
   b.GroupBox("  取得する時刻  ", p, R(10, 44, 600, 90));
   b.Radio(s.rbJapan, p, R(24, 64, 400, 18), true);
   b.Radio(s.rbFennick1, p, R(24, 86, 400, 18), false);
@@ -126,8 +128,8 @@ void MainWindow::BuildPages() {
   proxy_panel_ = panel;
   b.StaticText("アドレス：", panel, R(8, 6, 70, 16));
   proxy_edit_ = b.Edit(s.edtProxy, panel, R(80, 3, 300, 20));
-  b.StaticText(CaptionOf(s.edtPort).label, panel, R(8, 32, 70, 16));
-  port_edit_ = Spoken(b.NumEdit(s.edtPort, panel, R(80, 29, 80, 20)), s.edtPort);
+  b.StaticText(CaptionOf<&S::edtPort>.label, panel, R(8, 32, 70, 16));
+  port_edit_ = Spoken(b.NumEdit(s.edtPort, panel, R(80, 29, 80, 20)), CaptionOf<&S::edtPort>);
   // Made after both fields, so that Tab reaches it after them.
   HWND proxy_get = b.Button(s.btnProxyGet, panel, R(390, 2, 100, 22));
   // A disabled panel does not grey its children: the proxy box colours the
@@ -152,11 +154,12 @@ void MainWindow::BuildPages() {
 
   // SNTP settings.
   p = MakePage(3);
-  b.StaticText(CaptionOf(s.edtChouseiSNTP).label, p, R(16, 14, 180, 16));
+  b.StaticText(CaptionOf<&S::edtChouseiSNTP>.label, p, R(16, 14, 180, 16));
   Hinted(b,
-         Spoken(b.Spin(s.udChouseiSNTP, s.edtChouseiSNTP, p, R(196, 11, 60, 20)), s.edtChouseiSNTP),
-         s.udChouseiSNTP);
-  b.StaticText(CaptionOf(s.edtChouseiSNTP).unit, p, R(280, 14, 120, 16));
+         Spoken(b.Spin(s.udChouseiSNTP, s.edtChouseiSNTP, p, R(196, 11, 60, 20)),
+                CaptionOf<&S::edtChouseiSNTP>),
+         RowOf<&S::udChouseiSNTP>());
+  b.StaticText(CaptionOf<&S::edtChouseiSNTP>.unit, p, R(280, 14, 120, 16));
   b.GroupBox("　NTP/SNTPサーバーの指定　", p, R(10, 44, 600, 200));
   b.CheckBox(s.cbSNTPAuto, p, R(24, 66, 330, 18));
   b.StaticText("← 原則的にこちらをチェック", p, R(360, 67, 240, 16));
