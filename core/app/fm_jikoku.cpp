@@ -73,28 +73,31 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
   tray_.RBPopupMenu = &popup_;
   tray_.OnClick = [this](TTrayIcon&) { TrayIcon1Click(); };
   popup_.OnPopup = [this] { PopupMenu1Popup(); };
-  pmnDisp_.OnClick = [this] { Guarded([this] { pmnDispClick(); }); };
-  pmnQuit_.OnClick = [this] { Guarded([this] { pmnQuitClick(); }); };
   sg_timer_.OnTimer = [this] { SGTimer1Timer(); };
   ports.taskbar.watch_restarts([this] { icon_.TaskbarCreated(); });
   startup_.OpenSetup = [this] { mnSetupClick(); };
 
   JikokuScreen& s = screen_;
-  s.btnClose.OnClick = [this] { btnCloseClick(); };
-  s.btnFirst.OnClick = [this] { log_.btnFirstClick(); };
-  s.btnBottom.OnClick = [this] { log_.btnBottomClick(); };
-  s.btnJikkou.OnClick = [this] { engine_.btnJikkouClick(); };
-  // Ticking the box by program (loading, registering) must not register.
-  s.cbStartup.OnMouseUp = [this] { startup_.cbStartupMouseUp(); };
-  s.cbStartup.OnKeyToggle = [this] { startup_.cbStartupKeyToggle(); };
-
-  mnStartUpOn.OnClick = [this] { startup_.RegisterStartup(); };
-  mnStartupOff.OnClick = [this] { startup_.UnregisterStartup(); };
-  mnShortCutDesk.OnClick = [this] { startup_.CreateDesktopShortcut(); };
-  mnHTTP.OnClick = [this] { mnHTTPClick(); };
-  mnSNTP.OnClick = [this] { mnSNTPClick(); };
-  mnSetup.OnClick = [this] { mnSetupClick(); };
-  mnProperty.OnClick = [this] { mnPropertyClick(); };
+  events_.Bind({
+      {s.btnClose.OnClick, "btnClose.OnClick", [this] { btnCloseClick(); }},
+      {s.btnFirst.OnClick, "btnFirst.OnClick", [this] { log_.btnFirstClick(); }},
+      {s.btnBottom.OnClick, "btnBottom.OnClick", [this] { log_.btnBottomClick(); }},
+      {s.btnJikkou.OnClick, "btnJikkou.OnClick", [this] { engine_.btnJikkouClick(); }},
+      // Ticking the box by program (loading, registering) must not register.
+      {s.cbStartup.OnMouseUp, "cbStartup.OnMouseUp", [this] { startup_.cbStartupMouseUp(); }},
+      {s.cbStartup.OnKeyToggle, "cbStartup.OnKeyToggle", [this] { startup_.cbStartupKeyToggle(); }},
+      {mnStartUpOn.OnClick, "mnStartUpOn.OnClick", [this] { startup_.RegisterStartup(); }},
+      {mnStartupOff.OnClick, "mnStartupOff.OnClick", [this] { startup_.UnregisterStartup(); }},
+      {mnShortCutDesk.OnClick, "mnShortCutDesk.OnClick",
+       [this] { startup_.CreateDesktopShortcut(); }},
+      {mnHTTP.OnClick, "mnHTTP.OnClick", [this] { mnHTTPClick(); }},
+      {mnSNTP.OnClick, "mnSNTP.OnClick", [this] { mnSNTPClick(); }},
+      {mnSetup.OnClick, "mnSetup.OnClick", [this] { mnSetupClick(); }},
+      {mnProperty.OnClick, "mnProperty.OnClick", [this] { mnPropertyClick(); }},
+      {pmnDisp_.OnClick, "pmnDisp.OnClick", [this] { Guarded([this] { pmnDispClick(); }); }},
+      {pmnQuit_.OnClick, "pmnQuit.OnClick", [this] { Guarded([this] { pmnQuitClick(); }); }},
+  });
+  handlers_.Bind(events_);
 }
 
 void TfmJikoku::FormCreate() {

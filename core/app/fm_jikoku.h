@@ -162,6 +162,9 @@ class TfmJikoku {
   SyncEngine engine_;
   ScreenHandlers handlers_;
   ResidentRun resident_;
+  // The window's own handlers, bound once. Last, so that they are unbound
+  // before anything they call into goes.
+  HandlerTable events_{"fmJikoku"};
 };
 
 // The parameter flag a parameter sets: its second character (UTF-8, not

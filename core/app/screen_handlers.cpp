@@ -9,19 +9,24 @@
 namespace horalux {
 
 ScreenHandlers::ScreenHandlers(Deps deps) : d_(deps) {
+  EnableProxyControls(d_.screen.cbProxy.Checked());
+}
+
+void ScreenHandlers::Bind(HandlerTable& events) {
   JikokuScreen& s = d_.screen;
-  s.btnHTTP.OnClick = [this] { mnHTTPClick(); };
-  s.btnSNTP.OnClick = [this] { mnSNTPClick(); };
-  s.cbSNTPAuto.OnClick = [this] { cbSNTPAutoClick(); };
-  s.cbSNTP.OnClick = [this] { cbSNTPClick(); };
-  s.edtSNTP.OnExit = [this] { edtSNTPExit(); };
-  s.rbJapan.OnClick = [this] { rbJapanClick(); };
-  s.rbFennick1.OnClick = [this] { rbFennick1Click(); };
-  s.rbFennick2.OnClick = [this] { rbFennick2Click(); };
-  s.cbProxy.OnClick = [this] { cbProxyClick(); };
-  s.btnProxyGet.OnClick = [this] { btnProxyGetClick(); };
-  s.PageControl1.OnChange = [this] { PageControl1Change(); };
-  EnableProxyControls(s.cbProxy.Checked());
+  events.Bind({
+      {s.btnHTTP.OnClick, "btnHTTP.OnClick", [this] { mnHTTPClick(); }},
+      {s.btnSNTP.OnClick, "btnSNTP.OnClick", [this] { mnSNTPClick(); }},
+      {s.cbSNTPAuto.OnClick, "cbSNTPAuto.OnClick", [this] { cbSNTPAutoClick(); }},
+      {s.cbSNTP.OnClick, "cbSNTP.OnClick", [this] { cbSNTPClick(); }},
+      {s.edtSNTP.OnExit, "edtSNTP.OnExit", [this] { edtSNTPExit(); }},
+      {s.rbJapan.OnClick, "rbJapan.OnClick", [this] { rbJapanClick(); }},
+      {s.rbFennick1.OnClick, "rbFennick1.OnClick", [this] { rbFennick1Click(); }},
+      {s.rbFennick2.OnClick, "rbFennick2.OnClick", [this] { rbFennick2Click(); }},
+      {s.cbProxy.OnClick, "cbProxy.OnClick", [this] { cbProxyClick(); }},
+      {s.btnProxyGet.OnClick, "btnProxyGet.OnClick", [this] { btnProxyGetClick(); }},
+      {s.PageControl1.OnChange, "PageControl1.OnChange", [this] { PageControl1Change(); }},
+  });
 }
 
 void ScreenHandlers::PageControl1Change() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "core/controls/signal.h"
 #include "core/engine/sntp_source.h"
 #include "core/engine/time_page_client.h"
 #include "core/net/proxy.h"
@@ -13,8 +14,7 @@
 namespace horalux {
 
 // The settings screen's controls that act at once: the detail tabs, the SNTP
-// server choice, the standard-time page choice and the proxy box. Binds
-// itself to their events.
+// server choice, the standard-time page choice and the proxy box.
 class ScreenHandlers {
  public:
   struct Deps {
@@ -29,6 +29,8 @@ class ScreenHandlers {
   explicit ScreenHandlers(Deps deps);
   ScreenHandlers(const ScreenHandlers&) = delete;
   ScreenHandlers& operator=(const ScreenHandlers&) = delete;
+  // Binds the handlers below to their controls' events in the window's table.
+  void Bind(HandlerTable& events);
 
   void PageControl1Change();
   void mnHTTPClick();

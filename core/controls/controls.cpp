@@ -27,7 +27,7 @@ void TCheckBox::SetChecked(bool v) {
   if (checked_ == v) return;
   checked_ = v;
   Changed();
-  if (OnClick) OnClick();
+  OnClick();
 }
 
 void TRadioButton::SetChecked(bool v) {
@@ -42,7 +42,7 @@ void TRadioButton::SetChecked(bool v) {
     }
   }
   Changed();
-  if (v && OnClick) OnClick();
+  if (v) OnClick();
 }
 
 void TEdit::SetText(const std::string& v) {
@@ -103,7 +103,7 @@ void TPageControl::UserSelect(TTabSheet* page) {
   if (active_ == page) return;
   active_ = page;
   Changed();
-  if (OnChange) OnChange();
+  OnChange();
 }
 
 void TPageControl::UserSelectNext(bool forward) {

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "core/controls/signal.h"
 
 namespace horalux {
 
@@ -17,7 +18,9 @@ inline constexpr TColor clSilver = 0x00C0C0C0;
 
 // Models of the screen's controls. The core reads and writes these; a view
 // binds each to a real control both ways. Handlers run also when the program
-// sets a value, as the screen's logic relies on it.
+// sets a value, as the screen's logic relies on it. Each event is a Signal:
+// the window binds the program's handler once (HandlerTable) and views
+// observe through connections they keep.
 class TControl {
  public:
   explicit TControl(std::string name) : name_(std::move(name)) {}
@@ -38,18 +41,14 @@ class TControl {
   TColor Color() const { return color_; }
   void SetColor(TColor v) { Assign(color_, v); }
   // Moves the input focus to the control when its view is shown.
-  void SetFocus() {
-    if (on_focus_request) on_focus_request();
-  }
+  void SetFocus() { on_focus_request(); }
 
-  // The bound view's refresh; runs after every change the model takes.
-  std::function<void()> on_view_update;
-  std::function<void()> on_focus_request;
+  // The bound views' refresh; raised after every change the model takes.
+  Signal on_view_update;
+  Signal on_focus_request;
 
  protected:
-  void Changed() {
-    if (on_view_update) on_view_update();
-  }
+  void Changed() { on_view_update(); }
   // Stores a new value and refreshes the view when it differs.
   void Assign(TColor& field, TColor v) {
     if (field == v) return;
@@ -82,10 +81,8 @@ class TButton : public TControl {
   // The caption's colour while the button cannot be pressed.
   TColor InactiveFontColor() const { return inactive_font_color_; }
   void SetInactiveFontColor(TColor v) { Assign(inactive_font_color_, v); }
-  std::function<void()> OnClick;
-  void Click() {
-    if (OnClick) OnClick();
-  }
+  Signal OnClick;
+  void Click() { OnClick(); }
 
  private:
   TColor inactive_font_color_ = clGray;
@@ -97,11 +94,11 @@ class TCheckBox : public TControl {
   bool Checked() const { return checked_; }
   // Runs OnClick whenever the state changes.
   void SetChecked(bool v);
-  std::function<void()> OnClick;
+  Signal OnClick;
   // The user toggled the box: with the mouse, as its button was released
   // over it, or from the keyboard. Each runs after OnClick.
-  std::function<void()> OnMouseUp;
-  std::function<void()> OnKeyToggle;
+  Signal OnMouseUp;
+  Signal OnKeyToggle;
 
  private:
   bool checked_ = false;
@@ -118,7 +115,7 @@ class TRadioButton : public TControl {
   // Selecting clears the others of the group and runs OnClick; clearing
   // runs nothing.
   void SetChecked(bool v);
-  std::function<void()> OnClick;
+  Signal OnClick;
 
  private:
   std::vector<TRadioButton*>* group_;
@@ -134,10 +131,8 @@ class TEdit : public TControl {
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool v) { read_only_ = v; }
   // Runs when the field loses the input focus.
-  std::function<void()> OnExit;
-  void Exit() {
-    if (OnExit) OnExit();
-  }
+  Signal OnExit;
+  void Exit() { OnExit(); }
 
  protected:
   // Stores the text as it is and refreshes the view.
@@ -207,7 +202,7 @@ class TPageControl : public TControl {
   // The user asked for the next (or previous) page whose tab is shown, in
   // page order and round from the last to the first.
   void UserSelectNext(bool forward);
-  std::function<void()> OnChange;
+  Signal OnChange;
 
  private:
   std::vector<TTabSheet*> pages_;

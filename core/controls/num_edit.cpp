@@ -169,7 +169,7 @@ void TOrNumEdit::Change(const std::string& value) {
   can_undo_ = true;
   selected_ = false;
   StoreText(value);
-  if (OnChange) OnChange();
+  OnChange();
 }
 
 KeyOutcome TOrNumEdit::Char(char32_t c) {
@@ -293,7 +293,7 @@ void TOrNumEdit::Undo() {
   StoreText(previous);
   selected_ = true;
   Changed();
-  if (OnChange) OnChange();
+  OnChange();
 }
 
 void TOrNumEdit::CopyToClipboard() {

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -115,7 +114,7 @@ class TOrNumEdit : public TEdit {
   bool eoArrowUp = true;
   bool eoArrowDown = true;
   // Raised after every change the user makes.
-  std::function<void()> OnChange;
+  Signal OnChange;
 
   std::string DisplayText() const;
   bool Selected() const { return selected_; }

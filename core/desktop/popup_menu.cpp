@@ -3,7 +3,7 @@
 namespace horalux {
 
 void TMenuItem::Click() {
-  if (Enabled && OnClick) OnClick();
+  if (Enabled) OnClick();
 }
 
 TMenuItem& TPopupMenu::Add(std::string name, std::string caption) {

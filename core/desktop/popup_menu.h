@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/controls/signal.h"
 #include "core/platform/notify_shell.h"
 
 namespace horalux {
@@ -24,7 +25,7 @@ class TMenuItem {
   std::string Caption;
   bool Visible = true;
   bool Enabled = true;
-  std::function<void()> OnClick;
+  Signal OnClick;
 
  private:
   std::string name_;

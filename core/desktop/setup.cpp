@@ -113,10 +113,13 @@ TfmSetup::TfmSetup(SetupPorts ports, std::string version)
     rbNewSetup.SetChecked(true);
   btnSetup.SetCaption("開始");
   btnClose.SetCaption("閉じる");
-  btnSetup.OnClick = [this] { btnSetupClick(); };
-  btnClose.OnClick = [this] {
-    if (CloseWindow) CloseWindow();
-  };
+  events_.Bind({
+      {btnSetup.OnClick, "btnSetup.OnClick", [this] { btnSetupClick(); }},
+      {btnClose.OnClick, "btnClose.OnClick",
+       [this] {
+         if (CloseWindow) CloseWindow();
+       }},
+  });
 }
 
 void TfmSetup::btnSetupClick() {

@@ -92,6 +92,7 @@ class TfmSetup {
   std::string version_;
   std::string source_folder_;
   std::string target_folder_;
+  HandlerTable events_{"fmSetup"};
 };
 
 }  // namespace horalux

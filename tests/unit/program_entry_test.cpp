@@ -143,7 +143,8 @@ TEST(StartupSequence, FailureInAStepShowsItsTextAndStops) {
   // Fail at the parameter step: the trace was begun, the basic tab not selected.
   rig.files.exe = "C:\\Apps\\Horalux\\Horalux.exe";
   form.Screen().PageControl1.SetActivePage(&form.Screen().tsJMemo);
-  form.Screen().tsSNTP.on_view_update = [] { throw std::runtime_error("ディスクがありません"); };
+  const Connection failing = form.Screen().tsSNTP.on_view_update.connect(
+      [] { throw std::runtime_error("ディスクがありません"); });
   form.FormCreate();
   ASSERT_EQ(rig.boxes.shown.size(), 1u);
   EXPECT_EQ(rig.boxes.shown[0].kind, "error");

@@ -451,7 +451,7 @@ TEST_F(TrayIconTest, ButtonPressPopsUpItsMenuAtThePointerAfterBringingTheOwnerFo
     TMenuItem& disp = menu.Add("pmnDisp", "アクセス記録表示(&D)");
     TMenuItem& quit = menu.Add("pmnQuit", "中止＆終了(&X)");
     int quits = 0;
-    quit.OnClick = [&] { ++quits; };
+    const Connection counted = quit.OnClick.connect([&] { ++quits; });
     menu.OnPopup = [&] {
       disp.Visible = false;
       fresh.calls.push_back("OnPopup");
@@ -512,7 +512,7 @@ TEST(PopupMenu, ChoiceRunsOnlyAVisibleEnabledEntry) {
     TPopupMenu menu("PopupMenu1");
     TMenuItem& item = menu.Add("pmnQuit", "中止＆終了(&X)");
     int clicks = 0;
-    item.OnClick = [&] { ++clicks; };
+    const Connection counted = item.OnClick.connect([&] { ++clicks; });
     item.Visible = row.visible;
     item.Enabled = row.enabled;
     menu.Choose(row.index);

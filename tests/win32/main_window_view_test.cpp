@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <vector>
 
 #include "tests/e2e/driver.h"
 #include "win32/app/application_window.h"
@@ -84,8 +85,9 @@ std::string Read(IAccessible* acc,
 // handler still runs.
 TEST_F(MainWindowView, ScreenReaderReadsRoleNameAndValueAndTheValueFollowsTyping) {
   int changes = 0;
+  std::vector<Connection> counted;
   for (TOrNumEdit* f : {static_cast<TOrNumEdit*>(&form.Screen().edtGosa), &form.Screen().edtPort})
-    f->OnChange = [&changes] { ++changes; };
+    counted.push_back(f->OnChange.connect([&changes] { ++changes; }));
   window.show_window();
   const e2e::Window main(window.hwnd());
   const struct {

@@ -138,7 +138,7 @@ TEST_F(WinNotifyShellTest, RightPressOrTheKeyboardOpensTheMenuAndTheChosenEntryR
     ++popups;
     disp.Visible = false;
   };
-  quit.OnClick = [&] { ++quits; };
+  const Connection counted = quit.OnClick.connect([&] { ++quits; });
   TTrayIcon icon(Ports(), owner.id());
   icon.RBPopupMenu = &menu;
   const WPARAM number = icon.InstanceNumber();

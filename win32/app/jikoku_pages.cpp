@@ -143,11 +143,7 @@ void MainWindow::BuildPages() {
   };
   for (TControl* c : {static_cast<TControl*>(&s.pnlProxy), static_cast<TControl*>(&s.edtProxy),
                       static_cast<TControl*>(&s.edtPort), static_cast<TControl*>(&s.btnProxyGet)}) {
-    auto previous = c->on_view_update;
-    c->on_view_update = [previous, repaint] {
-      if (previous) previous();
-      repaint();
-    };
+    observers_.push_back(c->on_view_update.connect(repaint));
   }
   repaint();
   b.CheckBox(s.cbNoCkProxy, p, R(24, 262, 560, 18));

@@ -122,7 +122,8 @@ void MainWindow::BuildMenus() {
   };
   TfmJikoku& f = *form_;
   // The box is this window's own business: no rule of the program is behind it.
-  f.mnVersion.OnClick = [this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_, &colors_); };
+  events_.Bind({{f.mnVersion.OnClick, "mnVersion.OnClick",
+                 [this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_, &colors_); }}});
   win32::UniqueMenu action(CreatePopupMenu());
   win32::UniqueMenu details(CreatePopupMenu());
   win32::UniqueMenu other(CreatePopupMenu());
@@ -217,10 +218,11 @@ void MainWindow::BuildTabs() {
     SendMessageW(status_, SB_SETTEXTW, SB_SIMPLEID,
                  reinterpret_cast<LPARAM>(Widen(s.StatusBar1.SimpleText()).c_str()));
   };
-  s.StatusBar1.on_view_update = sync_status;
+  observers_.push_back(s.StatusBar1.on_view_update.connect(sync_status));
   sync_status();
-  s.PageControl1.on_view_update = [this] { SyncTabs(); };
-  for (TTabSheet* page : s.PageControl1.Pages()) page->on_view_update = [this] { SyncTabs(); };
+  observers_.push_back(s.PageControl1.on_view_update.connect([this] { SyncTabs(); }));
+  for (TTabSheet* page : s.PageControl1.Pages())
+    observers_.push_back(page->on_view_update.connect([this] { SyncTabs(); }));
 }
 
 HWND MainWindow::MakePage(int index) {

@@ -105,6 +105,10 @@ class MainWindow : public FormHost {
   win32::UniqueGdi<HFONT> font_;
   win32::UniqueGdi<HFONT> log_font_;
   std::unique_ptr<ControlBinder> binder_;
+  // This window's own observers of the form's models, and its own handler
+  // (the version box).
+  std::vector<Connection> observers_;
+  HandlerTable events_{"MainWindow"};
   WinLogView log_view_;
   struct MenuEntry {
     UINT id;

@@ -63,10 +63,10 @@ void ControlBinder::Common(TControl& model, HWND hwnd, std::function<void()> ref
     bool shown = (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (shown != model.Visible()) ShowWindow(hwnd, model.Visible() ? SW_SHOWNA : SW_HIDE);
   };
-  model.on_view_update = refresh;
-  model.on_focus_request = [hwnd] {
+  observers_.push_back(model.on_view_update.connect(refresh));
+  observers_.push_back(model.on_focus_request.connect([hwnd] {
     if (IsWindowVisible(hwnd)) SetFocus(hwnd);
-  };
+  }));
   refresh();
 }
 
@@ -83,8 +83,7 @@ HWND ControlBinder::CheckBox(TCheckBox& model, HWND parent, RECT r) {
     const bool by_mouse = releasing_ == hwnd;
     guard_([&] {
       model.SetChecked(checked);
-      const auto& toggled = by_mouse ? model.OnMouseUp : model.OnKeyToggle;
-      if (toggled) toggled();
+      (by_mouse ? model.OnMouseUp : model.OnKeyToggle)();
     });
   };
   return hwnd;
@@ -201,11 +200,8 @@ HWND ControlBinder::GroupBox(const std::string& text, HWND parent, RECT r) {
 }
 
 void ControlBinder::FollowEnabled(TControl& model, HWND hwnd) {
-  auto previous = model.on_view_update;
-  model.on_view_update = [previous, &model, hwnd] {
-    if (previous) previous();
-    EnableWindow(hwnd, model.Enabled());
-  };
+  observers_.push_back(
+      model.on_view_update.connect([&model, hwnd] { EnableWindow(hwnd, model.Enabled()); }));
   EnableWindow(hwnd, model.Enabled());
 }
 

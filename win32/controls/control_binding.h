@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "core/controls/controls.h"
 #include "core/controls/num_edit.h"
@@ -77,6 +78,8 @@ class ControlBinder {
   HWND tooltip_ = nullptr;
   std::map<HWND, std::function<void(int)>> commands_;
   std::map<HWND, std::function<LRESULT(const NMHDR*)>> notifies_;
+  // The controls' observation of their models, let go with the binder.
+  std::vector<Connection> observers_;
   int next_id_ = 1000;
 };
 

@@ -33,6 +33,8 @@ struct NumEditView {
   std::wstring accessible_description;
   // The value screen readers last heard of.
   std::string announced;
+  // The field's observation of its model, let go with the window.
+  Connection model_update;
 };
 
 // Where the display text stands in the client area, and where the caret goes.
@@ -370,7 +372,7 @@ LRESULT CALLBACK NumEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       v->announced = m.Text();
-      m.on_view_update = [hwnd, v] {
+      v->model_update = m.on_view_update.connect([hwnd, v] {
         const TOrNumEdit& model = *v->model;
         if (!IsWindowEnabled(hwnd) != !model.Enabled()) EnableWindow(hwnd, model.Enabled());
         if (!IsWindowVisible(hwnd) != !model.Visible())
@@ -383,7 +385,7 @@ LRESULT CALLBACK NumEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
           v->announced = model.Text();
           NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd, OBJID_CLIENT, CHILDID_SELF);
         }
-      };
+      });
       return 0;
     case WM_GETOBJECT:
       if (LRESULT object = AnswerFieldObject(
@@ -391,7 +393,6 @@ LRESULT CALLBACK NumEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return object;
       break;
     case WM_NCDESTROY: {
-      m.on_view_update = nullptr;
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       delete v;
       return DefWindowProcW(hwnd, msg, wp, lp);
@@ -518,6 +519,9 @@ namespace {
 struct SpinBinding {
   TUpDown* model;
   HWND arrows;
+  // The arrows follow both the spin's model and its field's.
+  Connection spin_update;
+  Connection field_update;
 };
 
 // The arrows report to the field's parent; this catches their step there.
@@ -553,7 +557,7 @@ HWND CreateNumSpin(TUpDown& model, HWND field) {
   // A plain range so that the up arrow reports a positive step.
   SendMessageW(arrows, UDM_SETRANGE32, 0, 100);
   SendMessageW(arrows, UDM_SETPOS32, 0, 50);
-  auto* binding = new SpinBinding{&model, arrows};
+  auto* binding = new SpinBinding{&model, arrows, {}, {}};
   if (!SetWindowSubclass(parent, SpinParentProc, reinterpret_cast<UINT_PTR>(arrows),
                          reinterpret_cast<DWORD_PTR>(binding))) {
     delete binding;
@@ -563,13 +567,9 @@ HWND CreateNumSpin(TUpDown& model, HWND field) {
   auto refresh = [&model, arrows] {
     EnableWindow(arrows, model.Enabled() && model.Associate()->Enabled());
   };
-  model.on_view_update = refresh;
-  if (TEdit* associate = model.Associate()) {
-    associate->on_view_update = [field_update = associate->on_view_update, refresh] {
-      if (field_update) field_update();
-      refresh();
-    };
-  }
+  binding->spin_update = model.on_view_update.connect(refresh);
+  if (TEdit* associate = model.Associate())
+    binding->field_update = associate->on_view_update.connect(refresh);
   refresh();
   return arrows;
 }

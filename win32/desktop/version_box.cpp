@@ -23,6 +23,8 @@ struct VersionBox {
   UniqueGdi<HFONT> name_font;
   UniqueGdi<HFONT> ui_font{CreateGothicFont(12, false, dpi)};
   HWND tag = nullptr;
+  // Last, so that it lets go of the model before the model goes.
+  Connection tag_update;
 };
 
 HWND Child(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int dpi, RECT r96,
@@ -46,10 +48,10 @@ void FormCreate(HWND hwnd, VersionBox& box) {
         RECT{154, 78, 250, 94}, ui);
   box.tag = Child(hwnd, L"STATIC", box.model.lblVerKaku.Caption(), SS_CENTER, dpi,
                   RECT{16, 100, 288, 116}, ui);
-  box.model.lblVerKaku.on_view_update = [&box] {
+  box.tag_update = box.model.lblVerKaku.on_view_update.connect([&box] {
     SetWindowTextW(box.tag, Widen(box.model.lblVerKaku.Caption()).c_str());
     ShowWindow(box.tag, box.model.lblVerKaku.Visible() ? SW_SHOWNA : SW_HIDE);
-  };
+  });
   HWND close = Child(hwnd, L"BUTTON", box.model.btnClose.Caption(),
                      WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, dpi, RECT{112, 126, 192, 154}, ui,
                      kCloseId);
