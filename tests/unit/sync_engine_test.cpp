@@ -423,7 +423,9 @@ TEST(SyncCycle, AnUnwritableLogIsToldOnceAfterTheOutcome) {
       {SyncMode::ResidentRun, ClockSet::Failed, {k308, kLog}},
       // The log view shows the reason there.
       {SyncMode::ConnectionTest, ClockSet::NoRight, {k308, kLog}},
+      // Set, yet the entry that says so could not be saved.
       {SyncMode::ResidentRun, ClockSet::Set, {kLog}},
+      {SyncMode::ConnectionTest, ClockSet::Set, {kLog}},
   };
   for (const Row& row : rows) {
     EngineRig rig;

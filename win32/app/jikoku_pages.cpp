@@ -100,7 +100,7 @@ void MainWindow::BuildPages() {
       "log view");
   SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
   SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-  SetWindowSubclass(log_edit_, LeaveTabToWindow, 0, 0);
+  win32::SubclassOrThrow(log_edit_, LeaveTabToWindow, 0, 0, "log view");
   log_view_.attach(log_edit_);
 
   // HTTP settings.

@@ -76,7 +76,7 @@ HWND ControlBinder::CheckBox(TCheckBox& model, HWND parent, RECT r) {
   Common(model, hwnd, [&model, hwnd] {
     SendMessageW(hwnd, BM_SETCHECK, model.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
   });
-  SetWindowSubclass(hwnd, WatchRelease, 0, reinterpret_cast<DWORD_PTR>(this));
+  win32::SubclassOrThrow(hwnd, WatchRelease, 0, reinterpret_cast<DWORD_PTR>(this), "check box");
   commands_[hwnd] = [this, &model, hwnd](int code) {
     if (code != BN_CLICKED) return;
     bool checked = SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -86,12 +86,9 @@ TextLayout Layout(HWND hwnd, const NumEditView& v, HDC dc) {
 // Runs `fn` with a device context that has the field's font selected.
 template <typename Fn>
 auto WithFont(HWND hwnd, HFONT font, Fn fn) {
-  HDC dc = GetDC(hwnd);
-  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-  auto result = fn(dc);
-  if (old) SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
-  return result;
+  WindowDC dc(hwnd);
+  SelectedObject with_font(dc.get(), font);
+  return fn(dc.get());
 }
 
 void PlaceCaret(HWND hwnd, const NumEditView& v) {
@@ -101,9 +98,9 @@ void PlaceCaret(HWND hwnd, const NumEditView& v) {
 }
 
 void Paint(HWND hwnd, const NumEditView& v) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  HGDIOBJ old = v.font ? SelectObject(dc, v.font) : nullptr;
+  PaintDC paint(hwnd);
+  const HDC dc = paint.get();
+  SelectedObject with_font(dc, v.font);
   RECT rc;
   GetClientRect(hwnd, &rc);
   UniqueGdi<HBRUSH> back(CreateSolidBrush(ShownColor(v.background, v.scheme)));
@@ -120,8 +117,6 @@ void Paint(HWND hwnd, const NumEditView& v) {
   RECT clip{rc.left + v.model->LeftMargin, rc.top, rc.right - v.model->RightMargin, rc.bottom};
   ExtTextOutW(dc, l.x, l.y, ETO_CLIPPED | (highlight ? ETO_OPAQUE : 0), &clip, shown.c_str(),
               static_cast<UINT>(shown.size()), nullptr);
-  if (old) SelectObject(dc, old);
-  EndPaint(hwnd, &ps);
 }
 
 unsigned HeldShift() {
@@ -253,7 +248,8 @@ void ShowContextMenu(HWND hwnd, NumEditView& v, LPARAM lp) {
   SetFocus(hwnd);
   TOrNumEdit& m = *v.model;
   EditMenuState s = m.MenuState();
-  HMENU menu = CreatePopupMenu();
+  UniqueMenu owned(CreatePopupMenu());
+  const HMENU menu = owned.get();
   if (!menu) return;
   auto item = [menu](UINT id, const wchar_t* text, bool on) {
     AppendMenuW(menu, MF_STRING | (on ? MF_ENABLED : MF_GRAYED), id, text);
@@ -272,8 +268,8 @@ void ShowContextMenu(HWND hwnd, NumEditView& v, LPARAM lp) {
     GetWindowRect(hwnd, &rc);
     at = POINT{rc.left, rc.bottom};
   }
-  UINT cmd = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
-  DestroyMenu(menu);
+  const UINT cmd =
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
   switch (cmd) {
     case kUndo:
       m.Undo();

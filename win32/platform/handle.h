@@ -65,19 +65,53 @@ class UniqueMenu {
   HMENU menu_;
 };
 
-// The screen's device context for as long as this object lives.
-class ScreenDC {
+// A window's device context (the screen's without a window) for as long as
+// this object lives.
+class WindowDC {
  public:
-  ScreenDC() : dc_(GetDC(nullptr)) {}
-  ~ScreenDC() {
-    if (dc_) ReleaseDC(nullptr, dc_);
+  explicit WindowDC(HWND hwnd = nullptr) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~WindowDC() {
+    if (dc_) ReleaseDC(hwnd_, dc_);
   }
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
   HDC get() const { return dc_; }
 
  private:
+  HWND hwnd_;
   HDC dc_;
+};
+using ScreenDC = WindowDC;
+
+// The device context of one WM_PAINT, ended however the painting leaves.
+class PaintDC {
+ public:
+  explicit PaintDC(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  ~PaintDC() { EndPaint(hwnd_, &ps_); }
+  PaintDC(const PaintDC&) = delete;
+  PaintDC& operator=(const PaintDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
+// Selects a GDI object into a device context and puts the old one back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object)
+      : dc_(dc), old_(dc && object ? SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
 };
 
 }  // namespace horalux::win32

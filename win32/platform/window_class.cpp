@@ -44,4 +44,10 @@ HWND CreateWindowOrThrow(DWORD ex_style, const wchar_t* cls, DWORD style, HWND p
   return CheckCreated(hwnd, Narrow(cls).c_str());
 }
 
+void SubclassOrThrow(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data, const char* what) {
+  SetLastError(0);
+  if (!SetWindowSubclass(hwnd, proc, id, data))
+    throw Refused(std::string("SetWindowSubclass ") + what);
+}
+
 }  // namespace horalux::win32

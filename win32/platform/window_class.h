@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 namespace horalux::win32 {
 
@@ -17,5 +18,10 @@ HWND CheckCreated(HWND hwnd, const char* what);
 // A zero-size window of a class of this module, with `param` handed to its
 // procedure at WM_NCCREATE; raises std::runtime_error when it cannot be made.
 HWND CreateWindowOrThrow(DWORD ex_style, const wchar_t* cls, DWORD style, HWND parent, void* param);
+
+// Puts `proc` in front of the window's procedure; raises std::runtime_error
+// naming `what` when the system refuses, since the control would then miss
+// what the program watches it for.
+void SubclassOrThrow(HWND hwnd, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data, const char* what);
 
 }  // namespace horalux::win32
