@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/fakes/fake_elevation.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_ui.h"
+#include "tests/fakes/startup_rig.h"
 
 namespace horalux {
 namespace {
@@ -14,19 +12,7 @@ const std::string kDesktopLink = "C:\\Users\\u\\Desktop\\Horalux.lnk";
 const std::string kRegistered = "Horaluxをコンピュータ起動時に動作させます。";
 const std::string kOverwrite = "既にHoralux.lnk が存在します。\r\n上書きしますか？";
 
-struct Rig {
-  fakes::MemoryFiles files;
-  fakes::FakeShell shell{files};
-  fakes::FakeBoxes boxes;
-  TCheckBox cbStartup{"cbStartup"};
-  fakes::FakeUserToken token;
-  fakes::FakeTaskService tasks;
-  fakes::FakeElevatedLauncher launcher;
-  StartupTask task{{token, tasks, launcher}, shell, files};
-  StartupLink link{shell, files, boxes, cbStartup, task};
-  Rig() {
-    for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
-  }
+struct Rig : fakes::StartupRig {
   std::vector<std::string> shown() {
     std::vector<std::string> out;
     for (const auto& b : boxes.shown) out.push_back(b.kind + ":" + b.text);

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/desktop/logon_task.h"
-#include "core/desktop/startup_link.h"
-#include "tests/fakes/fake_elevation.h"
-#include "tests/fakes/fake_shell.h"
-#include "tests/fakes/fake_ui.h"
+#include "tests/fakes/startup_rig.h"
 
 namespace horalux {
 namespace {
@@ -24,19 +21,9 @@ constexpr auto kRan = ElevatedOutcome::Started, kRefused = ElevatedOutcome::Refu
 
 // One user's registration; the elevated copy is the same program over the
 // same task service, or ends with copy_code when that is set.
-struct Rig {
-  fakes::MemoryFiles files;
-  fakes::FakeShell shell{files};
-  fakes::FakeBoxes boxes;
-  TCheckBox cbStartup{"cbStartup"};
-  fakes::FakeUserToken token;
-  fakes::FakeTaskService tasks;
-  fakes::FakeElevatedLauncher launcher;
-  StartupTask task{{token, tasks, launcher}, shell, files};
-  StartupLink link{shell, files, boxes, cbStartup, task};
+struct Rig : fakes::StartupRig {
   int setups = 0, copy_code = kTaskDone;
   Rig(Elevation kind, const std::string& exe, bool has_task, bool has_link, ElevatedOutcome run) {
-    for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
     token.kind = kind;
     files.exe = exe;
     launcher.outcome = run;

@@ -46,6 +46,15 @@ void Hinted(ControlBinder& b, HWND field, const SettingsKey& spin) {
   b.Hint(field, hint);
   if (HWND arrows = GetWindow(field, GW_HWNDNEXT)) b.Hint(arrows, hint);
 }
+
+// The fine adjustment at the top of the HTTP and the SNTP page.
+template <auto Spin, auto Field>
+void FineAdjustmentRow(ControlBinder& b, S& s, HWND p) {
+  b.StaticText(CaptionOf<Field>.label, p, R(16, 14, 180, 16));
+  Hinted(b, Spoken(b.Spin(s.*Spin, s.*Field, p, R(196, 11, 60, 20)), CaptionOf<Field>),
+         RowOf<Spin>());
+  b.StaticText(CaptionOf<Field>.unit, p, R(280, 14, 120, 16));
+}
 }  // namespace
 
 void MainWindow::BuildPages() {
@@ -105,12 +114,7 @@ void MainWindow::BuildPages() {
 
   // HTTP settings.
   p = MakePage(2);
-  b.StaticText(CaptionOf<&S::edtChouseiHTTP>.label, p, R(16, 14, 180, 16));
-  Hinted(b,
-         Spoken(b.Spin(s.udChouseiHTTP, s.edtChouseiHTTP, p, R(196, 11, 60, 20)),
-                CaptionOf<&S::edtChouseiHTTP>),
-         RowOf<&S::udChouseiHTTP>());
-  b.StaticText(CaptionOf<&S::edtChouseiHTTP>.unit, p, R(280, 14, 120, 16));
+  FineAdjustmentRow<&S::udChouseiHTTP, &S::edtChouseiHTTP>(b, s, p);
   b.GroupBox("  取得する時刻  ", p, R(10, 44, 600, 90));
   b.Radio(s.rbJapan, p, R(24, 64, 400, 18), true);
   b.Radio(s.rbFennick1, p, R(24, 86, 400, 18), false);
@@ -150,12 +154,7 @@ void MainWindow::BuildPages() {
 
   // SNTP settings.
   p = MakePage(3);
-  b.StaticText(CaptionOf<&S::edtChouseiSNTP>.label, p, R(16, 14, 180, 16));
-  Hinted(b,
-         Spoken(b.Spin(s.udChouseiSNTP, s.edtChouseiSNTP, p, R(196, 11, 60, 20)),
-                CaptionOf<&S::edtChouseiSNTP>),
-         RowOf<&S::udChouseiSNTP>());
-  b.StaticText(CaptionOf<&S::edtChouseiSNTP>.unit, p, R(280, 14, 120, 16));
+  FineAdjustmentRow<&S::udChouseiSNTP, &S::edtChouseiSNTP>(b, s, p);
   b.GroupBox("　NTP/SNTPサーバーの指定　", p, R(10, 44, 600, 200));
   b.CheckBox(s.cbSNTPAuto, p, R(24, 66, 330, 18));
   b.StaticText("← 原則的にこちらをチェック", p, R(360, 67, 240, 16));

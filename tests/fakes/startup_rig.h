@@ -1,0 +1,26 @@
+#pragma once
+#include "core/desktop/startup_link.h"
+#include "tests/fakes/fake_elevation.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_ui.h"
+
+namespace horalux::fakes {
+
+// One user's start-up registration over in-memory ports, with the shell's
+// folders present.
+struct StartupRig {
+  MemoryFiles files;
+  FakeShell shell{files};
+  FakeBoxes boxes;
+  TCheckBox cbStartup{"cbStartup"};
+  FakeUserToken token;
+  FakeTaskService tasks;
+  FakeElevatedLauncher launcher;
+  StartupTask task{{token, tasks, launcher}, shell, files};
+  StartupLink link{shell, files, boxes, cbStartup, task};
+  StartupRig() {
+    for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
+  }
+};
+
+}  // namespace horalux::fakes
