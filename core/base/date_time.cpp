@@ -6,22 +6,27 @@
 namespace horalux {
 namespace {
 
-bool IsLeap(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
 // Days from 0001-01-01 to the given date, proleptic Gregorian.
 std::int64_t DaysFromCivil(int y, int m, int d) {
   static const int kCumulative[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
   std::int64_t yy = y - 1;
   std::int64_t days = yy * 365 + yy / 4 - yy / 100 + yy / 400;
-  days += kCumulative[m - 1] + (m > 2 && IsLeap(y) ? 1 : 0) + d - 1;
+  days += kCumulative[m - 1] + (m > 2 && IsLeapYear(y) ? 1 : 0) + d - 1;
   return days;
 }
 
 constexpr std::int64_t kEpochOffset = 693593;  // 0001-01-01 .. 1899-12-30
 
 }  // namespace
+
+bool IsLeapYear(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+int DaysInMonth(int y, int m) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
 
 double EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
                       int millisecond) {
@@ -62,7 +67,7 @@ SystemTimeFields DateTimeToFields(double value) {
   static const int kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   int month = 1;
   for (int i = 0; i < 12; ++i) {
-    int len = kLengths[i] + (i == 1 && IsLeap(year) ? 1 : 0);
+    int len = kLengths[i] + (i == 1 && IsLeapYear(year) ? 1 : 0);
     if (n < len) break;
     n -= len;
     ++month;

@@ -11,6 +11,10 @@ inline constexpr double kMillisecondsPerDay = 86400000.0;
 inline constexpr int kJstOffsetMs = 32400000;
 inline constexpr double kJstOffsetDays = kJstOffsetMs / kMillisecondsPerDay;  // 0.375
 
+bool IsLeapYear(int year);
+// Days in a month (1 to 12) of the Gregorian calendar.
+int DaysInMonth(int year, int month);
+
 // Days of a calendar date and time; fields must be valid.
 double EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
                       int millisecond);

@@ -13,7 +13,6 @@ constexpr const char* kLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday
                                      "Thursday", "Friday", "Saturday"};
 constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr double kJapanAheadOfUtc = 9.0 / 24.0;
 
 struct Fields {
   int weekday = -1;  // 0 = Sunday
@@ -90,15 +89,6 @@ bool ReadAsctime(std::string_view text, Fields& f) {
          c.Text(" ") && c.Digits(4, f.year) && c.AtEnd();
 }
 
-bool IsLeapYear(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int y, int m) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
-}
-
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -163,7 +153,7 @@ double ReplyDateToJapanTime(std::string_view header_block, int this_year) {
   }
   double utc = 0.0;
   if (!has_date || !fresh || !HttpDateToDateTime(date, this_year, utc)) return 0.0;
-  return utc + kJapanAheadOfUtc;
+  return utc + kJstOffsetDays;
 }
 
 }  // namespace horalux

@@ -104,15 +104,6 @@ class TextReader {
   std::size_t at_ = 0;
 };
 
-bool IsLeapYear(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
-int DaysInMonth(int y, int m) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
-}
-
 }  // namespace
 
 std::string TimePageUrl(const std::string& set_address) {

@@ -66,19 +66,13 @@ class FieldAccessible final : public IAccessible {
 
   // IAccessible: what the field tells of itself.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
-    if (!IsSelf(child)) return standard_->get_accName(child, out);
-    AccessibleField f;
-    return Read(f) ? Text(f.name, out) : RPC_E_DISCONNECTED;
+    return OwnText(child, out, &AccessibleField::name, &IAccessible::get_accName);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
-    if (!IsSelf(child)) return standard_->get_accValue(child, out);
-    AccessibleField f;
-    return Read(f) ? Text(f.value, out) : RPC_E_DISCONNECTED;
+    return OwnText(child, out, &AccessibleField::value, &IAccessible::get_accValue);
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
-    if (!IsSelf(child)) return standard_->get_accDescription(child, out);
-    AccessibleField f;
-    return Read(f) ? Text(f.description, out) : RPC_E_DISCONNECTED;
+    return OwnText(child, out, &AccessibleField::description, &IAccessible::get_accDescription);
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
     if (!IsSelf(child)) return standard_->get_accRole(child, out);
@@ -161,6 +155,13 @@ class FieldAccessible final : public IAccessible {
  private:
   ~FieldAccessible() { standard_->Release(); }
   bool Read(AccessibleField& f) { return reader_ && reader_(f); }
+  // One of the field's own texts; a child's is the standard object's.
+  HRESULT OwnText(VARIANT child, BSTR* out, std::wstring AccessibleField::*text,
+                  HRESULT (STDMETHODCALLTYPE IAccessible::*standard)(VARIANT, BSTR*)) {
+    if (!IsSelf(child)) return (standard_->*standard)(child, out);
+    AccessibleField f;
+    return Read(f) ? Text(f.*text, out) : RPC_E_DISCONNECTED;
+  }
 
   IAccessible* standard_;  // one reference, the object's own
   AccessibleFieldReader reader_;
