@@ -6,11 +6,24 @@
 # is named, since the next test would meet it.
 set -uo pipefail
 log=$(mktemp "${TMPDIR:-/tmp}/horalux-test.XXXXXX")
-/usr/lib/wine/wine64 "$@" >"$log" 2>&1 &
-child=$!
+child=
 trap 'kill "$child" 2>/dev/null; cat "$log"; rm -f "$log"; exit 124' TERM INT
-wait "$child"
-rc=$?
+run() {
+  : >"$log"
+  /usr/lib/wine/wine64 "$@" >"$log" 2>&1 &
+  child=$!
+  wait "$child"
+  rc=$?
+}
+run "$@"
+# A test program writes its banner before anything else, so a failed run
+# that wrote nothing never reached the tests: now and then Wine ends a new
+# process at once with status 1. Such a run says nothing about the test; the
+# second start decides, and a program that truly fails first thing fails again.
+if [ "$rc" -ne 0 ] && [ ! -s "$log" ]; then
+  echo "$1 ended with status $rc without writing anything; starting it once more" >&2
+  run "$@"
+fi
 trap - TERM INT
 cat "$log"
 # A program that ends before it writes a line leaves CTest nothing to show.
