@@ -214,8 +214,23 @@ double SyncEngine::PreciseNow() {
 }
 
 void SyncEngine::TakeClockAnchor() {
-  anchor_counter_ = d_.clock.performance_counter();
-  anchor_time_ = FieldsToDateTime(d_.clock.local_time());
+  // The counter and the clock must name one instant: a pause between the two
+  // reads (a busy PC at logon) would shift every later reading by its length
+  // and show a difference that is not there. The counter is read on both
+  // sides of the clock, and the tightest of a few tries is kept.
+  constexpr int kTries = 10;
+  constexpr std::int64_t kTightEnoughPerSecond = 1000;  // 1 ms
+  const std::int64_t tight_enough = d_.clock.performance_frequency() / kTightEnoughPerSecond;
+  std::int64_t best_spread = -1;
+  for (int i = 0; i < kTries && (best_spread < 0 || best_spread > tight_enough); ++i) {
+    const std::int64_t before = d_.clock.performance_counter();
+    const double time = FieldsToDateTime(d_.clock.local_time());
+    const std::int64_t after = d_.clock.performance_counter();
+    if (best_spread >= 0 && after - before >= best_spread) continue;
+    best_spread = after - before;
+    anchor_counter_ = before + best_spread / 2;
+    anchor_time_ = time;
+  }
 }
 
 void SyncEngine::StopWatchdog() {

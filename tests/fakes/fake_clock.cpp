@@ -10,6 +10,10 @@ FakeClock::FakeClock(double local_now, int bias_minutes) : local_now_(local_now)
 }
 
 SystemTimeFields FakeClock::local_time() {
+  if (!pauses_before_read.empty()) {
+    advance_ms(pauses_before_read.front());
+    pauses_before_read.pop_front();
+  }
   // The OS clock reports whole milliseconds.
   double ms = std::floor(local_now_ * kMillisecondsPerDay + 1e-6);
   return DateTimeToFields(ms / kMillisecondsPerDay);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "core/platform/clock.h"
@@ -30,6 +31,9 @@ class FakeClock : public Clock {
   ClockSet refusal = ClockSet::Set;    // what every set answers instead of setting
   std::vector<SystemTimeFields> sets;  // every successful set, in UTC
   std::vector<std::uint32_t> sleeps;
+  // Milliseconds that pass before each of the next reads of local time, as
+  // when the reading thread is held up.
+  std::deque<double> pauses_before_read;
 
  private:
   double local_now_;

@@ -123,6 +123,16 @@ TEST(SyncCycle, CorrectsByTheFetchedTimeAndReportsTheDifference) {
               0.5 / kMillisecondsPerDay);
 }
 
+// A thread held up between reading the counter and the clock (a busy PC at
+// logon) must not shift the PC time every later comparison starts from.
+TEST(SyncCycle, ClockAnchorIsNotShiftedByAPauseBetweenItsReads) {
+  EngineRig rig;
+  rig.clock.pauses_before_read = {300};
+  rig.engine.TakeClockAnchor();
+  rig.clock.advance_ms(1000);
+  EXPECT_NEAR(rig.engine.PreciseNow(), rig.clock.local_now(), 1.0 / kMillisecondsPerDay);
+}
+
 TEST(SyncCycle, TimeZoneAdjustmentIsAddedToTheFetchedTime) {
   struct Row {
     const char* edtJisa;
