@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -1073,6 +1074,26 @@ MessageBoxWindow WaitMessageBox(DWORD pid, Millis timeout) {
 
 Process Process::Start(const fs::path& exe, const std::vector<std::string>& args,
                        const fs::path& work_dir, const Environment& env) {
+  Process p = StartOnce(exe, args, work_dir, env);
+  // Now and then Wine ends a new process at once with exit code 1, before it
+  // runs a line of its own: the server takes it for dead. No run these tests
+  // make ends so by itself (a refused task change would, and none is made),
+  // so such a start says nothing about the program and is made once more.
+  bool ended = false;
+  PollUntil(
+      [&] { return !p.TopWindows({.visible_only = false}).empty() || (ended = !p.Running()); },
+      Millis(5000));
+  if (ended && p.ExitCode() == 1u) {
+    std::fprintf(stderr,
+                 "%s ended with exit code 1 before it made a window; starting it once more\n",
+                 PathToUtf8(exe).c_str());
+    p = StartOnce(exe, args, work_dir, env);
+  }
+  return p;
+}
+
+Process Process::StartOnce(const fs::path& exe, const std::vector<std::string>& args,
+                           const fs::path& work_dir, const Environment& env) {
   std::wstring command = QuoteArgument(exe.wstring());
   for (const auto& a : args) command += L" " + QuoteArgument(Widen(a));
   std::wstring block;

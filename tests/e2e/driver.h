@@ -320,6 +320,8 @@ class Process {
   std::string DescribeWindows() const;
 
  private:
+  static Process StartOnce(const std::filesystem::path& exe, const std::vector<std::string>& args,
+                           const std::filesystem::path& work_dir, const Environment& env);
   void Release();
 
   HANDLE process_ = nullptr;

@@ -350,6 +350,18 @@ TEST(DriverWindows, EndsAnotherProcessByMessageOrOnDestruction) {
   CloseHandle(watch);
 }
 
+// A start that Wine ends at once, before the program makes a window, is made
+// once more; the second start's outcome stands.
+TEST(DriverProcess, AStartEndedAtOnceWithCode1IsMadeOnceMore) {
+  ScratchDir dir;
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  Process run = Process::Start(std::filesystem::path(system) / L"cmd.exe",
+                               {"/c", "echo started>>starts.txt& exit 1"}, dir.path());
+  EXPECT_EQ(run.WaitExit(), 1u);
+  EXPECT_EQ(ReadFileBytes(dir / "starts.txt"), "started\r\nstarted\r\n");
+}
+
 TEST(DriverProcess, EndsWhatTheProgramStartedAlongWithIt) {
   auto shown = [] {
     std::set<HWND> windows;
