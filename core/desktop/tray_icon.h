@@ -100,6 +100,7 @@ class TTrayIcon {
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
+  // While anyone hears it, a left release raises it instead of a click.
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
 
