@@ -71,14 +71,14 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
 
   tray_.SetTipHelp("　Horalux　：　時刻取得中　");
   tray_.RBPopupMenu = &popup_;
-  tray_.OnClick = [this](TTrayIcon&) { TrayIcon1Click(); };
-  popup_.OnPopup = [this] { PopupMenu1Popup(); };
-  sg_timer_.OnTimer = [this] { SGTimer1Timer(); };
   ports.taskbar.watch_restarts([this] { icon_.TaskbarCreated(); });
   startup_.OpenSetup = [this] { mnSetupClick(); };
 
   JikokuScreen& s = screen_;
   events_.Bind({
+      {tray_.OnClick, "TrayIcon1.OnClick", [this](TTrayIcon&) { TrayIcon1Click(); }},
+      {popup_.OnPopup, "PopupMenu1.OnPopup", [this] { PopupMenu1Popup(); }},
+      {sg_timer_.OnTimer, "SGTimer1.OnTimer", [this] { SGTimer1Timer(); }},
       {s.btnClose.OnClick, "btnClose.OnClick", [this] { btnCloseClick(); }},
       {s.btnFirst.OnClick, "btnFirst.OnClick", [this] { log_.btnFirstClick(); }},
       {s.btnBottom.OnClick, "btnBottom.OnClick", [this] { log_.btnBottomClick(); }},

@@ -32,28 +32,21 @@ bool Connection::connected() const {
   return slot_ && slot_->connected && !slots_.expired();
 }
 
-void Signal::emit() const {
-  // A copy, so that observers may connect, disconnect or destroy the model
-  // while it is being raised.
-  const std::vector<std::shared_ptr<signal_detail::Slot>> now = slots_->list;
-  for (const auto& slot : now)
-    if (slot->connected) slot->fn();
+namespace signal_detail {
+
+Connection Attach(const std::shared_ptr<Slots>& slots, std::shared_ptr<Slot> slot) {
+  slots->list.push_back(slot);
+  if (slot->handler) slots->has_handler = true;
+  return Connection(slots, std::move(slot));
 }
 
-Connection Signal::Add(std::function<void()> fn, bool handler) {
-  auto slot = std::make_shared<signal_detail::Slot>();
-  slot->fn = std::move(fn);
-  slot->handler = handler;
-  slots_->list.push_back(slot);
-  if (handler) slots_->has_handler = true;
-  return Connection(slots_, std::move(slot));
-}
+}  // namespace signal_detail
 
 void HandlerTable::Bind(std::initializer_list<Row> rows) {
   for (const Row& row : rows) {
-    if (row.event.HasHandler())
-      throw std::logic_error(window_ + ": " + row.name + " is bound twice");
-    bound_.push_back(row.event.Add(row.handler, true));
+    if (row.slots_->has_handler)
+      throw std::logic_error(window_ + ": " + row.name_ + " is bound twice");
+    bound_.push_back(signal_detail::Attach(row.slots_, row.slot_));
   }
 }
 

@@ -6,7 +6,7 @@ void TTimer::SetEnabled(bool v) {
   if (enabled_ == v) return;
   if (v) {
     pump_.start_timer(id_, interval_, [this] {
-      if (enabled_ && OnTimer) OnTimer();
+      if (enabled_) OnTimer();
     });
   } else {
     pump_.stop_timer(id_);

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 
+#include "core/controls/signal.h"
 #include "core/platform/message_pump.h"
 
 namespace horalux {
@@ -20,7 +20,7 @@ class TTimer {
   std::uint32_t Interval() const { return interval_; }
   // A new interval restarts a running timer.
   void SetInterval(std::uint32_t ms);
-  std::function<void()> OnTimer;
+  Signal OnTimer;
 
  private:
   MessagePump& pump_;

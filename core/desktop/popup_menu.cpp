@@ -12,7 +12,7 @@ TMenuItem& TPopupMenu::Add(std::string name, std::string caption) {
 }
 
 void TPopupMenu::Popup(NotifyShell& shell, ScreenPoint at) {
-  if (OnPopup) OnPopup();
+  OnPopup();
   std::vector<PopupMenuEntry> entries;
   entries.reserve(items_.size());
   for (const auto& item : items_) entries.push_back({item->Caption, item->Visible, item->Enabled});

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,7 +50,7 @@ class TPopupMenu {
   void Choose(std::size_t index);
 
   // Runs just before the menu opens, so it can adjust its entries.
-  std::function<void()> OnPopup;
+  Signal OnPopup;
 
  private:
   std::string name_;

@@ -204,20 +204,23 @@ void TTrayIcon::Modify() {
   if (!shell_.modify_icon(FullRecord(ChooseImage()))) throw ENotifyIconError(kTrayCannotRegister);
 }
 
-void TTrayIcon::Notify(std::uint32_t id, std::uint32_t mouse_message) {
+void TTrayIcon::Notify(std::uint32_t id, std::uint32_t mouse_message,
+                       std::optional<ScreenPoint> anchor) {
   for (const Instance& entry : Instances()) {
     if (entry.number != id) continue;
-    if (entry.icon->enabled_) entry.icon->MouseAction(mouse_message);
+    if (entry.icon->enabled_) entry.icon->MouseAction(mouse_message, anchor);
     return;
   }
 }
 
 // Handlers may end the instance, so nothing touches it after one has run.
-void TTrayIcon::MouseAction(std::uint32_t mouse_message) {
+// A menu the mouse opens opens at the pointer; one the keyboard opens, at
+// the icon, since the pointer may be anywhere.
+void TTrayIcon::MouseAction(std::uint32_t mouse_message, std::optional<ScreenPoint> anchor) {
   const ScreenPoint at = focus_.pointer_position();
   switch (mouse_message) {
     case kMouseMove:
-      if (OnMouseMove) OnMouseMove(*this, 0, at.x, at.y);
+      OnMouseMove(*this, 0, at.x, at.y);
       break;
     case kLeftPress:
       ButtonPressed(LBPopupMenu, TMouseButton::mbLeft, ssLeft, at);
@@ -227,7 +230,7 @@ void TTrayIcon::MouseAction(std::uint32_t mouse_message) {
       break;
     case kLeftDoubleClick:
       click_pending_ = true;
-      if (OnDblClick) OnDblClick(*this);
+      OnDblClick(*this);
       break;
     case kRightPress:
       // The shell follows this click's release with a context-menu report,
@@ -249,10 +252,10 @@ void TTrayIcon::MouseAction(std::uint32_t mouse_message) {
         right_press_answered_ = false;
         break;
       }
-      KeyboardMenu(at);
+      KeyboardMenu(anchor.value_or(at));
       break;
     case kKeySelect:
-      KeyboardMenu(at);
+      KeyboardMenu(anchor.value_or(at));
       break;
     default:
       break;
@@ -265,7 +268,7 @@ void TTrayIcon::ButtonPressed(TPopupMenu* menu, TMouseButton button, TShiftState
     PopupMenu(*menu, at);
     return;
   }
-  if (OnMouseDown) OnMouseDown(*this, button, shift, at.x, at.y);
+  OnMouseDown(*this, button, shift, at.x, at.y);
 }
 
 void TTrayIcon::PopupMenu(TPopupMenu& menu, ScreenPoint at) {
@@ -293,7 +296,7 @@ void TTrayIcon::ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoi
   if (FormActiveByMouseup) {
     if (WindowId active = focus_.active_window()) focus_.bring_to_foreground(active);
   }
-  if (OnMouseUp) {
+  if (OnMouseUp.Heard()) {
     OnMouseUp(*this, button, shift, at.x, at.y);
   } else if (button == TMouseButton::mbLeft) {
     SingleClick();
@@ -303,7 +306,7 @@ void TTrayIcon::ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoi
 // A left release is a click only when no double click follows within the
 // system's double-click time, so the click waits for that long.
 void TTrayIcon::SingleClick() {
-  if (!OnClick || click_pending_) {
+  if (!OnClick.Heard() || click_pending_) {
     click_pending_ = false;
     return;
   }
@@ -314,7 +317,7 @@ void TTrayIcon::SingleClick() {
 
 void TTrayIcon::ClickWaitEnded() {
   pump_.stop_timer(ClickTimer());
-  const bool raise = OnClick && click_pending_;
+  const bool raise = OnClick.Heard() && click_pending_;
   click_pending_ = false;
   if (raise) OnClick(*this);
 }

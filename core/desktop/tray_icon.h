@@ -1,10 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "core/controls/signal.h"
 #include "core/desktop/popup_menu.h"
 #include "core/platform/clock.h"
 #include "core/platform/message_pump.h"
@@ -48,10 +49,11 @@ struct TrayIconPorts {
 // callback window receives the shell's mouse reports for all of them.
 class TTrayIcon {
  public:
-  using TNotifyEvent = std::function<void(TTrayIcon& sender)>;
-  using TMouseEvent =
-      std::function<void(TTrayIcon& sender, TMouseButton button, TShiftState shift, int x, int y)>;
-  using TMouseMoveEvent = std::function<void(TTrayIcon& sender, TShiftState shift, int x, int y)>;
+  // Each event carries the icon it happened on; the mouse events also the
+  // button, the buttons held and the pointer's screen position.
+  using TNotifyEvent = SignalOf<TTrayIcon&>;
+  using TMouseEvent = SignalOf<TTrayIcon&, TMouseButton, TShiftState, int, int>;
+  using TMouseMoveEvent = SignalOf<TTrayIcon&, TShiftState, int, int>;
 
   // The window message the shell reports mouse actions with (WM_USER + 200).
   static constexpr std::uint32_t kCallbackMessage = 1224;
@@ -98,6 +100,7 @@ class TTrayIcon {
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
+  // While anyone hears it, a left release raises it instead of a click.
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
 
@@ -109,8 +112,10 @@ class TTrayIcon {
 
  private:
   // The shell's report of a mouse action on the icon with instance number id.
-  static void Notify(std::uint32_t id, std::uint32_t mouse_message);
-  void MouseAction(std::uint32_t mouse_message);
+  static void Notify(std::uint32_t id, std::uint32_t mouse_message,
+                     std::optional<ScreenPoint> anchor);
+  // `anchor`: the icon's point, where the shell tells it.
+  void MouseAction(std::uint32_t mouse_message, std::optional<ScreenPoint> anchor);
   void ButtonPressed(TPopupMenu* menu, TMouseButton button, TShiftState shift, ScreenPoint at);
   void ButtonReleased(TMouseButton button, TShiftState shift, ScreenPoint at);
   void PopupMenu(TPopupMenu& menu, ScreenPoint at);

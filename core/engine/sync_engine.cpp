@@ -107,7 +107,9 @@ CycleResult SyncEngine::FetchJudgeAndSet(SyncMode mode) {
   const bool http = d_.screen.rbHTTP.Checked();
   const FetchOutcome got = SelectedSource().Fetch();
   if (got.failure) return Ended(*got.failure);
-  double fetched = got.utc + StrToIntDef(d_.screen.edtJisa.Text(), 0) / kSecondsPerDay;
+  double fetched = got.utc + StrToIntDef(d_.screen.edtJisa.Text(),
+                                         TextDefaultNumberOf<&JikokuScreen::edtJisa>()) /
+                                 kSecondsPerDay;
   const double now = PreciseNow();
   const int tolerance =
       StrToIntDef(d_.screen.edtGosa.Text(), RowOf<&JikokuScreen::udGosa>().default_value.number);

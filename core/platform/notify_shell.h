@@ -78,15 +78,18 @@ class NotifyShell {
 
   // Whether this program's hidden callback window exists.
   virtual bool has_callback_window() = 0;
+  // The callback window's handler of one report: the instance number, the
+  // mouse message (512 move ... 520 middle release) or, on a shell that
+  // reports the keyboard, 0x7B for the menu key and 0x401 for Enter or Space
+  // on the icon, and the icon's anchor point in screen pixels where the
+  // shell tells it (the newer report form), absent otherwise.
+  using NotifyReport = std::function<void(std::uint32_t id, std::uint32_t mouse_message,
+                                          std::optional<ScreenPoint> anchor)>;
   // Creates the hidden callback window, owned by and placed inside `owner`
   // (a window of its own when owner is 0). Every window message `message`
-  // that reaches it is handed to on_message with its two parameters: the
-  // instance number and the mouse message (512 move ... 520 middle release),
-  // or, on a shell that reports the keyboard, 0x7B for the menu key and
-  // 0x401 for Enter or Space on the icon.
-  virtual void create_callback_window(
-      WindowId owner, std::uint32_t message,
-      std::function<void(std::uint32_t id, std::uint32_t mouse_message)> on_message) = 0;
+  // that reaches it is handed to on_message.
+  virtual void create_callback_window(WindowId owner, std::uint32_t message,
+                                      NotifyReport on_message) = 0;
 };
 
 }  // namespace horalux

@@ -55,7 +55,9 @@ struct NumberFacts {
   // Thousands separators while the field is not being edited.
   bool comma;
   // The row's label before the field (a screen reader names the field by
-  // it) and the unit with the range after it.
+  // it) and the unit with the range after it, where "{min}" and "{max}"
+  // stand for the bounds and "{max_minutes}" for the upper one in minutes
+  // (UnitText in field_captions.h fills them in).
   const char* label;
   const char* unit;
 };
@@ -104,15 +106,15 @@ inline constexpr SettingsKey kRows[] = {
      kMillisecondsHint},
     {kJikoku, "udChien", &S::udChien, 300, kDefault,
      NumberFacts{&S::edtChien, 1, 600, 10, 9, kNoSign, true, "動作遅延　　　：",
-                 "秒後にインターネットより時刻を取得[1 ～ 600秒(10分) ]"}},
+                 "秒後にインターネットより時刻を取得[{min} ～ {max}秒({max_minutes}分) ]"}},
     {kJikoku, "udGosa", &S::udGosa, 60, kDefault,
      NumberFacts{&S::edtGosa, 1, 600, 10, 9, kNoSign, true, "エラー回避　　： ",
-                 "秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]"}},
+                 "秒以上の時刻の誤差は、時刻を修正しない[ {min} ～ {max}秒({max_minutes}分) ]"}},
     {kJikoku, "edtJisa", &S::edtJisa, "0", kScreen,
      NumberFacts{&S::edtJisa, 0, 0, 0, 9, kSign, false, "時差の調整　　：", "秒"}},
     {kJikoku, "udGyou", &S::udGyou, 100, kDefault,
      NumberFacts{&S::edtGyou, 0, 500, 10, 9, kNoSign, true, "アクセス記録　：",
-                 "行まで記録[ 0 ～ 500行 ]"}},
+                 "行まで記録[ {min} ～ {max}行 ]"}},
     {kJikoku, "rbHTTP", &S::rbHTTP, false, kDefault, std::nullopt,
      "ＳＮＴＰで繋がらないときはこちら"},
     {kJikoku, "rbJapan", &S::rbJapan, false},
@@ -138,6 +140,21 @@ inline constexpr SettingsKey kRows[] = {
 // and the build stops there.
 void ThisControlHasNoSettingsRow();
 void ThisControlShowsNoNumber();
+void ThisDefaultIsNoWholeNumber();
+
+// A default kept as text read as a whole number: an optional sign, then
+// decimal digits.
+constexpr int WholeNumber(const char* text) {
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  if (*text == '\0') ThisDefaultIsNoWholeNumber();
+  int n = 0;
+  for (; *text; ++text) {
+    if (*text < '0' || *text > '9') ThisDefaultIsNoWholeNumber();
+    n = n * 10 + (*text - '0');
+  }
+  return negative ? -n : n;
+}
 
 template <typename T, typename Variant>
 inline constexpr bool kHolds = false;
@@ -200,6 +217,13 @@ consteval const NumberFacts& NumberOf() {
   const SettingsKey& row = RowOf<Member>();
   if (!row.number) settings_rows::ThisControlShowsNoNumber();
   return *row.number;
+}
+
+// The default of a number field that keeps its value as text, as the
+// number it spells; a default that spells none does not build.
+template <auto Member>
+consteval int TextDefaultNumberOf() {
+  return settings_rows::WholeNumber(RowOf<Member>().default_value.text);
 }
 
 // Every control with a row, kept keys first.

@@ -81,18 +81,18 @@ void FakeNotifyShell::popup_menu(const std::vector<PopupMenuEntry>& entries, Scr
   popups.push_back({entries, at, std::move(on_choose)});
 }
 
-void FakeNotifyShell::create_callback_window(
-    WindowId owner, std::uint32_t message,
-    std::function<void(std::uint32_t, std::uint32_t)> on_message) {
+void FakeNotifyShell::create_callback_window(WindowId owner, std::uint32_t message,
+                                             NotifyReport on_message) {
   ++callback_window_made;
   callback_owner = owner;
   callback_message = message;
   on_callback = std::move(on_message);
 }
 
-void FakeNotifyShell::mouse(std::uint32_t id, std::uint32_t mouse_message) {
+void FakeNotifyShell::mouse(std::uint32_t id, std::uint32_t mouse_message,
+                            std::optional<ScreenPoint> anchor) {
   if (!on_callback || !icons.count(id)) return;
-  on_callback(id, mouse_message);
+  on_callback(id, mouse_message, anchor);
 }
 
 }  // namespace horalux::fakes

@@ -49,13 +49,14 @@ class FakeNotifyShell : public NotifyShell {
   void popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
                   std::function<void(std::size_t)> on_choose) override;
   bool has_callback_window() override { return callback_window_made > 0; }
-  void create_callback_window(
-      WindowId owner, std::uint32_t message,
-      std::function<void(std::uint32_t, std::uint32_t)> on_message) override;
+  void create_callback_window(WindowId owner, std::uint32_t message,
+                              NotifyReport on_message) override;
 
-  // The shell reporting a mouse action on icon `id` to the callback window:
+  // The shell reporting a mouse action or key on icon `id` to the callback
+  // window, with the icon's anchor point in the newer report form:
   // delivered only when the window exists and the icon is held.
-  void mouse(std::uint32_t id, std::uint32_t mouse_message);
+  void mouse(std::uint32_t id, std::uint32_t mouse_message,
+             std::optional<ScreenPoint> anchor = std::nullopt);
 
   // Icons held, by id.
   std::map<std::uint32_t, Icon> icons;
@@ -76,7 +77,7 @@ class FakeNotifyShell : public NotifyShell {
   int callback_window_made = 0;
   WindowId callback_owner = 0;
   std::uint32_t callback_message = 0;
-  std::function<void(std::uint32_t, std::uint32_t)> on_callback;
+  NotifyReport on_callback;
 
   std::vector<Popup> popups;
 };

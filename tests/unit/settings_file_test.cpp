@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "core/settings/field_captions.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_files.h"
 
@@ -176,6 +177,15 @@ TEST(LoadSettings, RunsTheHooksInOrderAfterEveryValueIsOnScreen) {
   EXPECT_EQ(calls, (std::vector<std::string>{"page 2", "proxy proxy.test:8080", "field on",
                                              "server ntp.test", "startup"}));
   EXPECT_TRUE(rig.screen.cbNoCkProxy.Checked());
+}
+
+TEST(SettingsRows, TheTextsAfterTheFieldsSpellTheirRowsRanges) {
+  using S = JikokuScreen;
+  EXPECT_EQ(UnitText(NumberOf<&S::edtChien>()),
+            "秒後にインターネットより時刻を取得[1 ～ 600秒(10分) ]");
+  EXPECT_EQ(UnitText(NumberOf<&S::edtGosa>()),
+            "秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]");
+  EXPECT_EQ(UnitText(NumberOf<&S::edtGyou>()), "行まで記録[ 0 ～ 500行 ]");
 }
 
 TEST(SelectLoadedPage, OutsideZeroToThreeSelectsNoTab) {

@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/fakes/fake_clock.h"
@@ -348,13 +350,15 @@ TEST_F(TrayIconTest, MouseMessagesRaiseTheirEventsWithThePointerPosition) {
                               std::to_string(y));
       };
     };
-    icon->OnMouseDown = button_event("down");
-    icon->OnMouseUp = button_event("up");
-    icon->OnMouseMove = [this](TTrayIcon&, TShiftState s, int x, int y) {
-      shell.calls.push_back("move " + std::to_string(s) + " " + std::to_string(x) + "," +
-                            std::to_string(y));
-    };
-    icon->OnDblClick = [this](TTrayIcon&) { shell.calls.push_back("dblclick"); };
+    const Connection down = icon->OnMouseDown.connect(button_event("down"));
+    const Connection up = icon->OnMouseUp.connect(button_event("up"));
+    const Connection moved =
+        icon->OnMouseMove.connect([this](TTrayIcon&, TShiftState s, int x, int y) {
+          shell.calls.push_back("move " + std::to_string(s) + " " + std::to_string(x) + "," +
+                                std::to_string(y));
+        });
+    const Connection double_clicked =
+        icon->OnDblClick.connect([this](TTrayIcon&) { shell.calls.push_back("dblclick"); });
     shell.mouse(icon->InstanceNumber(), row.message);
     EXPECT_EQ(shell.calls, row.calls) << row.message;
     EXPECT_EQ(rig.WaitMs(), 0u);
@@ -366,7 +370,7 @@ TEST_F(TrayIconTest, SingleClickIsRaisedOnceAfterTheDoubleClickTimePlus50Ms) {
     shell.double_click_ms = double_click_ms;
     auto icon = MakeShown();
     int clicks = 0;
-    icon->OnClick = [&](TTrayIcon&) { ++clicks; };
+    const Connection clicked = icon->OnClick.connect([&](TTrayIcon&) { ++clicks; });
     shell.mouse(1, 513);
     shell.mouse(1, 514);
     EXPECT_TRUE(shell.calls.empty());
@@ -380,8 +384,8 @@ TEST_F(TrayIconTest, SingleClickIsRaisedOnceAfterTheDoubleClickTimePlus50Ms) {
 TEST_F(TrayIconTest, DoubleClickRaisesOnlyOnDblClick) {
   auto icon = MakeShown();
   int clicks = 0, double_clicks = 0;
-  icon->OnClick = [&](TTrayIcon&) { ++clicks; };
-  icon->OnDblClick = [&](TTrayIcon&) { ++double_clicks; };
+  const Connection clicked = icon->OnClick.connect([&](TTrayIcon&) { ++clicks; });
+  const Connection double_clicked = icon->OnDblClick.connect([&](TTrayIcon&) { ++double_clicks; });
   for (std::uint32_t message : {513, 514, 515, 514}) shell.mouse(1, message);
   while (rig.EndWait()) {
   }
@@ -392,8 +396,9 @@ TEST_F(TrayIconTest, DoubleClickRaisesOnlyOnDblClick) {
 TEST_F(TrayIconTest, DisabledIconIgnoresTheMouseAndDropsAPendingClick) {
   auto icon = MakeShown();
   int events = 0;
-  icon->OnClick = [&](TTrayIcon&) { ++events; };
-  icon->OnMouseMove = [&](TTrayIcon&, TShiftState, int, int) { ++events; };
+  const Connection clicked = icon->OnClick.connect([&](TTrayIcon&) { ++events; });
+  const Connection moved =
+      icon->OnMouseMove.connect([&](TTrayIcon&, TShiftState, int, int) { ++events; });
   shell.mouse(1, 514);
   icon->SetEnabled(false);
   rig.EndWait();
@@ -409,11 +414,11 @@ TEST_F(TrayIconTest, DisabledIconIgnoresTheMouseAndDropsAPendingClick) {
 TEST_F(TrayIconTest, ClickWaitEndingAfterTheIconIsGoneDoesNothing) {
   auto icon = MakeShown();
   int clicks = 0;
-  icon->OnClick = [&](TTrayIcon&) { ++clicks; };
+  const Connection clicked = icon->OnClick.connect([&](TTrayIcon&) { ++clicks; });
   shell.mouse(1, 514);
   icon.reset();
   auto other = Make();  // takes number 1 again
-  other->OnClick = [&](TTrayIcon&) { ++clicks; };
+  const Connection other_clicked = other->OnClick.connect([&](TTrayIcon&) { ++clicks; });
   EXPECT_FALSE(rig.EndWait()) << "the wait outlived its icon";
   EXPECT_EQ(clicks, 0);
 }
@@ -452,19 +457,18 @@ TEST_F(TrayIconTest, ButtonPressPopsUpItsMenuAtThePointerAfterBringingTheOwnerFo
     TMenuItem& quit = menu.Add("pmnQuit", "中止＆終了(&X)");
     int quits = 0;
     const Connection counted = quit.OnClick.connect([&] { ++quits; });
-    menu.OnPopup = [&] {
+    const Connection popped = menu.OnPopup.connect([&] {
       disp.Visible = false;
       fresh.calls.push_back("OnPopup");
-    };
+    });
     TTrayIcon icon(fresh_rig.Ports(codec), row.owner);
     icon.SetVisible(true);
     fresh.calls.clear();
     icon.LBPopupMenu = row.left_menu ? &menu : nullptr;
     icon.RBPopupMenu = row.right_menu ? &menu : nullptr;
     icon.AutoPopup = row.auto_popup;
-    icon.OnMouseDown = [&](TTrayIcon&, TMouseButton, TShiftState, int, int) {
-      fresh.calls.push_back("down");
-    };
+    const Connection down = icon.OnMouseDown.connect(
+        [&](TTrayIcon&, TMouseButton, TShiftState, int, int) { fresh.calls.push_back("down"); });
     fresh.mouse(1, row.message);
     EXPECT_EQ(fresh.calls, row.calls) << row.name;
     if (fresh.popups.empty()) continue;
@@ -478,16 +482,20 @@ TEST_F(TrayIconTest, ButtonPressPopsUpItsMenuAtThePointerAfterBringingTheOwnerFo
   }
 }
 
-TEST_F(TrayIconTest, EnterOrTheMenuKeyOpensTheMenuAndARightClickOpensItOnce) {
+TEST_F(TrayIconTest, EnterOrTheMenuKeyOpensTheMenuAtTheIconAndARightClickOnceAtThePointer) {
+  constexpr ScreenPoint kIcon{1000, 740};  // the pointer is at 640,700
   struct Row {
     const char* name;
     std::vector<std::uint32_t> messages;
+    std::optional<ScreenPoint> anchor;
     std::size_t popups;
+    ScreenPoint last_at;
   } rows[] = {
-      {"Enter or Space", {0x401}, 1},
-      {"menu key", {0x7B}, 1},
-      {"right click with its context report", {516, 517, 0x7B}, 1},
-      {"right click, then the menu key", {516, 517, 0x7B, 0x7B}, 2},
+      {"Enter or Space", {0x401}, kIcon, 1, kIcon},
+      {"menu key", {0x7B}, kIcon, 1, kIcon},
+      {"menu key, shell without anchor", {0x7B}, std::nullopt, 1, {640, 700}},
+      {"right click with its context report", {516, 517, 0x7B}, kIcon, 1, {640, 700}},
+      {"right click, then the menu key", {516, 517, 0x7B, 0x7B}, kIcon, 2, kIcon},
   };
   for (const Row& row : rows) {
     Rig fresh_rig;
@@ -497,8 +505,10 @@ TEST_F(TrayIconTest, EnterOrTheMenuKeyOpensTheMenuAndARightClickOpensItOnce) {
     icon.SetVisible(true);
     icon.RBPopupMenu = &menu;
     for (std::uint32_t message : row.messages)
-      fresh_rig.shell.mouse(icon.InstanceNumber(), message);
-    EXPECT_EQ(fresh_rig.shell.popups.size(), row.popups) << row.name;
+      fresh_rig.shell.mouse(icon.InstanceNumber(), message, row.anchor);
+    ASSERT_EQ(fresh_rig.shell.popups.size(), row.popups) << row.name;
+    const ScreenPoint at = fresh_rig.shell.popups.back().at;
+    EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(row.last_at.x, row.last_at.y)) << row.name;
   }
 }
 

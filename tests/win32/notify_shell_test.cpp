@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/desktop/tray_icon.h"
@@ -100,11 +101,12 @@ TEST_F(WinNotifyShellTest, MouseReportsReachTheIconsHandlersOnThisThread) {
   const DWORD ui_thread = GetCurrentThreadId();
   int moves = 0, clicks = 0;
   DWORD click_thread = 0;
-  icon.OnMouseMove = [&](TTrayIcon&, TShiftState, int, int) { ++moves; };
-  icon.OnClick = [&](TTrayIcon&) {
+  const Connection moved =
+      icon.OnMouseMove.connect([&](TTrayIcon&, TShiftState, int, int) { ++moves; });
+  const Connection clicked = icon.OnClick.connect([&](TTrayIcon&) {
     ++clicks;
     click_thread = GetCurrentThreadId();
-  };
+  });
   HWND callback = shell.callback_window();
   const WPARAM number = icon.InstanceNumber();
 
@@ -120,11 +122,17 @@ TEST_F(WinNotifyShellTest, MouseReportsReachTheIconsHandlersOnThisThread) {
   EXPECT_EQ(click_thread, ui_thread);
 }
 
+// Where the last menu opened: its window's top-left corner.
+POINT g_menu_at{};
+
 // Chooses the first entry of an open menu with the keyboard, from inside the
 // menu's own loop.
 void CALLBACK ChooseFirstEntry(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   HWND menu = FindWindowW(L"#32768", nullptr);
+  RECT r{};
+  GetWindowRect(menu, &r);
+  g_menu_at = {r.left, r.top};
   PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
 }
@@ -134,25 +142,28 @@ TEST_F(WinNotifyShellTest, RightPressOrTheKeyboardOpensTheMenuAndTheChosenEntryR
   TMenuItem& disp = menu.Add("pmnDisp", "アクセス記録表示(&D)");
   TMenuItem& quit = menu.Add("pmnQuit", "中止＆終了(&X)");
   int popups = 0, quits = 0;
-  menu.OnPopup = [&] {
+  const Connection popped = menu.OnPopup.connect([&] {
     ++popups;
     disp.Visible = false;
-  };
+  });
   const Connection counted = quit.OnClick.connect([&] { ++quits; });
   TTrayIcon icon(Ports(), owner.id());
   icon.RBPopupMenu = &menu;
   const WPARAM number = icon.InstanceNumber();
-  // The newer report form (the number beside the message), then the older one.
-  const std::pair<WPARAM, LPARAM> reports[] = {
-      {MAKEWPARAM(10, 10), MAKELPARAM(NIN_KEYSELECT, number)},
-      {MAKEWPARAM(10, 10), MAKELPARAM(WM_CONTEXTMENU, number)},
-      {number, WM_RBUTTONDOWN},
+  // The newer report form (the icon's anchor point, then the number beside
+  // the message) opens at the anchor; the older one, a mouse's, at the pointer.
+  ASSERT_TRUE(SetCursorPos(300, 320));
+  const std::tuple<WPARAM, LPARAM, POINT> reports[] = {
+      {MAKEWPARAM(120, 140), MAKELPARAM(NIN_KEYSELECT, number), {120, 140}},
+      {MAKEWPARAM(120, 140), MAKELPARAM(WM_CONTEXTMENU, number), {120, 140}},
+      {number, WM_RBUTTONDOWN, {300, 320}},
   };
-  for (const auto& [wp, lp] : reports) {
+  for (const auto& [wp, lp, at] : reports) {
     const int before = quits;
     SetTimer(nullptr, 0, 200, ChooseFirstEntry);
     PostMessageW(shell.callback_window(), 1224, wp, lp);
     EXPECT_TRUE(PumpUntil([&] { return quits > before; })) << std::hex << lp;
+    EXPECT_TRUE(g_menu_at.x == at.x && g_menu_at.y == at.y) << g_menu_at.x << "," << g_menu_at.y;
   }
   EXPECT_EQ(popups, 3);
 }

@@ -25,7 +25,7 @@ template <auto Field>
 constexpr const NumberFacts& CaptionOf = NumberOf<Field>();
 
 HWND Spoken(HWND field, const NumberFacts& c) {
-  win32::SetNumEditAccessibleText(field, SpokenLabel(c.label), c.unit);
+  win32::SetNumEditAccessibleText(field, SpokenLabel(c.label), UnitText(c));
   return field;
 }
 
@@ -53,7 +53,7 @@ void FineAdjustmentRow(ControlBinder& b, S& s, HWND p) {
   b.StaticText(CaptionOf<Field>.label, p, R(16, 14, 180, 16));
   Hinted(b, Spoken(b.Spin(s.*Spin, s.*Field, p, R(196, 11, 60, 20)), CaptionOf<Field>),
          RowOf<Spin>());
-  b.StaticText(CaptionOf<Field>.unit, p, R(280, 14, 120, 16));
+  b.StaticText(UnitText(CaptionOf<Field>), p, R(280, 14, 120, 16));
 }
 }  // namespace
 
@@ -79,16 +79,16 @@ void MainWindow::BuildPages() {
   b.StaticText(CaptionOf<&S::edtChien>.label, p, R(16, 214, 100, 16));
   b.StaticText("起動して、", p, R(116, 214, 60, 16));
   Spoken(b.Spin(s.udChien, s.edtChien, p, R(176, 211, 50, 20)), CaptionOf<&S::edtChien>);
-  b.StaticText(CaptionOf<&S::edtChien>.unit, p, R(250, 214, 360, 16));
+  b.StaticText(UnitText(CaptionOf<&S::edtChien>), p, R(250, 214, 360, 16));
   b.StaticText(CaptionOf<&S::edtGosa>.label, p, R(16, 242, 160, 16));
   Spoken(b.Spin(s.udGosa, s.edtGosa, p, R(176, 239, 50, 20)), CaptionOf<&S::edtGosa>);
-  b.StaticText(CaptionOf<&S::edtGosa>.unit, p, R(250, 242, 360, 16));
+  b.StaticText(UnitText(CaptionOf<&S::edtGosa>), p, R(250, 242, 360, 16));
   b.StaticText(CaptionOf<&S::edtGyou>.label, p, R(16, 270, 160, 16));
   Spoken(b.Spin(s.udGyou, s.edtGyou, p, R(176, 267, 50, 20)), CaptionOf<&S::edtGyou>);
-  b.StaticText(CaptionOf<&S::edtGyou>.unit, p, R(250, 270, 360, 16));
+  b.StaticText(UnitText(CaptionOf<&S::edtGyou>), p, R(250, 270, 360, 16));
   b.StaticText(CaptionOf<&S::edtJisa>.label, p, R(16, 298, 160, 16));
   Spoken(b.NumEdit(s.edtJisa, p, R(176, 295, 66, 20)), CaptionOf<&S::edtJisa>);
-  b.StaticText(CaptionOf<&S::edtJisa>.unit, p, R(250, 298, 20, 16));
+  b.StaticText(UnitText(CaptionOf<&S::edtJisa>), p, R(250, 298, 20, 16));
   b.StaticText("（ 日本時間 = 0", p, R(274, 298, 200, 16));
   b.StaticText("※エラー回避の秒数より大きく時差を調整された場合、", p, R(36, 326, 560, 16));
   b.StaticText("「接続テスト」で、時刻を修正しておいてください ）", p, R(36, 344, 560, 16));

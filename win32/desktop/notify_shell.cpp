@@ -2,9 +2,11 @@
 
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,12 +78,15 @@ LRESULT WinNotifyShell::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (hwnd == callback_ && msg == callback_message_ && on_message_) {
     // The newer form carries the icon's number in the high word beside the
-    // message (numbers start at 1); the old one has it in the first parameter.
+    // message (numbers start at 1) and the icon's anchor point in the first
+    // parameter; the old one has the number there.
     const bool newer = HIWORD(lp) != 0;
     const auto id = static_cast<std::uint32_t>(newer ? HIWORD(lp) : wp);
     const auto message = static_cast<std::uint32_t>(newer ? LOWORD(lp) : lp);
+    std::optional<ScreenPoint> anchor;
+    if (newer) anchor = ScreenPoint{GET_X_LPARAM(wp), GET_Y_LPARAM(wp)};
     try {
-      on_message_(id, message);
+      on_message_(id, message, anchor);
     } catch (...) {
     }
     return 0;
@@ -220,9 +225,8 @@ bool WinNotifyShell::has_callback_window() {
   return callback_ && IsWindow(callback_);
 }
 
-void WinNotifyShell::create_callback_window(
-    WindowId owner, std::uint32_t message,
-    std::function<void(std::uint32_t, std::uint32_t)> on_message) {
+void WinNotifyShell::create_callback_window(WindowId owner, std::uint32_t message,
+                                            NotifyReport on_message) {
   callback_message_ = message;
   on_message_ = std::move(on_message);
   HWND parent = reinterpret_cast<HWND>(owner);

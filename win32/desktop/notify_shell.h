@@ -32,9 +32,8 @@ class WinNotifyShell : public NotifyShell {
   void popup_menu(const std::vector<PopupMenuEntry>& entries, ScreenPoint at,
                   std::function<void(std::size_t)> on_choose) override;
   bool has_callback_window() override;
-  void create_callback_window(
-      WindowId owner, std::uint32_t message,
-      std::function<void(std::uint32_t, std::uint32_t)> on_message) override;
+  void create_callback_window(WindowId owner, std::uint32_t message,
+                              NotifyReport on_message) override;
 
   HWND callback_window() const { return callback_; }
 
@@ -51,7 +50,7 @@ class WinNotifyShell : public NotifyShell {
   HWND task_window_ = nullptr;
   HWND callback_ = nullptr;
   UINT callback_message_ = 0;
-  std::function<void(std::uint32_t, std::uint32_t)> on_message_;
+  NotifyReport on_message_;
   std::uint32_t last_error_ = 0;
 };
 
