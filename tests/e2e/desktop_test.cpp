@@ -8,11 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -40,13 +38,6 @@ const std::string kRegistered = "Horaluxをコンピュータ起動時に動作�
 const std::string kGone = "コンピュータ起動時の動作を解除しました。\n";
 const std::string kStartSetup = "セットアップを開始してよろしいですか？\n";
 const std::vector<std::string> kRegister = {"アクション(&A)", "スタートアップ登録(&T)"};
-
-fs::path ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-    throw DriverError("no shell folder " + std::to_string(csidl));
-  return fs::path(path);
-}
 
 fs::path StartupLink() {
   return ShellFolder(CSIDL_STARTUP) / L"Horalux.lnk";
@@ -96,54 +87,6 @@ std::string Answer(const Process& app) {
     }
     box.Press(offer ? "いいえ" : "はい");
   }
-}
-
-// What lnkinfo (a Linux program, which Wine starts directly) prints for a link.
-std::string LnkInfo(const fs::path& link) {
-  std::string unix_path = PathToUtf8(link);
-  if (!unix_path.starts_with("Z:\\") && !unix_path.starts_with("z:\\"))
-    throw DriverError("not on the Linux root drive: " + unix_path);
-  unix_path = unix_path.substr(2);
-  std::replace(unix_path.begin(), unix_path.end(), '\\', '/');
-  ScratchDir dir("lnkinfo");
-  const fs::path out_file = dir / "out.txt";
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE out = CreateFileW(out_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) throw DriverError("cannot write " + PathToUtf8(out_file));
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = out;
-  std::wstring command = L"Z:\\usr\\bin\\lnkinfo \"" + Widen(unix_path) + L"\"";
-  PROCESS_INFORMATION pi{};
-  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &si, &pi);
-  CloseHandle(out);
-  if (!started) throw DriverError("lnkinfo does not start");
-  WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  // Wine gives no process to wait for: the output is whole once its fields are there.
-  std::string text;
-  PollUntil([&] {
-    text = ReadFileBytes(out_file).value_or("");
-    return text.find("Working directory") != std::string::npos ||
-           text.find("Unable") != std::string::npos;
-  });
-  Sleep(200);
-  text = ReadFileBytes(out_file).value_or(text);
-  return text;
-}
-
-// The value lnkinfo prints after "label :" on the first line of that label.
-std::string LnkField(const std::string& info, const std::string& label) {
-  std::smatch value;
-  if (std::regex_search(info, value,
-                        std::regex("^\\s*" + label + "[ \\t]*:[ \\t]*([^\\r\\n]*?)[ \\t\\r]*$",
-                                   std::regex::multiline)))
-    return value[1];
-  return "(no " + label + ")";
 }
 
 TEST(StartupRegistration, MenuAndSpaceWriteTheLinkRemoveItAndASecondRegistrationAsks) {
@@ -250,15 +193,6 @@ std::string StartSetup(const Process& app, const Window& setup, const std::strin
   return Answer(app);
 }
 
-std::wstring ImagePath(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  if (process) QueryFullProcessImageNameW(process, 0, path, &size);
-  if (process) CloseHandle(process);
-  return path;
-}
-
 TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCopy) {
   const fs::path programs_link = ShellFolder(CSIDL_PROGRAMS) / L"Horalux.lnk";
   const fs::path target = ProgramFilesFolder();
@@ -282,7 +216,7 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
         return bool(installed);
       },
       "the installed copy's window", Millis(30000));
-  EXPECT_EQ(fs::path(ImagePath(installed.ProcessId())), target / L"Horalux.exe");
+  EXPECT_EQ(ImagePath(installed.ProcessId()), target / L"Horalux.exe");
   EXPECT_TRUE(app.WaitExit(Millis(40000)).has_value());
   EXPECT_FALSE(fs::exists(target / L"Clock2Ju.$$$"));
   EXPECT_EQ(ReadFileBytes(target / L"Readme.txt"), "readme");
@@ -374,7 +308,7 @@ TEST(StartupRegistration, TheStartupLinkOpenedByTheShellRunsOneResidentRun) {
   const HANDLE process =
       OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   ASSERT_NE(process, nullptr);
-  EXPECT_EQ(fs::path(ImagePath(pid)), copy.exe());
+  EXPECT_EQ(ImagePath(pid), copy.exe());
   bool counted_down = false;
   const bool ended = PollUntil(
       [&] {

@@ -120,23 +120,14 @@ TEST_F(MainWindowView, ScreenReaderReadsRoleNameAndValueAndTheValueFollowsTyping
   }
 }
 
-COLORREF ShownAtCorner(HWND hwnd) {
-  POINT at{3, 3};
-  ClientToScreen(hwnd, &at);
-  HDC screen = GetDC(nullptr);
-  const COLORREF color = GetPixel(screen, at.x, at.y);
-  ReleaseDC(nullptr, screen);
-  return color;
-}
-
 TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   window.show_window();
   form.Screen().btnHTTP.Click();
   const e2e::Window main(window.hwnd());
   // The proxy box is off: the port field, the only plain number field, is silver.
-  HWND port = main.Control({.cls = "TOrNumEdit"}).handle();
+  const e2e::Window port = main.Control({.cls = "TOrNumEdit"});
   e2e::SavePicture(main, "tab2-normal");
-  EXPECT_EQ(ShownAtCorner(port), RGB(192, 192, 192));
+  EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), RGB(192, 192, 192));
 
   scheme.on = true;
   int indexes[] = {COLOR_WINDOW,    COLOR_WINDOWTEXT,   COLOR_BTNFACE,    COLOR_BTNTEXT,
@@ -150,7 +141,7 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   SetSysColors(10, indexes, black_on_white);
   SendMessageW(window.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
   e2e::SavePicture(main, "tab2-high-contrast");
-  EXPECT_EQ(ShownAtCorner(port), white) << "silver gave way to the button face";
+  EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), white) << "silver gave way to the button face";
   SetSysColors(10, indexes, saved);
 }
 
