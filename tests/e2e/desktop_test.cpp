@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,48 +30,40 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kStartupBox[] = "コンピュータ起動時にインターネットから時刻を取り込む";
-constexpr char kRegistered[] = "Horaluxをコンピュータ起動時に動作させます。";
 constexpr char kSetupFirst[] =
     "コンピュータ起動時に時刻を修正するには、Program Files へのセットアップが必要です。";
-
-fs::path ShellFolder(int csidl) {
-  wchar_t path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
-    throw DriverError("no shell folder " + std::to_string(csidl));
-  return fs::path(path);
-}
+// What Answer gives for the boxes of the registration and the setup.
+const std::string kOffered = "(setup offered)\n";
+const std::string kRegistered = "Horaluxをコンピュータ起動時に動作させます。\n";
+const std::string kGone = "コンピュータ起動時の動作を解除しました。\n";
+const std::string kStartSetup = "セットアップを開始してよろしいですか？\n";
+const std::vector<std::string> kRegister = {"アクション(&A)", "スタートアップ登録(&T)"};
 
 fs::path StartupLink() {
   return ShellFolder(CSIDL_STARTUP) / L"Horalux.lnk";
 }
 
-// Removes the links a test may make, whatever it leaves undone.
-struct LinkSweeper {
-  std::vector<fs::path> links;
-  ~LinkSweeper() {
-    std::error_code ignored;
-    for (const auto& link : links) fs::remove(link, ignored);
-  }
-};
-
+// This user's logon task, and the file Wine keeps of it.
 std::string TaskName() {
   return LogonTaskName(WinUserToken().user_sid());
 }
-
 fs::path TaskFile() {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   return fs::path(system) / L"Tasks" / PathFromUtf8(TaskName());
 }
 
-// Removes this user's logon task and a folder under Program Files, whatever
-// the test leaves undone.
-struct TaskSweeper {
-  fs::path folder;
-  ~TaskSweeper() {
-    WinTaskService().delete_task(TaskName());
+// Removes what a test may leave, whatever it leaves undone: links, and a
+// folder under Program Files with this user's logon task that starts it.
+struct Sweeper {
+  std::vector<fs::path> links;
+  fs::path installed = {};
+  ~Sweeper() {
     std::error_code ignored;
-    if (!folder.empty()) fs::remove_all(folder, ignored);
+    for (const auto& link : links) fs::remove(link, ignored);
+    if (installed.empty()) return;
+    WinTaskService().delete_task(TaskName());
+    fs::remove_all(installed, ignored);
   }
 };
 
@@ -80,93 +73,33 @@ fs::path ProgramFilesFolder() {
          (L"HoraluxE2E-" + std::to_wstring(GetCurrentProcessId()));
 }
 
-// A copy outside Program Files: the registration offers setup first; this
-// declines it and answers the registration's own box.
-std::string RegisterDecliningSetup(const Process& app, const Window& main) {
-  main.ChooseMenu({"アクション(&A)", "スタートアップ登録(&T)"});
-  MessageBoxWindow offer = app.WaitMessageBox();
-  EXPECT_TRUE(offer.Text().starts_with(kSetupFirst)) << offer.Text();
-  offer.Press("いいえ");
-  MessageBoxWindow box = app.WaitMessageBox();
-  const std::string text = box.Text();
-  box.Press("OK");
-  return text;
-}
-
-// What lnkinfo (a Linux program, which Wine starts directly) prints for a link.
-std::string LnkInfo(const fs::path& link) {
-  std::string unix_path = PathToUtf8(link);
-  if (!unix_path.starts_with("Z:\\") && !unix_path.starts_with("z:\\"))
-    throw DriverError("not on the Linux root drive: " + unix_path);
-  unix_path = unix_path.substr(2);
-  for (char& c : unix_path)
-    if (c == '\\') c = '/';
-  ScratchDir dir("lnkinfo");
-  const fs::path out_file = dir / "out.txt";
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE out = CreateFileW(out_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                           CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) throw DriverError("cannot write " + PathToUtf8(out_file));
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out;
-  si.hStdError = out;
-  std::wstring command = L"Z:\\usr\\bin\\lnkinfo \"" + Widen(unix_path) + L"\"";
-  PROCESS_INFORMATION pi{};
-  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &si, &pi);
-  CloseHandle(out);
-  if (!started) throw DriverError("lnkinfo does not start");
-  WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  // Wine gives no process to wait for: the output is whole once its fields are there.
-  std::string text;
-  PollUntil([&] {
-    text = ReadFileBytes(out_file).value_or("");
-    return text.find("Working directory") != std::string::npos ||
-           text.find("Unable") != std::string::npos;
-  });
-  Sleep(200);
-  text = ReadFileBytes(out_file).value_or(text);
-  return text;
-}
-
-// The value lnkinfo prints after "label :" on the line that starts with label.
-std::string LnkField(const std::string& info, const std::string& label) {
-  for (std::size_t at = info.find(label); at != std::string::npos; at = info.find(label, at + 1)) {
-    const std::size_t colon = info.find(':', at);
-    const std::size_t end = info.find('\n', at);
-    if (colon == std::string::npos || colon > end) continue;
-    std::string value = info.substr(colon + 1, end - colon - 1);
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.erase(0, 1);
-    while (!value.empty() && (value.back() == '\r' || value.back() == ' ')) value.pop_back();
-    return value;
+// Answers the boxes one action shows, up to the message that ends it: the
+// setup offer is declined (the copies lie outside Program Files), any other
+// question is accepted. Their texts, a line each, the offer as kOffered.
+std::string Answer(const Process& app) {
+  for (std::string said;;) {
+    MessageBoxWindow box = app.WaitMessageBox();
+    const bool offer = box.Text().starts_with(kSetupFirst);
+    said += offer ? kOffered : box.Text() + "\n";
+    if (box.ButtonCaptions().size() == 1) {
+      box.Press("OK");
+      return said;
+    }
+    box.Press(offer ? "いいえ" : "はい");
   }
-  return "(no " + label + ")";
-}
-
-// Chooses a menu command and answers the one box it shows with OK.
-std::string ChooseAndRead(const Process& app, const Window& main,
-                          const std::vector<std::string>& path) {
-  main.ChooseMenu(path);
-  MessageBoxWindow box = app.WaitMessageBox();
-  const std::string text = box.Text();
-  box.Press("OK");
-  return text;
 }
 
 TEST(StartupRegistration, MenuAndSpaceWriteTheLinkRemoveItAndASecondRegistrationAsks) {
-  LinkSweeper sweep{{StartupLink()}};
+  Sweeper sweep{{StartupLink()}};
   fs::remove(StartupLink());
   ProgramCopy copy;
-  Process app = copy.Start();
-  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+  Process app;
+  Window main = copy.StartWindow(app);
   Window box = main.CheckBox(kStartupBox);
   EXPECT_FALSE(box.Checked());
 
-  EXPECT_EQ(RegisterDecliningSetup(app, main), kRegistered);
+  main.ChooseMenu(kRegister);
+  EXPECT_EQ(Answer(app), kOffered + kRegistered);
   EXPECT_TRUE(box.Checked());
   ASSERT_TRUE(fs::exists(StartupLink()));
   const std::string info = LnkInfo(StartupLink());
@@ -175,82 +108,61 @@ TEST(StartupRegistration, MenuAndSpaceWriteTheLinkRemoveItAndASecondRegistration
   EXPECT_EQ(LnkField(info, "Command line arguments"), "-R") << info;
   const auto link_bytes = ReadFileBytes(StartupLink());
 
-  // Space on the box does what the mouse does: it removes the link, then writes it again.
+  // Space on the box does what the mouse does; a link that appeared
+  // meanwhile makes ticking the box ask before replacing it.
   auto space = [&] {
     box.Post(WM_KEYDOWN, VK_SPACE, 0);
     box.Post(WM_KEYUP, VK_SPACE, 0xC0000001);
-    MessageBoxWindow said = app.WaitMessageBox();
-    if (said.Text().starts_with(kSetupFirst)) {
-      said.Press("いいえ");  // this copy lies outside Program Files
-      said = app.WaitMessageBox();
-    }
-    const std::string text = said.Text();
-    said.Press("OK");
-    return text;
   };
-  EXPECT_EQ(space(), "コンピュータ起動時の動作を解除しました。");
-  EXPECT_FALSE(box.Checked());
-  EXPECT_FALSE(fs::exists(StartupLink()));
-  EXPECT_EQ(space(), kRegistered);
-  EXPECT_TRUE(box.Checked());
-  EXPECT_TRUE(fs::exists(StartupLink()));
-
-  EXPECT_EQ(ChooseAndRead(app, main, {"アクション(&A)", "スタートアップ解除(&K)"}),
-            "コンピュータ起動時の動作を解除しました。");
-  EXPECT_FALSE(box.Checked());
-  EXPECT_FALSE(fs::exists(StartupLink()));
-
-  // A link that appeared meanwhile: ticking the box asks before replacing it.
-  WriteFileBytes(StartupLink(), link_bytes.value_or(""));
-  ASSERT_EQ(box.Click(), Settled::Blocked);
-  MessageBoxWindow offer = app.WaitMessageBox();
-  EXPECT_TRUE(offer.Text().starts_with(kSetupFirst)) << offer.Text();
-  offer.Press("いいえ");
-  MessageBoxWindow ask = app.WaitMessageBox();
-  EXPECT_EQ(ask.Text(), "既にHoralux.lnk が存在します。\r\n上書きしますか？");
-  ask.Press("はい");
-  MessageBoxWindow done = app.WaitMessageBox();
-  EXPECT_EQ(done.Text(), kRegistered);
-  done.Press("OK");
-  EXPECT_TRUE(box.Checked());
-
+  const struct {
+    std::function<void()> act;
+    std::string said;
+    bool registered;
+  } steps[] = {
+      {space, kGone, false},
+      {space, kOffered + kRegistered, true},
+      {[&] {
+         main.ChooseMenu({"アクション(&A)", "スタートアップ解除(&K)"});
+       },
+       kGone, false},
+      {[&] {
+         WriteFileBytes(StartupLink(), link_bytes.value_or(""));
+         EXPECT_EQ(box.Click(), Settled::Blocked);
+       },
+       kOffered + "既にHoralux.lnk が存在します。\r\n上書きしますか？\n" + kRegistered, true},
+  };
+  for (const auto& step : steps) {
+    step.act();
+    EXPECT_EQ(Answer(app), step.said);
+    EXPECT_EQ(box.Checked(), step.registered);
+    EXPECT_EQ(fs::exists(StartupLink()), step.registered);
+  }
   main.Close();
   EXPECT_EQ(app.WaitExit(), 0u);
 }
 
 // Points the user's Startup folder elsewhere for the test's time.
-class StartupRedirect {
- public:
-  explicit StartupRedirect(const std::wstring& folder) {
-    RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
-    DWORD size = sizeof saved_;
-    RegQueryValueExW(key_, L"Startup", nullptr, &type_, reinterpret_cast<BYTE*>(saved_), &size);
-    saved_size_ = size;
-    Set(REG_EXPAND_SZ, folder.c_str(), static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
-  }
-  ~StartupRedirect() {
-    Set(type_, saved_, saved_size_);
-    RegCloseKey(key_);
-  }
-
- private:
-  void Set(DWORD type, const wchar_t* value, DWORD bytes) {
-    RegSetValueExW(key_, L"Startup", 0, type, reinterpret_cast<const BYTE*>(value), bytes);
-  }
-  static constexpr const wchar_t* kKey =
+struct StartupRedirect {
+  static constexpr wchar_t kKey[] =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  HKEY key_ = nullptr;
-  DWORD type_ = REG_EXPAND_SZ;
-  wchar_t saved_[MAX_PATH] = {};
-  DWORD saved_size_ = 0;
+  DWORD type = REG_EXPAND_SZ, size = sizeof saved;
+  wchar_t saved[MAX_PATH] = {};
+  explicit StartupRedirect(const std::wstring& folder) {
+    RegGetValueW(HKEY_CURRENT_USER, kKey, L"Startup", RRF_RT_ANY | RRF_NOEXPAND, &type, saved,
+                 &size);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Startup", REG_EXPAND_SZ, folder.c_str(),
+                    static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  }
+  ~StartupRedirect() { RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Startup", type, saved, size); }
 };
 
 TEST(StartupRegistration, AStartupFolderOnAMissingDriveFailsAndSaysSo) {
   ProgramCopy copy;
   StartupRedirect nowhere(L"Q:\\nowhere\\Startup");
-  Process app = copy.Start();
-  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
-  EXPECT_EQ(RegisterDecliningSetup(app, main), "ショートカットの作成に失敗しました。");
+  Process app;
+  Window main = copy.StartWindow(app);
+  main.ChooseMenu(kRegister);
+  EXPECT_EQ(Answer(app), kOffered + "ショートカットの作成に失敗しました。\n");
   // No success message follows.
   EXPECT_FALSE(PollUntil([&] { return !app.MessageBoxes().empty(); }, Millis(1500)));
   EXPECT_FALSE(main.CheckBox(kStartupBox).Checked());
@@ -265,7 +177,7 @@ Window TargetField(const Window& setup) {
   throw DriverError("no target field in\n" + setup.DescribeTree());
 }
 
-// Accepts the first-showing offer and starts the setup into `target`.
+// Accepts the setup offered at start-up; its window.
 Window OpenSetup(const Process& app) {
   MessageBoxWindow offer = app.WaitMessageBox();
   EXPECT_TRUE(offer.Text().starts_with(std::string(kProgramTitle) + kProgramVersion +
@@ -274,44 +186,26 @@ Window OpenSetup(const Process& app) {
   return app.WaitWindow({.title = "Horaluxセットアップ"});
 }
 
-Window StartSetup(const Process& app, const std::string& target,
-                  std::optional<Window> opened = std::nullopt) {
-  Window setup = opened ? *opened : OpenSetup(app);
+// Starts the setup into `target`: what its boxes said, from the question on.
+std::string StartSetup(const Process& app, const Window& setup, const std::string& target) {
   TargetField(setup).SetText(target);
   EXPECT_EQ(setup.PushButton("開始").Click(), Settled::Blocked);
-  MessageBoxWindow ask = app.WaitMessageBox();
-  EXPECT_EQ(ask.Text(), "セットアップを開始してよろしいですか？");
-  ask.Press("はい");
-  return setup;
-}
-
-std::wstring ImagePath(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  if (process) QueryFullProcessImageNameW(process, 0, path, &size);
-  if (process) CloseHandle(process);
-  return path;
+  return Answer(app);
 }
 
 TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCopy) {
   const fs::path programs_link = ShellFolder(CSIDL_PROGRAMS) / L"Horalux.lnk";
-  LinkSweeper sweep{{StartupLink(), programs_link}};
   const fs::path target = ProgramFilesFolder();
-  TaskSweeper tasks{target};
+  Sweeper sweep{{StartupLink(), programs_link}, target};
   ProgramCopy copy({}, {.offer_setup = true});
   WriteFileBytes(copy.folder() / L"Readme.txt", "readme");
   // A link of an earlier registration: the task takes its place.
   WriteFileBytes(StartupLink(), "old");
   Process app = copy.Start();
-  StartSetup(app, PathToUtf8(target));
-
-  MessageBoxWindow finished = app.WaitMessageBox();
-  EXPECT_EQ(finished.Text(), std::string(kTitleWithVersion) + " のセットアップが終了しました。");
-  finished.Press("OK");
-  MessageBoxWindow hand_over = app.WaitMessageBox();
-  EXPECT_TRUE(hand_over.Text().starts_with("現在起動中のHoraluxを終了させ、")) << hand_over.Text();
-  hand_over.Press("OK");
+  EXPECT_EQ(StartSetup(app, OpenSetup(app), PathToUtf8(target)),
+            kStartSetup + kTitleWithVersion + " のセットアップが終了しました。\n");
+  const std::string hand_over = Answer(app);
+  EXPECT_TRUE(hand_over.starts_with("現在起動中のHoraluxを終了させ、")) << hand_over;
 
   // The installed copy shows its window while this one waits, then this one ends.
   Window installed;
@@ -322,7 +216,7 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
         return bool(installed);
       },
       "the installed copy's window", Millis(30000));
-  EXPECT_EQ(fs::path(ImagePath(installed.ProcessId())), target / L"Horalux.exe");
+  EXPECT_EQ(ImagePath(installed.ProcessId()), target / L"Horalux.exe");
   EXPECT_TRUE(app.WaitExit(Millis(40000)).has_value());
   EXPECT_FALSE(fs::exists(target / L"Clock2Ju.$$$"));
   EXPECT_EQ(ReadFileBytes(target / L"Readme.txt"), "readme");
@@ -341,15 +235,15 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
 TEST(StartupRegistration,
      AnElevatedCopyRegistersOrRemovesTheTaskBesideARunningOneAndEndsWithItsCode) {
   const fs::path installed = ProgramFilesFolder();
-  TaskSweeper tasks{installed};
+  Sweeper sweep{{}, installed};
   ProgramCopy copy;
   fs::create_directories(installed);
   fs::copy_file(copy.exe(), installed / L"Horalux.exe");
   // The first copy runs without the marker that would let a second one start.
   ProgramCopy first({}, {.allow_second = false});
   WaitNoRunningCopy();
-  Process app = first.Start();
-  Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
+  Process app;
+  Window main = first.StartWindow(app);
 
   struct Row {
     fs::path program;
@@ -384,54 +278,47 @@ TEST(Setup, IntoItsOwnFolderStopsWithTheSameFolderMessage) {
   MoveToScreenOfDpi(setup, 144);
   EXPECT_EQ(setup.PushButton("開始").ScreenRect().width(), start_width * 3 / 2);
   SavePicture(setup, "setup-144dpi");
-  StartSetup(app, PathToUtf8(copy.folder()), setup);
-  MessageBoxWindow box = app.WaitMessageBox();
-  EXPECT_EQ(box.Text(), "受け手と送り手のフォルダーが同じです。\r\nセットアップを中止します。");
-  box.Press("OK");
+  EXPECT_EQ(StartSetup(app, setup, PathToUtf8(copy.folder())),
+            kStartSetup + "受け手と送り手のフォルダーが同じです。\r\nセットアップを中止します。\n");
   app.Kill();
 }
 
 TEST(StartupRegistration, TheStartupLinkOpenedByTheShellRunsOneResidentRun) {
-  LinkSweeper sweep{{StartupLink()}};
+  Sweeper sweep{{StartupLink()}};
   auto responder = Responder("127.0.0.40");
   responder->answer_all(tools::SntpAnswer::TrueTime());
   ProgramCopy copy("[Jikoku]\r\nudChien=2\r\ncbSNTP=1\r\nedtSNTP=127.0.0.40\r\n");
   {
-    Process app = copy.Start();
-    Window main = app.WaitWindow({.cls = kMainWindowClass, .title = kProgramTitle});
-    EXPECT_EQ(RegisterDecliningSetup(app, main), kRegistered);
+    Process app;
+    Window main = copy.StartWindow(app);
+    main.ChooseMenu(kRegister);
+    EXPECT_EQ(Answer(app), kOffered + kRegistered);
     main.Close();
     ASSERT_EQ(app.WaitExit(), 0u);
   }
   // The run starts in the program's own folder: let it start beside any other copy.
   WriteFileBytes(copy.folder() / L"Clock2Ju.$$$", "");
-  SHELLEXECUTEINFOW open{};
-  open.cbSize = sizeof open;
-  open.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
-  const std::wstring link = StartupLink().wstring();
-  open.lpFile = link.c_str();
-  open.nShow = SW_SHOWNORMAL;
-  ASSERT_TRUE(ShellExecuteExW(&open));
+  ASSERT_GT(reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, nullptr, StartupLink().c_str(),
+                                                    nullptr, nullptr, SW_SHOWNORMAL)),
+            32);
   // Wine gives no process for a link: find the run by its application window.
-  if (!open.hProcess) {
-    std::optional<Window> run;
-    WaitUntil([&] { return bool(run = RunningCopy()); }, "the run the link started");
-    open.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
-                                FALSE, run->ProcessId());
-  }
-  ASSERT_NE(open.hProcess, nullptr);
-  const DWORD pid = GetProcessId(open.hProcess);
-  EXPECT_EQ(fs::path(ImagePath(pid)), copy.exe());
+  std::optional<Window> run;
+  WaitUntil([&] { return bool(run = RunningCopy()); }, "the run the link started");
+  const DWORD pid = run->ProcessId();
+  const HANDLE process =
+      OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  ASSERT_NE(process, nullptr);
+  EXPECT_EQ(ImagePath(pid), copy.exe());
   bool counted_down = false;
   const bool ended = PollUntil(
       [&] {
         if (auto icon = FindTrayIcon(pid))
           counted_down |= icon->Tip().value_or("").starts_with("Horalux_動作遅延待機中");
-        return WaitForSingleObject(open.hProcess, 0) == WAIT_OBJECT_0;
+        return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
       },
       Millis(30000));
-  if (!ended) TerminateProcess(open.hProcess, 1);
-  CloseHandle(open.hProcess);
+  if (!ended) TerminateProcess(process, 1);
+  CloseHandle(process);
   ASSERT_TRUE(ended) << "the resident run did not end by itself";
   EXPECT_TRUE(counted_down);
   EXPECT_EQ(responder->request_count(), 2);

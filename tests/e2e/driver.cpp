@@ -1,6 +1,7 @@
 #include "tests/e2e/driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 
@@ -999,6 +1001,26 @@ std::string Window::DescribeTree() const {
   return out;
 }
 
+// ---- Keyboard -----------------------------------------------------------
+
+void PressKeys(const std::vector<WORD>& chord) {
+  std::vector<INPUT> in(chord.size() * 2);
+  for (std::size_t i = 0; i < chord.size(); ++i) {
+    in[i].type = in[in.size() - 1 - i].type = INPUT_KEYBOARD;
+    in[i].ki.wVk = in[in.size() - 1 - i].ki.wVk = chord[i];
+    in[in.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+  }
+  if (SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) != in.size())
+    throw DriverError("SendInput refused the keys");
+}
+
+HWND FocusedControl(const Window& window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window.handle(), nullptr), &info);
+  return info.hwndFocus;
+}
+
 // ---- Message boxes ------------------------------------------------------
 
 std::string MessageBoxWindow::Title() const {
@@ -1282,6 +1304,68 @@ std::optional<std::string> ProgramCopy::Settings() const {
   return ReadFileBytes(ini_);
 }
 
+// ---- Shell ----------------------------------------------------------------
+
+fs::path ShellFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+    throw DriverError("no shell folder " + std::to_string(csidl));
+  return fs::path(path);
+}
+
+std::string LnkInfo(const fs::path& link) {
+  std::string unix_path = PathToUtf8(link);
+  if (!unix_path.starts_with("Z:\\") && !unix_path.starts_with("z:\\"))
+    throw DriverError("not on the Linux root drive: " + unix_path);
+  unix_path = unix_path.substr(2);
+  std::replace(unix_path.begin(), unix_path.end(), '\\', '/');
+  ScratchDir dir("lnkinfo");
+  const fs::path out_file = dir / "out.txt";
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileW(out_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                           CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) throw DriverError("cannot write " + PathToUtf8(out_file));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = out;
+  std::wstring command = L"Z:\\usr\\bin\\lnkinfo \"" + Widen(unix_path) + L"\"";
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &si, &pi);
+  CloseHandle(out);
+  if (!started) throw DriverError("lnkinfo does not start");
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  // Wine gives no process to wait for: the output is whole once its fields are there.
+  std::string text;
+  PollUntil([&] {
+    text = ReadFileBytes(out_file).value_or("");
+    return text.find("Working directory") != std::string::npos ||
+           text.find("Unable") != std::string::npos;
+  });
+  Sleep(200);
+  return ReadFileBytes(out_file).value_or(text);
+}
+
+std::string LnkField(const std::string& info, const std::string& label) {
+  std::smatch value;
+  if (std::regex_search(info, value,
+                        std::regex("^\\s*" + label + "[ \\t]*:[ \\t]*([^\\r\\n]*?)[ \\t\\r]*$",
+                                   std::regex::multiline)))
+    return value[1];
+  return "(no " + label + ")";
+}
+
+fs::path ImagePath(DWORD pid) {
+  UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (process) QueryFullProcessImageNameW(process.get(), 0, path, &size);
+  return fs::path(path);
+}
+
 // ---- Notification area --------------------------------------------------
 
 std::vector<std::string> ShownTrayTips() {
@@ -1428,6 +1512,13 @@ void SavePicture(const Window& w, const std::string& name) {
   // Wine's display driver may show the painted pixels a moment later.
   PollUntil([] { return false; }, Millis(300));
   SaveScreenshot(ArtifactsDir() / PathFromUtf8(name + ".bmp"), w);
+}
+
+COLORREF ShownColorAt(const Window& window, Point client) {
+  POINT at{client.x, client.y};
+  ClientToScreen(window.handle(), &at);
+  std::unique_ptr<std::remove_pointer_t<HDC>, DcReleaser> screen(GetDC(nullptr));
+  return GetPixel(screen.get(), at.x, at.y);
 }
 
 Size SaveScreenshot(const fs::path& bmp, const Window& window) {

@@ -263,6 +263,12 @@ class Window {
 std::vector<Window> TopWindows(const WindowQuery& query);
 Window WaitTopWindow(const WindowQuery& query, Millis timeout = kWait);
 
+// Real key presses (SendInput), which set the key state a program reads: the
+// keys of `chord` pressed in order and released in reverse.
+void PressKeys(const std::vector<WORD>& chord);
+// The control with the keyboard focus in the thread of `window`; null when none.
+HWND FocusedControl(const Window& window);
+
 // A standard message or question box ("#32770").
 class MessageBoxWindow {
  public:
@@ -379,6 +385,18 @@ class ProgramCopy {
   std::filesystem::path folder_, exe_, ini_;
 };
 
+// ---- Shell ----------------------------------------------------------------
+
+// A shell folder by its CSIDL (the test session redirects Desktop, Programs,
+// Startup and Start Menu under the build folder).
+std::filesystem::path ShellFolder(int csidl);
+// What lnkinfo (a Linux program, which Wine starts directly) prints for a link.
+std::string LnkInfo(const std::filesystem::path& link);
+// The value lnkinfo prints after "label :" on the first line of that label.
+std::string LnkField(const std::string& info, const std::string& label);
+// The program file a process runs; empty when it cannot be read.
+std::filesystem::path ImagePath(DWORD pid);
+
 // ---- Notification area --------------------------------------------------
 
 inline constexpr char kWineSystemTrayTitle[] = "Wine System Tray";
@@ -406,5 +424,7 @@ Size SaveScreenshot(const std::filesystem::path& bmp);
 Size SaveScreenshot(const std::filesystem::path& bmp, const Window& window);
 // Repaints a window and keeps its picture as `name`.bmp among the artifacts.
 void SavePicture(const Window& window, const std::string& name);
+// The colour shown on the screen at a point of a window's client area.
+COLORREF ShownColorAt(const Window& window, Point client);
 
 }  // namespace horalux::e2e

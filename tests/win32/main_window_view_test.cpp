@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
+#include <string>
 #include <vector>
 
 #include "tests/e2e/driver.h"
@@ -69,15 +69,20 @@ struct MainWindowView : ::testing::Test {
                  {}};
 };
 
-// A text a field tells of itself; empty when it tells none.
-std::string Read(IAccessible* acc,
-                 HRESULT (STDMETHODCALLTYPE IAccessible::*property)(VARIANT, BSTR*)) {
-  VARIANT self{};
+// What a screen reader learns of a field: role, name, description, value.
+std::vector<std::string> Told(IAccessible* acc) {
+  VARIANT self{}, role{};
   self.vt = VT_I4;  // CHILDID_SELF
-  BSTR text = nullptr;
-  std::string out = SUCCEEDED((acc->*property)(self, &text)) && text ? win32::Narrow(text) : "";
-  SysFreeString(text);
-  return out;
+  std::vector<std::string> told{acc->get_accRole(self, &role) == S_OK && role.vt == VT_I4
+                                    ? std::to_string(role.lVal)
+                                    : "no role"};
+  for (auto property :
+       {&IAccessible::get_accName, &IAccessible::get_accDescription, &IAccessible::get_accValue}) {
+    BSTR text = nullptr;
+    told.push_back(SUCCEEDED((acc->*property)(self, &text)) && text ? win32::Narrow(text) : "");
+    SysFreeString(text);
+  }
+  return told;
 }
 
 // Through the system's AccessibleObjectFromWindow, for a number field of
@@ -90,19 +95,16 @@ TEST_F(MainWindowView, ScreenReaderReadsRoleNameAndValueAndTheValueFollowsTyping
     counted.push_back(f->OnChange.connect([&changes] { ++changes; }));
   window.show_window();
   const e2e::Window main(window.hwnd());
+  const std::string text = std::to_string(ROLE_SYSTEM_TEXT);  // editable text
   const struct {
     e2e::ControlQuery field;
-    const char *name, *unit, *start, *value;
+    std::string name, unit, start, value;
     const wchar_t* typed;
   } rows[] = {
-      {{.cls = "TOrNEdit", .text = "60"},
-       "エラー回避",
-       "秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]",
-       "60",
-       "75",
-       L"\x01"
-       L"75"},
+      // clang-format off
+      {{.cls = "TOrNEdit", .text = "60"}, "エラー回避", "秒以上の時刻の誤差は、時刻を修正しない[ 1 ～ 600秒(10分) ]", "60", "75", L"\x01" L"75"},
       {{.cls = "TOrNumEdit"}, "ポート", "", "", "8080", L"8080"},
+      // clang-format on
   };
   for (const auto& row : rows) {
     const HWND field = main.Control(row.field).handle();
@@ -110,30 +112,12 @@ TEST_F(MainWindowView, ScreenReaderReadsRoleNameAndValueAndTheValueFollowsTyping
     ASSERT_EQ(win32::LoadOleacc()->AccessibleObjectFromWindow(
                   field, OBJID_CLIENT, __uuidof(IAccessible), acc.put_void()),
               S_OK);
-    VARIANT self{}, role{};
-    self.vt = VT_I4;
-    ASSERT_EQ(acc->get_accRole(self, &role), S_OK);
-    EXPECT_EQ(role.lVal, ROLE_SYSTEM_TEXT) << "editable text";
-    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accName), row.name);
-    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accDescription), row.unit);
-    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accValue), row.start);
+    EXPECT_EQ(Told(acc.get()), (std::vector{text, row.name, row.unit, row.start}));
     const int before = changes;
     for (const wchar_t* c = row.typed; *c; ++c) SendMessageW(field, WM_CHAR, *c, 1);
-    EXPECT_EQ(Read(acc.get(), &IAccessible::get_accValue), row.value);
+    EXPECT_EQ(Told(acc.get()), (std::vector{text, row.name, row.unit, row.value}));
     EXPECT_GT(changes, before) << "the field's own handler";
-    std::cout << row.name << ": role " << role.lVal << " (editable text), name \""
-              << Read(acc.get(), &IAccessible::get_accName) << "\", value \""
-              << Read(acc.get(), &IAccessible::get_accValue) << "\"\n";
   }
-}
-
-COLORREF ShownAtCorner(HWND hwnd) {
-  POINT at{3, 3};
-  ClientToScreen(hwnd, &at);
-  HDC screen = GetDC(nullptr);
-  const COLORREF color = GetPixel(screen, at.x, at.y);
-  ReleaseDC(nullptr, screen);
-  return color;
 }
 
 TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
@@ -141,9 +125,9 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   form.Screen().btnHTTP.Click();
   const e2e::Window main(window.hwnd());
   // The proxy box is off: the port field, the only plain number field, is silver.
-  HWND port = main.Control({.cls = "TOrNumEdit"}).handle();
+  const e2e::Window port = main.Control({.cls = "TOrNumEdit"});
   e2e::SavePicture(main, "tab2-normal");
-  EXPECT_EQ(ShownAtCorner(port), RGB(192, 192, 192));
+  EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), RGB(192, 192, 192));
 
   scheme.on = true;
   int indexes[] = {COLOR_WINDOW,    COLOR_WINDOWTEXT,   COLOR_BTNFACE,    COLOR_BTNTEXT,
@@ -157,7 +141,7 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   SetSysColors(10, indexes, black_on_white);
   SendMessageW(window.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
   e2e::SavePicture(main, "tab2-high-contrast");
-  EXPECT_EQ(ShownAtCorner(port), white) << "silver gave way to the button face";
+  EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), white) << "silver gave way to the button face";
   SetSysColors(10, indexes, saved);
 }
 
