@@ -86,6 +86,10 @@ target_link_options(planted_probe PRIVATE -municode ${WIN_LINK})
 target_link_libraries(planted_probe PRIVATE version)
 add_dependencies(planted_dlls planted_probe)
 
+# Keeps Wine's desktop up while a test session lasts (scripts/wine-session.sh).
+add_executable(desktop_keeper WIN32 ${CMAKE_SOURCE_DIR}/tests/wine/desktop_keeper.cpp)
+target_link_options(desktop_keeper PRIVATE -municode -mwindows ${WIN_LINK})
+
 # Test programs run through a wrapper that keeps their output off CTest's
 # pipe, which any process they leave behind would otherwise hold open.
 set(WINE_TEST_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-test-run.sh)

@@ -44,6 +44,12 @@ wine_session_start() {
   # The first program of a session also starts Wine's own services; let that
   # finish before anything is timed.
   timeout 120 "$WINE" cmd /c exit >/dev/null 2>&1 || true
+  # Wine closes its desktop a second after the last program ends and starts
+  # it anew for the next; a program started while it closes ends at once.
+  # One program that lasts the session keeps the desktop up.
+  if [ -f "$BUILD/win/desktop_keeper.exe" ]; then
+    "$WINE" "$BUILD/win/desktop_keeper.exe" >/dev/null 2>&1 &
+  fi
 }
 
 # A fresh prefix links Desktop to the Linux home, and wineboot runs whatever
