@@ -126,8 +126,11 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   const e2e::Window main(window.hwnd());
   // The proxy box is off: the port field, the only plain number field, is silver.
   const e2e::Window port = main.Control({.cls = "TOrNumEdit"});
+  // The address beside it is a standard field, coloured by the window.
+  const e2e::Window address = port.Parent().Control({.cls = "Edit"});
   e2e::SavePicture(main, "tab2-normal");
   EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), RGB(192, 192, 192));
+  EXPECT_EQ(e2e::ShownColorAt(address, {3, 3}), RGB(192, 192, 192));
 
   scheme.on = true;
   int indexes[] = {COLOR_WINDOW,    COLOR_WINDOWTEXT,   COLOR_BTNFACE,    COLOR_BTNTEXT,
@@ -142,6 +145,7 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   SendMessageW(window.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
   e2e::SavePicture(main, "tab2-high-contrast");
   EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), white) << "silver gave way to the button face";
+  EXPECT_EQ(e2e::ShownColorAt(address, {3, 3}), white) << "silver gave way to the button face";
   SetSysColors(10, indexes, saved);
 }
 
