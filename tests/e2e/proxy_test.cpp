@@ -95,11 +95,8 @@ TEST(ProxyPrecheck, ResidentRunAsksWithTheWindowHiddenAndLeavesTheSettingsFile) 
 
 // The edit field's background, sampled right of its text.
 COLORREF FieldColor(const Window& field) {
-  const Rect r = field.ScreenRect();
-  HDC screen = GetDC(nullptr);
-  const COLORREF color = GetPixel(screen, r.right - 6, (r.top + r.bottom) / 2);
-  ReleaseDC(nullptr, screen);
-  return color;
+  const Size size = field.ClientSize();
+  return ShownColorAt(field, {size.width - 4, size.height / 2});
 }
 
 TEST(ProxyBox, AutoFetchFillsTheFieldsOrSwitchesTheProxyOff) {

@@ -31,14 +31,6 @@ void Send(const std::vector<INPUT>& in) {
             in.size());
 }
 
-// Presses the keys in order and releases them in reverse.
-void PressChord(const std::vector<WORD>& keys) {
-  std::vector<INPUT> in;
-  for (WORD k : keys) in.push_back(Key(k, false));
-  for (auto k = keys.rbegin(); k != keys.rend(); ++k) in.push_back(Key(*k, true));
-  Send(in);
-}
-
 // A real left click at a point of the screen.
 void ClickAt(Point at) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
@@ -106,7 +98,7 @@ TEST(SettingsScreen, VersionBoxShowsTheBuildTagForItsKeysAndClosesOnEnter) {
   Window box = OpenVersionBox(app, main);
   EXPECT_EQ(box.ClientSize(), (Size{304, 170}));
   Forward(box);
-  PressChord({VK_CONTROL, VK_SHIFT, 'J'});
+  PressKeys({VK_CONTROL, VK_SHIFT, 'J'});
   box.Send(WM_NULL);
   EXPECT_FALSE(TagShown(box)) << "Ctrl+Shift+J alone";
   // Both chords with the modifiers held throughout.
@@ -114,7 +106,7 @@ TEST(SettingsScreen, VersionBoxShowsTheBuildTagForItsKeysAndClosesOnEnter) {
         Key('J', false), Key('J', true), Key(VK_SHIFT, true), Key(VK_CONTROL, true)});
   WaitUntil([&] { return TagShown(box); }, "the build tag 083102");
   SavePicture(box, "version-box");
-  PressChord({VK_RETURN});
+  PressKeys({VK_RETURN});
   box.WaitGone();
   main.Close();
   main.WaitGone();

@@ -47,9 +47,7 @@ fs::path CommonSettingsFolder() {
 // The settings folder of the prefix user, who runs both the tests and the
 // program: the shell's local application-data folder.
 fs::path UserSettingsFolder() {
-  wchar_t local[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local);
-  return fs::path(local) / L"Orvane" / L"HoraLux";
+  return ShellFolder(CSIDL_LOCAL_APPDATA) / L"Orvane" / L"HoraLux";
 }
 
 bool Exists(const fs::path& path) {
