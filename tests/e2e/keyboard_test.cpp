@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,12 @@ TEST(Keyboard, TabWalksEveryPageInReadingOrderAndCtrlTabTurnsThePages) {
   };
   for (int page = 0; page < 4; ++page) {
     tabs.SelectTab(page);
-    EXPECT_EQ(Walk(main, false), expected[page]) << "page " << page;
+    const std::vector<std::string> forward = Walk(main, false);
+    // The walk as a user meets it, in the test's output.
+    std::cout << "Tab walk of " << tabs.TabCaptions()[page] << ":";
+    for (const auto& stop : forward) std::cout << " | " << stop;
+    std::cout << "\n";
+    EXPECT_EQ(forward, expected[page]) << "page " << page;
     // Shift+Tab: the same stops the other way round.
     std::vector<std::string> reversed(expected[page].rbegin() + 1, expected[page].rend());
     reversed.push_back("(tab row)");

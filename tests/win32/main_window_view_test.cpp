@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -115,7 +116,11 @@ TEST_F(MainWindowView, ScreenReaderReadsRoleNameAndValueAndTheValueFollowsTyping
     EXPECT_EQ(Told(acc.get()), (std::vector{text, row.name, row.unit, row.start}));
     const int before = changes;
     for (const wchar_t* c = row.typed; *c; ++c) SendMessageW(field, WM_CHAR, *c, 1);
-    EXPECT_EQ(Told(acc.get()), (std::vector{text, row.name, row.unit, row.value}));
+    const std::vector<std::string> told = Told(acc.get());
+    // What a screen reader is told, in the test's output.
+    std::cout << row.name << ": role " << told[0] << ", name \"" << told[1] << "\", value \""
+              << told[3] << "\", description \"" << told[2] << "\"\n";
+    EXPECT_EQ(told, (std::vector{text, row.name, row.unit, row.value}));
     EXPECT_GT(changes, before) << "the field's own handler";
   }
 }
