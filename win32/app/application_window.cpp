@@ -21,6 +21,10 @@ ApplicationWindow::ApplicationWindow() {
   win32::RegisterWindowClass(wc);
   // Not a message-only window: other processes must find it with FindWindow.
   hwnd_ = win32::CreateWindowOrThrow(WS_EX_TOOLWINDOW, kClass, WS_POPUP, nullptr, this);
+  // An elevated copy (the one setup hands over to, say) would otherwise never
+  // hear a second copy started without elevation: Windows drops messages
+  // from a lower integrity level. The message only brings a shown window forward.
+  ChangeWindowMessageFilterEx(hwnd_, kComeForward, MSGFLT_ALLOW, nullptr);
 }
 
 ApplicationWindow::~ApplicationWindow() {

@@ -23,6 +23,10 @@ Launch RunAs(const std::string& program, const std::string& parameters,
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  // Owned by the window that asked, the consent prompt comes up in front of
+  // it; without an owner Windows may only flash a taskbar button while this
+  // window waits, unanswering.
+  info.hwnd = GetActiveWindow();
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
   info.lpParameters = params.c_str();
