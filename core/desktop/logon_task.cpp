@@ -75,8 +75,11 @@ std::string LogonTaskXml(const std::string& user_sid, const std::string& program
          "    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\r\n"
          "    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\r\n"
          "    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\r\n"
-         "    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>\r\n"
          "    <Enabled>true</Enabled>\r\n"
+         "    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>\r\n"
+         // The scheduler's own default, 7, runs a task below normal: the
+         // one sync at a busy logon would time its exchanges under that delay.
+         "    <Priority>4</Priority>\r\n"
          "  </Settings>\r\n"
          "  <Actions Context=\"Author\">\r\n"
          "    <Exec>\r\n"

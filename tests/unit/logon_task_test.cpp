@@ -60,6 +60,7 @@ TEST(LogonTask, DefinitionIsWellFormedEscapedAndCarriesTheRunRules) {
              std::string("<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>"),
              std::string("<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"),
              std::string("<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"),
+             std::string("<Priority>4</Priority>"),
              "(A;;FR;;;" + sid + ")",
          })
       EXPECT_NE(xml.find(part), std::string::npos) << part;
