@@ -198,6 +198,11 @@ bool TfmSetup::InstallFiles() {
     if (name == kReadmeName && !files.exists(source_folder_ + name)) continue;
     if (!files.copy_file(source_folder_ + name, target_folder_ + name))
       throw ESetupError("ファイルのコピーに失敗しました。");
+    // The copy takes along the mark Windows puts on a file unpacked from a
+    // downloaded archive, which would bring the security warning at every
+    // start from the Start menu. Installing is the user's choice: the mark
+    // goes. A file without one (or a file system without streams) has nothing to remove.
+    files.remove(target_folder_ + name + ":Zone.Identifier");
   }
   const std::string installed = target_folder_ + kExeName;
   RegisterInstalledCopy(installed);

@@ -187,9 +187,12 @@ TEST(Setup, NewSetupInstallsLinksAndHandsOverOnceTheInstalledWindowExists) {
 TEST(Setup, OverwriteSetupKeepsOtherLinksAndAWindowlessCopyIsWaitedForAtMost30Seconds) {
   Rig rig(true);
   rig.shell.window_after_polls = -1;
+  // The download mark the copy brought along from an unpacked archive.
+  rig.files.put(kTarget + "Horalux.exe:Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n");
   const std::uint32_t start = rig.clock.tick_count();
   rig.form->btnSetupClick();
   EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe");
+  EXPECT_FALSE(rig.files.has_file(kTarget + "Horalux.exe:Zone.Identifier"));
   EXPECT_TRUE(rig.files.has_file(kDesktopLink));
   EXPECT_FALSE(rig.files.has_file(kProgramsLink));
   EXPECT_EQ(rig.tasks.tasks.size(), 1u);
