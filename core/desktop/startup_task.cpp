@@ -24,7 +24,9 @@ std::string StartupTask::Name() {
 }
 
 bool StartupTask::IsInstalledCopy(const std::string& program) {
-  return IsUnderFolder(program, shell_.special_folder(SpecialFolderId::ProgramFiles));
+  for (SpecialFolderId root : {SpecialFolderId::ProgramFiles, SpecialFolderId::ProgramFilesX86})
+    if (IsUnderFolder(program, shell_.special_folder(root))) return true;
+  return false;
 }
 
 bool StartupTask::Exists() {

@@ -11,8 +11,9 @@ enum class SpecialFolderId : int {
   Programs = 2,
   Startup = 7,
   StartMenu = 11,
-  LocalAppData = 28,  // the user's own data, which only they and administrators write
-  ProgramFiles = 38,  // where standard users cannot write
+  LocalAppData = 28,     // the user's own data, which only they and administrators write
+  ProgramFiles = 38,     // where standard users cannot write
+  ProgramFilesX86 = 42,  // where 32-bit programs go, as closed to standard users
 };
 
 // What a shortcut file records: the program it starts, its command-line

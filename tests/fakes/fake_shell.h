@@ -31,7 +31,8 @@ class FakeShell : public Shell {
       {SpecialFolderId::Startup, "C:\\Users\\u\\Start Menu\\Programs\\Startup"},
       {SpecialFolderId::StartMenu, "C:\\Users\\u\\Start Menu"},
       {SpecialFolderId::LocalAppData, "C:\\Users\\u\\AppData\\Local"},
-      {SpecialFolderId::ProgramFiles, "C:\\Program Files"}};
+      {SpecialFolderId::ProgramFiles, "C:\\Program Files"},
+      {SpecialFolderId::ProgramFilesX86, "C:\\Program Files (x86)"}};
   bool link_object = true;
   struct Started {
     std::string program, parameters, working_folder;

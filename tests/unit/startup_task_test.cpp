@@ -117,6 +117,7 @@ TEST(StartupRegistration, TaskOnlyCopyEndsWithItsCode) {
     std::string seen;
   } rows[] = {
       {kInstalled, true, false, kTaskDone, "task "},
+      {"C:\\Program Files (x86)\\Horalux\\Horalux.exe", true, false, kTaskDone, "task "},
       {kOutside, true, false, kTaskNotHere, ""},
       {kInstalled, true, true, kTaskRefused, ""},
       {kInstalled, false, false, kTaskDone, ""},

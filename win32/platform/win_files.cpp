@@ -116,6 +116,15 @@ std::string WinFiles::executable_path() {
   std::wstring buf(32768, L'\0');
   DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
   buf.resize(n);
+  // A program started through a short name ("PROGRA~1") gets that name
+  // back; the long one is what folders are compared by and links are made to.
+  std::wstring long_name(32768, L'\0');
+  const DWORD m =
+      GetLongPathNameW(buf.c_str(), long_name.data(), static_cast<DWORD>(long_name.size()));
+  if (m > 0 && m < long_name.size()) {
+    long_name.resize(m);
+    buf = long_name;
+  }
   return win32::Narrow(buf);
 }
 
