@@ -17,6 +17,24 @@ win32::UniqueHandle OwnToken() {
   return win32::UniqueHandle(token);
 }
 
+// Members of some other groups (Backup Operators, say) get a split token
+// too, and elevating it gives them no right to set the clock: only an
+// administrator's full token does. When the full token cannot be asked, the
+// split token is taken for an administrator's, as before.
+bool FullTokenIsAdministrators(HANDLE token) {
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD size = 0;
+  if (!GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size)) return true;
+  const win32::UniqueHandle full(linked.LinkedToken);
+  BYTE administrators[SECURITY_MAX_SID_SIZE];
+  DWORD sid_size = sizeof administrators;
+  BOOL member = FALSE;
+  if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sid_size) ||
+      !CheckTokenMembership(full.get(), administrators, &member))
+    return true;
+  return member != FALSE;
+}
+
 }  // namespace
 
 Elevation WinUserToken::elevation() {
@@ -30,7 +48,7 @@ Elevation WinUserToken::elevation() {
   // A filtered token is linked to the full one the user can elevate to.
   TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
   if (GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size) &&
-      type == TokenElevationTypeLimited)
+      type == TokenElevationTypeLimited && FullTokenIsAdministrators(token.get()))
     return Elevation::FilteredAdministrator;
   return Elevation::StandardUser;
 }
