@@ -1,9 +1,12 @@
 #include "core/settings/settings_folder.h"
 
+#include <string_view>
+
 #include "core/base/ensure_folder.h"
 #include "core/base/file_replace.h"
 #include "core/base/path_text.h"
 #include "core/settings/ini_file.h"
+#include "core/settings/virtual_store.h"
 
 namespace horalux {
 namespace {
@@ -15,6 +18,13 @@ constexpr int kMovedGenerations = 3;
 
 void ShowCannotCreate(Boxes& boxes, const std::string& folder) {
   boxes.message("[" + folder + "]が作成できません。\r\n起動したフォルダに設定します。");
+}
+
+// Copies `from` to `to` unless `to` exists already; a missing `from` is no
+// error.
+void CopyIfAbsent(Files& files, const std::string& from, const std::string& to) {
+  if (files.exists(from) && !files.exists(to) && !CopyFileBytes(files, from, to))
+    throw EFileCopyError("[" + from + "]を[" + to + "]にコピーできません。");
 }
 
 }  // namespace
@@ -36,13 +46,13 @@ std::string UserSettingsFolder(Shell& shell) {
 }
 
 bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
-                          const std::string& programFolder, bool announce,
-                          const MoveToSafeGuardFn& moveToSafeGuard) {
+                          const std::string& programFolder, const std::string& localAppData,
+                          bool announce, const MoveToSafeGuardFn& moveToSafeGuard) {
   if (files.exists(folder + kFixedSettingsFileName)) return true;
   if (files.folder_exists(WithoutTrailingBackslash(folder))) return true;
   if (announce) boxes.message("[" + folder + "]が見つかりません。\r\n作成し直します。");
   if (EnsureFolder(files, boxes, folder, true, false)) {
-    BringInEarlierFiles(files, boxes, folder, programFolder, moveToSafeGuard);
+    BringInEarlierFiles(files, boxes, folder, programFolder, localAppData, moveToSafeGuard);
     return true;
   }
   ShowCannotCreate(boxes, folder);
@@ -51,39 +61,34 @@ bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
 }
 
 void BringInEarlierFiles(Files& files, Boxes& boxes, const std::string& folder,
-                         const std::string& programFolder,
+                         const std::string& programFolder, const std::string& localAppData,
                          const MoveToSafeGuardFn& moveToSafeGuard) {
   const std::string common = CommonSettingsFolder(files);
-  const char* const names[] = {kFixedSettingsFileName, kAccessLogFileName};
-  bool common_holds_files = false;
-  for (const char* name : names) common_holds_files |= files.exists(common + name);
-  if (!common_holds_files) {
-    MoveProgramFolderFiles(files, boxes, folder, programFolder, moveToSafeGuard);
+  const std::string ini = EarlierFileSource(files, common + kFixedSettingsFileName, localAppData);
+  const std::string log = EarlierFileSource(files, common + kAccessLogFileName, localAppData);
+  if (!files.exists(ini) && !files.exists(log)) {
+    MoveProgramFolderFiles(files, boxes, folder, programFolder, localAppData, moveToSafeGuard);
     return;
   }
   // Copied, never moved: every user of the PC takes their own copy from there.
-  for (const char* name : names) {
-    const std::string from = common + name;
-    const std::string to = folder + name;
-    if (files.exists(from) && !files.exists(to) && !CopyFileBytes(files, from, to))
-      throw EFileCopyError("[" + from + "]を[" + to + "]にコピーできません。");
-  }
+  CopyIfAbsent(files, ini, folder + kFixedSettingsFileName);
+  CopyIfAbsent(files, log, folder + kAccessLogFileName);
 }
 
 void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,
-                            const std::string& programFolder,
+                            const std::string& programFolder, const std::string& localAppData,
                             const MoveToSafeGuardFn& moveToSafeGuard) {
   if (!files.folder_exists(WithoutTrailingBackslash(folder))) {
     boxes.message("[" + folder + "]が見つかりません。\r\n設定が保存されない可能性があります。");
     return;
   }
-  for (const char* name : {kFixedSettingsFileName, kAccessLogFileName}) {
-    const std::string from = programFolder + name;
-    const std::string to = folder + name;
-    if (files.exists(from) && !files.exists(to) && !CopyFileBytes(files, from, to))
-      throw EFileCopyError("[" + from + "]を[" + to + "]にコピーできません。");
-  }
-  // Only once both copies are in place may the originals leave.
+  for (const char* name : {kFixedSettingsFileName, kAccessLogFileName})
+    CopyIfAbsent(files, EarlierFileSource(files, programFolder + name, localAppData),
+                 folder + name);
+  // Only once both copies are in place may the originals leave. A VirtualStore
+  // copy stays where it is: it is what the earlier version, if it is still
+  // run, reads as its own file, and this program never reads it again once
+  // the user's folder exists.
   moveToSafeGuard(programFolder, kFixedSettingsFileName, kMovedGenerations);
   moveToSafeGuard(programFolder, kAccessLogFileName, kMovedGenerations);
 }
@@ -117,7 +122,10 @@ void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, Shell& 
     // correction does. The folder is this run's as soon as it is chosen,
     // even when bringing the old files into it fails afterwards.
     settle(folder);
-    if (!EnsureSettingsFolder(files, boxes, folder, at.programFolder, false, moveToSafeGuard))
+    const std::string local_app_data =
+        folder.substr(0, folder.size() - std::string_view(kSettingsTail).size());
+    if (!EnsureSettingsFolder(files, boxes, folder, at.programFolder, local_app_data, false,
+                              moveToSafeGuard))
       settle(folder);
   }
 }

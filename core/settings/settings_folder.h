@@ -55,23 +55,27 @@ std::string UserSettingsFolder(Shell& shell);
 // Keeps or creates the user's settings folder; on creation the files an
 // earlier version left are brought in (BringInEarlierFiles). When it cannot
 // be created, `folder` becomes the program folder and the result is false.
+// `localAppData` is the user's local application-data folder, where an
+// earlier version's files may lie in the VirtualStore (virtual_store.h).
 bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
-                          const std::string& programFolder, bool announce,
-                          const MoveToSafeGuardFn& moveToSafeGuard);
+                          const std::string& programFolder, const std::string& localAppData,
+                          bool announce, const MoveToSafeGuardFn& moveToSafeGuard);
 
 // Into a settings folder just made: the settings file and the access log of
 // the common settings folder when it holds either (copied; it stays as it
 // is for the PC's other users), otherwise those of the program folder
-// (MoveProgramFolderFiles). Throws EFileCopyError when a copy fails.
+// (MoveProgramFolderFiles). Each file is taken from its VirtualStore copy
+// when there is one. Throws EFileCopyError when a copy fails.
 void BringInEarlierFiles(Files& files, Boxes& boxes, const std::string& folder,
-                         const std::string& programFolder,
+                         const std::string& programFolder, const std::string& localAppData,
                          const MoveToSafeGuardFn& moveToSafeGuard);
 
-// Copies the settings file and the access log of the program folder into
-// `folder` (where it has none yet) and moves the originals into safeguard
-// generations. Throws EFileCopyError when a copy fails.
+// Copies the settings file and the access log of the program folder (or of
+// its VirtualStore copy) into `folder` (where it has none yet) and moves the
+// originals of the program folder into safeguard generations. Throws
+// EFileCopyError when a copy fails.
 void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,
-                            const std::string& programFolder,
+                            const std::string& programFolder, const std::string& localAppData,
                             const MoveToSafeGuardFn& moveToSafeGuard);
 
 // Decides the settings folder and the run flags; may show messages, may

@@ -309,31 +309,53 @@ TEST(ResolveSettingsFolder, AnExistingUserFolderTakesNothingIn) {
 
 // An earlier version kept the files of every user in the common folder; the
 // first start of each user copies them from there and leaves them for the
-// others. Only without them do the program folder's files move in.
+// others. Only without them do the program folder's files move in. Where an
+// earlier unelevated run wrote them, Windows kept its copy in the VirtualStore.
 TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonFolder) {
+  const std::string program = "C:\\program files (x86)\\Horalux\\";
+  const std::string store = "C:\\Users\\u\\AppData\\Local\\VirtualStore\\";
   struct Row {
     std::vector<const char*> in_common;  // files the common folder holds
     std::string user_ini, user_log;      // what the user's folder then holds
+    std::vector<std::pair<std::string, std::string>> in_store = {};  // below `store`
   } rows[] = {
       {{"HoraLux.ini", "Jikoku.txt"}, "common ini", "common log"},
       {{"HoraLux.ini"}, "common ini", "<missing>"},
       {{"Jikoku.txt"}, "<missing>", "common log"},
       {{}, "program ini", "program log"},  // moved from the program folder
+      {{"HoraLux.ini", "Jikoku.txt"},
+       "common store ini",
+       "common log",
+       {{"Program Files\\Common Files\\Orvane\\HoraLux\\HoraLux.ini", "common store ini"}}},
+      {{},
+       "common store ini",
+       "common store log",
+       {{"Program Files\\Common Files\\Orvane\\HoraLux\\HoraLux.ini", "common store ini"},
+        {"Program Files\\Common Files\\Orvane\\HoraLux\\Jikoku.txt", "common store log"}}},
+      {{},
+       "program store ini",
+       "program log",
+       {{"Program Files (x86)\\Horalux\\HoraLux.ini", "program store ini"}}},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(row.user_ini + " / " + row.user_log);
     Rig rig;
-    rig.files.put(kProgram + "HoraLux.ini", "program ini");
-    rig.files.put(kProgram + "Jikoku.txt", "program log");
+    rig.files.exe = program + "Horalux.exe";
+    rig.files.put(program + "HoraLux.ini", "program ini");
+    rig.files.put(program + "Jikoku.txt", "program log");
     rig.files.add_folder(kCommon);
     for (std::string name : row.in_common)
       rig.files.put(kCommon + name, name == "Jikoku.txt" ? "common log" : "common ini");
+    for (const auto& [path, bytes] : row.in_store) rig.files.put(store + path, bytes);
     EXPECT_EQ(rig.Resolve().folder, kUser);
     EXPECT_EQ(rig.files.content(kUser + "HoraLux.ini"), row.user_ini);
     EXPECT_EQ(rig.files.content(kUser + "Jikoku.txt"), row.user_log);
-    const bool moved = row.in_common.empty();
-    EXPECT_EQ(rig.files.exists(kProgram + "HoraLux.ini"), !moved);
-    EXPECT_EQ(rig.files.exists(kProgram + "SafeGuard\\01_Jikoku.txt"), moved);
+    const bool moved = (row.user_ini + row.user_log).find("common") == std::string::npos;
+    EXPECT_EQ(rig.files.exists(program + "HoraLux.ini"), !moved);
+    EXPECT_EQ(rig.files.exists(program + "SafeGuard\\01_Jikoku.txt"), moved);
     for (const char* name : row.in_common) EXPECT_TRUE(rig.files.has_file(kCommon + name));
+    for (const auto& [path, bytes] : row.in_store)
+      EXPECT_EQ(rig.files.content(store + path), bytes);
     EXPECT_TRUE(rig.boxes.shown.empty());
   }
 }
@@ -341,7 +363,8 @@ TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonF
 TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
   Rig rig;
   std::string folder = kUser;
-  EXPECT_TRUE(EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, true, rig.safeguard));
+  EXPECT_TRUE(
+      EnsureSettingsFolder(rig.files, rig.boxes, folder, kProgram, "", true, rig.safeguard));
   EXPECT_EQ(folder, kUser);
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kUser +
                                                      "]が見つかりません。\r\n作成し直します。"});
@@ -350,7 +373,7 @@ TEST(EnsureSettingsFolder, AnnouncesTheRecreationWhenAsked) {
 TEST(MoveProgramFolderFiles, AMissingFolderMovesNothing) {
   Rig rig;
   rig.files.put(kProgram + "HoraLux.ini", "old");
-  MoveProgramFolderFiles(rig.files, rig.boxes, kUser, kProgram, rig.safeguard);
+  MoveProgramFolderFiles(rig.files, rig.boxes, kUser, kProgram, "", rig.safeguard);
   EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "old");
   EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard"));
   EXPECT_EQ(rig.Messages(), std::vector<std::string>{"message: [" + kUser +
@@ -377,7 +400,7 @@ TEST(MoveProgramFolderFiles, AFailedCopyRaisesAndKeepsTheOriginals) {
     rig.files.put(kProgram + "HoraLux.ini", "ini");
     rig.files.put(kProgram + "Jikoku.txt", "log");
     row.arrange(rig.files);
-    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kUser, kProgram, rig.safeguard),
+    EXPECT_THROW(MoveProgramFolderFiles(rig.files, rig.boxes, kUser, kProgram, "", rig.safeguard),
                  EFileCopyError)
         << row.why;
     EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "ini") << row.why;

@@ -1,0 +1,47 @@
+#include "core/settings/virtual_store.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/base/path_text.h"
+
+namespace horalux {
+namespace {
+
+char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiLower(x) == AsciiLower(y);
+         });
+}
+
+// The folders below a drive root whose writes Windows redirects.
+bool IsVirtualizedTopFolder(const std::string& name) {
+  for (const char* virtualized : {"Program Files", "Program Files (x86)", "Windows"})
+    if (SameIgnoringCase(name, virtualized)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string VirtualStorePathOf(const std::string& path, const std::string& local_app_data) {
+  if (local_app_data.empty()) return "";
+  const bool below_drive_root = path.size() > 3 &&
+                                std::isalpha(static_cast<unsigned char>(path[0])) &&
+                                path[1] == ':' && path[2] == '\\';
+  if (!below_drive_root) return "";
+  const std::string without_drive = path.substr(3);
+  if (!IsVirtualizedTopFolder(without_drive.substr(0, without_drive.find('\\')))) return "";
+  return WithTrailingBackslash(local_app_data) + "VirtualStore\\" + without_drive;
+}
+
+std::string EarlierFileSource(Files& files, const std::string& path,
+                              const std::string& local_app_data) {
+  const std::string virtual_copy = VirtualStorePathOf(path, local_app_data);
+  return !virtual_copy.empty() && files.exists(virtual_copy) ? virtual_copy : path;
+}
+
+}  // namespace horalux
