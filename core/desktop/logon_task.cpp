@@ -1,5 +1,6 @@
 #include "core/desktop/logon_task.h"
 
+#include "core/base/ascii_case.h"
 #include "core/base/path_text.h"
 
 namespace horalux {
@@ -29,10 +30,6 @@ std::string XmlEscaped(const std::string& text) {
     }
   }
   return out;
-}
-
-char AsciiUpper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
 #include "core/net/find_next.h"
 
+#include "core/base/ascii_case.h"
 #include "core/base/sjis.h"
 
 namespace horalux {
 namespace {
-
-char FoldCase(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // Whether `pattern` stands at `pos`, character by character.
 bool MatchesAt(const std::string& text, std::size_t pos, const std::string& pattern) {
@@ -18,7 +15,7 @@ bool MatchesAt(const std::string& text, std::size_t pos, const std::string& patt
     if (unit != SjisCharLength(pattern, p)) return false;
     if (unit == 2) {
       if (text.compare(pos, 2, pattern, p, 2) != 0) return false;
-    } else if (FoldCase(text[pos]) != FoldCase(pattern[p])) {
+    } else if (AsciiUpper(text[pos]) != AsciiUpper(pattern[p])) {
       return false;
     }
     pos += unit;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/base/ascii_case.h"
 #include "core/net/udp_base.h"
 
 namespace horalux {
@@ -11,12 +12,6 @@ constexpr int kTimeoutTimerId = 0x4854;  // one per program: there is one client
 constexpr std::size_t kBufferSize = 65536;
 constexpr std::uint32_t kPollMs = 2;
 constexpr int kSocketNotConnected = 10057;
-
-std::string Upper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 std::string WithoutLineEnd(const std::string& line) {
   std::size_t end = line.size();
@@ -39,7 +34,7 @@ int ParseStatus(const std::string& line) {
 }
 
 bool SameHost(const std::string& a, const std::string& b) {
-  return Upper(a) == Upper(b);
+  return AsciiUppered(a) == AsciiUppered(b);
 }
 
 // A Location that names a scheme of its own other than http ("https:",
@@ -53,7 +48,7 @@ bool NamesOtherScheme(const std::string& location) {
     if (!letter && (i == 0 || !((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')))
       return false;
   }
-  return Upper(location.substr(0, colon)) != "HTTP";
+  return AsciiUppered(location.substr(0, colon)) != "HTTP";
 }
 
 }  // namespace
@@ -277,7 +272,7 @@ void THttpClient::ReadHeader() {
       }
       if (line.empty() || line == "\n" || line == "\r\n") break;
       std::string text = WithoutLineEnd(line);
-      std::string word = Upper(text.substr(0, text.find(' ')));
+      std::string word = AsciiUppered(text.substr(0, text.find(' ')));
       if (word == "LOCATION:")
         location_ = text.size() > 10 ? text.substr(10) : "";
       else if (word == "SET-COOKIE:") {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/base/ascii_case.h"
 #include "core/base/date_time.h"
 
 namespace horalux {
@@ -95,17 +96,6 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // "0", "00"...: the only Age that says the reply is fresh from the server.
 bool IsZeroAge(std::string_view value) {
   return !value.empty() && value.find_first_not_of('0') == std::string_view::npos;
@@ -144,10 +134,10 @@ double ReplyDateToJapanTime(std::string_view header_block, int this_year) {
     if (colon == std::string_view::npos) continue;
     std::string_view name = line.substr(0, colon);
     std::string_view value = TrimBlanks(line.substr(colon + 1));
-    if (SameName(name, "Date") && !has_date) {
+    if (SameIgnoringAsciiCase(name, "Date") && !has_date) {
       date = value;
       has_date = true;
-    } else if (SameName(name, "Age") && !IsZeroAge(value)) {
+    } else if (SameIgnoringAsciiCase(name, "Age") && !IsZeroAge(value)) {
       fresh = false;
     }
   }

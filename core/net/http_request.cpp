@@ -2,18 +2,13 @@
 
 #include <cstdint>
 
+#include "core/base/ascii_case.h"
 #include "core/net/id_exceptions.h"
 
 namespace horalux {
 namespace {
 
 constexpr std::size_t kMaxPath = 256;
-
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 // Position of the n-th (from 1) "/" in `text`, or npos.
 std::size_t NthSlash(const std::string& text, int n) {
@@ -71,7 +66,7 @@ void AnalyzeUrl(const std::string& url, HttpTarget& target) {
   if (target.port == 0) target.port = 80;
   std::size_t colon = url.find(':');
   if (colon != std::string::npos) {
-    std::string scheme = Lower(url.substr(0, colon));
+    std::string scheme = AsciiLowered(url.substr(0, colon));
     if (scheme == "https") throw EIdException("HTTP Secure Socket is not supported");
     target.port = scheme == "gopher" ? 70 : scheme == "ftp" ? 21 : 80;
   }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "core/base/ascii_case.h"
 #include "core/base/date_time.h"
 #include "core/base/sjis.h"
 #include "core/net/http_date.h"
@@ -71,7 +72,7 @@ class TextReader {
     if (text_.size() - at_ < word.size()) return false;
     for (std::size_t i = 0; i < word.size(); ++i) {
       char c = text_[at_ + i];
-      if (ignore_case && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      if (ignore_case) c = AsciiUpper(c);
       if (c != word[i]) return false;
     }
     at_ += word.size();
@@ -175,9 +176,7 @@ double DateParseToDateTime(const std::string& line) {
 std::string MonthNameToNumber(const std::string& name) {
   static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                         "jul", "aug", "sep", "oct", "nov", "dec"};
-  std::string lower = name;
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  const std::string lower = AsciiLowered(name);
   for (int i = 0; i < 12; ++i)
     if (lower == kMonths[i]) return std::to_string(i + 1);
   return "0";

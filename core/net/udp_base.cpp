@@ -1,19 +1,13 @@
 #include "core/net/udp_base.h"
 
+#include "core/base/ascii_case.h"
 #include "core/net/id_exceptions.h"
 
 namespace horalux {
 namespace {
 
 bool IsLocalhost(const std::string& host) {
-  static constexpr char kName[] = "LOCALHOST";
-  if (host.size() != sizeof(kName) - 1) return false;
-  for (std::size_t i = 0; i < host.size(); ++i) {
-    char c = host[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kName[i]) return false;
-  }
-  return true;
+  return SameIgnoringAsciiCase(host, "localhost");
 }
 
 }  // namespace

@@ -1,27 +1,17 @@
 #include "core/settings/virtual_store.h"
 
-#include <algorithm>
 #include <cctype>
 
+#include "core/base/ascii_case.h"
 #include "core/base/path_text.h"
 
 namespace horalux {
 namespace {
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
-
 // The folders below a drive root whose writes Windows redirects.
 bool IsVirtualizedTopFolder(const std::string& name) {
   for (const char* virtualized : {"Program Files", "Program Files (x86)", "Windows"})
-    if (SameIgnoringCase(name, virtualized)) return true;
+    if (SameIgnoringAsciiCase(name, virtualized)) return true;
   return false;
 }
 
