@@ -14,25 +14,11 @@
 #include "tests/e2e/driver.h"
 #include "win32/app/application_window.h"
 #include "win32/app/main_window.h"
-#include "win32/desktop/notify_shell.h"
-#include "win32/desktop/pointer_focus.h"
-#include "win32/desktop/win_elevated_launch.h"
-#include "win32/desktop/win_shell.h"
-#include "win32/desktop/win_task_service.h"
-#include "win32/desktop/win_taskbar.h"
-#include "win32/net/tcp_session.h"
-#include "win32/net/udp_socket.h"
+#include "win32/app/system_ports.h"
 #include "win32/platform/com_ptr.h"
 #include "win32/platform/oleacc.h"
 #include "win32/platform/wide.h"
-#include "win32/platform/win_boxes.h"
 #include "win32/platform/win_clock.h"
-#include "win32/platform/win_files.h"
-#include "win32/platform/win_locale.h"
-#include "win32/platform/win_pump.h"
-#include "win32/platform/win_registry.h"
-#include "win32/platform/win_text_codec.h"
-#include "win32/platform/win_user_token.h"
 
 namespace horalux {
 namespace {
@@ -47,27 +33,11 @@ struct MainWindowView : ::testing::Test {
   MainWindowView() { window.Bind(form); }
   ~MainWindowView() override { window.Destroy(); }
   WinClock clock;
-  WinPump pump;
-  WinFiles files;
-  WinBoxes boxes;
-  WinTextCodec codec;
-  WinLocale locale;
-  WinUdpNetwork network;
-  WinTcpNetwork tcp;
-  win32::WinRegistry registry;
-  WinNotifyShell notify;
-  WinPointerFocus pointer;
-  WinShell shell;  // holds the COM library
-  WinUserToken token;
-  WinTaskService tasks;
-  WinElevatedLauncher launcher;
-  WinTaskbar taskbar;
+  SystemPorts system;
   ReportedScheme scheme;
   ApplicationWindow app;
-  MainWindow window{pump, app.hwnd(), scheme};
-  TfmJikoku form{{clock, pump, files, boxes, app, codec, locale, window, window.log_view(), network,
-                  notify, pointer, shell, tcp, registry, token, tasks, launcher, taskbar},
-                 {}};
+  MainWindow window{system.pump, app.hwnd(), scheme};
+  TfmJikoku form{system.For(clock, app, window), {}};
 };
 
 // What a screen reader learns of a field: role, name, description, value.

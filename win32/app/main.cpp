@@ -12,24 +12,10 @@
 #include "core/app/program_entry.h"
 #include "win32/app/application_window.h"
 #include "win32/app/main_window.h"
-#include "win32/desktop/notify_shell.h"
-#include "win32/desktop/pointer_focus.h"
+#include "win32/app/system_ports.h"
 #include "win32/desktop/setup_window.h"
-#include "win32/desktop/win_elevated_launch.h"
-#include "win32/desktop/win_task_service.h"
-#include "win32/desktop/win_taskbar.h"
-#include "win32/desktop/win_shell.h"
-#include "win32/net/tcp_session.h"
-#include "win32/net/udp_socket.h"
 #include "win32/platform/wide.h"
-#include "win32/platform/win_boxes.h"
 #include "win32/platform/win_color_scheme.h"
-#include "win32/platform/win_files.h"
-#include "win32/platform/win_locale.h"
-#include "win32/platform/win_pump.h"
-#include "win32/platform/win_registry.h"
-#include "win32/platform/win_text_codec.h"
-#include "win32/platform/win_user_token.h"
 #ifdef HORALUX_SIMULATED_CLOCK
 #include "win32/platform/simulated_clock.h"
 #else
@@ -58,23 +44,8 @@ int Run() {
 #else
   WinClock clock;
 #endif
-  WinPump pump;
-  WinFiles files;
-  WinBoxes boxes;
-  WinTextCodec codec;
-  WinLocale locale;
-  WinUdpNetwork network;
-  WinTcpNetwork tcp;
-  win32::WinRegistry registry;
-  WinNotifyShell notify_shell;
-  WinPointerFocus pointer_focus;
+  SystemPorts system;
   WinColorScheme colors;
-  // One per run: it holds the COM library the shell's objects need.
-  WinShell shell;
-  WinUserToken token;
-  WinTaskService tasks;
-  WinElevatedLauncher launcher;
-  WinTaskbar taskbar;
   ApplicationWindow application;
   // Created only once this copy is sure to run: a second copy ends without a
   // main window of its own.
@@ -83,31 +54,24 @@ int Run() {
   const std::vector<std::string> params = Parameters();
 
   auto create = [&] {
-    main_window = std::make_unique<MainWindow>(pump, application.hwnd(), colors);
-    RunPorts ports{clock,   pump,         files,
-                   boxes,   application,  codec,
-                   locale,  *main_window, main_window->log_view(),
-                   network, notify_shell, pointer_focus,
-                   shell,   tcp,          registry,
-                   token,   tasks,        launcher,
-                   taskbar};
-    form = std::make_unique<TfmJikoku>(ports, params);
+    main_window = std::make_unique<MainWindow>(system.pump, application.hwnd(), colors);
+    form = std::make_unique<TfmJikoku>(system.For(clock, application, *main_window), params);
     form->EndProgram = [] { ExitProcess(0); };
     form->ShowSetupWindow = [&](TfmSetup& setup) {
       SetupWindow::ShowModal(main_window->hwnd(), setup);
     };
     main_window->Bind(*form);
     application.set_main_window(main_window->hwnd());
-    boxes.set_owner(main_window->hwnd());
+    system.boxes.set_owner(main_window->hwnd());
     form->FormCreate();
     return !form->StartupFailed();
   };
   auto task_only = [&](bool register_task) {
-    StartupTask task({token, tasks, launcher}, shell, files);
+    StartupTask task({system.token, system.tasks, system.launcher}, system.shell, system.files);
     return task.RunTaskOnly(register_task);
   };
   FormLifecycle lifecycle{create, [&] { main_window->show_window(); }, task_only};
-  int code = RunProgram(files, application, pump, params, lifecycle);
+  int code = RunProgram(system.files, application, system.pump, params, lifecycle);
   if (main_window) main_window->Destroy();
   form.reset();
   main_window.reset();

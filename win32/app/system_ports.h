@@ -1,0 +1,56 @@
+#pragma once
+#include "core/app/run_ports.h"
+#include "win32/app/application_window.h"
+#include "win32/app/main_window.h"
+#include "win32/desktop/notify_shell.h"
+#include "win32/desktop/pointer_focus.h"
+#include "win32/desktop/win_elevated_launch.h"
+#include "win32/desktop/win_shell.h"
+#include "win32/desktop/win_task_service.h"
+#include "win32/desktop/win_taskbar.h"
+#include "win32/net/tcp_session.h"
+#include "win32/net/udp_socket.h"
+#include "win32/platform/win_boxes.h"
+#include "win32/platform/win_files.h"
+#include "win32/platform/win_locale.h"
+#include "win32/platform/win_pump.h"
+#include "win32/platform/win_registry.h"
+#include "win32/platform/win_text_codec.h"
+#include "win32/platform/win_user_token.h"
+
+namespace horalux {
+
+// The Windows adapters the program runs on, in one place for the program and
+// for the window tests: a port added to the program reaches both. The clock
+// and the colour scheme stay with the caller, since a simulated build and
+// the tests bring their own.
+struct SystemPorts {
+  WinPump pump;
+  WinFiles files;
+  WinBoxes boxes;
+  WinTextCodec codec;
+  WinLocale locale;
+  WinUdpNetwork network;
+  WinTcpNetwork tcp;
+  win32::WinRegistry registry;
+  WinNotifyShell notify_shell;
+  WinPointerFocus pointer_focus;
+  // One per run: it holds the COM library the shell's objects need.
+  WinShell shell;
+  WinUserToken token;
+  WinTaskService tasks;
+  WinElevatedLauncher launcher;
+  WinTaskbar taskbar;
+
+  RunPorts For(Clock& clock, ApplicationWindow& application, MainWindow& window) {
+    return {clock,   pump,         files,
+            boxes,   application,  codec,
+            locale,  window,       window.log_view(),
+            network, notify_shell, pointer_focus,
+            shell,   tcp,          registry,
+            token,   tasks,        launcher,
+            taskbar};
+  }
+};
+
+}  // namespace horalux
