@@ -1,7 +1,5 @@
 #include "core/settings/settings_folder.h"
 
-#include <string_view>
-
 #include "core/base/ensure_folder.h"
 #include "core/base/file_replace.h"
 #include "core/base/path_text.h"
@@ -122,9 +120,8 @@ void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, Shell& 
     // correction does. The folder is this run's as soon as it is chosen,
     // even when bringing the old files into it fails afterwards.
     settle(folder);
-    const std::string local_app_data =
-        folder.substr(0, folder.size() - std::string_view(kSettingsTail).size());
-    if (!EnsureSettingsFolder(files, boxes, folder, at.programFolder, local_app_data, false,
+    if (!EnsureSettingsFolder(files, boxes, folder, at.programFolder,
+                              shell.special_folder(SpecialFolderId::LocalAppData), false,
                               moveToSafeGuard))
       settle(folder);
   }

@@ -1,7 +1,5 @@
 #include "core/settings/virtual_store.h"
 
-#include <cctype>
-
 #include "core/base/ascii_case.h"
 #include "core/base/path_text.h"
 
@@ -19,9 +17,8 @@ bool IsVirtualizedTopFolder(const std::string& name) {
 
 std::string VirtualStorePathOf(const std::string& path, const std::string& local_app_data) {
   if (local_app_data.empty()) return "";
-  const bool below_drive_root = path.size() > 3 &&
-                                std::isalpha(static_cast<unsigned char>(path[0])) &&
-                                path[1] == ':' && path[2] == '\\';
+  const bool below_drive_root = path.size() > 3 && AsciiUpper(path[0]) >= 'A' &&
+                                AsciiUpper(path[0]) <= 'Z' && path[1] == ':' && path[2] == '\\';
   if (!below_drive_root) return "";
   const std::string without_drive = path.substr(3);
   if (!IsVirtualizedTopFolder(without_drive.substr(0, without_drive.find('\\')))) return "";
