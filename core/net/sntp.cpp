@@ -41,12 +41,6 @@ NtpTimestamp ReadStamp(const std::uint8_t* at) {
   return {GetBigEndian(at), GetBigEndian(at + 4)};
 }
 
-// What the unreachable peer port of an earlier send leaves on the socket:
-// anyone on the path can forge it, so it ends nothing.
-bool IsUnreachableReport(int error) {
-  return error == kSocketConnectionReset || error == kSocketConnectionRefused;
-}
-
 }  // namespace
 
 NtpTimestamp WithUnguessableFraction(NtpTimestamp stamp, std::uint32_t random) {
@@ -99,7 +93,9 @@ double TIdSNTP::AwaitReply(const NtpTimestamp& sent) {
     }
     Received got = ReceiveDatagram(reply.data(), reply.size(), wait);
     if (!got.arrived) return 0.0;
-    if (IsUnreachableReport(got.error)) continue;
+    // A refusal (10054, 10061) is raised too: it is what names a mistyped
+    // host to the user. Forging one only drops the reply, as anyone on the
+    // path could anyway.
     if (got.error != 0 && got.error != kSocketMessageTooLong) throw EIdSocketError(got.error);
     // A platform that lets another sender's datagram through does not let
     // it answer for the server.

@@ -24,8 +24,8 @@ class TIdSNTP : public TIdUDPClient {
   // date-time (days since 1899-12-30), or 0.0 when no usable reply came
   // within ReceiveTimeout. Only a reply from Host:Port, in server mode,
   // that echoes this request's transmit time counts; anything else is
-  // dropped and the wait goes on. Socket failures raise EIdException
-  // descendants.
+  // dropped and the wait goes on. Socket failures, a refused port among
+  // them, raise EIdException descendants.
   double QueryTime();
 
  private:

@@ -266,9 +266,12 @@ TEST(SntpAttempts, FailuresOfTheFirstExchange) {
   // Hand-given host: the first raised failure ends the cycle with its name.
   EngineRig hand;
   hand.screen.cbSNTP.SetChecked(true);
+  hand.screen.cbSNTPAuto.SetChecked(false);
   hand.sntp.host = "ntp.example.invalid";
-  hand.sntp.script.push_back(FakeSntp::Raise("Socket Error # 11001\r\n"));
+  // What the exchange raises when the host's port refuses.
+  hand.sntp.script.push_back(FakeSntp::Raise("Socket Error # 10061\r\nConnection refused."));
   EXPECT_FALSE(hand.engine.SyncClock(SyncMode::ConnectionTest));
+  std::printf("[ entry ]%s\n", hand.Log().c_str());
   EXPECT_EQ(Contains(hand.Log(),
                      "任意設定の時刻を取得できません(103)。\r\n設定したホスト名（又は"
                      "ＩＰアドレス）は正しいですか。\r\nHost = [ntp.example.invalid]"),
