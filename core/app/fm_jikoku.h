@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@
 
 namespace horalux {
 
+// The power-broadcast event of a PC about to suspend (PBT_APMSUSPEND).
+inline constexpr std::uintptr_t kPowerSuspend = 4;
+
 // The main window object: owns the run's controller, the screen's controls
 // and every component for the whole run, wires them together and answers to
 // the program's handler names; the resident run, the screen's handlers and
@@ -46,8 +50,13 @@ class TfmJikoku {
   void mnCloseClick();
   // The access-log tab's "終了" closes like the menu.
   void btnCloseClick() { mnCloseClick(); }
-  // Every power-broadcast notification closes the window like the menu.
-  void PowerBroadcast() { mnCloseClick(); }
+  // A power-broadcast notification of the given kind (the notification's
+  // event number): only a suspend closes the window like the menu. A laptop
+  // plugged in or running low must not end a resident run's countdown, nor
+  // close the window under the user's hands.
+  void PowerBroadcast(std::uintptr_t kind) {
+    if (kind == kPowerSuspend) mnCloseClick();
+  }
   // The session ends (log-off, shut-down): the close without its boxes, as
   // nobody is left to answer them. A resident run ends as its menu's abort
   // would; the settings are saved as at every close.

@@ -71,6 +71,10 @@ TEST(ResidentRun, CountsDownInTheTraySyncsOnceAndEndsWithoutWritingTheSettings) 
         if (auto icon = FindTrayIcon(app.Id())) {
           if (auto tip = icon->Tip(); tip && (tips.empty() || tips.back() != *tip)) {
             tips.push_back(*tip);
+            // A laptop plugged in or unplugged during the countdown changes nothing.
+            if (tips.size() == 1)
+              app.WaitWindow({.cls = kMainWindowClass, .visible_only = false})
+                  .Post(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE);
           }
         } else if (responder->request_count() > 0 && app.Running()) {
           if (!icon_gone_while_running) gone_seen = std::chrono::steady_clock::now();
@@ -235,13 +239,14 @@ TEST(ResidentRun, AnUnwritableLogDoesNotHideWhyTheClockWasNotSet) {
   EXPECT_EQ(responder->request_count(), 2);
 }
 
-TEST(ResidentRun, IconMenuDuringTheCountdownStopsTheRunBeforeAnySync) {
+TEST(ResidentRun, IconMenuOrASuspendDuringTheCountdownStopsTheRunBeforeAnySync) {
   struct Row {
-    const char* item;
+    const char* item;  // empty: the PC suspends
     // What follows the choice, with the program still to be ended by it.
     std::function<void(Process&, const ResidentCopy&)> then;
   };
   const Row rows[] = {
+      {"", [](Process& app, const ResidentCopy&) { EXPECT_EQ(app.WaitExit(), 0u); }},
       {"中止＆終了(&X)",
        [](Process& app, const ResidentCopy& copy) {
          EXPECT_EQ(app.WaitExit(), 0u);
@@ -267,8 +272,13 @@ TEST(ResidentRun, IconMenuDuringTheCountdownStopsTheRunBeforeAnySync) {
     TrayIcon icon = WaitTrayIcon(app);
     WaitUntil([&] { return icon.Tip().value_or("").starts_with("Horalux_動作遅延待機中"); },
               "the countdown tip");
-    icon.RightClick();
-    ChoosePopupItem(WaitPopupMenu(app), row.item);
+    if (*row.item) {
+      icon.RightClick();
+      ChoosePopupItem(WaitPopupMenu(app), row.item);
+    } else {
+      app.WaitWindow({.cls = kMainWindowClass, .visible_only = false})
+          .Post(WM_POWERBROADCAST, PBT_APMSUSPEND);
+    }
     row.then(app, copy);
     EXPECT_EQ(responder->request_count(), 0);
   }

@@ -154,10 +154,17 @@ TEST(StartupSequence, FailureInAStepShowsItsTextAndStops) {
   EXPECT_EQ(form.Screen().PageControl1.ActivePage(), &form.Screen().tsJMemo);
 }
 
-TEST(MainWindow, PowerBroadcastClosesLikeTheMenu) {
+TEST(MainWindow, OnlyASuspendAmongThePowerNoticesClosesLikeTheMenu) {
   Rig rig;
   TfmJikoku& form = rig.Make({});
-  form.PowerBroadcast();
+  // Suspend, status change, resume, automatic resume, query suspend, power setting change.
+  for (unsigned kind : {0x4u, 0xAu, 0x7u, 0x12u, 0x0u, 0x8013u}) {
+    const int before = rig.host.close_requests;
+    form.PowerBroadcast(kind);
+    std::printf("[ power ] 0x%04x %s\n", kind,
+                rig.host.close_requests > before ? "closes" : "ignored");
+    EXPECT_EQ(rig.host.close_requests - before, kind == 0x4u ? 1 : 0) << kind;
+  }
   form.mnCloseClick();
   form.Screen().btnClose.Click();
   EXPECT_EQ(rig.host.close_requests, 3);

@@ -488,7 +488,7 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       FollowColors();
       break;
     case WM_POWERBROADCAST:
-      Guard([this] { form_->PowerBroadcast(); });
+      Guard([this, wp] { form_->PowerBroadcast(wp); });
       return TRUE;
     // The end of the session (log-off, shut-down) may come at any time; a
     // cycle in progress holds the answer back simply by not pumping.
