@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "core/desktop/setup_target.h"
 #include "core/desktop/startup_link.h"
 #include "core/base/confirm.h"
 #include "core/base/path_text.h"
@@ -41,8 +42,13 @@ void WaitForCopyWindow(Clock& clock, Shell& shell, ProcessId process) {
     clock.sleep(kHandOverPollMs);
 }
 
-std::string DefaultTarget(Files& files) {
-  const std::string windows = files.windows_folder();
+std::string DefaultTarget(SetupPorts& ports) {
+  // A standard user's own programs folder, where Windows' per-user installs go.
+  if (ports.task.UserElevation() == Elevation::StandardUser) {
+    const std::string local = SpecialFolder(ports.shell, SpecialFolderId::LocalAppData);
+    if (!local.empty()) return local + "Programs\\Orvane\\Horalux";
+  }
+  const std::string windows = ports.files.windows_folder();
   const std::string drive =
       windows.size() >= 2 && windows[1] == ':' ? windows.substr(0, 3) : std::string("C:\\");
   return drive + "Program Files\\Orvane\\Horalux";
@@ -65,10 +71,8 @@ SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder
   Boxes& boxes = ports.boxes;
   switch (ports.task.UserElevation()) {
     case Elevation::Elevated:
-      return SetupAccess::OpenHere;
     case Elevation::StandardUser:
-      boxes.message(kSetupNeedsAdministratorText);
-      return SetupAccess::Stopped;
+      return SetupAccess::OpenHere;
     case Elevation::FilteredAdministrator:
       break;
   }
@@ -103,7 +107,7 @@ TfmSetup::TfmSetup(SetupPorts ports, std::string version)
   source_folder_ = WithTrailingBackslash(FolderPartOf(ports_.files.executable_path()));
   Label15.SetCaption("Horalux " + version_ + " " + "のセットアップ");
   edtKidouS.SetText(source_folder_);
-  const std::string target = DefaultTarget(ports_.files);
+  const std::string target = DefaultTarget(ports_);
   edtSetup.SetText(target);
   rbUwagaki.SetCaption("上書きセットアップ（すでにHoraluxを使用されている方）");
   rbNewSetup.SetCaption("すべてを新規でセットアップ（推奨）");
@@ -135,6 +139,12 @@ void TfmSetup::btnSetupClick() {
   target_folder_ = WithTrailingBackslash(edtSetup.Text());
   if (TrimBlanks(source_folder_) == TrimBlanks(target_folder_)) {
     boxes.message("受け手と送り手のフォルダーが同じです。\r\nセットアップを中止します。");
+    return;
+  }
+  if (ports_.task.UserElevation() == Elevation::StandardUser &&
+      !StandardUserMaySetUpInto(ports_.files, ports_.task, target_folder_)) {
+    boxes.message(kSetupNeedsAdministratorText);
+    if (SelectTargetField) SelectTargetField();
     return;
   }
   try {
@@ -178,6 +188,8 @@ bool TfmSetup::InstallSteps() {
   if (!InstallFiles()) return false;
   boxes.notice(Boxes::Icon::Information, "",
                "Horalux " + version_ + " " + "のセットアップが終了しました。");
+  // Registered by the Startup folder's shortcut, as any copy of theirs.
+  if (ports_.task.UserElevation() == Elevation::StandardUser) boxes.message(kNoTimeRightText);
   return true;
 }
 

@@ -35,12 +35,12 @@ enum class SetupAccess {
   Stopped,    // nothing happens
 };
 
-// セットアップ needs an elevated copy. An administrator on the filtered
-// token is asked once whether to restart Horalux as administrator: on Yes
-// the settings are saved (save_settings), the hand-over marker in
-// marker_folder lets the elevated copy past the single-instance check, and
-// that copy opens the setup window at its first showing. A standard user is
-// told that setup needs an administrator.
+// Who opens the setup window. An administrator on the filtered token is
+// asked once whether to restart Horalux as administrator: on Yes the
+// settings are saved (save_settings), the hand-over marker in marker_folder
+// lets the elevated copy past the single-instance check, and that copy opens
+// the setup window at its first showing. A standard user opens it here, to
+// set up into a folder of their own.
 SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder,
                               const std::function<void()>& save_settings);
 

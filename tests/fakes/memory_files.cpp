@@ -46,7 +46,7 @@ bool MemoryFiles::write(const std::string& path, const std::string& bytes) {
   if (read_only_paths.count(k) || folders_.count(k)) return false;
   // Windows also refuses to overwrite a hidden file without saying it is hidden.
   if (attributes_[k] & (file_attribute::kReadOnly | file_attribute::kHidden)) return false;
-  if (!folders_.count(parent_key(k))) return false;
+  if (!folders_.count(parent_key(k)) || closed_folders.count(parent_key(k))) return false;
   if (fail_writes_after >= 0 && writes >= fail_writes_after) return false;
   ++writes;
   files_[k] = bytes;
@@ -102,8 +102,8 @@ bool MemoryFiles::copy_file(const std::string& from, const std::string& to) {
 
 bool MemoryFiles::make_folder(const std::string& path) {
   std::string k = key(path);
-  if (exists(k) || read_only_paths.count(k)) return false;
   std::string parent = parent_key(k);
+  if (exists(k) || read_only_paths.count(k) || closed_folders.count(parent)) return false;
   if (parent.size() > 3 && !folders_.count(parent)) return false;
   if (parent.size() == 3 && !drives.count(parent)) return false;
   folders_.insert(k);

@@ -44,6 +44,8 @@ class MemoryFiles : public Files {
   std::set<std::string> in_use_paths;      // removals fail here
   int fail_writes_after = -1;              // >= 0: that many writes succeed
   int writes = 0;
+  // Folders (upper case) whose access list lets nothing be made in them.
+  std::set<std::string> closed_folders;
 
  private:
   static std::string key(const std::string& path);

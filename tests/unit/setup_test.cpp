@@ -36,7 +36,8 @@ struct Rig {
   StartupTask task{{token, tasks, launcher}, shell, files};
   int ended = 0, selected = 0;
   std::unique_ptr<TfmSetup> form;
-  explicit Rig(bool installed = false) {
+  explicit Rig(bool installed = false, Elevation who = Elevation::Elevated) {
+    token.kind = who;
     for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
     files.put(kSource + "Horalux.exe", "exe");
     files.put(kSource + "Readme.txt", "readme");
@@ -71,10 +72,11 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
   } rows[] = {
       // clang-format off
       {Elevation::Elevated, true, kRan, SetupAccess::OpenHere, "", 0},
-      {Elevation::StandardUser, true, kRan, SetupAccess::Stopped, std::string("message:") + kSetupNeedsAdministratorText + " | ", 0},
+      {Elevation::StandardUser, true, kRan, SetupAccess::OpenHere, "", 0},
       {kFlt, false, kRan, SetupAccess::Stopped, ask, 0},
       {kFlt, true, kRan, SetupAccess::Restarted, ask + "/setup with the marker | ", 1},
       {kFlt, true, ElevatedOutcome::Refused, SetupAccess::Stopped, ask + "message:" + kElevationRefusedText + " | ", 1},
+      {kFlt, true, ElevatedOutcome::Failed, SetupAccess::Stopped, ask + "error:" + kElevatedStartFailedText + " | ", 1},
       // clang-format on
   };
   for (const Row& row : rows) {
@@ -110,6 +112,32 @@ TEST(Setup, ChoosesOverwriteWhenTheDefaultFolderExists) {
   EXPECT_EQ(fresh.form->edtKidouS.Text(), kSource);
   EXPECT_TRUE(fresh.form->rbNewSetup.Checked());
   EXPECT_TRUE(installed.form->rbUwagaki.Checked());
+}
+
+// A standard user sets up only where they may write; their copy starts from
+// the Startup folder, without the right to set the time.
+TEST(Setup, StandardUserSetsUpOnlyWhereTheyMayWrite) {
+  const std::string own = "C:\\Users\\u\\AppData\\Local\\Programs\\Orvane\\Horalux";
+  for (std::string target :
+       {own, std::string("C:\\Program Files\\Orvane\\Horalux"),
+        std::string("C:\\Program Files (x86)\\Horalux"), std::string("D:\\Shared\\Horalux")}) {
+    Rig rig(false, Elevation::StandardUser);
+    EXPECT_EQ(rig.form->edtSetup.Text(), own);
+    rig.files.add_folder("D:\\Shared");
+    rig.files.closed_folders.insert("D:\\SHARED");
+    rig.form->edtSetup.SetText(target);
+    rig.form->btnSetupClick();
+    const auto link = rig.shell.read_link(kStartupLink);
+    const std::string linked = link ? link->target + " " + link->arguments : "no link";
+    std::printf("[ setup ] standard user | %s | %s | %s\n", target.c_str(),
+                rig.shown().at(1).c_str(), linked.c_str());
+    const bool mine = target == own;
+    EXPECT_EQ(rig.shown().at(mine ? 2 : 1),
+              std::string("message:") + (mine ? kNoTimeRightText : kSetupNeedsAdministratorText));
+    EXPECT_EQ(rig.files.has_file(target + "\\Horalux.exe"), mine) << target;
+    EXPECT_EQ(linked, mine ? own + "\\Horalux.exe -R" : "no link");
+    EXPECT_TRUE(rig.tasks.tasks.empty());
+  }
 }
 
 TEST(Setup, StopsWithItsMessageBeforeChangingAnything) {
