@@ -318,6 +318,7 @@ TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonF
     std::vector<const char*> in_common;  // files the common folder holds
     std::string user_ini, user_log;      // what the user's folder then holds
     std::vector<std::pair<std::string, std::string>> in_store = {};  // below `store`
+    std::string exe = "Horalux.exe", user_ini_name = "HoraLux.ini";
   } rows[] = {
       {{"HoraLux.ini", "Jikoku.txt"}, "common ini", "common log"},
       {{"HoraLux.ini"}, "common ini", "<missing>"},
@@ -336,11 +337,12 @@ TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonF
        "program store ini",
        "program log",
        {{"Program Files (x86)\\Horalux\\HoraLux.ini", "program store ini"}}},
+      {{"HoraLux.ini"}, "common ini", "<missing>", {}, "Horalux (1).exe", "Horalux (1).ini"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.user_ini + " / " + row.user_log);
     Rig rig;
-    rig.files.exe = program + "Horalux.exe";
+    rig.files.exe = program + row.exe;
     rig.files.put(program + "HoraLux.ini", "program ini");
     rig.files.put(program + "Jikoku.txt", "program log");
     rig.files.add_folder(kCommon);
@@ -348,7 +350,7 @@ TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonF
       rig.files.put(kCommon + name, name == "Jikoku.txt" ? "common log" : "common ini");
     for (const auto& [path, bytes] : row.in_store) rig.files.put(store + path, bytes);
     EXPECT_EQ(rig.Resolve().folder, kUser);
-    EXPECT_EQ(rig.files.content(kUser + "HoraLux.ini"), row.user_ini);
+    EXPECT_EQ(rig.files.content(kUser + row.user_ini_name), row.user_ini);
     EXPECT_EQ(rig.files.content(kUser + "Jikoku.txt"), row.user_log);
     const bool moved = (row.user_ini + row.user_log).find("common") == std::string::npos;
     EXPECT_EQ(rig.files.exists(program + "HoraLux.ini"), !moved);
