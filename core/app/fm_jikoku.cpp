@@ -42,13 +42,16 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       task_({ports.token, ports.tasks, ports.launcher}, ports.shell, ports.files),
       startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup, task_),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
-      settings_file_(ports.files, ports.codec),
+      // An elevated run's power must reach no file that an unelevated
+      // program of the user has redirected.
+      settings_files_(ports.files, ports.handles, ports.token.elevation() == Elevation::Elevated),
+      settings_file_(settings_files_, ports.codec),
       log_(
-          {ports.files, ports.codec, ports.clock, ports.locale, ports.log_view}, screen_,
+          {settings_files_, ports.codec, ports.clock, ports.locale, ports.log_view}, screen_,
           [this] { return location_.readOnlyMedium; }, [this] { return run_.Closing(); }),
       sntp_(ports.network, ports.clock),
       sntp_source_(sntp_),
-      page_(ports.tcp, ports.pump, ports.clock, ports.files, location_),
+      page_(ports.tcp, ports.pump, ports.clock, settings_files_, location_),
       proxy_precheck_(
           screen_, ports.boxes, [this] { return handlers_.ReadBrowserProxy(); },
           [this] { return ports_.host.shown(); }, [this] { screen_.rbHTTP.SetFocus(); },
@@ -116,9 +119,9 @@ void TfmJikoku::RunStartupSteps() {
   // 4.
   // The log path follows the chosen folder even when the step fails after choosing it.
   try {
-    ResolveSettingsFolder(ports_.files, ports_.codec, ports_.boxes, ports_.shell, location_,
+    ResolveSettingsFolder(settings_files_, ports_.codec, ports_.boxes, ports_.shell, location_,
                           [this](const std::string& folder, const std::string& name, int count) {
-                            MoveToSafeGuard(ports_.files, ports_.boxes, folder, name, count);
+                            MoveToSafeGuard(settings_files_, ports_.boxes, folder, name, count);
                           });
   } catch (...) {
     log_.logFilePath = location_.logFile;

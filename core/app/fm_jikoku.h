@@ -8,6 +8,7 @@
 #include "core/app/run_ports.h"
 #include "core/app/run_controller.h"
 #include "core/app/screen_handlers.h"
+#include "core/settings/checked_files.h"
 #include "core/base/version.h"
 #include "core/controls/timer.h"
 #include "core/desktop/popup_menu.h"
@@ -157,6 +158,8 @@ class TfmJikoku {
   StartupLink startup_;
   TTimer sg_timer_;
   SettingsLocation location_;
+  // Everything kept in the settings folder, and what is brought into it.
+  CheckedFiles settings_files_;
   SettingsFile settings_file_;
   AccessLog log_;
   TIdSNTP sntp_;

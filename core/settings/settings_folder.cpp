@@ -18,6 +18,13 @@ void ShowCannotCreate(Boxes& boxes, const std::string& folder) {
   boxes.message("[" + folder + "]が作成できません。\r\n起動したフォルダに設定します。");
 }
 
+// The name this run reads its settings from: an earlier "HoraLux.ini" is
+// brought in under it, or a renamed executable ("Horalux (1).exe") would
+// start with defaults beside the copied settings.
+std::string SettingsFileName(Files& files) {
+  return WithExtension(FileNameOf(files.executable_path()), ".ini");
+}
+
 // Copies `from` to `to` unless `to` exists already; a missing `from` is no
 // error.
 void CopyIfAbsent(Files& files, const std::string& from, const std::string& to) {
@@ -69,7 +76,7 @@ void BringInEarlierFiles(Files& files, Boxes& boxes, const std::string& folder,
     return;
   }
   // Copied, never moved: every user of the PC takes their own copy from there.
-  CopyIfAbsent(files, ini, folder + kFixedSettingsFileName);
+  CopyIfAbsent(files, ini, folder + SettingsFileName(files));
   CopyIfAbsent(files, log, folder + kAccessLogFileName);
 }
 
@@ -80,9 +87,11 @@ void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folde
     boxes.message("[" + folder + "]が見つかりません。\r\n設定が保存されない可能性があります。");
     return;
   }
-  for (const char* name : {kFixedSettingsFileName, kAccessLogFileName})
-    CopyIfAbsent(files, EarlierFileSource(files, programFolder + name, localAppData),
-                 folder + name);
+  CopyIfAbsent(files,
+               EarlierFileSource(files, programFolder + kFixedSettingsFileName, localAppData),
+               folder + SettingsFileName(files));
+  CopyIfAbsent(files, EarlierFileSource(files, programFolder + kAccessLogFileName, localAppData),
+               folder + kAccessLogFileName);
   // Only once both copies are in place may the originals leave. A VirtualStore
   // copy stays where it is: it is what the earlier version, if it is still
   // run, reads as its own file, and this program never reads it again once
@@ -97,7 +106,7 @@ void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, Shell& 
   const std::string exe = files.executable_path();
   at.programFolder = FolderPartOf(exe);
   at.hideSetupMenu = files.exists(at.programFolder + kSetupHelperFileName);
-  const std::string settings_name = WithExtension(FileNameOf(exe), ".ini");
+  const std::string settings_name = SettingsFileName(files);
   auto settle = [&](const std::string& folder) {
     at.folder = folder;
     at.settingsFile = folder + settings_name;

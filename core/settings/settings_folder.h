@@ -61,7 +61,8 @@ bool EnsureSettingsFolder(Files& files, Boxes& boxes, std::string& folder,
                           const std::string& programFolder, const std::string& localAppData,
                           bool announce, const MoveToSafeGuardFn& moveToSafeGuard);
 
-// Into a settings folder just made: the settings file and the access log of
+// Into a settings folder just made: "HoraLux.ini", written under the name
+// this run reads (the executable's name with ".ini"), and the access log of
 // the common settings folder when it holds either (copied; it stays as it
 // is for the PC's other users), otherwise those of the program folder
 // (MoveProgramFolderFiles). Each file is taken from its VirtualStore copy
@@ -70,8 +71,9 @@ void BringInEarlierFiles(Files& files, Boxes& boxes, const std::string& folder,
                          const std::string& programFolder, const std::string& localAppData,
                          const MoveToSafeGuardFn& moveToSafeGuard);
 
-// Copies the settings file and the access log of the program folder (or of
-// its VirtualStore copy) into `folder` (where it has none yet) and moves the
+// Copies "HoraLux.ini" (under the name this run reads) and the access log of
+// the program folder (or of its VirtualStore copy) into `folder` (where it
+// has none yet) and moves the
 // originals of the program folder into safeguard generations. Throws
 // EFileCopyError when a copy fails.
 void MoveProgramFolderFiles(Files& files, Boxes& boxes, const std::string& folder,

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -13,6 +14,7 @@
 
 #include "core/base/version.h"
 #include "tests/e2e/driver.h"
+#include "tests/e2e/sync_checks.h"
 
 namespace horalux::e2e {
 namespace {
@@ -362,6 +364,63 @@ TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
     EXPECT_EQ(ReadFileBytes(ini), after) << row.attributes;
     EXPECT_EQ(GetFileAttributesW(ini.c_str()) & row.attributes, row.attributes);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+// Starts "sh -c `command`" on the Linux side, "{}" naming each path there.
+void Linux(std::string command, const std::vector<fs::path>& paths) {
+  static const auto to_unix =
+      reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  for (const fs::path& path : paths)
+    command.replace(command.find("{}"), 2, "'" + std::string(to_unix(path.c_str())) + "'");
+  std::wstring line = L"sh -c \"" + Widen(command) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+// Under Wine every token is elevated, as the logon task's is. A settings
+// folder or a Jikoku.txt made a link to elsewhere is not written through;
+// the connection test and the close say so as for a file they cannot write.
+TEST(SettingsFolder, AnElevatedRunWritesNothingThroughALink) {
+  auto servers = Responder(std::vector<std::string>{"127.0.0.61", "127.0.0.62"});
+  servers->answer_all(tools::SntpAnswer::TrueTime());
+  for (const bool folder_link : {true, false}) {
+    MachineWhereHoraluxNeverRan machine;
+    ProgramCopy copy("[Jikoku]\r\ncbSNTP=0\r\n", {.portable = !folder_link});
+    const fs::path elsewhere = copy.dir().MakeFolder("elsewhere");
+    WriteFileBytes(elsewhere / "Jikoku.txt", OldLog());
+    fs::create_directories(machine.folder().parent_path());
+    const fs::path folder = folder_link ? machine.folder() : copy.folder();
+    const fs::path link = folder_link ? folder : folder / "Jikoku.txt";
+    Linux("ln -s {} {}", {folder_link ? elsewhere : elsewhere / "Jikoku.txt", link});
+    const std::shared_ptr<void> unlink(nullptr, [&](void*) {
+      Linux("rm {}", {link});
+      PollUntil([&] { return !Exists(link); });
+    });
+    WaitUntil([&] { return Exists(link); }, "the link");
+
+    Process app = copy.Start();
+    Window main = MainWindowOf(app);
+    ASSERT_EQ(main.PushButton("接続テスト").Click(Millis(30000)), Settled::Blocked);
+    std::vector<std::string> texts{"[" + PathToUtf8(folder) + "\\Jikoku.txt]に書き込めません。"};
+    if (folder_link)
+      texts.push_back("設定書込エラー\r\n設定項目が .iniファイルに書き込めませんでした。");
+    for (const std::string& text : texts) {
+      MessageBoxWindow box = app.WaitMessageBox(Millis(30000));
+      std::printf("%s\n", box.Text().c_str());
+      EXPECT_EQ(box.Text(), text);
+      box.Press("OK");
+      if (&text == &texts.front()) main.Close();
+    }
+    EXPECT_EQ(app.WaitExit(), 0u);
+    EXPECT_EQ(ReadFileBytes(elsewhere / "Jikoku.txt"), OldLog());
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), {}), 1);
   }
 }
 

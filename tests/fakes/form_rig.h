@@ -14,6 +14,7 @@
 #include "tests/fakes/fake_tcp.h"
 #include "tests/fakes/fake_udp.h"
 #include "tests/fakes/fake_ui.h"
+#include "tests/fakes/memory_file_handles.h"
 #include "tests/fakes/memory_files.h"
 
 namespace horalux::fakes {
@@ -42,6 +43,7 @@ struct FormRig {
   FakeTaskService tasks;
   FakeElevatedLauncher launcher;
   FakeTaskbar taskbar;
+  MemoryFileHandles handles{files};
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/base/confirm.h"
 #include "core/base/ensure_folder.h"
+#include "core/base/file_replace.h"
 #include "core/desktop/safeguard.h"
+#include "core/settings/checked_files.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
+#include "tests/fakes/memory_file_handles.h"
 #include "tests/fakes/memory_files.h"
 
 namespace horalux {
@@ -318,6 +323,7 @@ TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonF
     std::vector<const char*> in_common;  // files the common folder holds
     std::string user_ini, user_log;      // what the user's folder then holds
     std::vector<std::pair<std::string, std::string>> in_store = {};  // below `store`
+    std::string exe = "Horalux.exe", user_ini_name = "HoraLux.ini";
   } rows[] = {
       {{"HoraLux.ini", "Jikoku.txt"}, "common ini", "common log"},
       {{"HoraLux.ini"}, "common ini", "<missing>"},
@@ -336,11 +342,12 @@ TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonF
        "program store ini",
        "program log",
        {{"Program Files (x86)\\Horalux\\HoraLux.ini", "program store ini"}}},
+      {{"HoraLux.ini"}, "common ini", "<missing>", {}, "Horalux (1).exe", "Horalux (1).ini"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.user_ini + " / " + row.user_log);
     Rig rig;
-    rig.files.exe = program + "Horalux.exe";
+    rig.files.exe = program + row.exe;
     rig.files.put(program + "HoraLux.ini", "program ini");
     rig.files.put(program + "Jikoku.txt", "program log");
     rig.files.add_folder(kCommon);
@@ -348,7 +355,7 @@ TEST(ResolveSettingsFolder, FirstStartCopiesAnEarlierVersionsFilesFromTheCommonF
       rig.files.put(kCommon + name, name == "Jikoku.txt" ? "common log" : "common ini");
     for (const auto& [path, bytes] : row.in_store) rig.files.put(store + path, bytes);
     EXPECT_EQ(rig.Resolve().folder, kUser);
-    EXPECT_EQ(rig.files.content(kUser + "HoraLux.ini"), row.user_ini);
+    EXPECT_EQ(rig.files.content(kUser + row.user_ini_name), row.user_ini);
     EXPECT_EQ(rig.files.content(kUser + "Jikoku.txt"), row.user_log);
     const bool moved = (row.user_ini + row.user_log).find("common") == std::string::npos;
     EXPECT_EQ(rig.files.exists(program + "HoraLux.ini"), !moved);
@@ -406,6 +413,44 @@ TEST(MoveProgramFolderFiles, AFailedCopyRaisesAndKeepsTheOriginals) {
     EXPECT_EQ(rig.files.content(kProgram + "HoraLux.ini"), "ini") << row.why;
     EXPECT_FALSE(rig.files.exists(kProgram + "SafeGuard")) << row.why;
     EXPECT_FALSE(rig.files.exists(kUser + "Jikoku.txt")) << row.why;
+  }
+}
+
+// Jikoku.txt read, replaced through ".new" (as every file the run keeps or
+// copies there) and written in place (Head.txt) after a link was made.
+TEST(CheckedFiles, AnElevatedRunWorksOnlyOnFilesThatAreWhatTheirNamesSay) {
+  const std::string folder = "C:\\Users\\u\\AppData\\Local\\Orvane\\HoraLux";
+  const std::string log = folder + "\\Jikoku.txt", final_log = "\\\\?\\" + log;
+  struct Row {
+    const char* what;
+    bool elevated;
+    std::string path;  // what the system tells of it, where not itself
+    FileFacts told;
+  } rows[] = {
+      {"all clean", true, "", {}},
+      {"folder link", true, folder, {"\\\\?\\C:\\Windows\\System32", 1, 0x10}},
+      {"file link", true, log, {final_log, 1, file_attribute::kReparsePoint}},
+      {"final path elsewhere", true, log, {"\\\\?\\Z:\\etc\\hosts", 1, 0}},
+      {"two links", true, log, {final_log, 2, 0}},
+      {"file link, not elevated", false, log, {final_log, 1, file_attribute::kReparsePoint}},
+  };
+  std::printf("%-24s exists read save write\n", "case");
+  for (const Row& row : rows) {
+    fakes::MemoryFiles files;
+    fakes::MemoryFileHandles handles(files);
+    files.put(log, "old");
+    if (!row.path.empty()) handles.facts[row.path] = row.told;
+    CheckedFiles checked(files, handles, row.elevated);
+    const bool works = row.path.empty() || !row.elevated;
+    const bool exists = checked.exists(log);
+    const bool read = checked.read(log) == "old";
+    const bool saved = ReplaceFileContent(checked, log, "saved");
+    const bool written = checked.write(log, "head");
+    std::printf("%-24s %-6d %-4d %-4d %d\n", row.what, exists, read, saved, written);
+    EXPECT_EQ(std::vector<bool>({exists, read, saved, written}), std::vector<bool>(4, works))
+        << row.what;
+    EXPECT_EQ(files.content(log), works ? "head" : "old") << row.what;
+    EXPECT_FALSE(files.exists(log + ".new")) << row.what;
   }
 }
 

@@ -11,6 +11,7 @@
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
 #include "win32/platform/win_boxes.h"
+#include "win32/platform/win_file_handles.h"
 #include "win32/platform/win_files.h"
 #include "win32/platform/win_locale.h"
 #include "win32/platform/win_pump.h"
@@ -41,6 +42,7 @@ struct SystemPorts {
   WinTaskService tasks;
   WinElevatedLauncher launcher;
   WinTaskbar taskbar;
+  WinFileHandles handles;
 
   RunPorts For(Clock& clock, ApplicationWindow& application, MainWindow& window) {
     return {clock,   pump,         files,
@@ -49,7 +51,7 @@ struct SystemPorts {
             network, notify_shell, pointer_focus,
             shell,   tcp,          registry,
             token,   tasks,        launcher,
-            taskbar};
+            taskbar, handles};
   }
 };
 
