@@ -2,6 +2,7 @@
 #include "core/platform/boxes.h"
 #include "core/platform/elevated_launch.h"
 #include "core/platform/clock.h"
+#include "core/platform/file_security.h"
 #include "core/platform/files.h"
 #include "core/platform/form_host.h"
 #include "core/platform/locale_info.h"
@@ -42,6 +43,7 @@ struct RunPorts {
   TaskService& tasks;
   ElevatedLauncher& launcher;
   Taskbar& taskbar;
+  FileSecurity& security;
 };
 
 }  // namespace horalux

@@ -10,7 +10,7 @@ FormRig::FormRig(bool local_folder) {
 
 RunPorts FormRig::Ports() {
   return {clock, pump,  files,   boxes, windowing, codec, locale, host,     log_view, network,
-          shell, focus, desktop, tcp,   registry,  token, tasks,  launcher, taskbar};
+          shell, focus, desktop, tcp,   registry,  token, tasks,  launcher, taskbar,  security};
 }
 
 TfmJikoku& FormRig::Make(const std::vector<std::string>& params) {

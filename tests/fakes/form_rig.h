@@ -42,6 +42,7 @@ struct FormRig {
   FakeTaskService tasks;
   FakeElevatedLauncher launcher;
   FakeTaskbar taskbar;
+  FakeFileSecurity security;
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.
