@@ -39,7 +39,7 @@ char ParameterFlag(const std::string& param) {
 TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
     : ports_(ports),
       params_(std::move(params)),
-      task_({ports.token, ports.tasks, ports.launcher}, ports.shell, ports.files),
+      task_({ports.token, ports.tasks, ports.launcher, ports.security}, ports.shell, ports.files),
       startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup, task_),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
       // An elevated run's power must reach no file that an unelevated
@@ -147,7 +147,8 @@ void TfmJikoku::RunStartupSteps() {
   run_.Note(std::to_string(screen_.udChien.Position()) + "\r\n");
   // 12.
   ApplySelectedTimePage();
-  // 13.
+  // 13. A run that an earlier release's task started moves that task first.
+  if (run_.IsResidentRun()) task_.MoveFromRootFolder();
   if (run_.IsResidentRun() && resident_.Run()) return;
   // 14.
   screen_.PageControl1.SetActivePage(&screen_.tsJikoku);
@@ -260,7 +261,17 @@ void TfmJikoku::mnSetupClick() {
   }
   TfmSetup setup(setup_ports, kProgramVersion);
   setup.EndProgram = [this] { EndAtOnce(); };
+  // The copy that asked for elevation waits for this one and hands over;
+  // this one only installs and ends, leaving no elevated window behind.
+  const bool for_waiting_copy = FindElevatedRequest(params_) == ElevatedRequest::OpenSetup;
+  // Written through the checked settings folder: this copy is elevated, and
+  // the folder is the user's to redirect.
+  if (for_waiting_copy)
+    setup.LeaveResult = [this](const std::string& target_folder) {
+      return settings_files_.write(location_.folder + kSetupResultName, target_folder);
+    };
   if (ShowSetupWindow) ShowSetupWindow(setup);
+  if (for_waiting_copy) EndAtOnce();
 }
 
 void TfmJikoku::mnTaClick() {

@@ -3,6 +3,7 @@
 #include "core/platform/elevated_launch.h"
 #include "core/platform/clock.h"
 #include "core/platform/file_handles.h"
+#include "core/platform/file_security.h"
 #include "core/platform/files.h"
 #include "core/platform/form_host.h"
 #include "core/platform/locale_info.h"
@@ -44,6 +45,7 @@ struct RunPorts {
   ElevatedLauncher& launcher;
   Taskbar& taskbar;
   FileHandles& handles;
+  FileSecurity& security;
 };
 
 }  // namespace horalux

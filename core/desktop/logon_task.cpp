@@ -39,17 +39,18 @@ std::string LogonTaskName(const std::string& user_sid) {
 }
 
 std::string LogonTaskXml(const std::string& user_sid, const std::string& program) {
+  if (program.find('%') != std::string::npos) return "";
   const std::string user = XmlEscaped(user_sid);
   std::string folder = FolderPartOf(program);
   if (folder.size() > 3) folder = WithoutTrailingBackslash(folder);
   return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
-         "<Task version=\"1.2\" "
+         "<Task version=\"1.3\" "
          "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\r\n"
          "  <RegistrationInfo>\r\n"
          "    <Description>Horalux: コンピュータ起動時の時刻修正</Description>\r\n"
-         "    <SecurityDescriptor>D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;" +
-         user +
-         ")</SecurityDescriptor>\r\n"
+         "    <SecurityDescriptor>" +
+         std::string(kLogonTaskSddl) +
+         "</SecurityDescriptor>\r\n"
          "  </RegistrationInfo>\r\n"
          "  <Triggers>\r\n"
          "    <LogonTrigger>\r\n"
@@ -69,6 +70,7 @@ std::string LogonTaskXml(const std::string& user_sid, const std::string& program
          "    </Principal>\r\n"
          "  </Principals>\r\n"
          "  <Settings>\r\n"
+         "    <AllowStartOnDemand>false</AllowStartOnDemand>\r\n"
          "    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\r\n"
          "    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\r\n"
          "    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\r\n"

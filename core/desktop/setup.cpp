@@ -5,8 +5,12 @@
 #include "core/desktop/setup_target.h"
 #include "core/desktop/startup_link.h"
 #include "core/base/confirm.h"
-#include "core/base/path_text.h"
 #include "core/base/ensure_folder.h"
+#include "core/base/file_replace.h"
+#include "core/base/path_text.h"
+#include "core/base/version.h"
+#include "core/desktop/install_acl.h"
+#include "core/desktop/logged_on_user.h"
 
 namespace horalux {
 namespace {
@@ -40,6 +44,58 @@ void WaitForCopyWindow(Clock& clock, Shell& shell, ProcessId process) {
   while (static_cast<std::uint32_t>(clock.tick_count() - start) < kHandOverCapMs &&
          shell.process_running(process) && !shell.process_has_window(process, kMainWindowClass))
     clock.sleep(kHandOverPollMs);
+}
+
+// A copy the shell started gives no process: it is known by its window,
+// which this copy's own main window resembles in all but its process.
+void WaitForOtherCopyWindow(Clock& clock, Shell& shell) {
+  const std::uint32_t start = clock.tick_count();
+  clock.sleep(kHandOverPauseMs);
+  while (static_cast<std::uint32_t>(clock.tick_count() - start) < kHandOverCapMs &&
+         !shell.other_process_has_window(kMainWindowClass, kProgramTitle))
+    clock.sleep(kHandOverPollMs);
+}
+
+// Starts the installed copy in `target` past its single-instance check and
+// waits for its window. An elevated copy never starts it itself, which would
+// leave an administrator's window on the desktop: the shell's process starts
+// it, or nothing does. False when the marker could not be written (nothing
+// started, this copy goes on); true when this copy should end.
+bool HandOverTo(SetupPorts ports, const std::string& target, bool elevated) {
+  Files& files = ports.files;
+  Boxes& boxes = ports.boxes;
+  const std::string marker = target + kHandOverMarker;
+  // Without the marker the installed copy would end at its single-instance
+  // check, leaving nothing running once this copy ends.
+  if (!files.write(marker, ports.codec.to_ansi("２重起動\r\n"))) {
+    boxes.error("[" + marker + "]" + "を作成できません。");
+    return false;
+  }
+  boxes.message(
+      "現在起動中のHoraluxを終了させ、\r\nセットアップしたHoraluxを起動させます。\r\n"
+      "一時的に、Horaluxが２つ立ち上がります。\r\n確認（ＯＫ）後、10秒程度、そのままでお待ちくださ"
+      "い。");
+  const std::string program = target + kExeName;
+  bool started = true;
+  if (!elevated)
+    WaitForCopyWindow(ports.clock, ports.shell, ports.shell.start_process(program, "", target));
+  else if ((started = ports.shell.start_through_shell(program, "", target)))
+    WaitForOtherCopyWindow(ports.clock, ports.shell);
+  // A marker left behind would let any number of copies run from that folder.
+  if (files.exists(marker) && !files.remove(marker)) boxes.error(kDeleteFailedText);
+  if (!started) boxes.message(kStartFromMenuText);
+  return true;
+}
+
+// The elevated copy ended: when it installed, it left the target folder in
+// `result`, and this copy, unelevated, starts the installed one. No result:
+// the setup window was closed without installing.
+SetupAccess HandOverAfterElevatedSetup(SetupPorts ports, const std::string& result) {
+  const std::optional<std::string> target = ports.files.read(result);
+  if (!target || target->empty()) return SetupAccess::Stopped;
+  ports.files.remove(result);
+  return HandOverTo(ports, WithTrailingBackslash(*target), false) ? SetupAccess::Restarted
+                                                                  : SetupAccess::Stopped;
 }
 
 std::string DefaultTarget(SetupPorts& ports) {
@@ -80,18 +136,19 @@ SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder
   // The elevated copy reads the settings as this copy leaves them.
   if (save_settings) save_settings();
   const std::string marker = marker_folder + kHandOverMarker;
+  const std::string result = marker_folder + kSetupResultName;
+  // What an earlier attempt left must not pass for this one's outcome.
+  ports.files.remove(result);
   if (!ports.files.write(marker, ports.codec.to_ansi("２重起動\r\n"))) {
     boxes.error("[" + marker + "]" + "を作成できません。");
     return SetupAccess::Stopped;
   }
   const ElevatedStart started =
       ports.task.StartElevated(ports.files.executable_path(), kOpenSetupParameter, marker_folder);
-  if (started.outcome == ElevatedOutcome::Started)
-    WaitForCopyWindow(ports.clock, ports.shell, started.process);
   if (ports.files.exists(marker) && !ports.files.remove(marker)) boxes.error(kDeleteFailedText);
   switch (started.outcome) {
     case ElevatedOutcome::Started:
-      return SetupAccess::Restarted;
+      return HandOverAfterElevatedSetup(ports, result);
     case ElevatedOutcome::Refused:
       boxes.message(kElevationRefusedText);
       return SetupAccess::Stopped;
@@ -147,6 +204,9 @@ void TfmSetup::btnSetupClick() {
     if (SelectTargetField) SelectTargetField();
     return;
   }
+  // Another administrator's setup installs the files, but what it would
+  // register, link or start would be theirs, not the desktop user's.
+  for_logged_on_user_ = ports_.task.ForLoggedOnUser();
   try {
     if (!InstallSteps()) return;
   } catch (const std::exception& e) {
@@ -154,13 +214,28 @@ void TfmSetup::btnSetupClick() {
                  std::string(e.what()) + "\r" + "セットアップをやり直してみてください。");
     return;
   }
-  HandOver();
+  if (!for_logged_on_user_) {
+    boxes.message(kOtherAdministratorText);
+  } else if (LeaveResult) {
+    // The copy that waits for this one hands over, unelevated.
+    if (!LeaveResult(target_folder_)) boxes.message(kStartFromMenuText);
+  } else {
+    HandOver();
+    return;
+  }
+  if (EndProgram) EndProgram();
 }
 
 bool TfmSetup::InstallSteps() {
   Files& files = ports_.files;
   Boxes& boxes = ports_.boxes;
   const bool overwrite = rbUwagaki.Checked();
+  // The Task Scheduler would expand a "%" in the installed copy's path.
+  if (target_folder_.find('%') != std::string::npos) {
+    boxes.notice(Boxes::Icon::Error, kErrorTitle, "セットアップフォルダを作成できません。");
+    if (SelectTargetField) SelectTargetField();
+    return false;
+  }
   const bool installed = files.exists(target_folder_ + kExeName);
   if (overwrite && !installed) {
     boxes.message(
@@ -175,15 +250,18 @@ bool TfmSetup::InstallSteps() {
           "セットアップし直してください。");
       return false;
     }
+    const bool existed = files.folder_exists(WithoutTrailingBackslash(target_folder_));
     EnsureFolder(files, boxes, target_folder_, true, false);
     if (!files.folder_exists(WithoutTrailingBackslash(target_folder_))) {
       boxes.notice(Boxes::Icon::Error, kErrorTitle, "セットアップフォルダを作成できません。");
       if (SelectTargetField) SelectTargetField();
       return false;
     }
-    for (SpecialFolderId id :
-         {SpecialFolderId::Desktop, SpecialFolderId::StartMenu, SpecialFolderId::Programs})
-      DeleteOldShortcut(id);
+    if (!existed) ports_.task.ProtectInstallFolder(target_folder_);
+    if (for_logged_on_user_)
+      for (SpecialFolderId id :
+           {SpecialFolderId::Desktop, SpecialFolderId::StartMenu, SpecialFolderId::Programs})
+        DeleteOldShortcut(id);
   }
   if (!InstallFiles()) return false;
   boxes.notice(Boxes::Icon::Information, "",
@@ -208,7 +286,13 @@ bool TfmSetup::InstallFiles() {
   }
   for (const char* name : {kExeName, kReadmeName}) {
     if (name == kReadmeName && !files.exists(source_folder_ + name)) continue;
-    if (!files.copy_file(source_folder_ + name, target_folder_ + name))
+    // The program is copied from the image this copy was started from, held
+    // since the start: a file put at its path after the consent prompt (from
+    // a folder other users can write) is not what gets installed.
+    const std::optional<std::string> image =
+        name == kExeName ? files.read_own_image() : std::nullopt;
+    if (name == kExeName ? !image || !ReplaceFileContent(files, target_folder_ + name, *image)
+                         : !files.copy_file(source_folder_ + name, target_folder_ + name))
       throw ESetupError("ファイルのコピーに失敗しました。");
     // The copy takes along the mark Windows puts on a file unpacked from a
     // downloaded archive, which would bring the security warning at every
@@ -217,6 +301,7 @@ bool TfmSetup::InstallFiles() {
     files.remove(target_folder_ + name + ":Zone.Identifier");
   }
   const std::string installed = target_folder_ + kExeName;
+  if (!for_logged_on_user_) return true;
   RegisterInstalledCopy(installed);
   if (rbNewSetup.Checked())
     CreateShortcut(ports_.shell, installed, SpecialFolderId::Programs, "", kLinkName);
@@ -233,30 +318,23 @@ void TfmSetup::RegisterInstalledCopy(const std::string& installed) {
                    kStartupArguments);
     return;
   }
-  if (!task.Register(installed)) throw ESetupError(kTaskRegisterFailedText);
+  switch (task.Register(installed)) {
+    case TaskRegistration::Registered:
+      break;
+    case TaskRegistration::LooseFolder:
+      // Setting up again would not help: the setup goes on without it.
+      ports_.boxes.message(kLooseFolderText);
+      return;
+    default:
+      throw ESetupError(kTaskRegisterFailedText);
+  }
   DeleteOldShortcut(SpecialFolderId::Startup);
 }
 
 void TfmSetup::HandOver() {
-  Files& files = ports_.files;
-  Boxes& boxes = ports_.boxes;
-  const std::string marker = target_folder_ + kHandOverMarker;
-  // Without the marker the installed copy would end at its single-instance
-  // check, leaving nothing running once this copy ends.
-  if (!files.write(marker, ports_.codec.to_ansi("２重起動\r\n"))) {
-    boxes.error("[" + marker + "]" + "を作成できません。");
-    return;
-  }
-  boxes.message(
-      "現在起動中のHoraluxを終了させ、\r\nセットアップしたHoraluxを起動させます。\r\n"
-      "一時的に、Horaluxが２つ立ち上がります。\r\n確認（ＯＫ）後、10秒程度、そのままでお待ちくださ"
-      "い。");
-  const ProcessId process =
-      ports_.shell.start_process(target_folder_ + kExeName, "", target_folder_);
-  WaitForCopyWindow(ports_.clock, ports_.shell, process);
-  // A marker left behind would let any number of copies run from that folder.
-  if (files.exists(marker) && !files.remove(marker)) boxes.error(kDeleteFailedText);
-  if (EndProgram) EndProgram();
+  if (HandOverTo(ports_, target_folder_, ports_.task.UserElevation() == Elevation::Elevated) &&
+      EndProgram)
+    EndProgram();
 }
 
 }  // namespace horalux

@@ -28,18 +28,26 @@ inline constexpr const char* kSetupNeedsAdministratorText =
     "Program Files へのセットアップには、管理者の権限が必要です。\r\n"
     "管理者のアカウントでセットアップを行ってください。";
 inline constexpr const char* kElevatedStartFailedText = "Horaluxを管理者として起動できません。";
+inline constexpr const char* kStartFromMenuText =
+    "セットアップが終了しました。\r\nスタートメニューからHoraluxを起動してください。";
+// Where the elevated setup copy leaves the target folder of a finished
+// setup for the copy that waits for it (in that copy's settings folder).
+inline constexpr const char* kSetupResultName = "Setup.$$$";
 
 enum class SetupAccess {
   OpenHere,   // this copy may open the setup window
-  Restarted,  // an elevated copy took over: this copy ends now
+  Restarted,  // an elevated copy installed, this copy handed over: it ends now
   Stopped,    // nothing happens
 };
 
-// Who opens the setup window. An administrator on the filtered token is
-// asked once whether to restart Horalux as administrator: on Yes the
-// settings are saved (save_settings), the hand-over marker in marker_folder
-// lets the elevated copy past the single-instance check, and that copy opens
-// the setup window at its first showing. A standard user opens it here, to
+// Who opens the setup window. An administrator on the filtered
+// token is asked once whether to restart Horalux as administrator: on Yes
+// the settings are saved (save_settings), the hand-over marker in
+// marker_folder lets the elevated copy past the single-instance check, and
+// that copy opens the setup window at its first showing. This copy waits
+// for it to end; when it installed (leaving the target folder in
+// marker_folder's kSetupResultName), this copy hands over to the installed
+// copy itself, so that runs unelevated. A standard user opens it here, to
 // set up into a folder of their own.
 SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder,
                               const std::function<void()>& save_settings);
@@ -77,6 +85,11 @@ class TfmSetup {
   // Ends the program at once, without a close request: this copy's
   // settings are not written.
   std::function<void()> EndProgram;
+  // Set in an elevated copy that a waiting unelevated copy started: a
+  // finished setup leaves its target folder through it (false: it could not)
+  // and ends, and the waiting copy hands over. Empty: this copy hands over
+  // itself.
+  std::function<bool(const std::string& target_folder)> LeaveResult;
 
   const std::string& SourceFolder() const { return source_folder_; }
   // Folder texts of the last run of btnSetupClick, with trailing "\".
@@ -90,6 +103,7 @@ class TfmSetup {
 
   SetupPorts ports_;
   std::string version_;
+  bool for_logged_on_user_ = true;
   std::string source_folder_;
   std::string target_folder_;
   HandlerTable events_{"fmSetup"};

@@ -2,6 +2,8 @@
 
 #include "core/base/confirm.h"
 #include "core/base/path_text.h"
+#include "core/desktop/install_acl.h"
+#include "core/desktop/logged_on_user.h"
 
 namespace horalux {
 
@@ -55,6 +57,11 @@ void StartupLink::ShowRegistered() {
 
 void StartupLink::RegisterStartup() {
   cbStartup_.SetChecked(true);
+  if (!task_.ForLoggedOnUser()) {
+    ShowRegistered();
+    boxes_.message(kOtherAdministratorText);
+    return;
+  }
   if (task_.UserElevation() == Elevation::StandardUser) {
     RegisterShortcut(true);
     return;
@@ -93,12 +100,9 @@ void StartupLink::RegisterShortcut(bool standard_user) {
 
 void StartupLink::RegisterTask() {
   const std::string program = ShortcutTarget();
+  TaskRegistration registration = TaskRegistration::Refused;
   if (task_.UserElevation() == Elevation::Elevated) {
-    if (!task_.Register(program)) {
-      ShowRegistered();
-      boxes_.error(kTaskRegisterFailedText);
-      return;
-    }
+    registration = task_.Register(program);
   } else {
     const ElevatedStart run = task_.RunElevated(program, true);
     if (run.outcome == ElevatedOutcome::Refused) {
@@ -106,11 +110,17 @@ void StartupLink::RegisterTask() {
       boxes_.message(kElevationRefusedText);
       return;
     }
-    if (run.outcome != ElevatedOutcome::Started || run.exit_code != kTaskDone) {
-      ShowRegistered();
+    if (run.outcome == ElevatedOutcome::Started) registration = RegistrationOf(run.exit_code);
+  }
+  if (registration != TaskRegistration::Registered) {
+    ShowRegistered();
+    if (registration == TaskRegistration::LooseFolder)
+      boxes_.message(kLooseFolderText);
+    else if (registration == TaskRegistration::OtherUser)
+      boxes_.message(kOtherAdministratorText);
+    else
       boxes_.error(kTaskRegisterFailedText);
-      return;
-    }
+    return;
   }
   // The shortcut of an earlier registration would start a second run.
   if (ShortcutExists()) files_.remove(StartupShortcut());
@@ -118,7 +128,7 @@ void StartupLink::RegisterTask() {
 }
 
 bool StartupLink::RemoveTask() {
-  if (!task_.Exists()) return true;
+  if (!task_.AnyTaskLeft()) return true;
   if (task_.UserElevation() == Elevation::FilteredAdministrator) {
     const ElevatedStart run = task_.RunElevated(ShortcutTarget(), false);
     if (run.outcome == ElevatedOutcome::Refused) {
@@ -148,6 +158,10 @@ void StartupLink::UnregisterStartup() {
 }
 
 void StartupLink::CreateDesktopShortcut() {
+  if (!task_.ForLoggedOnUser()) {
+    boxes_.message(kOtherAdministratorText);
+    return;
+  }
   try {
     CreateShortcut(shell_, ShortcutTarget(), SpecialFolderId::Desktop, "", kLinkName);
   } catch (const EShortcutError& e) {

@@ -1,6 +1,9 @@
 #include "core/desktop/startup_task.h"
 
+#include "core/base/ascii_case.h"
 #include "core/base/path_text.h"
+#include "core/desktop/install_acl.h"
+#include "core/desktop/logged_on_user.h"
 #include "core/desktop/logon_task.h"
 
 namespace horalux {
@@ -8,7 +11,37 @@ namespace {
 // The consent prompt is answered before the copy starts: what is left is a
 // call to the Task Scheduler.
 constexpr unsigned kTaskCopyTimeoutMs = 60000;
+
+bool SamePath(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
 }  // namespace
+
+int ExitCodeOf(TaskRegistration registration) {
+  switch (registration) {
+    case TaskRegistration::Registered:
+      return kTaskDone;
+    case TaskRegistration::NotInstalled:
+      return kTaskNotHere;
+    case TaskRegistration::LooseFolder:
+      return kTaskLooseFolder;
+    case TaskRegistration::OtherUser:
+      return kTaskOtherUser;
+    case TaskRegistration::Refused:
+      break;
+  }
+  return kTaskRefused;
+}
+
+TaskRegistration RegistrationOf(int exit_code) {
+  for (TaskRegistration r : {TaskRegistration::Registered, TaskRegistration::NotInstalled,
+                             TaskRegistration::LooseFolder, TaskRegistration::OtherUser})
+    if (ExitCodeOf(r) == exit_code) return r;
+  return TaskRegistration::Refused;
+}
 
 ElevatedRequest FindElevatedRequest(const std::vector<std::string>& params) {
   for (const std::string& param : params) {
@@ -23,24 +56,83 @@ std::string StartupTask::Name() {
   return LogonTaskName(ports_.token.user_sid());
 }
 
+bool StartupTask::ForLoggedOnUser() {
+  return RunsAsLoggedOnUser(ports_.token);
+}
+
+std::string StartupTask::InstallRoot(const std::string& path) {
+  if (path.find('%') != std::string::npos) return "";
+  for (SpecialFolderId id : {SpecialFolderId::ProgramFiles, SpecialFolderId::ProgramFilesX86}) {
+    const std::string root = shell_.special_folder(id);
+    if (IsUnderFolder(path, root)) return WithoutTrailingBackslash(root);
+  }
+  return "";
+}
+
 bool StartupTask::IsInstalledCopy(const std::string& program) {
-  for (SpecialFolderId root : {SpecialFolderId::ProgramFiles, SpecialFolderId::ProgramFilesX86})
-    if (IsUnderFolder(program, shell_.special_folder(root))) return true;
-  return false;
+  return !InstallRoot(program).empty();
+}
+
+bool StartupTask::IsThisUsersTask(const std::optional<RegisteredTask>& task,
+                                  const std::string& program) {
+  return task && task->user_sid == ports_.token.user_sid() && SamePath(task->command, program);
 }
 
 bool StartupTask::Exists() {
-  return ports_.tasks.task_exists(Name());
+  return IsThisUsersTask(ports_.tasks.find_task(kLogonTaskFolder, Name()),
+                         files_.executable_path());
 }
 
-bool StartupTask::Register(const std::string& program) {
+bool StartupTask::AnyTaskLeft() {
+  return ports_.tasks.find_task(kLogonTaskFolder, Name()) ||
+         ports_.tasks.find_task(kRootTaskFolder, Name());
+}
+
+// The program and each folder above it up to the Program Files folder, which
+// itself is the system's.
+bool StartupTask::OnlyAdministratorsCanChangeInstall(const std::string& program,
+                                                     const std::string& sid) {
+  const std::string root = InstallRoot(program);
+  for (std::string path = program; path.size() > root.size();
+       path = WithoutTrailingBackslash(FolderPartOf(path))) {
+    const std::optional<SecurityInfo> info = ports_.security.read(path);
+    if (!info || !OnlyAdministratorsCanChange(*info, sid)) return false;
+  }
+  return true;
+}
+
+TaskRegistration StartupTask::Register(const std::string& program) {
+  if (!ForLoggedOnUser()) return TaskRegistration::OtherUser;
   const std::string sid = ports_.token.user_sid();
-  if (sid.empty() || !IsInstalledCopy(program)) return false;
-  return ports_.tasks.register_task(LogonTaskName(sid), LogonTaskXml(sid, program));
+  if (sid.empty()) return TaskRegistration::Refused;
+  if (!IsInstalledCopy(program)) return TaskRegistration::NotInstalled;
+  if (!OnlyAdministratorsCanChangeInstall(program, sid)) return TaskRegistration::LooseFolder;
+  const std::string name = LogonTaskName(sid);
+  if (!ports_.tasks.register_task(kLogonTaskFolder, name, LogonTaskXml(sid, program),
+                                  kLogonTaskSddl))
+    return TaskRegistration::Refused;
+  // An earlier release's task would start a second run.
+  ports_.tasks.delete_task(kRootTaskFolder, name);
+  return TaskRegistration::Registered;
 }
 
 bool StartupTask::Remove() {
-  return ports_.tasks.delete_task(Name());
+  const bool in_folder = ports_.tasks.delete_task(kLogonTaskFolder, Name());
+  return ports_.tasks.delete_task(kRootTaskFolder, Name()) && in_folder;
+}
+
+void StartupTask::MoveFromRootFolder() {
+  if (UserElevation() != Elevation::Elevated) return;
+  const std::string program = files_.executable_path();
+  if (!IsThisUsersTask(ports_.tasks.find_task(kRootTaskFolder, Name()), program)) return;
+  Register(program);
+}
+
+void StartupTask::ProtectInstallFolder(const std::string& folder) {
+  const std::string path = WithoutTrailingBackslash(folder);
+  // A failure leaves what Program Files passes on; the check before every
+  // registration still refuses a folder others can change.
+  if (IsInstalledCopy(path)) ports_.security.protect_install_folder(path);
 }
 
 ElevatedStart StartupTask::RunElevated(const std::string& program, bool register_task) {
@@ -51,9 +143,7 @@ ElevatedStart StartupTask::RunElevated(const std::string& program, bool register
 
 int StartupTask::RunTaskOnly(bool register_task) {
   if (!register_task) return Remove() ? kTaskDone : kTaskRefused;
-  const std::string program = files_.executable_path();
-  if (!IsInstalledCopy(program)) return kTaskNotHere;
-  return Register(program) ? kTaskDone : kTaskRefused;
+  return ExitCodeOf(Register(files_.executable_path()));
 }
 
 }  // namespace horalux

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/platform/elevated_launch.h"
+#include "core/platform/file_security.h"
 #include "core/platform/files.h"
 #include "core/platform/shell.h"
 #include "core/platform/task_service.h"
@@ -23,14 +24,22 @@ ElevatedRequest FindElevatedRequest(const std::vector<std::string>& params);
 
 // Exit codes of a task-only copy.
 inline constexpr int kTaskDone = 0;
-inline constexpr int kTaskRefused = 1;  // the service refused the change
-inline constexpr int kTaskNotHere = 2;  // this copy is not an installed one
+inline constexpr int kTaskRefused = 1;      // the service refused the change
+inline constexpr int kTaskNotHere = 2;      // this copy is not an installed one
+inline constexpr int kTaskLooseFolder = 3;  // users other than administrators can change it
+inline constexpr int kTaskOtherUser = 4;    // another administrator's token, not the desktop's user
+
+// How a registration ended; each refusal has its exit code above.
+enum class TaskRegistration { Registered, Refused, NotInstalled, LooseFolder, OtherUser };
+int ExitCodeOf(TaskRegistration registration);
+TaskRegistration RegistrationOf(int exit_code);
 
 // The ports the start-up registration reaches besides files and the shell.
 struct TaskPorts {
   UserToken& token;
   TaskService& tasks;
   ElevatedLauncher& launcher;
+  FileSecurity& security;
 };
 
 // The Task Scheduler side of the start-up registration: this user's logon
@@ -41,27 +50,49 @@ class StartupTask {
       : ports_(ports), shell_(shell), files_(files) {}
 
   Elevation UserElevation() { return ports_.token.elevation(); }
+  // Whether this run acts for the user logged on to its desktop.
+  bool ForLoggedOnUser();
   // Whether this program lies where standard users cannot write, the only
-  // place a task may start it from.
+  // place a task may start it from, under a path the scheduler takes as it
+  // is (no "%").
   bool IsInstalledCopy(const std::string& program);
+  // Whether this user's task is registered for the running executable: its
+  // name in the task folder, this user its principal, this executable its
+  // program. Anything else there is someone else's, or stale.
   bool Exists();
-  // Registers the task for `program` directly; needs an elevated process.
-  bool Register(const std::string& program);
-  // True when no task is left.
+  // Whether any task of this user's name is left, in the task folder or in
+  // the root folder of earlier releases.
+  bool AnyTaskLeft();
+  // Registers the task for `program` directly, and removes an earlier
+  // release's task in the root folder; needs an elevated process. Refused
+  // unless every folder of the installation is the administrators' alone.
+  TaskRegistration Register(const std::string& program);
+  // True when no task is left, in the task folder or the root folder.
   bool Remove();
+  // A run that an earlier release's task (in the root folder) started
+  // elevated moves the task into the task folder.
+  void MoveFromRootFolder();
+  // Gives a folder that setup made under Program Files the administrators'
+  // access rules; any other folder is left as it is.
+  void ProtectInstallFolder(const std::string& folder);
   // Starts an elevated copy of `program` that registers or removes the
   // task, and waits for it.
   ElevatedStart RunElevated(const std::string& program, bool register_task);
-  // Starts an elevated copy of `program` and returns at once.
+  // Starts an elevated copy of `program` and waits for its end, however
+  // long the user takes in it.
   ElevatedStart StartElevated(const std::string& program, const std::string& parameters,
                               const std::string& working_folder) {
-    return ports_.launcher.start(program, parameters, working_folder);
+    return ports_.launcher.run_and_wait(program, parameters, working_folder, kNoTimeLimit);
   }
   // What the elevated copy does; returns its exit code.
   int RunTaskOnly(bool register_task);
 
  private:
   std::string Name();
+  // The Program Files folder that holds `path`; empty for none.
+  std::string InstallRoot(const std::string& path);
+  bool OnlyAdministratorsCanChangeInstall(const std::string& program, const std::string& sid);
+  bool IsThisUsersTask(const std::optional<RegisteredTask>& task, const std::string& program);
 
   TaskPorts ports_;
   Shell& shell_;

@@ -43,6 +43,11 @@ class Files {
   virtual std::string windows_folder() = 0;
   // Full path of the running executable.
   virtual std::string executable_path() = 0;
+  // The running executable's bytes, read through the handle opened when the
+  // program started, which shares neither writing nor deleting: what a
+  // program elsewhere put at its path since then is not what is read.
+  // Nothing on failure.
+  virtual std::optional<std::string> read_own_image() = 0;
 };
 
 }  // namespace horalux

@@ -56,6 +56,15 @@ class Shell {
   // working folder; 0 when it could not be started.
   virtual ProcessId start_process(const std::string& program, const std::string& parameters,
                                   const std::string& working_folder) = 0;
+  // Starts a program through the shell's own process, so that it runs with
+  // the shell's token (unelevated) whatever this process holds; gives no
+  // process. False when the shell cannot be reached.
+  virtual bool start_through_shell(const std::string& program, const std::string& parameters,
+                                   const std::string& working_folder) = 0;
+  // True when a top-level window of that class and title, shown or not,
+  // belongs to a process other than this one.
+  virtual bool other_process_has_window(const std::string& window_class,
+                                        const std::string& title) = 0;
   // True while the process runs.
   virtual bool process_running(ProcessId process) = 0;
   // True when the process owns a top-level window of that class, shown or not.

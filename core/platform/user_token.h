@@ -21,6 +21,12 @@ class UserToken {
   // The user's security identifier in its text form ("S-1-5-21-..."); empty
   // when it cannot be read.
   virtual std::string user_sid() = 0;
+  // The user who owns the shell's process (the desktop) in this session, as
+  // a SID text; empty when there is no shell window or it cannot be read.
+  virtual std::string shell_owner_sid() = 0;
+  // The user logged on to this session, looked up to a SID text; empty when
+  // it cannot be told.
+  virtual std::string session_user_sid() = 0;
 };
 
 }  // namespace horalux

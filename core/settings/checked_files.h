@@ -39,6 +39,7 @@ class CheckedFiles : public Files {
   DriveType drive_type(const std::string& root) override { return inner_.drive_type(root); }
   std::string windows_folder() override { return inner_.windows_folder(); }
   std::string executable_path() override { return inner_.executable_path(); }
+  std::optional<std::string> read_own_image() override { return inner_.read_own_image(); }
 
  private:
   struct Opened {

@@ -5,9 +5,11 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -50,7 +52,7 @@ std::string TaskName() {
 fs::path TaskFile() {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
-  return fs::path(system) / L"Tasks" / PathFromUtf8(TaskName());
+  return fs::path(system) / L"Tasks" / L"Orvane" / L"HoraLux" / PathFromUtf8(TaskName());
 }
 
 // Removes what a test may leave, whatever it leaves undone: links, and a
@@ -62,10 +64,24 @@ struct Sweeper {
     std::error_code ignored;
     for (const auto& link : links) fs::remove(link, ignored);
     if (installed.empty()) return;
-    WinTaskService().delete_task(TaskName());
+    WinTaskService().delete_task(kLogonTaskFolder, TaskName());
     fs::remove_all(installed, ignored);
   }
 };
+
+// The process that started `pid`; 0 when it cannot be told.
+DWORD ParentOf(DWORD pid) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  DWORD parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !parent;
+       more = Process32NextW(snapshot, &entry))
+    if (entry.th32ProcessID == pid) parent = entry.th32ParentProcessID;
+  CloseHandle(snapshot);
+  return parent;
+}
 
 // A folder of this test under the prefix's Program Files.
 fs::path ProgramFilesFolder() {
@@ -217,11 +233,22 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
       },
       "the installed copy's window", Millis(30000));
   EXPECT_EQ(ImagePath(installed.ProcessId()), target / L"Horalux.exe");
+  // Every Wine process is elevated: the setup copy has the shell's process
+  // (the desktop's explorer) start the installed one, never starts it itself.
+  const DWORD parent = ParentOf(installed.ProcessId());
+  const std::wstring starter = ImagePath(parent).filename().wstring();
+  std::printf(
+      "hand-over: the installed copy (process %lu) was started by %ls (process %lu), "
+      "not by the setup copy (process %lu)\n",
+      installed.ProcessId(), starter.c_str(), parent, app.Id());
+  EXPECT_NE(parent, app.Id());
+  EXPECT_EQ(_wcsicmp(starter.c_str(), L"explorer.exe"), 0) << starter;
   EXPECT_TRUE(app.WaitExit(Millis(40000)).has_value());
   EXPECT_FALSE(fs::exists(target / L"Clock2Ju.$$$"));
   EXPECT_EQ(ReadFileBytes(target / L"Readme.txt"), "readme");
   EXPECT_EQ(ReadFileBytes(target / L"Horalux.exe"), ReadFileBytes(copy.exe()));
-  // Wine keeps the task's file but not its trigger, action or run level.
+  // Wine keeps the task's file but not its trigger, action or run level; the
+  // folder it made is the task's.
   EXPECT_TRUE(fs::exists(TaskFile()));
   EXPECT_FALSE(fs::exists(StartupLink()));
   const std::string programs = LnkInfo(programs_link);

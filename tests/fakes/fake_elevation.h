@@ -1,10 +1,12 @@
 #pragma once
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/platform/elevated_launch.h"
+#include "core/platform/file_security.h"
 #include "core/platform/task_service.h"
 #include "core/platform/taskbar.h"
 #include "core/platform/user_token.h"
@@ -14,22 +16,66 @@ namespace horalux::fakes {
 struct FakeUserToken : UserToken {
   Elevation kind = Elevation::Elevated;
   std::string sid = "S-1-5-21-1-2-3-1001";
+  std::string shell_sid = sid;    // empty: no shell window
+  std::string session_sid = sid;  // empty: the session's user cannot be told
   Elevation elevation() override { return kind; }
   std::string user_sid() override { return sid; }
+  std::string shell_owner_sid() override { return shell_sid; }
+  std::string session_user_sid() override { return session_sid; }
 };
 
-// Tasks by name with their XML; with `refuse` no change is made.
+// Tasks by folder and name with their XML; with `refuse` no change is made.
+// A task keeps its principal and program as the XML names them.
 struct FakeTaskService : TaskService {
-  std::map<std::string, std::string> tasks;
+  std::map<std::string, std::string> tasks;  // folder + "|" + name -> XML
   bool refuse = false;
-  bool task_exists(const std::string& name) override { return tasks.count(name) != 0; }
-  bool register_task(const std::string& name, const std::string& xml) override {
-    if (!refuse) tasks[name] = xml;
+  static std::string Key(const std::string& folder, const std::string& name) {
+    return folder + "|" + name;
+  }
+  static std::string Between(const std::string& xml, const std::string& tag) {
+    const std::size_t at = xml.find("<" + tag + ">");
+    if (at == std::string::npos) return "";
+    const std::size_t from = at + tag.size() + 2;
+    return xml.substr(from, xml.find("</" + tag + ">", from) - from);
+  }
+  std::optional<RegisteredTask> find_task(const std::string& folder,
+                                          const std::string& name) override {
+    auto it = tasks.find(Key(folder, name));
+    if (it == tasks.end()) return std::nullopt;
+    const std::string& xml = it->second;
+    const std::size_t principal = xml.find("<Principal ");
+    return RegisteredTask{
+        principal == std::string::npos ? "" : Between(xml.substr(principal), "UserId"),
+        Between(xml, "Command")};
+  }
+  bool register_task(const std::string& folder, const std::string& name, const std::string& xml,
+                     const std::string&) override {
+    if (!refuse) tasks[Key(folder, name)] = xml;
     return !refuse;
   }
-  bool delete_task(const std::string& name) override {
-    if (!refuse) tasks.erase(name);
-    return tasks.count(name) == 0;
+  bool delete_task(const std::string& folder, const std::string& name) override {
+    if (!refuse) tasks.erase(Key(folder, name));
+    return tasks.count(Key(folder, name)) == 0;
+  }
+};
+
+// Every path owned by Administrators with their full control and the users'
+// read, unless `paths` says otherwise; `protected_folders` records what
+// protect_install_folder was asked for.
+struct FakeFileSecurity : FileSecurity {
+  std::map<std::string, std::optional<SecurityInfo>> paths;
+  std::vector<std::string> protected_folders;
+  std::optional<SecurityInfo> read(const std::string& path) override {
+    auto it = paths.find(path);
+    if (it != paths.end()) return it->second;
+    return SecurityInfo{
+        "S-1-5-32-544",
+        true,
+        {{"S-1-5-32-544", 0x1F01FF, true, false}, {"S-1-5-32-545", 0x1200A9, true, false}}};
+  }
+  bool protect_install_folder(const std::string& path) override {
+    protected_folders.push_back(path);
+    return true;
   }
 };
 

@@ -37,6 +37,19 @@ ProcessId FakeShell::start_process(const std::string& program, const std::string
   return 100 + static_cast<ProcessId>(started.size());
 }
 
+bool FakeShell::start_through_shell(const std::string& program, const std::string& parameters,
+                                    const std::string& working_folder) {
+  if (!shell_reachable) return false;
+  started.push_back({program, parameters, working_folder,
+                     !marker_to_check.empty() && files_.has_file(marker_to_check), true});
+  return true;
+}
+
+bool FakeShell::other_process_has_window(const std::string& window_class,
+                                         const std::string& title) {
+  return title == "Horalux" && process_has_window(0, window_class);
+}
+
 bool FakeShell::process_has_window(ProcessId, const std::string& window_class) {
   ++window_polls;
   return window_class == "TfmJikoku" && window_after_polls >= 0 &&

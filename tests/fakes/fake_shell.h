@@ -19,6 +19,9 @@ class FakeShell : public Shell {
   std::optional<ShellLink> read_link(const std::string& link_path) override;
   ProcessId start_process(const std::string& program, const std::string& parameters,
                           const std::string& working_folder) override;
+  bool start_through_shell(const std::string& program, const std::string& parameters,
+                           const std::string& working_folder) override;
+  bool other_process_has_window(const std::string& window_class, const std::string& title) override;
   bool process_running(ProcessId) override { return running; }
   bool process_has_window(ProcessId process, const std::string& window_class) override;
   bool show_properties(const std::string& path, std::uintptr_t) override;
@@ -37,10 +40,12 @@ class FakeShell : public Shell {
   struct Started {
     std::string program, parameters, working_folder;
     bool marker_present = false;  // the hand-over marker was there at the start
+    bool by_shell = false;        // started through the shell's process
   };
   std::vector<Started> started;
   std::string marker_to_check;  // path checked at each start
   bool start_fails = false;
+  bool shell_reachable = true;
   bool running = true;
   int window_after_polls = 0;  // -1: never
   int window_polls = 0;

@@ -44,6 +44,7 @@ struct FormRig {
   FakeElevatedLauncher launcher;
   FakeTaskbar taskbar;
   MemoryFileHandles handles{files};
+  FakeFileSecurity security;
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.

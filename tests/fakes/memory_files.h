@@ -26,6 +26,7 @@ class MemoryFiles : public Files {
   DriveType drive_type(const std::string& root) override;
   std::string windows_folder() override { return windows; }
   std::string executable_path() override { return exe; }
+  std::optional<std::string> read_own_image() override { return read(exe); }
 
   // Test set-up: adds a file and every folder above it.
   void put(const std::string& path, const std::string& bytes);

@@ -16,7 +16,8 @@ struct StartupRig {
   FakeUserToken token;
   FakeTaskService tasks;
   FakeElevatedLauncher launcher;
-  StartupTask task{{token, tasks, launcher}, shell, files};
+  FakeFileSecurity security;
+  StartupTask task{{token, tasks, launcher, security}, shell, files};
   StartupLink link{shell, files, boxes, cbStartup, task};
   StartupRig() {
     for (const auto& [id, folder] : shell.folders) files.add_folder(folder);

@@ -61,10 +61,14 @@ TEST(LogonTask, DefinitionIsWellFormedEscapedAndCarriesTheRunRules) {
              std::string("<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"),
              std::string("<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"),
              std::string("<Priority>4</Priority>"),
-             "(A;;FR;;;" + sid + ")",
+             std::string("<AllowStartOnDemand>false</AllowStartOnDemand>"),
+             std::string("<SecurityDescriptor>") + kLogonTaskSddl + "</SecurityDescriptor>",
          })
       EXPECT_NE(xml.find(part), std::string::npos) << part;
   }
+  // The scheduler would expand it into another path.
+  EXPECT_EQ(LogonTaskXml(sid, "C:\\Program Files\\%USERPROFILE%\\Horalux.exe"), "");
+  EXPECT_STREQ(kLogonTaskFolder, "\\Orvane\\HoraLux");
   EXPECT_NE(LogonTaskName(sid), LogonTaskName("S-1-5-21-7-8-9-1002"));
 }
 

@@ -69,6 +69,12 @@ TEST(MainWindowDesktop, ACopyThatEndsForAnotherTakesItsIconAway) {
     int ended = 0;
     f.EndProgram = [&] { ++ended; };
     f.ShowSetupWindow = [](TfmSetup& setup) { setup.EndProgram(); };
+    // The elevated copy installed: this one hands over and ends.
+    rig.launcher.copy = [&](const std::string&) {
+      rig.files.add_folder("C:\\Program Files\\Horalux");
+      rig.files.put(f.Location().folder + kSetupResultName, "C:\\Program Files\\Horalux\\");
+      return 0;
+    };
     f.FormCreate();
     f.FormShow();
     rig.boxes.answers = {true};

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "core/base/path_text.h"
+#include "core/desktop/logged_on_user.h"
+#include "core/desktop/logon_task.h"
+
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_shell.h"
@@ -33,7 +39,8 @@ struct Rig {
   fakes::FakeUserToken token;
   fakes::FakeTaskService tasks;
   fakes::FakeElevatedLauncher launcher;
-  StartupTask task{{token, tasks, launcher}, shell, files};
+  fakes::FakeFileSecurity security;
+  StartupTask task{{token, tasks, launcher, security}, shell, files};
   int ended = 0, selected = 0;
   std::unique_ptr<TfmSetup> form;
   explicit Rig(bool installed = false, Elevation who = Elevation::Elevated) {
@@ -60,6 +67,7 @@ struct Rig {
 TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
   const std::string folder = "C:\\Users\\u\\AppData\\Local\\Orvane\\HoraLux\\";
   const std::string ask = std::string("question:") + kSetupElevationQuestion + " | ";
+  const std::string hand_over = kHandOver + " | ";
   const auto kFlt = Elevation::FilteredAdministrator;
   const auto kRan = ElevatedOutcome::Started;
   struct Row {
@@ -69,12 +77,15 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
     SetupAccess access;
     std::string seen;
     int saved;
+    bool installs = true;  // the elevated copy leaves its target folder
   } rows[] = {
       // clang-format off
       {Elevation::Elevated, true, kRan, SetupAccess::OpenHere, "", 0},
       {Elevation::StandardUser, true, kRan, SetupAccess::OpenHere, "", 0},
       {kFlt, false, kRan, SetupAccess::Stopped, ask, 0},
-      {kFlt, true, kRan, SetupAccess::Restarted, ask + "/setup with the marker | ", 1},
+      // The elevated copy only installs; this one, unelevated, starts the installed copy.
+      {kFlt, true, kRan, SetupAccess::Restarted, ask + hand_over + "/setup waited with the marker | started " + kTarget + " unelevated | ", 1},
+      {kFlt, true, kRan, SetupAccess::Stopped, ask + "/setup waited with the marker | ", 1, false},
       {kFlt, true, ElevatedOutcome::Refused, SetupAccess::Stopped, ask + "message:" + kElevationRefusedText + " | ", 1},
       {kFlt, true, ElevatedOutcome::Failed, SetupAccess::Stopped, ask + "error:" + kElevatedStartFailedText + " | ", 1},
       // clang-format on
@@ -86,14 +97,24 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
     rig.token.kind = row.kind;
     rig.launcher.outcome = row.run;
     std::string seen;
+    rig.files.put(folder + kSetupResultName, "stale");
     rig.launcher.copy = [&](const std::string& parameters) {
-      if (rig.files.has_file(folder + "Clock2Ju.$$$")) seen += parameters + " with the marker | ";
+      if (rig.files.has_file(folder + "Clock2Ju.$$$"))
+        seen += parameters + " waited with the marker | ";
+      EXPECT_FALSE(rig.files.has_file(folder + kSetupResultName)) << "a stale result";
+      if (row.installs) {
+        rig.files.put(kTarget + "Horalux.exe", "exe");
+        rig.files.put(folder + kSetupResultName, kTarget);
+      }
       return 0;
     };
     int saved = 0;
     const SetupAccess access =
         ChooseSetupAccess({rig.files, rig.shell, rig.boxes, rig.clock, rig.codec, rig.task}, folder,
                           [&] { ++saved; });
+    for (const auto& started : rig.shell.started)
+      seen += "started " + FolderPartOf(started.program) +
+              (started.by_shell || !started.marker_present ? " wrongly" : " unelevated") + " | ";
     seen = [&] {
       std::string boxes;
       for (const auto& s : rig.shown()) boxes += s + " | ";
@@ -103,6 +124,7 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
     EXPECT_EQ(seen, row.seen);
     EXPECT_EQ(saved, row.saved) << row.seen;
     EXPECT_FALSE(rig.files.has_file(folder + "Clock2Ju.$$$")) << row.seen;
+    EXPECT_FALSE(rig.files.has_file(kMarker)) << row.seen;
   }
 }
 
@@ -173,6 +195,9 @@ TEST(Setup, StopsWithItsMessageBeforeChangingAnything) {
        "error box:ファイルのコピーに失敗しました。\rセットアップをやり直してみてください。", 0},
       {"link fails", [](Rig& r) { r.shell.link_object = false; },
        "error box:ショートカットの作成に失敗しました。\rセットアップをやり直してみてください。", 0},
+      {"a \"%\" in the folder",
+       [](Rig& r) { r.form->edtSetup.SetText("C:\\Program Files\\%TEMP%"); },
+       "error box:セットアップフォルダを作成できません。", 1},
   };
   for (const Row& row : rows) {
     Rig rig;
@@ -200,13 +225,19 @@ TEST(Setup, NewSetupInstallsLinksAndHandsOverOnceTheInstalledWindowExists) {
   ASSERT_EQ(rig.tasks.tasks.size(), 1u);
   EXPECT_NE(rig.tasks.tasks.begin()->second.find("<Command>" + kTarget + "Horalux.exe</Command>"),
             std::string::npos);
+  EXPECT_EQ(rig.tasks.tasks.begin()->first.rfind(kLogonTaskFolder, 0), 0u);
+  // The folder it made under Program Files, and no other, gets the administrators' rules.
+  EXPECT_EQ(rig.security.protected_folders,
+            std::vector<std::string>{WithoutTrailingBackslash(kTarget)});
   auto programs = rig.shell.read_link(kProgramsLink);
   ASSERT_TRUE(programs);
   EXPECT_EQ(programs->arguments, "");
+  // This copy is elevated: the shell's process starts the installed one.
   ASSERT_EQ(rig.shell.started.size(), 1u);
   EXPECT_EQ(rig.shell.started[0].program, kTarget + "Horalux.exe");
   EXPECT_EQ(rig.shell.started[0].working_folder, kTarget);
   EXPECT_TRUE(rig.shell.started[0].marker_present);
+  EXPECT_TRUE(rig.shell.started[0].by_shell);
   EXPECT_EQ(rig.shell.window_polls, 41);
   EXPECT_FALSE(rig.files.has_file(kMarker));
   EXPECT_EQ(rig.ended, 1);
@@ -226,6 +257,57 @@ TEST(Setup, OverwriteSetupKeepsOtherLinksAndAWindowlessCopyIsWaitedForAtMost30Se
   EXPECT_EQ(rig.tasks.tasks.size(), 1u);
   EXPECT_GE(rig.clock.tick_count() - start, 30000u);
   EXPECT_LT(rig.clock.tick_count() - start, 31000u);
+  EXPECT_EQ(rig.ended, 1);
+}
+
+// Who the desktop belongs to decides whether setup registers, links and starts.
+TEST(Setup, OnlyTheLoggedOnUsersSetupRegistersLinksAndStarts) {
+  const std::string other = "S-1-5-21-1-2-3-500";
+  const std::string done = kDone + " | ", handed = kHandOver + " | ";
+  const std::string told = std::string("message:") + kOtherAdministratorText + " | ";
+  struct Row {
+    const char* why;
+    std::string shell_sid, session_sid, seen;
+  } rows[] = {
+      // clang-format off
+      {"the shell's owner is this user", "S-1-5-21-1-2-3-1001", other, done + handed + "task links started"},
+      {"the shell's owner is another user", other, "S-1-5-21-1-2-3-1001", done + told},
+      {"no shell: the session's user is this user", "", "S-1-5-21-1-2-3-1001", done + handed + "task links started"},
+      {"no shell: the session's user is another", "", other, done + told},
+      {"nobody can be told", "", "", done + told},
+      // clang-format on
+  };
+  std::printf("%-44s | %-19s | %-19s | %s\n", "logged-on user check", "shell owner", "session user",
+              "setup does");
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.token.shell_sid = row.shell_sid;
+    rig.token.session_sid = row.session_sid;
+    rig.form->btnSetupClick();
+    std::string seen;
+    for (const auto& s : rig.shown()) seen += s + " | ";
+    seen = seen.substr(seen.find(" | ") + 3);  // past the question
+    if (!rig.tasks.tasks.empty()) seen += "task ";
+    if (rig.files.has_file(kProgramsLink) && !rig.files.has_file(kDesktopLink)) seen += "links ";
+    if (!rig.shell.started.empty()) seen += "started";
+    EXPECT_EQ(seen, row.seen) << row.why;
+    EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe") << row.why;
+    EXPECT_EQ(rig.ended, 1) << row.why;
+    const bool refused = seen.find(kOtherAdministratorText) != std::string::npos;
+    std::printf("%-44s | %-19s | %-19s | %s\n", row.why,
+                row.shell_sid.empty() ? "(no shell window)" : row.shell_sid.c_str(),
+                row.session_sid.empty() ? "(unknown)" : row.session_sid.c_str(),
+                refused ? "installs only, says so" : "installs, registers, links, starts");
+  }
+}
+
+TEST(Setup, AnElevatedSetupWithoutTheShellStartsNothingAndSaysWhereToStartIt) {
+  Rig rig;
+  rig.shell.shell_reachable = false;
+  rig.form->btnSetupClick();
+  EXPECT_EQ(rig.shown().back(), std::string("message:") + kStartFromMenuText);
+  EXPECT_TRUE(rig.shell.started.empty());
+  EXPECT_FALSE(rig.files.has_file(kMarker));
   EXPECT_EQ(rig.ended, 1);
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "core/desktop/install_acl.h"
+
 #include "core/desktop/logon_task.h"
 #include "tests/fakes/startup_rig.h"
 
@@ -27,25 +31,28 @@ struct Rig : fakes::StartupRig {
     token.kind = kind;
     files.exe = exe;
     launcher.outcome = run;
-    if (has_task) tasks.tasks[Name()] = "old";
+    if (has_task) tasks.tasks[Key(kLogonTaskFolder)] = LogonTaskXml(token.sid, exe);
     if (has_link) files.put(kLink, "old");
     link.OpenSetup = [this] { ++setups; };
     launcher.copy = [this](const std::string& parameters) {
-      StartupTask elevated{{token, tasks, launcher}, shell, files};
+      StartupTask elevated{{token, tasks, launcher, security}, shell, files};
       return copy_code != kTaskDone ? copy_code
                                     : elevated.RunTaskOnly(parameters == kRegisterTaskParameter);
     };
     link.LookUpStartupFolder();
   }
   std::string Name() { return LogonTaskName(token.sid); }
+  std::string Key(const char* folder) { return fakes::FakeTaskService::Key(folder, Name()); }
   // The boxes shown, what was started elevated, then what is left: the task
   // ("old" when it starts another program), the link, the ticked box, setups.
   std::string Seen() {
     std::string out;
     for (const auto& b : boxes.shown) out += b.kind + ":" + b.text + " | ";
     for (const auto& c : launcher.calls) out += c.parameters + (c.waited ? " waited | " : " | ");
-    if (tasks.task_exists(Name()))
-      out += tasks.tasks[Name()].find(files.exe) != std::string::npos ? "task " : "old task ";
+    if (tasks.tasks.count(Key(kLogonTaskFolder)))
+      out += tasks.tasks[Key(kLogonTaskFolder)].find(files.exe) != std::string::npos ? "task "
+                                                                                     : "old task ";
+    if (tasks.tasks.count(Key(kRootTaskFolder))) out += "root task ";
     if (files.has_file(kLink)) out += "link ";
     if (cbStartup.Checked()) out += "ticked ";
     for (int i = 0; i < setups; ++i) out += "setup ";
@@ -92,18 +99,27 @@ TEST(StartupRegistration, RegisteredMeansTaskOrLinkAndUnregisterRemovesBoth) {
     bool task, link;
     ElevatedOutcome run;
     std::string seen;
+    std::function<void(Rig&)> arrange = nullptr;
+    bool registered = true;  // when task || link
   } rows[] = {
       // clang-format off
       {"elevated", kElv, true, true, kRan, kGone},
+      {"another program's task: not registered, removed", kElv, true, false, kRan, kGone,
+       [](Rig& r) { r.files.exe = kInstalled + "2"; }, false},
+      {"another user's principal: not registered", kElv, true, false, kRan, kGone,
+       [](Rig& r) { r.token.sid = "S-1-5-21-9"; r.tasks.tasks[r.Key(kLogonTaskFolder)] = LogonTaskXml("S-1-5-21-1-2-3-1001", kInstalled); }, false},
+      {"an earlier release's root task: not registered, removed too", kFlt, false, false, kRan, kGone + "/task:remove waited | ",
+       [](Rig& r) { r.tasks.tasks[r.Key(kRootTaskFolder)] = LogonTaskXml(r.token.sid, kInstalled); }},
       {"filtered", kFlt, true, true, kRan, kGone + "/task:remove waited | "},
-      {"filtered refuses", kFlt, true, true, kRefused, kNo + "/task:remove waited | old task link ticked "},
+      {"filtered refuses", kFlt, true, true, kRefused, kNo + "/task:remove waited | task link ticked "},
       {"only a link: no prompt", kFlt, false, true, kRan, kGone},
       {"nothing", kStd, false, false, kRan, kGone},
       // clang-format on
   };
   for (const Row& row : rows) {
     Rig rig(row.kind, kInstalled, row.task, row.link, row.run);
-    EXPECT_EQ(rig.link.IsStartupRegistered(), row.task || row.link) << row.why;
+    if (row.arrange) row.arrange(rig);
+    EXPECT_EQ(rig.link.IsStartupRegistered(), (row.task || row.link) && row.registered) << row.why;
     rig.link.UnregisterStartup();
     EXPECT_EQ(rig.Seen(), row.seen) << row.why;
   }
@@ -115,19 +131,79 @@ TEST(StartupRegistration, TaskOnlyCopyEndsWithItsCode) {
     bool register_task, refuse;
     int code;
     std::string seen;
+    bool root_task = false;  // an earlier release's task in the root folder
   } rows[] = {
       {kInstalled, true, false, kTaskDone, "task "},
+      {kInstalled, true, false, kTaskDone, "task ", true},
+      {kInstalled, false, false, kTaskDone, "", true},
+      {"C:\\Program Files\\%APPDATA%\\Horalux.exe", true, false, kTaskNotHere, ""},
       {"C:\\Program Files (x86)\\Horalux\\Horalux.exe", true, false, kTaskDone, "task "},
       {kOutside, true, false, kTaskNotHere, ""},
       {kInstalled, true, true, kTaskRefused, ""},
       {kInstalled, false, false, kTaskDone, ""},
-      {kInstalled, false, true, kTaskRefused, "old task "},
+      {kInstalled, false, true, kTaskRefused, "task "},
   };
   for (const Row& row : rows) {
     Rig rig(kElv, row.exe, !row.register_task, false, kRan);
+    if (row.root_task)
+      rig.tasks.tasks[rig.Key(kRootTaskFolder)] = LogonTaskXml(rig.token.sid, row.exe);
     rig.tasks.refuse = row.refuse;
     EXPECT_EQ(rig.task.RunTaskOnly(row.register_task), row.code) << row.exe << row.register_task;
     EXPECT_EQ(rig.Seen(), row.seen) << row.exe << row.register_task;
+  }
+}
+
+TEST(StartupRegistration, ARunStartedByTheRootFoldersTaskMovesItOnce) {
+  for (const bool ours : {true, false}) {
+    Rig rig(kElv, kInstalled, false, false, kRan);
+    rig.tasks.tasks[rig.Key(kRootTaskFolder)] =
+        LogonTaskXml(rig.token.sid, ours ? kInstalled : kOutside);
+    rig.task.MoveFromRootFolder();
+    EXPECT_EQ(rig.Seen(), ours ? "task " : "root task ") << ours;
+    EXPECT_TRUE(rig.boxes.shown.empty());
+  }
+}
+
+// The task starts the program elevated: every folder from it up to Program
+// Files must be the administrators' alone.
+TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
+  const std::string user = "S-1-5-21-1-2-3-1001", users = "S-1-5-32-545", everyone = "S-1-1-0";
+  const std::string admins = "S-1-5-32-544", system = "S-1-5-18";
+  const std::string refused = std::string("message:") + kLooseFolderText + " | ";
+  auto full = [](std::string sid) { return AccessEntry{sid, 0x1F01FF, true, false}; };
+  auto read = [](std::string sid) { return AccessEntry{sid, 0x1200A9, true, false}; };
+  struct Row {
+    const char* why;
+    std::optional<SecurityInfo> info;  // of C:\Program Files\Orvane
+    bool allowed;
+  } rows[] = {
+      // clang-format off
+      {"administrators only", SecurityInfo{admins, true, {full(system), full(admins), read(users)}}, true},
+      {"Wine: the user owns it, full access", SecurityInfo{user, true, {full(system), full(user), read(everyone)}}, true},
+      {"TrustedInstaller owns it", SecurityInfo{"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true, {read(users)}}, true},
+      {"CREATOR OWNER full, inherit-only", SecurityInfo{admins, true, {full(admins), {"S-1-3-0", 0x10000000, true, true}}}, true},
+      {"Everyone denied writing: not weighed", SecurityInfo{admins, true, {full(admins), {everyone, 0x2, false, false}}}, true},
+      {"Users may add files", SecurityInfo{admins, true, {full(admins), {users, 0x1200A9 | 0x2, true, false}}}, false},
+      {"Users may add folders", SecurityInfo{admins, true, {full(admins), {users, 0x4, true, false}}}, false},
+      {"Authenticated Users modify", SecurityInfo{admins, true, {full(admins), {"S-1-5-11", 0x1301BF, true, false}}}, false},
+      {"Users may delete children", SecurityInfo{admins, true, {{users, 0x40, true, false}}}, false},
+      {"Everyone DELETE", SecurityInfo{admins, true, {{everyone, 0x10000, true, false}}}, false},
+      {"Users WRITE_DAC", SecurityInfo{admins, true, {{users, 0x40000, true, false}}}, false},
+      {"Users WRITE_OWNER", SecurityInfo{admins, true, {{users, 0x80000, true, false}}}, false},
+      {"Users GENERIC_WRITE", SecurityInfo{admins, true, {{users, 0x40000000, true, false}}}, false},
+      {"Everyone GENERIC_ALL", SecurityInfo{admins, true, {{everyone, 0x10000000, true, false}}}, false},
+      {"owned by Users", SecurityInfo{users, true, {full(admins)}}, false},
+      {"no access list at all", SecurityInfo{admins, false, {}}, false},
+      {"unreadable", std::nullopt, false},
+      // clang-format on
+  };
+  std::printf("%-40s | %-7s\n", "access of the folder above Horalux.exe", "task");
+  for (const Row& row : rows) {
+    Rig rig(kElv, kInstalled, false, false, kRan);
+    rig.security.paths["C:\\Program Files\\Orvane"] = row.info;
+    rig.link.RegisterStartup();
+    EXPECT_EQ(rig.Seen(), row.allowed ? kOk + "task ticked " : refused) << row.why;
+    std::printf("%-40s | %s\n", row.why, row.allowed ? "registered" : "refused");
   }
 }
 

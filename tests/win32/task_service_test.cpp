@@ -13,11 +13,12 @@
 namespace horalux {
 namespace {
 
-// Where the Task Scheduler keeps a task of the root folder.
+// Where the Task Scheduler keeps a task of the logon tasks' folder.
 std::wstring TaskFile(const std::string& name) {
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
-  return std::wstring(system) + L"\\Tasks\\" + win32::Widen(name);
+  return std::wstring(system) + L"\\Tasks" + win32::Widen(kLogonTaskFolder) + L"\\" +
+         win32::Widen(name);
 }
 
 bool FileExists(const std::wstring& path) {
@@ -34,16 +35,22 @@ TEST(TaskService, RegistersTheLogonTaskAndRemovesIt) {
   WinTaskService tasks;
   const std::string name = LogonTaskName(sid) + " test " + std::to_string(GetCurrentProcessId());
   const std::string xml = LogonTaskXml(sid, "C:\\Program Files\\時計 & <ほら>\\Horalux.exe");
-  ASSERT_FALSE(tasks.task_exists(name));
-  ASSERT_TRUE(tasks.register_task(name, xml));
-  EXPECT_TRUE(FileExists(TaskFile(name)));
-  EXPECT_TRUE(tasks.task_exists(name));
-  EXPECT_TRUE(tasks.register_task(name, xml)) << "registering again replaces it";
+  const auto f = kLogonTaskFolder;
+  ASSERT_FALSE(tasks.find_task(f, name));
+  // The second time the folder exists already and gets the rules set instead.
+  for (int time = 0; time < 2; ++time) {
+    ASSERT_TRUE(tasks.register_task(f, name, xml, kLogonTaskSddl)) << time;
+    EXPECT_TRUE(FileExists(TaskFile(name)));
+    // Wine keeps neither the principal nor the action: the task is there, but
+    // not registered for anyone.
+    EXPECT_TRUE(tasks.find_task(f, name));
+  }
+  EXPECT_FALSE(tasks.find_task(kRootTaskFolder, name));
 
-  EXPECT_TRUE(tasks.delete_task(name));
+  EXPECT_TRUE(tasks.delete_task(f, name));
   EXPECT_FALSE(FileExists(TaskFile(name)));
-  EXPECT_FALSE(tasks.task_exists(name));
-  EXPECT_TRUE(tasks.delete_task(name)) << "nothing left to remove";
+  EXPECT_FALSE(tasks.find_task(f, name));
+  EXPECT_TRUE(tasks.delete_task(f, name)) << "nothing left to remove";
 }
 
 TEST(Taskbar, ExistsAndItsRestartBroadcastReachesTheListener) {

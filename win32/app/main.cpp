@@ -67,7 +67,8 @@ int Run() {
     return !form->StartupFailed();
   };
   auto task_only = [&](bool register_task) {
-    StartupTask task({system.token, system.tasks, system.launcher}, system.shell, system.files);
+    StartupTask task({system.token, system.tasks, system.launcher, system.security}, system.shell,
+                     system.files);
     return task.RunTaskOnly(register_task);
   };
   FormLifecycle lifecycle{create, [&] { main_window->show_window(); }, task_only};

@@ -5,6 +5,7 @@
 #include "win32/desktop/notify_shell.h"
 #include "win32/desktop/pointer_focus.h"
 #include "win32/desktop/win_elevated_launch.h"
+#include "win32/desktop/win_file_security.h"
 #include "win32/desktop/win_shell.h"
 #include "win32/desktop/win_task_service.h"
 #include "win32/desktop/win_taskbar.h"
@@ -43,6 +44,7 @@ struct SystemPorts {
   WinElevatedLauncher launcher;
   WinTaskbar taskbar;
   WinFileHandles handles;
+  WinFileSecurity security;
 
   RunPorts For(Clock& clock, ApplicationWindow& application, MainWindow& window) {
     return {clock,   pump,         files,
@@ -51,7 +53,7 @@ struct SystemPorts {
             network, notify_shell, pointer_focus,
             shell,   tcp,          registry,
             token,   tasks,        launcher,
-            taskbar, handles};
+            taskbar, handles,      security};
   }
 };
 

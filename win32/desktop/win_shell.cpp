@@ -1,7 +1,10 @@
 #include "win32/desktop/win_shell.h"
 
 #include <windows.h>
+#include <exdisp.h>
+#include <servprov.h>
 #include <shellapi.h>
+#include <shldisp.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -80,6 +83,79 @@ ProcessId WinShell::start_process(const std::string& program, const std::string&
 bool WinShell::process_running(ProcessId process) {
   win32::UniqueHandle h(OpenProcess(SYNCHRONIZE, FALSE, process));
   return h.valid() && WaitForSingleObject(h.get(), 0) == WAIT_TIMEOUT;
+}
+
+namespace {
+// Owns a BSTR.
+struct Bstr {
+  BSTR s;
+  explicit Bstr(const std::string& utf8) : s(SysAllocString(Widen(utf8).c_str())) {}
+  ~Bstr() { SysFreeString(s); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+};
+
+// The shell's automation object of the desktop's view, which runs in the
+// shell's process: the desktop window, its browser, its view, the view's
+// background object, its application. Nothing when any step fails.
+bool DesktopShellDispatch(ComPtr<IShellDispatch2>& out) {
+  ComPtr<IShellWindows> windows;
+  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                              windows.put_void())))
+    return false;
+  VARIANT empty;
+  VariantInit(&empty);
+  long hwnd = 0;
+  ComPtr<IDispatch> desktop;
+  ComPtr<IServiceProvider> services;
+  ComPtr<IShellBrowser> browser;
+  ComPtr<IShellView> view;
+  ComPtr<IDispatch> background;
+  ComPtr<IShellFolderViewDual> folder_view;
+  ComPtr<IDispatch> application;
+  return windows->FindWindowSW(&empty, &empty, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH,
+                               desktop.put()) == S_OK &&
+         desktop && SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, services.put_void())) &&
+         SUCCEEDED(
+             services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.put_void())) &&
+         SUCCEEDED(browser->QueryActiveShellView(view.put())) && view &&
+         SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.put_void())) &&
+         SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folder_view.put_void())) &&
+         SUCCEEDED(folder_view->get_Application(application.put())) && application &&
+         SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, out.put_void())) && out;
+}
+
+VARIANT Text(BSTR s) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = s;
+  return v;
+}
+}  // namespace
+
+bool WinShell::start_through_shell(const std::string& program, const std::string& parameters,
+                                   const std::string& working_folder) {
+  ComPtr<IShellDispatch2> shell;
+  if (!DesktopShellDispatch(shell)) return false;
+  Bstr file(program), args(parameters), folder(working_folder), verb("open");
+  if (!file.s || !args.s || !folder.s || !verb.s) return false;
+  VARIANT show;
+  VariantInit(&show);
+  show.vt = VT_I4;
+  show.lVal = SW_SHOWNORMAL;
+  return SUCCEEDED(shell->ShellExecute(file.s, Text(args.s), Text(folder.s), Text(verb.s), show));
+}
+
+bool WinShell::other_process_has_window(const std::string& window_class, const std::string& title) {
+  const std::wstring cls = Widen(window_class), text = Widen(title);
+  for (HWND hwnd = FindWindowExW(nullptr, nullptr, cls.c_str(), text.c_str()); hwnd;
+       hwnd = FindWindowExW(nullptr, hwnd, cls.c_str(), text.c_str())) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner != GetCurrentProcessId()) return true;
+  }
+  return false;
 }
 
 bool WinShell::process_has_window(ProcessId process, const std::string& window_class) {

@@ -13,6 +13,9 @@ class WinShell : public Shell {
   std::optional<ShellLink> read_link(const std::string& link_path) override;
   ProcessId start_process(const std::string& program, const std::string& parameters,
                           const std::string& working_folder) override;
+  bool start_through_shell(const std::string& program, const std::string& parameters,
+                           const std::string& working_folder) override;
+  bool other_process_has_window(const std::string& window_class, const std::string& title) override;
   bool process_running(ProcessId process) override;
   bool process_has_window(ProcessId process, const std::string& window_class) override;
   bool show_properties(const std::string& path, std::uintptr_t owner) override;

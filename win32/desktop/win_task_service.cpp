@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <sddl.h>
 #include <taskschd.h>
 
 #include "win32/platform/wide.h"
@@ -16,57 +17,141 @@ namespace {
 class Bstr {
  public:
   explicit Bstr(const std::string& utf8) : s_(SysAllocString(win32::Widen(utf8).c_str())) {}
+  Bstr() : s_(nullptr) {}
   ~Bstr() { SysFreeString(s_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
   BSTR get() const { return s_; }
+  BSTR* put() {
+    SysFreeString(s_);
+    s_ = nullptr;
+    return &s_;
+  }
+  std::string text() const { return s_ ? win32::Narrow(s_) : std::string(); }
   explicit operator bool() const { return s_ != nullptr; }
 
  private:
   BSTR s_;
 };
 
-// The root folder of the local Task Scheduler; false when the service
-// cannot be reached.
-bool RootFolder(ComPtr<ITaskFolder>& folder) {
-  ComPtr<ITaskService> service;
+VARIANT TextVariant(BSTR s) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = s;
+  return v;
+}
+
+// The local Task Scheduler; false when it cannot be reached.
+bool Connect(ComPtr<ITaskService>& service) {
   if (FAILED(CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
                               service.put_void())))
     return false;
   VARIANT none;
   VariantInit(&none);
-  if (FAILED(service->Connect(none, none, none, none))) return false;
-  Bstr root("\\");
-  return root && SUCCEEDED(service->GetFolder(root.get(), folder.put())) && folder;
+  return SUCCEEDED(service->Connect(none, none, none, none));
+}
+
+bool OpenFolder(const std::string& path, ComPtr<ITaskFolder>& folder) {
+  ComPtr<ITaskService> service;
+  Bstr name(path);
+  return name && Connect(service) && SUCCEEDED(service->GetFolder(name.get(), folder.put())) &&
+         folder;
+}
+
+// The folder with `sddl` as its access rules, made when missing.
+bool PreparedFolder(const std::string& path, const std::string& sddl, ComPtr<ITaskFolder>& folder) {
+  ComPtr<ITaskService> service;
+  ComPtr<ITaskFolder> root;
+  Bstr root_name("\\"), name(path), rules(sddl);
+  if (!root_name || !name || !rules || !Connect(service) ||
+      FAILED(service->GetFolder(root_name.get(), root.put())))
+    return false;
+  if (path == "\\") return SUCCEEDED(service->GetFolder(root_name.get(), folder.put()));
+  const HRESULT made = root->CreateFolder(name.get(), TextVariant(rules.get()), folder.put());
+  if (SUCCEEDED(made)) return bool(folder);
+  if (made != HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ||
+      FAILED(service->GetFolder(name.get(), folder.put())))
+    return false;
+  // Whoever made the folder first, its rules are these from now on. Wine's
+  // service does not keep folder rules at all (E_NOTIMPL): nothing to set.
+  const HRESULT set = folder->SetSecurityDescriptor(rules.get(), 0);
+  return SUCCEEDED(set) || set == E_NOTIMPL;
+}
+
+// A principal named by account rather than SID, as a SID text.
+std::string AsSidText(const std::string& user) {
+  if (user.empty() || user.rfind("S-1-", 0) == 0) return user;
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD sid_size = sizeof sid;
+  wchar_t domain[256];
+  DWORD domain_size = 256;
+  SID_NAME_USE use;
+  wchar_t* text = nullptr;
+  if (!LookupAccountNameW(nullptr, win32::Widen(user).c_str(), sid, &sid_size, domain, &domain_size,
+                          &use) ||
+      !ConvertSidToStringSidW(sid, &text))
+    return "";
+  std::string out = win32::Narrow(text);
+  LocalFree(text);
+  return out;
 }
 
 }  // namespace
 
-bool WinTaskService::task_exists(const std::string& name) {
+std::optional<RegisteredTask> WinTaskService::find_task(const std::string& folder_path,
+                                                        const std::string& name) {
   ComPtr<ITaskFolder> folder;
   Bstr path(name);
-  if (!path || !RootFolder(folder)) return false;
   ComPtr<IRegisteredTask> task;
-  return SUCCEEDED(folder->GetTask(path.get(), task.put())) && task;
+  if (!path || !OpenFolder(folder_path, folder) ||
+      FAILED(folder->GetTask(path.get(), task.put())) || !task)
+    return std::nullopt;
+  RegisteredTask found;
+  ComPtr<ITaskDefinition> definition;
+  if (FAILED(task->get_Definition(definition.put())) || !definition) return found;
+  ComPtr<IPrincipal> principal;
+  Bstr user;
+  if (SUCCEEDED(definition->get_Principal(principal.put())) && principal &&
+      SUCCEEDED(principal->get_UserId(user.put())))
+    found.user_sid = AsSidText(user.text());
+  ComPtr<IActionCollection> actions;
+  ComPtr<IAction> action;
+  ComPtr<IExecAction> exec;
+  Bstr command;
+  if (SUCCEEDED(definition->get_Actions(actions.put())) && actions &&
+      SUCCEEDED(actions->get_Item(1, action.put())) && action &&
+      SUCCEEDED(action->QueryInterface(IID_IExecAction, exec.put_void())) &&
+      SUCCEEDED(exec->get_Path(command.put())))
+    found.command = command.text();
+  return found;
 }
 
-bool WinTaskService::register_task(const std::string& name, const std::string& xml) {
+bool WinTaskService::register_task(const std::string& folder_path, const std::string& name,
+                                   const std::string& xml, const std::string& sddl) {
   ComPtr<ITaskFolder> folder;
-  Bstr path(name), definition(xml);
-  if (!path || !definition || !RootFolder(folder)) return false;
+  Bstr path(name), definition(xml), rules(sddl);
+  if (!path || !definition || !rules || !PreparedFolder(folder_path, sddl, folder)) return false;
   // The definition names the user and the logon type; the access rules are
-  // in its security descriptor.
+  // the given ones alone, without the entry the service would add for the
+  // principal.
   VARIANT none;
   VariantInit(&none);
   ComPtr<IRegisteredTask> task;
-  return SUCCEEDED(folder->RegisterTask(path.get(), definition.get(), TASK_CREATE_OR_UPDATE, none,
-                                        none, TASK_LOGON_INTERACTIVE_TOKEN, none, task.put()));
+  return SUCCEEDED(folder->RegisterTask(
+      path.get(), definition.get(), TASK_CREATE_OR_UPDATE | TASK_DONT_ADD_PRINCIPAL_ACE, none, none,
+      TASK_LOGON_INTERACTIVE_TOKEN, TextVariant(rules.get()), task.put()));
 }
 
-bool WinTaskService::delete_task(const std::string& name) {
+bool WinTaskService::delete_task(const std::string& folder_path, const std::string& name) {
   ComPtr<ITaskFolder> folder;
   Bstr path(name);
-  if (!path || !RootFolder(folder)) return false;
+  if (!path) return false;
+  if (!OpenFolder(folder_path, folder)) {
+    // No folder, no task in it.
+    ComPtr<ITaskService> service;
+    return Connect(service);
+  }
   const HRESULT hr = folder->DeleteTask(path.get(), 0);
   return SUCCEEDED(hr) || hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 }

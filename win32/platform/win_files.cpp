@@ -112,6 +112,26 @@ std::string WinFiles::windows_folder() {
   return win32::Narrow(w);
 }
 
+WinFiles::WinFiles() {
+  // Shared for reading only: while this copy runs, nobody can write, replace
+  // or rename the file it was started from.
+  image_.reset(CreateFileW(Widen(executable_path()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::optional<std::string> WinFiles::read_own_image() {
+  LARGE_INTEGER size{}, start{};
+  if (!image_.valid() || !GetFileSizeEx(image_.get(), &size) || size.QuadPart > 0x7FFFFFFF ||
+      !SetFilePointerEx(image_.get(), start, nullptr, FILE_BEGIN))
+    return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  if (!ReadFile(image_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+      got != bytes.size())
+    return std::nullopt;
+  return bytes;
+}
+
 std::string WinFiles::executable_path() {
   std::wstring buf(32768, L'\0');
   DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));

@@ -1,11 +1,14 @@
 #pragma once
 #include "core/platform/files.h"
+#include "win32/platform/handle.h"
 
 namespace horalux {
 
 // The file system through the W functions.
 class WinFiles : public Files {
  public:
+  // Opens the running executable, to be held for the whole run.
+  WinFiles();
   bool exists(const std::string& path) override;
   bool folder_exists(const std::string& path) override;
   std::optional<std::string> read(const std::string& path) override;
@@ -20,6 +23,10 @@ class WinFiles : public Files {
   DriveType drive_type(const std::string& root) override;
   std::string windows_folder() override;
   std::string executable_path() override;
+  std::optional<std::string> read_own_image() override;
+
+ private:
+  win32::UniqueHandle image_;
 };
 
 }  // namespace horalux

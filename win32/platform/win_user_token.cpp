@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <sddl.h>
+#include <wtsapi32.h>
 
 #include <vector>
 
@@ -11,10 +12,31 @@
 namespace horalux {
 namespace {
 
-win32::UniqueHandle OwnToken() {
+win32::UniqueHandle TokenOf(HANDLE process) {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return win32::UniqueHandle();
+  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return win32::UniqueHandle();
   return win32::UniqueHandle(token);
+}
+
+win32::UniqueHandle OwnToken() {
+  return TokenOf(GetCurrentProcess());
+}
+
+std::string SidText(PSID sid) {
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(sid, &text)) return "";
+  std::string out = win32::Narrow(text);
+  LocalFree(text);
+  return out;
+}
+
+std::string TokenUserSid(HANDLE token) {
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  if (size == 0) return "";
+  std::vector<BYTE> buffer(size);
+  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return "";
+  return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
 // Members of some other groups (Backup Operators, say) get a split token
@@ -55,18 +77,53 @@ Elevation WinUserToken::elevation() {
 
 std::string WinUserToken::user_sid() {
   win32::UniqueHandle token = OwnToken();
-  if (!token.valid()) return "";
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  if (size == 0) return "";
-  std::vector<BYTE> buffer(size);
-  if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return "";
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
+  return token.valid() ? TokenUserSid(token.get()) : "";
+}
+
+std::string WinUserToken::shell_owner_sid() {
+  DWORD pid = 0;
+  if (const HWND shell = GetShellWindow()) GetWindowThreadProcessId(shell, &pid);
+  if (pid == 0) return "";
+  const win32::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process.valid()) return "";
+  win32::UniqueHandle token = TokenOf(process.get());
+  return token.valid() ? TokenUserSid(token.get()) : "";
+}
+
+std::string WinUserToken::session_user_sid() {
+  // Not one of the system's known DLLs: only from System32.
+  const HMODULE wts = LoadLibraryExW(L"wtsapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!wts) return "";
+  using Query = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
+  using Free = void(WINAPI*)(PVOID);
+  const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(wts, "WTSQuerySessionInformationW")));
+  const auto free_memory =
+      reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(wts, "WTSFreeMemory")));
+  std::wstring user, domain;
+  auto take = [&](WTS_INFO_CLASS what, std::wstring& into) {
+    LPWSTR text = nullptr;
+    DWORD bytes = 0;
+    if (!query(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, what, &text, &bytes)) return;
+    if (text) into = text;
+    free_memory(text);
+  };
+  if (query && free_memory) {
+    take(WTSUserName, user);
+    take(WTSDomainName, domain);
+  }
+  FreeLibrary(wts);
+  if (user.empty()) return "";
+  const std::wstring account = domain.empty() ? user : domain + L"\\" + user;
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD sid_size = sizeof sid;
+  wchar_t found_domain[256];
+  DWORD domain_size = 256;
+  SID_NAME_USE use;
+  if (!LookupAccountNameW(nullptr, account.c_str(), sid, &sid_size, found_domain, &domain_size,
+                          &use))
     return "";
-  std::string sid = win32::Narrow(text);
-  LocalFree(text);
-  return sid;
+  return SidText(sid);
 }
 
 }  // namespace horalux

@@ -8,6 +8,8 @@ class WinUserToken : public UserToken {
  public:
   Elevation elevation() override;
   std::string user_sid() override;
+  std::string shell_owner_sid() override;
+  std::string session_user_sid() override;
 };
 
 }  // namespace horalux

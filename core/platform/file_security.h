@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace horalux {
+
+// One entry of an access list, as the file system keeps it.
+struct AccessEntry {
+  std::string sid;     // SID text
+  std::uint32_t mask;  // access bits, Windows values
+  bool allow;          // an allow entry; false for deny (and anything else)
+  bool inherit_only;   // applies only to what is made inside, not to this item
+};
+
+// Who owns a file or folder and who may do what with it.
+struct SecurityInfo {
+  std::string owner_sid;
+  bool has_dacl = true;  // false: no access list at all, which lets everyone in
+  std::vector<AccessEntry> dacl;
+};
+
+// Access rules of files and folders.
+class FileSecurity {
+ public:
+  virtual ~FileSecurity() = default;
+  // The owner and access list of a file or folder; nothing when they cannot
+  // be read.
+  virtual std::optional<SecurityInfo> read(const std::string& path) = 0;
+  // Gives the folder an access list of its own, inheriting nothing: SYSTEM
+  // and Administrators full control, Users read and execute, passed on to
+  // everything inside. False on failure.
+  virtual bool protect_install_folder(const std::string& path) = 0;
+};
+
+}  // namespace horalux
