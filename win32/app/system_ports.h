@@ -10,6 +10,7 @@
 #include "win32/desktop/win_taskbar.h"
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
+#include "win32/net/win_proxy_script.h"
 #include "win32/platform/win_boxes.h"
 #include "win32/platform/win_files.h"
 #include "win32/platform/win_locale.h"
@@ -33,6 +34,7 @@ struct SystemPorts {
   WinUdpNetwork network;
   WinTcpNetwork tcp;
   win32::WinRegistry registry;
+  win32::WinProxyScript proxy_script;
   WinNotifyShell notify_shell;
   WinPointerFocus pointer_focus;
   // One per run: it holds the COM library the shell's objects need.
@@ -43,13 +45,13 @@ struct SystemPorts {
   WinTaskbar taskbar;
 
   RunPorts For(Clock& clock, ApplicationWindow& application, MainWindow& window) {
-    return {clock,   pump,         files,
-            boxes,   application,  codec,
-            locale,  window,       window.log_view(),
-            network, notify_shell, pointer_focus,
-            shell,   tcp,          registry,
-            token,   tasks,        launcher,
-            taskbar};
+    return {clock,        pump,         files,
+            boxes,        application,  codec,
+            locale,       window,       window.log_view(),
+            network,      notify_shell, pointer_focus,
+            shell,        tcp,          registry,
+            proxy_script, token,        tasks,
+            launcher,     taskbar};
   }
 };
 
