@@ -1,8 +1,8 @@
 // The proxy setting: the user's internet settings in the registry, in any
-// form the values may be stored in.
+// form the values may be stored in, and a proxy script's answer.
 //
 // Input: how "ProxyEnable" is stored, its value, how "ProxyServer" is
-// stored, then the server text.
+// stored, then the server text, which is also the script's answer.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -11,6 +11,9 @@
 #include "core/net/proxy.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/lenient_codec.h"
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_proxy_script.h"
+#include "tests/fakes/fake_pump.h"
 #include "tests/fakes/fake_registry.h"
 
 using namespace horalux;
@@ -41,13 +44,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   server.text = in.Rest();
   registry.Set(kInternetSettingsKey, "ProxyServer", server);
 
-  TProxy proxy;
-  try {
-    GetProxy(registry, codec, proxy);
-  } catch (const ERegistryError&) {
-    return 0;
+  fakes::FakeClock clock;
+  fakes::FakePump pump;
+  fakes::FakeProxyScript script(clock);
+  script.answer = server.text;
+  for (const char* script_url : {"", "http://s/proxy.pac"}) {
+    registry.Set(kInternetSettingsKey, "AutoConfigURL",
+                 {RegistryValue::Type::String, {}, 0, script_url});
+    TProxy proxy;
+    try {
+      proxy = GetProxyForUrl({registry, codec, script, clock, pump}, "http://t/");
+    } catch (const ERegistryError&) {
+      continue;
+    }
+    if (proxy.InUse)
+      fuzz::Require(proxy.Port >= 1 && proxy.Port <= 65535, "a proxy in use has a usable port");
   }
-  if (proxy.InUse)
-    fuzz::Require(proxy.Port >= 1 && proxy.Port <= 65535, "a proxy in use has a usable port");
   return 0;
 }

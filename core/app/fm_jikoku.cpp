@@ -65,8 +65,12 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_, run_,
                icon_},
               {&page_, &proxy_precheck_}),
-      handlers_(
-          {screen_, sntp_source_, ports.log_view, page_, ports.registry, ports.codec, ports.boxes}),
+      handlers_({screen_,
+                 sntp_source_,
+                 ports.log_view,
+                 page_,
+                 {ports.registry, ports.codec, ports.proxy_script, ports.clock, ports.pump},
+                 ports.boxes}),
       resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
                  sg_timer_, icon_, pmnDisp_, run_, ports.taskbar}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);

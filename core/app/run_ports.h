@@ -11,6 +11,7 @@
 #include "core/platform/message_pump.h"
 #include "core/platform/notify_shell.h"
 #include "core/platform/pointer_focus.h"
+#include "core/platform/proxy_script.h"
 #include "core/platform/shell.h"
 #include "core/platform/task_service.h"
 #include "core/platform/taskbar.h"
@@ -40,6 +41,7 @@ struct RunPorts {
   Shell& shell;
   TcpNetwork& tcp;
   Registry& registry;
+  ProxyScript& proxy_script;
   UserToken& token;
   TaskService& tasks;
   ElevatedLauncher& launcher;

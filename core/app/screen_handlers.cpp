@@ -134,9 +134,7 @@ void ScreenHandlers::ApplyProxy() {
 }
 
 TProxy ScreenHandlers::ReadBrowserProxy() {
-  TProxy proxy;
-  GetProxy(d_.registry, d_.codec, proxy);
-  return proxy;
+  return GetProxyForUrl(d_.proxy_lookup, d_.page.SelectedPageUrl());
 }
 
 }  // namespace horalux

@@ -7,8 +7,6 @@
 #include "core/net/proxy.h"
 #include "core/platform/boxes.h"
 #include "core/platform/log_view.h"
-#include "core/platform/registry.h"
-#include "core/platform/text_codec.h"
 #include "core/settings/jikoku_screen.h"
 
 namespace horalux {
@@ -22,8 +20,7 @@ class ScreenHandlers {
     SntpSource& sntp;
     LogView& log_view;
     TimePageClient& page;
-    Registry& registry;
-    TextCodec& codec;
+    ProxyLookupPorts proxy_lookup;
     Boxes& boxes;
   };
   explicit ScreenHandlers(Deps deps);
@@ -52,7 +49,7 @@ class ScreenHandlers {
   void ApplyProxy();
   // The selected source's page, as its button's handler sets it.
   void ApplySelectedTimePage();
-  // The browser's proxy; raises what GetProxy raises.
+  // The browser's proxy for the selected page; raises what GetProxy raises.
   TProxy ReadBrowserProxy();
 
  private:

@@ -50,7 +50,7 @@ SyncEngine::SyncEngine(Deps deps, HttpPlugs http)
 
 void SyncEngine::btnJikkouClick() {
   // A click inside the waits of a running cycle would nest a second one.
-  if (busy) return;
+  if (busy || prechecking_) return;
   d_.screen.StatusBar1.SetSimpleText("");
   SyncClock(SyncMode::ConnectionTest);
 }
@@ -89,7 +89,20 @@ CycleResult SyncEngine::FetchAndCorrect(SyncMode mode) {
   JikokuScreen& s = d_.screen;
   d_.log.BeginLogEntry();
   if (!d_.run.IsResidentRun()) s.PageControl1.SetActivePage(&s.tsJMemo);
-  if (proxy_precheck_ && proxy_precheck_->Run() == ProxyPrecheck::Outcome::EndNow) return {};
+  if (proxy_precheck_) {
+    // Before `busy`, as the menu and the watchdog expect; the wait for a
+    // proxy script handles window events, where a click must not nest a cycle.
+    prechecking_ = true;
+    ProxyPrecheck::Outcome outcome;
+    try {
+      outcome = proxy_precheck_->Run();
+    } catch (...) {
+      prechecking_ = false;
+      throw;
+    }
+    prechecking_ = false;
+    if (outcome == ProxyPrecheck::Outcome::EndNow) return {};
+  }
   if (!s.rbHTTP.Checked() && d_.sntp.Active()) {
     d_.log.AddLogLine(rt::kAlreadyConnected101);
     CommitLog();

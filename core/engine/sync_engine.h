@@ -95,6 +95,7 @@ class SyncEngine {
 
   Deps d_;
   ProxyPrecheck* proxy_precheck_;
+  bool prechecking_ = false;
   int attemptCount_ = 0;
   std::string logWriteError_;
   SntpTimeSource sntp_source_;

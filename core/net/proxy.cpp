@@ -1,7 +1,11 @@
 #include "core/net/proxy.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
 
+#include "core/base/ascii_case.h"
 #include "core/net/find_next.h"
 
 namespace horalux {
@@ -73,7 +77,75 @@ bool SplitServer(const std::string& server, std::string& address, std::string& p
   return true;
 }
 
+constexpr std::uint32_t kScriptPollMs = 2;
+
+std::string_view Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// "host:port" of one entry; false when it names no usable proxy.
+bool ParseProxyEntry(std::string_view entry, TProxy& proxy) {
+  const std::string value = WithoutScheme(std::string(entry));
+  const std::size_t colon = value.find(':');
+  const std::string address = value.substr(0, colon);
+  const int port = PortOf(colon == std::string::npos ? "" : value.substr(colon + 1));
+  if (address.empty() || port < 1 || port > 65535) return false;
+  proxy = {address, port, true};
+  return true;
+}
+
+// The decision in a script's answer list ("PROXY a:1; DIRECT", "a:1; b:2",
+// "DIRECT"): its first proxy or DIRECT entry, DIRECT giving InUse false;
+// nullopt when it has neither, so that the fixed settings decide.
+std::optional<TProxy> ProxyOfScriptAnswer(const std::string& list) {
+  std::string_view rest = list;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find(';');
+    std::string_view entry = Trimmed(rest.substr(0, end));
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    // A script writes "PROXY host:port"; the system's list has "host:port"
+    // alone. Other kinds (SOCKS) are no HTTP proxy.
+    const std::size_t blank = entry.find_first_of(" \t");
+    if (blank != std::string_view::npos) {
+      if (!SameIgnoringAsciiCase(entry.substr(0, blank), "PROXY")) continue;
+      entry = Trimmed(entry.substr(blank));
+    }
+    if (SameIgnoringAsciiCase(entry, "DIRECT")) return TProxy{};
+    TProxy proxy;
+    if (ParseProxyEntry(entry, proxy)) return proxy;
+  }
+  return std::nullopt;
+}
+
+// The script's answer for `url`, or nullopt when none came in time.
+std::optional<std::string> AskScript(const ProxyLookupPorts& ports, const std::string& script_url,
+                                     const std::string& url) {
+  const std::unique_ptr<ProxyScript::Lookup> lookup = ports.script.start(script_url, url);
+  if (!lookup) return std::nullopt;
+  const std::uint32_t started = ports.clock.tick_count();
+  while (!lookup->finished()) {
+    if (ports.clock.tick_count() - started >= kProxyScriptLimitMs || ports.pump.quitting())
+      return std::nullopt;
+    ports.clock.sleep(kScriptPollMs);
+    ports.pump.process_messages();
+  }
+  return lookup->answer();
+}
+
 }  // namespace
+
+TProxy GetProxyForUrl(const ProxyLookupPorts& ports, const std::string& url) {
+  const RegistryValue script = ports.registry.ReadUserValue(kInternetSettingsKey, "AutoConfigURL");
+  if (script.type == RegistryValue::Type::String && !script.text.empty() && !url.empty()) {
+    if (const auto answer = AskScript(ports, script.text, url))
+      if (const auto proxy = ProxyOfScriptAnswer(*answer)) return *proxy;
+  }
+  TProxy proxy;
+  GetProxy(ports.registry, ports.codec, proxy);
+  return proxy;
+}
 
 void GetProxy(Registry& registry, TextCodec& codec, TProxy& proxy) {
   proxy.InUse = false;

@@ -96,7 +96,13 @@ ProxiedResponder::~ProxiedResponder() {
   PollUntil([&] { return fs::exists(dir_ / "stopped"); }, Millis(10000));
 }
 
-InternetSettingsProxy::InternetSettingsProxy(const std::string& server, bool enable_as_text) {
+std::string ProxiedResponder::log() const {
+  return ReadFileBytes(dir_.path() / ("tinyproxy-" + std::to_string(proxy_port_) + ".log"))
+      .value_or("");
+}
+
+InternetSettingsProxy::InternetSettingsProxy(const std::string& server, bool enable_as_text,
+                                             const std::string& script) {
   if (RegCreateKeyExW(HKEY_CURRENT_USER,
                       L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
                       nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS)
@@ -108,7 +114,7 @@ InternetSettingsProxy::InternetSettingsProxy(const std::string& server, bool ena
     v.present =
         RegQueryValueExW(key_, v.name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS;
   }
-  const BYTE enable[] = {1, 0, 0, 0};
+  const BYTE enable[] = {script.empty() ? BYTE(1) : BYTE(0), 0, 0, 0};
   const wchar_t enable_text[] = L"1";
   const std::wstring text = Widen(server);
   if (enable_as_text)
@@ -118,6 +124,10 @@ InternetSettingsProxy::InternetSettingsProxy(const std::string& server, bool ena
     RegSetValueExW(key_, L"ProxyEnable", 0, REG_BINARY, enable, sizeof enable);
   RegSetValueExW(key_, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  const std::wstring url = Widen(script);
+  if (!script.empty())
+    RegSetValueExW(key_, L"AutoConfigURL", 0, REG_SZ, reinterpret_cast<const BYTE*>(url.c_str()),
+                   static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
 }
 
 InternetSettingsProxy::~InternetSettingsProxy() {

@@ -46,6 +46,7 @@ class ProxiedResponder {
   tools::HttpResponder& responder() { return responder_; }
   std::uint16_t proxy_port() const { return proxy_port_; }
   std::string proxy_server() const { return "127.0.0.1:" + std::to_string(proxy_port_); }
+  std::string log() const;  // what tinyproxy has logged so far
 
  private:
   tools::HttpResponder responder_;
@@ -54,12 +55,14 @@ class ProxiedResponder {
   std::string pid_;
 };
 
-// ProxyEnable and ProxyServer of the user's internet settings, set for one
+// ProxyEnable, ProxyServer and AutoConfigURL of the user's internet settings, set for one
 // test and put back as they were (or removed) when the object goes. With
 // `enable_as_text`, ProxyEnable is the text "1", which the program cannot read.
+// With a `script` address, ProxyEnable is 0: only that script names a proxy.
 class InternetSettingsProxy {
  public:
-  explicit InternetSettingsProxy(const std::string& server, bool enable_as_text = false);
+  explicit InternetSettingsProxy(const std::string& server, bool enable_as_text = false,
+                                 const std::string& script = "");
   ~InternetSettingsProxy();
   InternetSettingsProxy(const InternetSettingsProxy&) = delete;
   InternetSettingsProxy& operator=(const InternetSettingsProxy&) = delete;
@@ -72,7 +75,9 @@ class InternetSettingsProxy {
     std::vector<BYTE> data;
   };
   HKEY key_ = nullptr;
-  Saved saved_[2] = {{L"ProxyEnable", false, 0, {}}, {L"ProxyServer", false, 0, {}}};
+  Saved saved_[3] = {{L"ProxyEnable", false, 0, {}},
+                     {L"ProxyServer", false, 0, {}},
+                     {L"AutoConfigURL", false, 0, {}}};
 };
 
 }  // namespace horalux::e2e

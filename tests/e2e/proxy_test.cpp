@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/driver.h"
@@ -40,14 +41,22 @@ void ExpectFetchedThroughProxy(const HttpCopy& copy, const std::string& last_lin
   EXPECT_NE(copy.HeaderCopy().value_or("").find("\r\nVia: "), std::string::npos);
 }
 
+// The proxy named by a proxy script (ProxyEnable 0), or by the fixed settings.
 TEST(ProxyPrecheck, ConnectionTestOffersHttpThroughTheBrowsersProxy) {
   // One proxy for the whole test: Wine lets tinyproxy reach only the first
-  // responder a test process opens.
+  // responder a test process opens. Asked directly, it serves the script.
   ProxiedResponder proxy;
   proxy.responder().answer_all(HttpReply::TimePage());
-  InternetSettingsProxy settings(proxy.proxy_server());
-  for (const char* answer : {"いいえ", "はい"}) {
-    SCOPED_TRACE(answer);
+  const HttpReply script =
+      HttpReply::Ok("function FindProxyForURL(url, host) {\n  return \"PROXY " +
+                    proxy.proxy_server() + "; DIRECT\";\n}\n");
+  const std::string script_url =
+      "http://127.0.0.1:" + std::to_string(proxy.responder().port()) + "/proxy.pac";
+  for (const auto& [answer, url] :
+       {std::pair{"いいえ", script_url}, {"はい", script_url}, {"いいえ", ""}, {"はい", ""}}) {
+    SCOPED_TRACE(answer + (" " + url));
+    InternetSettingsProxy settings(proxy.proxy_server(), false, url);
+    if (!url.empty()) proxy.responder().queue(script);
     HttpCopy copy(kSntpSettings);
     Process app;
     Window main = copy.StartWindow(app);
@@ -63,6 +72,7 @@ TEST(ProxyPrecheck, ConnectionTestOffersHttpThroughTheBrowsersProxy) {
     } else {
       WaitUntil([&] { return copy.Log().has_value(); }, "the entry");
       ExpectFetchedThroughProxy(copy, "接続成功( Http )");
+      EXPECT_NE(proxy.log().find("GET http://jjy.nict.go.jp/cgi-bin/JST.cgi"), std::string::npos);
       EXPECT_TRUE(main.RadioButton("HTTP").Checked());
       EXPECT_TRUE(main.CheckBox("プロキシサーバーを使用する").Checked());
       EXPECT_EQ(FieldAfter(main, "アドレス：").Text(), "127.0.0.1");

@@ -8,6 +8,7 @@
 #include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_log_view.h"
 #include "tests/fakes/fake_notify_shell.h"
+#include "tests/fakes/fake_proxy_script.h"
 #include "tests/fakes/fake_pump.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_registry.h"
@@ -39,6 +40,7 @@ struct FormRig {
   FakeShell desktop{files};
   FakeTcpNetwork tcp{clock};
   FakeRegistry registry;
+  FakeProxyScript proxy_script{clock};
   FakeUserToken token;
   FakeTaskService tasks;
   FakeElevatedLauncher launcher;

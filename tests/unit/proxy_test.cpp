@@ -2,6 +2,9 @@
 
 #include "core/net/find_next.h"
 #include "core/net/proxy.h"
+#include "tests/fakes/fake_clock.h"
+#include "tests/fakes/fake_proxy_script.h"
+#include "tests/fakes/fake_pump.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_ui.h"
 
@@ -101,6 +104,41 @@ TEST(GetProxy, UnreadableValuesAreErrors) {
     registry.Set(kInternetSettingsKey, "ProxyServer", c.server);
     TProxy proxy;
     EXPECT_THROW(GetProxy(registry, codec, proxy), ERegistryError);
+  }
+}
+
+// The script's first proxy or DIRECT decides; without a script, an answer in
+// time or anything usable in it, the fixed proxy f:8 does.
+TEST(GetProxyForUrl, AsksTheScriptThenTheFixedProxy) {
+  const struct {
+    const char* script;
+    std::optional<std::string> answer;
+    std::uint32_t delay_ms;
+    const char* expect;  // "" for no proxy
+  } cases[] = {
+      {"http://s/p.pac", "PROXY a:1; DIRECT", 0, "a:1"},
+      {"http://s/p.pac", "a:1; b:2", 0, "a:1"},
+      {"http://s/p.pac", " direct ;a:1", 0, ""},
+      {"http://s/p.pac", "", 0, "f:8"},
+      {"http://s/p.pac", std::nullopt, 0, "f:8"},
+      {"http://s/p.pac", "a:1", 4990, "a:1"},
+      {"http://s/p.pac", "a:1", 5002, "f:8"},
+      {"", "a:1", 0, "f:8"},
+  };
+  IconvCodec codec;
+  for (const auto& c : cases) {
+    FakeRegistry registry;
+    registry.Set(kInternetSettingsKey, "ProxyEnable", Dword(1));
+    registry.Set(kInternetSettingsKey, "ProxyServer", Text("f:8"));
+    registry.Set(kInternetSettingsKey, "AutoConfigURL", Text(c.script));
+    fakes::FakeClock clock;
+    fakes::FakePump pump;
+    fakes::FakeProxyScript script(clock);
+    std::tie(script.answer, script.delay_ms) = std::tuple(c.answer, c.delay_ms);
+    const TProxy p = GetProxyForUrl({registry, codec, script, clock, pump}, "http://t/jst.cgi");
+    EXPECT_EQ(p.InUse ? p.Address + ":" + std::to_string(p.Port) : "", c.expect) << c.delay_ms;
+    // The window keeps its events while the script is awaited.
+    EXPECT_EQ(pump.passes > 0, c.delay_ms > 0);
   }
 }
 

@@ -38,10 +38,12 @@ struct ScriptedPrecheck : ProxyPrecheck {
   explicit ScriptedPrecheck(JikokuScreen& s) : screen(s) {}
   Outcome Run() override {
     ++runs;
+    if (during_run) during_run();
     if (select_http) screen.rbHTTP.SetChecked(true);
     return outcome;
   }
   JikokuScreen& screen;
+  std::function<void()> during_run;  // a window event inside the look
   Outcome outcome = Outcome::GoOn;
   bool select_http = false;
   int runs = 0;
@@ -493,6 +495,7 @@ TEST(SyncCycle, ProxyPrecheckEndsTheCycleOrSwitchesItToHttp) {
     EngineRig rig;
     rig.precheck.outcome = row.outcome;
     rig.precheck.select_http = row.select_http;
+    rig.precheck.during_run = [&] { rig.engine.btnJikkouClick(); };  // starts no second cycle
     rig.page.time = kPcNow - 0.5 / 86400;  // 0.5 s behind once the 500 ms are added
     EXPECT_EQ(rig.engine.SyncClock(SyncMode::ConnectionTest), row.result);
     EXPECT_EQ(rig.precheck.runs, 1);

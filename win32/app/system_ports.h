@@ -11,6 +11,7 @@
 #include "win32/desktop/win_taskbar.h"
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
+#include "win32/net/win_proxy_script.h"
 #include "win32/platform/win_boxes.h"
 #include "win32/platform/win_file_handles.h"
 #include "win32/platform/win_files.h"
@@ -35,6 +36,7 @@ struct SystemPorts {
   WinUdpNetwork network;
   WinTcpNetwork tcp;
   win32::WinRegistry registry;
+  win32::WinProxyScript proxy_script;
   WinNotifyShell notify_shell;
   WinPointerFocus pointer_focus;
   // One per run: it holds the COM library the shell's objects need.
@@ -47,13 +49,14 @@ struct SystemPorts {
   WinFileSecurity security;
 
   RunPorts For(Clock& clock, ApplicationWindow& application, MainWindow& window) {
-    return {clock,   pump,         files,
-            boxes,   application,  codec,
-            locale,  window,       window.log_view(),
-            network, notify_shell, pointer_focus,
-            shell,   tcp,          registry,
-            token,   tasks,        launcher,
-            taskbar, handles,      security};
+    return {clock,        pump,         files,
+            boxes,        application,  codec,
+            locale,       window,       window.log_view(),
+            network,      notify_shell, pointer_focus,
+            shell,        tcp,          registry,
+            proxy_script, token,        tasks,
+            launcher,     taskbar,      handles,
+            security};
   }
 };
 
