@@ -9,6 +9,7 @@
 #include "core/platform/message_pump.h"
 #include "core/platform/notify_shell.h"
 #include "core/platform/pointer_focus.h"
+#include "core/platform/proxy_auth_ports.h"
 #include "core/platform/shell.h"
 #include "core/platform/task_service.h"
 #include "core/platform/taskbar.h"
@@ -42,6 +43,7 @@ struct RunPorts {
   TaskService& tasks;
   ElevatedLauncher& launcher;
   Taskbar& taskbar;
+  ProxyAuthPorts proxy_auth;
 };
 
 }  // namespace horalux

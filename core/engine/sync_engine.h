@@ -97,6 +97,7 @@ class SyncEngine {
   ProxyPrecheck* proxy_precheck_;
   int attemptCount_ = 0;
   std::string logWriteError_;
+  std::string fetchNotice_;
   SntpTimeSource sntp_source_;
   HttpTimeSource http_source_;
   std::int64_t anchor_counter_ = 0;

@@ -51,6 +51,8 @@ class FakeTcpSession : public TcpSession {
   bool connected_ = false;
   FakeTcpReply reply_;
   std::size_t taken_ = 0;
+  std::vector<std::string> later_;  // this connection's later replies
+  std::size_t released_ = 0;        // of them, sent so far
   std::uint32_t connected_at_ = 0;
 };
 
@@ -71,9 +73,11 @@ class FakeTcpNetwork : public TcpNetwork {
   bool silent_connects = false;              // connects never end
   int connect_error = 0;                     // carried by the Connected event
   std::deque<FakeTcpReply> replies;          // one per connection; then the peer closes at once
-  std::vector<std::string> requests;         // bytes sent, one entry per connection
-  std::vector<std::string> connected_to;     // "a.b.c.d:port" per connection
-  int closes = 0;                            // abortive closes
+  // By connection (from 0): further replies on it, one per further request.
+  std::map<std::size_t, std::vector<std::string>> later_replies;
+  std::vector<std::string> requests;      // bytes sent, one entry per connection
+  std::vector<std::string> connected_to;  // "a.b.c.d:port" per connection
+  int closes = 0;                         // abortive closes
   FakeTcpSession* session = nullptr;
 };
 

@@ -9,8 +9,10 @@ FormRig::FormRig(bool local_folder) {
 }
 
 RunPorts FormRig::Ports() {
-  return {clock, pump,  files,   boxes, windowing, codec, locale, host,     log_view, network,
-          shell, focus, desktop, tcp,   registry,  token, tasks,  launcher, taskbar};
+  return {clock, pump,   files,    boxes,    windowing,
+          codec, locale, host,     log_view, network,
+          shell, focus,  desktop,  tcp,      registry,
+          token, tasks,  launcher, taskbar,  proxy_auth.ports()};
 }
 
 TfmJikoku& FormRig::Make(const std::vector<std::string>& params) {

@@ -8,6 +8,7 @@
 #include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_log_view.h"
 #include "tests/fakes/fake_notify_shell.h"
+#include "tests/fakes/fake_proxy_auth.h"
 #include "tests/fakes/fake_pump.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_registry.h"
@@ -42,6 +43,7 @@ struct FormRig {
   FakeTaskService tasks;
   FakeElevatedLauncher launcher;
   FakeTaskbar taskbar;
+  FakeProxyAuth proxy_auth;
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.
