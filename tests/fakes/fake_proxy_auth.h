@@ -9,26 +9,23 @@
 
 namespace horalux::fakes {
 
-// An in-memory credential store; `refuse_writes` plays a store that is full
-// or locked.
+// An in-memory credential store; `refuse_writes` plays one that is full or locked.
 struct FakeCredentialStore : CredentialStore {
   std::optional<ProxyCredential> read(const std::string& target) override {
     auto it = stored.find(target);
-    if (it == stored.end()) return std::nullopt;
-    return it->second;
+    return it == stored.end() ? std::nullopt : std::optional<ProxyCredential>(it->second);
   }
   bool write(const std::string& target, const ProxyCredential& credential) override {
-    if (refuse_writes) return false;
-    stored[target] = credential;
-    return true;
+    if (!refuse_writes) stored[target] = credential;
+    return !refuse_writes;
   }
   void remove(const std::string& target) override { stored.erase(target); }
   std::map<std::string, ProxyCredential> stored;
   bool refuse_writes = false;
 };
 
-// A security package that sends "token<n>" for its n-th step and records the
-// server tokens it is given; none for packages not in `packages`.
+// Packages in `packages` send "token<n>" at their n-th step and record the
+// server tokens they are given.
 struct FakeSecurityPackages : SecurityPackages {
   struct Context : SecurityContext {
     explicit Context(FakeSecurityPackages& o) : owner(o) {}
@@ -47,9 +44,7 @@ struct FakeSecurityPackages : SecurityPackages {
       if (p == package) return std::make_unique<Context>(*this);
     return nullptr;
   }
-  std::vector<std::string> packages;  // those available
-  std::vector<std::string> started;   // "package target" per start
-  std::vector<std::string> received;  // server tokens, one per step
+  std::vector<std::string> packages, started, received;
 };
 
 // The credentials window with a scripted answer (nothing: キャンセル).

@@ -40,21 +40,20 @@ int FakeTcpSession::start_connect(const Ipv4Address& address, std::uint16_t port
       reply_ = FakeTcpReply{};
     }
     taken_ = 0;
-    auto later = network_.later_replies.find(network_.connected_to.size() - 1);
-    later_ = later == network_.later_replies.end() ? std::vector<std::string>{} : later->second;
-    released_ = 0;
+    connection_ = network_.connected_to.size() - 1;
+    sends_ = 0;
     connected_at_ = network_.clock.tick_count();
   }
   return kSocketWouldBlock;
 }
 
 TcpIoResult FakeTcpSession::send(const std::uint8_t* data, std::size_t size) {
-  std::string& sent = network_.requests.back();
-  sent.append(reinterpret_cast<const char*>(data), size);
-  std::size_t requests = 0;
-  for (std::size_t at = 0; (at = sent.find("\r\n\r\n", at)) != std::string::npos; at += 4)
-    ++requests;
-  while (released_ + 1 < requests && released_ < later_.size()) reply_.bytes += later_[released_++];
+  network_.requests.back().append(reinterpret_cast<const char*>(data), size);
+  std::deque<std::string>& later = network_.later_replies[connection_];
+  if (sends_++ > 0 && !later.empty()) {
+    reply_.bytes += later.front();
+    later.pop_front();
+  }
   return {0, static_cast<int>(size)};
 }
 

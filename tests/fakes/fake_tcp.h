@@ -51,8 +51,7 @@ class FakeTcpSession : public TcpSession {
   bool connected_ = false;
   FakeTcpReply reply_;
   std::size_t taken_ = 0;
-  std::vector<std::string> later_;  // this connection's later replies
-  std::size_t released_ = 0;        // of them, sent so far
+  std::size_t connection_ = 0, sends_ = 0;
   std::uint32_t connected_at_ = 0;
 };
 
@@ -73,12 +72,12 @@ class FakeTcpNetwork : public TcpNetwork {
   bool silent_connects = false;              // connects never end
   int connect_error = 0;                     // carried by the Connected event
   std::deque<FakeTcpReply> replies;          // one per connection; then the peer closes at once
-  // By connection (from 0): further replies on it, one per further request.
-  std::map<std::size_t, std::vector<std::string>> later_replies;
-  std::vector<std::string> requests;      // bytes sent, one entry per connection
-  std::vector<std::string> connected_to;  // "a.b.c.d:port" per connection
-  int closes = 0;                         // abortive closes
+  std::vector<std::string> requests;         // bytes sent, one entry per connection
+  std::vector<std::string> connected_to;     // "a.b.c.d:port" per connection
+  int closes = 0;                            // abortive closes
   FakeTcpSession* session = nullptr;
+  // By connection (from 0): more replies on it, one per further request.
+  std::map<std::size_t, std::deque<std::string>> later_replies;
 };
 
 // A fake pump that also delivers the fake network's events and fires its
