@@ -51,7 +51,7 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
           [this] { return location_.readOnlyMedium; }, [this] { return run_.Closing(); }),
       sntp_(ports.network, ports.clock),
       sntp_source_(sntp_),
-      page_(ports.tcp, ports.pump, ports.clock, settings_files_, location_),
+      page_(ports.tcp, ports.pump, ports.clock, settings_files_, location_, ports.proxy_auth),
       proxy_precheck_(
           screen_, ports.boxes, [this] { return handlers_.ReadBrowserProxy(); },
           [this] { return ports_.host.shown(); }, [this] { screen_.rbHTTP.SetFocus(); },

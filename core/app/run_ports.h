@@ -12,6 +12,7 @@
 #include "core/platform/notify_shell.h"
 #include "core/platform/pointer_focus.h"
 #include "core/platform/proxy_script.h"
+#include "core/platform/proxy_auth_ports.h"
 #include "core/platform/shell.h"
 #include "core/platform/task_service.h"
 #include "core/platform/taskbar.h"
@@ -48,6 +49,7 @@ struct RunPorts {
   Taskbar& taskbar;
   FileHandles& handles;
   FileSecurity& security;
+  ProxyAuthPorts proxy_auth;
 };
 
 }  // namespace horalux

@@ -5,12 +5,19 @@
 
 namespace horalux {
 
-FetchOutcome HttpTimeSource::Fetch() {
-  const double t = page_ ? page_->GetHttpTime() : 0.0;
-  if (t == 0.0) return {0.0, result_text::HttpFailed201(SelectedPageCaption())};
+FetchOutcome HttpTimeSource::Fetch(SyncMode mode) {
+  const PageTime page = page_ ? page_->FetchTime(mode) : PageTime{};
+  FetchOutcome outcome;
+  if (page.passwordNotSaved) outcome.notice = result_text::kPasswordNotSaved;
+  if (page.time == 0.0) {
+    outcome.failure = page.proxyCredentialsNeeded
+                          ? result_text::ProxyCredentialsNeeded202(SelectedPageCaption())
+                          : result_text::HttpFailed201(SelectedPageCaption());
+    return outcome;
+  }
   // The fine adjustment and the nine hours of Japan Standard Time in one step.
-  return {t + (screen_.udChouseiHTTP.Position() - kJstOffsetMs) / kMillisecondsPerDay,
-          std::nullopt};
+  outcome.utc = page.time + (screen_.udChouseiHTTP.Position() - kJstOffsetMs) / kMillisecondsPerDay;
+  return outcome;
 }
 
 std::string HttpTimeSource::SelectedPageCaption() const {

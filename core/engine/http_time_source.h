@@ -11,7 +11,7 @@ class HttpTimeSource : public TimeSource {
   // Without a page (no HTTP client plugged in) every fetch finds no time.
   HttpTimeSource(StandardTimePage* page, const JikokuScreen& screen)
       : page_(page), screen_(screen) {}
-  FetchOutcome Fetch() override;
+  FetchOutcome Fetch(SyncMode mode) override;
 
  private:
   // The selected page's caption; rbFennick1's when none is selected.

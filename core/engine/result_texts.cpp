@@ -13,6 +13,12 @@ std::string HttpFailed201(const std::string& caption) {
          caption + " >";
 }
 
+std::string ProxyCredentialsNeeded202(const std::string& caption) {
+  return "プロキシサーバーの認証が必要です(202)。\r\n接続テストで、ユーザー名とパスワードを入力して"
+         "ください。\r\n< " +
+         caption + " >";
+}
+
 std::string ToleranceOutOfRange303(std::int64_t tolerance) {
   std::int64_t magnitude = tolerance < 0 ? -tolerance : tolerance;
   return "エラー回避：時刻の誤差指定が" + std::to_string(magnitude) + "秒になっています。" +

@@ -33,6 +33,8 @@ inline constexpr const char* kCorrectedByTest = "接続テストで時刻を修�
 
 std::string HandGivenHostFailed103(const std::string& host);
 std::string HttpFailed201(const std::string& caption);
+std::string ProxyCredentialsNeeded202(const std::string& caption);
+inline constexpr const char* kPasswordNotSaved = "パスワードを保存できませんでした。";
 std::string ToleranceOutOfRange303(std::int64_t tolerance);
 std::string AskCorrection(std::int64_t seconds);
 std::string Declined304(std::int64_t seconds);

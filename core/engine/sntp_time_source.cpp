@@ -15,11 +15,11 @@ constexpr int kLastAttempt = 6;
 constexpr std::uint32_t kPauseBetweenAttemptsMs = 1000;
 
 FetchOutcome Failed(std::string text) {
-  return {0.0, std::move(text)};
+  return {0.0, std::move(text), {}};
 }
 }  // namespace
 
-FetchOutcome SntpTimeSource::Fetch() {
+FetchOutcome SntpTimeSource::Fetch(SyncMode /*mode*/) {
   sntp_.SetActive(false);
   sntp_.SetBroadcastEnabled(false);
   while (true) {
@@ -44,7 +44,7 @@ FetchOutcome SntpTimeSource::Fetch() {
     }
     // Not guarded: a failure here is an unexpected failure of the cycle.
     double w = sntp_.QueryTime();
-    if (w >= 1.0) return {value - kJstOffsetDays, std::nullopt};
+    if (w >= 1.0) return {value - kJstOffsetDays, std::nullopt, {}};
     if (attempts_ >= kLastAttempt) return Failed(rt::kRepeatedNoReply302);
     sntp_.SetHost(NextHost(sntp_.Host()));
   }

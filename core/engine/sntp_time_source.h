@@ -14,7 +14,7 @@ class SntpTimeSource : public TimeSource {
   // `attempts` is the cycle's attempt count; the source counts into it.
   SntpTimeSource(SntpSource& sntp, Clock& clock, const JikokuScreen& screen, int& attempts)
       : sntp_(sntp), clock_(clock), screen_(screen), attempts_(attempts) {}
-  FetchOutcome Fetch() override;
+  FetchOutcome Fetch(SyncMode mode) override;
 
   // The built-in server after `host` (exact comparison), A after anything else.
   static std::string NextHost(const std::string& host);

@@ -57,6 +57,7 @@ void SyncEngine::btnJikkouClick() {
 
 bool SyncEngine::SyncClock(SyncMode mode) {
   logWriteError_.clear();
+  fetchNotice_.clear();
   CycleResult cycle;
   try {
     cycle = FetchAndCorrect(mode);
@@ -80,7 +81,8 @@ bool SyncEngine::SyncClock(SyncMode mode) {
                            : rt::RefusedShown309(cycle.rejectedSeconds));
     }
   }
-  // After the outcome, which it must not hide.
+  // After the outcome, which they must not hide.
+  if (!fetchNotice_.empty()) d_.boxes.message(fetchNotice_);
   ShowLogWriteError();
   return cycle.ok;
 }
@@ -118,7 +120,8 @@ CycleResult SyncEngine::FetchAndCorrect(SyncMode mode) {
 
 CycleResult SyncEngine::FetchJudgeAndSet(SyncMode mode) {
   const bool http = d_.screen.rbHTTP.Checked();
-  const FetchOutcome got = SelectedSource().Fetch();
+  const FetchOutcome got = SelectedSource().Fetch(mode);
+  fetchNotice_ = got.notice;
   if (got.failure) return Ended(*got.failure);
   double fetched = got.utc + StrToIntDef(d_.screen.edtJisa.Text(),
                                          TextDefaultNumberOf<&JikokuScreen::edtJisa>()) /

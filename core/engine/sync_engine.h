@@ -98,6 +98,7 @@ class SyncEngine {
   bool prechecking_ = false;
   int attemptCount_ = 0;
   std::string logWriteError_;
+  std::string fetchNotice_;
   SntpTimeSource sntp_source_;
   HttpTimeSource http_source_;
   std::int64_t anchor_counter_ = 0;

@@ -5,8 +5,24 @@
 namespace horalux {
 
 TimePageClient::TimePageClient(TcpNetwork& network, MessagePump& pump, Clock& clock, Files& files,
-                               const SettingsLocation& location)
-    : clock_(clock), location_(location), http_(network, pump, clock, files) {}
+                               const SettingsLocation& location, ProxyAuthPorts proxy_auth)
+    : clock_(clock),
+      location_(location),
+      proxy_auth_(proxy_auth),
+      http_(network, pump, clock, files) {
+  http_.Authorizer = &proxy_auth_;
+}
+
+PageTime TimePageClient::FetchTime(SyncMode mode) {
+  proxy_auth_.Prepare(mode == SyncMode::ConnectionTest);
+  PageTime page;
+  page.time = GetHttpTime();
+  // Only a proxy's 407 means credentials; a web server has no business
+  // asking for a proxy's.
+  page.proxyCredentialsNeeded = page.time == 0.0 && !http_.Proxy.empty() && http_.Status() == 407;
+  page.passwordNotSaved = proxy_auth_.SaveFailed();
+  return page;
+}
 
 double TimePageClient::GetHttpTime() {
   // Never the current folder, which may be System32 or anyone's; nothing on

@@ -3,6 +3,7 @@
 
 #include "core/engine/standard_time_page.h"
 #include "core/net/http_client.h"
+#include "core/net/proxy_auth.h"
 #include "core/platform/clock.h"
 #include "core/platform/files.h"
 #include "core/platform/message_pump.h"
@@ -18,9 +19,11 @@ class TimePageClient : public StandardTimePage {
   // `location` is read at each fetch: the settings folder is chosen after
   // the client is made.
   TimePageClient(TcpNetwork& network, MessagePump& pump, Clock& clock, Files& files,
-                 const SettingsLocation& location);
+                 const SettingsLocation& location, ProxyAuthPorts proxy_auth);
 
-  double GetHttpTime() override;
+  PageTime FetchTime(SyncMode mode) override;
+  // One GET of the selected page: its time, or 0.0. Never raises.
+  double GetHttpTime();
 
   // Ends a fetch waiting for the network at once instead of at its time-out.
   void Cancel() { http_.Cancel(); }
@@ -32,6 +35,7 @@ class TimePageClient : public StandardTimePage {
  private:
   Clock& clock_;
   const SettingsLocation& location_;
+  ProxyAuthenticator proxy_auth_;
   THttpClient http_;
   std::string url_;
 };

@@ -133,6 +133,7 @@ void THttpClient::Get(const std::string& url) {
     ~Done() { flag = false; }
   } done{in_get_};
   cancelled_ = false;
+  status_ = 0;
   cookie_.clear();
   cookie_host_.clear();
   get_started_ms_ = clock_.tick_count();
@@ -142,8 +143,12 @@ void THttpClient::Get(const std::string& url) {
     AnalyzeUrl(next, target_);
     RequestLines = BuildRequestLines(
         target_, Proxy, !cookie_.empty() && SameHost(cookie_host_, target_.host) ? cookie_ : "");
+    // Credentials go only to the proxy that asks for them, and only for the
+    // page the user chose: a redirect may lead anywhere.
+    ProxyAuthorizer* authorizer = redirects == 0 && !Proxy.empty() ? Authorizer : nullptr;
+    if (authorizer) authorizer->Begin(Proxy, ProxyPort);
     try {
-      Exchange();
+      Exchange(authorizer);
     } catch (...) {
       CloseConnection();
       throw;
@@ -167,21 +172,73 @@ void THttpClient::Get(const std::string& url) {
   }
 }
 
-void THttpClient::Exchange() {
+void THttpClient::Exchange(ProxyAuthorizer* authorizer) {
   status_ = 0;
-  location_.clear();
-  reply_cookie_.clear();
-  content_length_.reset();
-  std::string text = RequestText(RequestLines);
-  if (text.size() > kBufferSize - 1) throw EIdException("Request too long");
+  reply_header_.clear();
+  if (RequestText(RequestLines).size() > kBufferSize - 1) throw EIdException("Request too long");
   bool direct = Proxy.empty();
   // A port the field cannot mean would connect somewhere else.
   if (!direct && (ProxyPort < 1 || ProxyPort > 65535)) throw ESockError("Invalid proxy port");
   Ipv4Address address = LookUp(direct ? target_.host : Proxy);
-  Connect(address, direct ? target_.port : ProxyPort);
+  const int port = direct ? target_.port : ProxyPort;
+  Connect(address, port);
+  Request("");
+  std::string authorization;
+  for (int round = 0; status_ == 407 && authorizer && round < Limits.max_proxy_auth_rounds;
+       ++round) {
+    const std::uint32_t asked = clock_.tick_count();
+    std::optional<std::string> answer = authorizer->Answer(reply_header_);
+    // The time the user spends typing a password is not the network's.
+    get_started_ms_ += clock_.tick_count() - asked;
+    if (!answer) break;
+    authorization = std::move(*answer);
+    // Negotiate and NTLM authenticate the connection, not the request: the
+    // next step must go over the same one.
+    const bool kept = body_by_length_ && !peer_closes_ && StillOpen();
+    if (!kept) {
+      CloseConnection();
+      Connect(address, port);
+    }
+    Request(authorization);
+    if (kept && reply_header_.empty()) {
+      // The proxy closed the kept connection as the request went out.
+      CloseConnection();
+      Connect(address, port);
+      Request(authorization);
+    }
+  }
+  std::fill(authorization.begin(), authorization.end(), '\0');
+}
+
+void THttpClient::Request(const std::string& authorization) {
+  std::vector<std::string> lines = RequestLines;
+  // After the request line and the proxy's keep-alive line.
+  if (!authorization.empty())
+    lines.insert(
+        lines.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, lines.size())),
+        "Proxy-Authorization: " + authorization);
+  std::string text = RequestText(lines);
+  for (std::string& line : lines) std::fill(line.begin(), line.end(), '\0');
+  if (text.size() > kBufferSize - 1) throw EIdException("Request too long");
+  status_ = 0;
+  location_.clear();
+  reply_cookie_.clear();
+  content_length_.reset();
+  peer_closes_ = false;
+  body_by_length_ = false;
+  struct Wiped {
+    std::string& text;
+    ~Wiped() { std::fill(text.begin(), text.end(), '\0'); }
+  } wiped{text};
   Send(text);
   ReadHeader();
   ReadBody();
+}
+
+bool THttpClient::StillOpen() {
+  // Nothing waiting and not closed: bytes nobody asked for would be taken
+  // for the next reply.
+  return session_->peek(buffer_.data(), 1).error == kSocketWouldBlock;
 }
 
 Ipv4Address THttpClient::LookUp(const std::string& name) {
@@ -280,6 +337,8 @@ void THttpClient::ReadHeader() {
         // is not kept. Blanks stay: every cookie with attributes has them.
         std::string value = text.size() > 12 ? text.substr(12) : "";
         reply_cookie_ = HasControl(value) ? "" : value;
+      } else if (word == "CONNECTION:" || word == "PROXY-CONNECTION:") {
+        if (AsciiUppered(text).find("CLOSE") != std::string::npos) peer_closes_ = true;
       } else if (word == "CONTENT-LENGTH:") {
         int length = 0;
         if (ParseInteger(text.substr(15), length) && length >= 0)
@@ -313,6 +372,7 @@ void THttpClient::ReadBody() {
     }
   });
   if (end != WaitEnd::Arrived) throw EAbortError("Socket capture aborted");
+  body_by_length_ = content_length_ && body.size() == *content_length_;
   if (InputFileMode)
     files_.write(Body, body);
   else

@@ -9,6 +9,7 @@
 
 #include "core/net/http_errors.h"
 #include "core/net/http_request.h"
+#include "core/net/proxy_authorizer.h"
 #include "core/net/socket_layer.h"
 #include "core/platform/clock.h"
 #include "core/platform/files.h"
@@ -25,6 +26,7 @@ struct HttpLimits {
   std::size_t max_header_block = 64 * 1024;  // bytes of the status and header lines together
   std::size_t max_body = 1024 * 1024;        // bytes of the body
   std::uint32_t deadline_ms = 30000;         // one Get with all its redirects
+  int max_proxy_auth_rounds = 4;             // requests repeated for a proxy's 407
 };
 
 // One HTTP/1.0 GET at a time over TCP, direct or through a proxy. Its waits
@@ -56,6 +58,8 @@ class THttpClient {
   bool OutputFileMode = false;            // on: the header block goes to the file named by Header
   std::vector<std::string> RequestLines;  // rebuilt for every request
   HttpLimits Limits;
+  // Answers the proxy's 407 before any redirect; nullptr: a 407 ends the Get.
+  ProxyAuthorizer* Authorizer = nullptr;
 
   // The last request's state.
   const std::string& Url() const { return target_.url; }
@@ -78,7 +82,14 @@ class THttpClient {
   void StopTimer();
   bool DeadlinePassed();
 
-  void Exchange();
+  // One request and its reply; through a proxy, repeated on the same
+  // connection with the credentials `authorizer` gives for each 407.
+  void Exchange(ProxyAuthorizer* authorizer);
+  // Sends the request lines, with a Proxy-Authorization line when
+  // `authorization` is not empty, and reads the reply.
+  void Request(const std::string& authorization);
+  // The connection stands and holds no unread bytes.
+  bool StillOpen();
   Ipv4Address LookUp(const std::string& name);
   void Connect(const Ipv4Address& address, int port);
   void Send(const std::string& text);
@@ -101,6 +112,8 @@ class THttpClient {
   std::string cookie_;  // sent within this Get's redirects to cookie_host_ only
   std::string cookie_host_;
   std::optional<std::size_t> content_length_;
+  bool peer_closes_ = false;     // the reply said Connection (or Proxy-Connection): close
+  bool body_by_length_ = false;  // the body ended at its Content-Length, the connection open
   std::string reply_header_;
   std::vector<std::uint8_t> buffer_;
 

@@ -107,6 +107,14 @@ class TextReader {
 
 }  // namespace
 
+bool IsServersTimeReply(int status) {
+  // A redirect the client returns with is one it does not follow: it ends
+  // the chain and is the server's own. A 407, a 502 or a 503 is a proxy
+  // speaking with the proxy's clock; status 0 is nobody's reply.
+  return (status >= 200 && status <= 299) || status == 404 || status == 410 ||
+         (status >= 300 && status <= 308);
+}
+
 std::string TimePageUrl(const std::string& set_address) {
   return set_address.empty() ? kJapanPageUrl : set_address;
 }
@@ -125,6 +133,7 @@ double GetHttpTime(THttpClient& client, const std::string& page_url, int this_ye
       return 0.0;
     }
     client.OutputFileMode = false;
+    if (!IsServersTimeReply(client.Status())) return 0.0;
     std::string line;
     if (!FindDateParseLine(client.Body, line))
       return ReplyDateToJapanTime(client.ReplyHeader(), this_year);

@@ -24,10 +24,15 @@ inline constexpr char kHeaderCopyFileName[] = "Head.txt";
 // One GET of `page_url` and the wall-clock time its Date.parse line states,
 // in days since 1899-12-30. A page without such a line gives the time of the
 // reply's Date header in Japan time instead (`this_year` places a two-digit
-// year). Exactly 0.0 on any failure. Never raises. The reply's header block
+// year); neither from a reply IsServersTimeReply refuses. Exactly 0.0 on any
+// failure. Never raises. The reply's header block
 // goes to the file `header_copy` (best effort), to none when it is empty.
 double GetHttpTime(THttpClient& client, const std::string& page_url, int this_year,
                    const std::string& header_copy);
+
+// The statuses of a last reply that may state a time: 200-299, 404, 410,
+// and 300-308 when the reply ends the chain.
+bool IsServersTimeReply(int status);
 
 // The first line of `body` (raw page bytes, code page 932) that holds
 // "Date.parse", ":" and a double quote, or nothing; the text ends at a NUL.

@@ -40,10 +40,10 @@ std::string Quoted(const std::string& text) {
 
 namespace {
 
-std::string ProxyScript() {
+std::string ToolScript(const char* name) {
   for (fs::path dir = BuildDir(); !dir.empty() && dir != dir.root_path(); dir = dir.parent_path())
-    if (fs::exists(dir / "tools" / "tinyproxy.sh")) return UnixPath(dir / "tools" / "tinyproxy.sh");
-  throw DriverError("tools/tinyproxy.sh not found above " + PathToUtf8(BuildDir()));
+    if (fs::exists(dir / "tools" / name)) return UnixPath(dir / "tools" / name);
+  throw DriverError(std::string("tools/") + name + " not found above " + PathToUtf8(BuildDir()));
 }
 
 // A port nobody listens on at the moment. The socket layer stays started:
@@ -81,22 +81,26 @@ std::string WaitLine(const fs::path& file, std::string_view what) {
 
 // The responder's port is chosen here too: one that Wine picks for a socket
 // that allows address reuse may still be taken by a closed one.
-ProxiedResponder::ProxiedResponder()
-    : responder_("127.0.0.1", FreePort()), proxy_port_(FreePort()) {
+ProxiedResponder::ProxiedResponder(const ProxyOptions& options)
+    : script_(ToolScript(options.squid ? "squid.sh" : "tinyproxy.sh")),
+      responder_("127.0.0.1", FreePort()),
+      proxy_port_(FreePort()) {
   const std::string dir = UnixPath(dir_.path());
-  RunShell(Quoted(ProxyScript()) + " start " + std::to_string(proxy_port_) + " " +
-           std::to_string(responder_.port()) + " " + Quoted(dir) + " >" + Quoted(dir + "/pid"));
-  pid_ = WaitLine(dir_ / "pid", "tinyproxy's pid");
-  if (pid_.empty()) throw DriverError("tinyproxy did not start");
+  const std::uint16_t web = options.web_server_down ? 0 : responder_.port();
+  RunShell(Quoted(script_) + " start " + std::to_string(proxy_port_) + " " + std::to_string(web) +
+           " " + Quoted(dir) + " " + options.squid_auth + " >" + Quoted(dir + "/pid"));
+  pid_ = WaitLine(dir_ / "pid", "the proxy's pid");
+  if (pid_.empty()) throw DriverError("the proxy did not start");
 }
 
 ProxiedResponder::~ProxiedResponder() {
   const std::string dir = UnixPath(dir_.path());
-  RunShell(Quoted(ProxyScript()) + " stop " + pid_ + "; echo >" + Quoted(dir + "/stopped"));
+  RunShell(Quoted(script_) + " stop " + pid_ + "; echo >" + Quoted(dir + "/stopped"));
   PollUntil([&] { return fs::exists(dir_ / "stopped"); }, Millis(10000));
 }
 
-std::string ProxiedResponder::log() const {
+std::string ProxiedResponder::AccessLog() const {
+  if (auto squid = ReadFileBytes(dir_ / "access.log")) return *squid;
   return ReadFileBytes(dir_.path() / ("tinyproxy-" + std::to_string(proxy_port_) + ".log"))
       .value_or("");
 }

@@ -35,22 +35,33 @@ class HttpCopy : public ProgramCopy {
   bool HeaderCopyInWorkingFolder() const { return ReadFileBytes(dir() / "Head.txt").has_value(); }
 };
 
-// tinyproxy on 127.0.0.1 sending every request on to a responder of its own
+// The real proxy in front of the responder: tinyproxy, or squid as a
+// company proxy (tools/squid.sh).
+struct ProxyOptions {
+  bool squid = false;
+  std::string squid_auth;        // "basic USER PASSWORD" or "ntlm"; empty: none
+  bool web_server_down = false;  // squid has no web server to send requests to
+};
+
+// A proxy on 127.0.0.1 sending every request on to a responder of its own
 // on 127.0.0.1; ended by its pid when the object goes.
 class ProxiedResponder {
  public:
-  ProxiedResponder();
+  explicit ProxiedResponder(const ProxyOptions& options = {});
   ~ProxiedResponder();
   ProxiedResponder(const ProxiedResponder&) = delete;
   ProxiedResponder& operator=(const ProxiedResponder&) = delete;
   tools::HttpResponder& responder() { return responder_; }
   std::uint16_t proxy_port() const { return proxy_port_; }
   std::string proxy_server() const { return "127.0.0.1:" + std::to_string(proxy_port_); }
-  std::string log() const;  // what tinyproxy has logged so far
+  // What the proxy has logged so far: squid's access log, one line per
+  // request, or tinyproxy's one log.
+  std::string AccessLog() const;
 
  private:
+  std::string script_;
   tools::HttpResponder responder_;
-  ScratchDir dir_{"tinyproxy"};
+  ScratchDir dir_{"proxy"};
   std::uint16_t proxy_port_ = 0;
   std::string pid_;
 };

@@ -3,8 +3,11 @@
 // its "← 自動取得" button. The internet settings are the prefix's own, put
 // back after each test.
 #include <windows.h>
+#include <wincred.h>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <string>
 #include <utility>
@@ -72,7 +75,7 @@ TEST(ProxyPrecheck, ConnectionTestOffersHttpThroughTheBrowsersProxy) {
     } else {
       WaitUntil([&] { return copy.Log().has_value(); }, "the entry");
       ExpectFetchedThroughProxy(copy, "接続成功( Http )");
-      EXPECT_NE(proxy.log().find("GET http://jjy.nict.go.jp/cgi-bin/JST.cgi"), std::string::npos);
+      EXPECT_NE(proxy.AccessLog().find("GET http://jjy.nict.go.jp/cgi-bin/JST.cgi"), std::string::npos);
       EXPECT_TRUE(main.RadioButton("HTTP").Checked());
       EXPECT_TRUE(main.CheckBox("プロキシサーバーを使用する").Checked());
       EXPECT_EQ(FieldAfter(main, "アドレス：").Text(), "127.0.0.1");
@@ -165,6 +168,92 @@ TEST(ProxyBox, UnreadableBrowserSettingIsShownAndChangesNothing) {
   EXPECT_FALSE(copy.Log().has_value()) << *copy.Log();
   main.Close();
   EXPECT_EQ(app.WaitExit(), 0u);
+}
+
+// A company proxy that asks for a password: squid with Basic authentication.
+constexpr char kProxyUser[] = "alice";
+constexpr char kProxyPassword[] = "s3cret";
+
+// The result lines of one connection test by HTTP through the proxy at
+// `port`; `login` deals with the credentials window when one is expected.
+std::vector<std::string> TestThroughProxy(std::uint16_t port,
+                                          const std::function<void(Process&)>& login = {}) {
+  HttpCopy copy(
+      "rbHTTP=1\r\nudChouseiHTTP=0\r\ncbNoCkProxy=1\r\ncbProxy=1\r\nedtProxy=127.0.0.1\r\n"
+      "cbSetuzokuT=0\r\nedtPort=" +
+      std::to_string(port) + "\r\n");
+  Process app;
+  Window main = copy.StartWindow(app);
+  main.PushButton("接続テスト").Click(Millis(0));
+  if (login) login(app);
+  WaitUntil([&] { return copy.Log().has_value(); }, "the entry", Millis(30000));
+  main.Send(WM_NULL);
+  std::vector<std::string> lines = Lines(copy.Log().value_or(""));
+  main.Close();
+  EXPECT_EQ(app.WaitExit(), 0u);
+  if (lines.size() >= 2) lines.erase(lines.begin(), lines.begin() + 2);
+  return lines;
+}
+
+// Types into the credentials window for the proxy at `port` and presses `button`.
+std::function<void(Process&)> Login(std::uint16_t port, const char* button, const char* user = "",
+                                    const char* password = "") {
+  return [=](Process& app) {
+    Window login = app.WaitWindow({.cls = "THoraluxProxyLogin", .title = "Horalux"});
+    EXPECT_TRUE(login.FindControl(
+        {.cls = "Static",
+         .text = "プロキシサーバー 127.0.0.1:" + std::to_string(port) +
+                 " の認証が必要です。\r\nユーザー名とパスワードを入力してください。"}));
+    EXPECT_TRUE(login.CheckBox("このパスワードを保存する").Checked());
+    login.Control("Static", "ユーザー名：").NextSibling("Edit").SetText(user);
+    login.Control("Static", "パスワード：").NextSibling("Edit").SetText(password);
+    login.PushButton(button).Click(Millis(0));
+  };
+}
+
+TEST(ProxyAuthentication, BasicAsksOnceInATestThenUsesTheStoredPassword) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  ProxiedResponder proxy(
+      {.squid = true, .squid_auth = std::string("basic ") + kProxyUser + " " + kProxyPassword});
+  proxy.responder().answer_all(HttpReply::TimePage(300).WithDate());
+  const std::wstring target = L"Horalux proxy 127.0.0.1:" + std::to_wstring(proxy.proxy_port());
+  const std::vector<std::string> refused = {
+      "プロキシサーバーの認証が必要です(202)。",
+      "接続テストで、ユーザー名とパスワードを入力してください。", "< Fennick標準時１ >"};
+  const std::vector<std::string> tested = {"接続テストのみ実施", "接続成功( Http )"};
+
+  EXPECT_EQ(TestThroughProxy(proxy.proxy_port(), Login(proxy.proxy_port(), "キャンセル")), refused);
+  EXPECT_EQ(TestThroughProxy(proxy.proxy_port(),
+                             Login(proxy.proxy_port(), "OK", kProxyUser, kProxyPassword)),
+            tested);
+  PCREDENTIALW stored = nullptr;
+  ASSERT_TRUE(CredReadW(target.c_str(), CRED_TYPE_GENERIC, 0, &stored));
+  EXPECT_EQ(stored->Persist, static_cast<DWORD>(CRED_PERSIST_LOCAL_MACHINE));
+  CredFree(stored);
+  // No window this time: a test that asked would never end.
+  EXPECT_EQ(TestThroughProxy(proxy.proxy_port()), tested);
+
+  const std::string log = proxy.AccessLog();
+  EXPECT_NE(log.find(" TCP_DENIED/407 "), std::string::npos) << log;
+  EXPECT_NE(log.find(" alice FIRSTUP_PARENT/"), std::string::npos) << log;
+  CredDeleteW(target.c_str(), CRED_TYPE_GENERIC, 0);
+}
+
+// A 5xx page carries the proxy's (or a broken server's) clock: no time.
+// squid's own page for a web server it cannot reach, and a 503 it passes on.
+TEST(ProxyAuthentication, AnErrorPageThroughTheProxyIsNoTime) {
+  const std::vector<std::string> no_time = {"HTTP で時刻が取得できません(201)。",
+                                            "インターネットには接続されていますか。",
+                                            "< Fennick標準時１ >"};
+  for (bool down : {true, false}) {
+    ProxiedResponder proxy({.squid = true, .squid_auth = "", .web_server_down = down});
+    HttpReply unavailable = HttpReply::Ok(HttpReply::TimePage().body).WithDate();
+    unavailable.head.replace(9, 6, "503 Service Unavailable");
+    proxy.responder().answer_all(unavailable);
+    EXPECT_EQ(TestThroughProxy(proxy.proxy_port()), no_time);
+    const std::string log = proxy.AccessLog();
+    EXPECT_NE(log.find(down ? " TCP_MISS/502 " : " TCP_MISS/503 "), std::string::npos) << log;
+  }
 }
 
 }  // namespace

@@ -40,6 +40,8 @@ int FakeTcpSession::start_connect(const Ipv4Address& address, std::uint16_t port
       reply_ = FakeTcpReply{};
     }
     taken_ = 0;
+    connection_ = network_.connected_to.size() - 1;
+    sends_ = 0;
     connected_at_ = network_.clock.tick_count();
   }
   return kSocketWouldBlock;
@@ -47,6 +49,11 @@ int FakeTcpSession::start_connect(const Ipv4Address& address, std::uint16_t port
 
 TcpIoResult FakeTcpSession::send(const std::uint8_t* data, std::size_t size) {
   network_.requests.back().append(reinterpret_cast<const char*>(data), size);
+  std::deque<std::string>& later = network_.later_replies[connection_];
+  if (sends_++ > 0 && !later.empty()) {
+    reply_.bytes += later.front();
+    later.pop_front();
+  }
   return {0, static_cast<int>(size)};
 }
 

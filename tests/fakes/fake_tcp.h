@@ -51,6 +51,7 @@ class FakeTcpSession : public TcpSession {
   bool connected_ = false;
   FakeTcpReply reply_;
   std::size_t taken_ = 0;
+  std::size_t connection_ = 0, sends_ = 0;
   std::uint32_t connected_at_ = 0;
 };
 
@@ -75,6 +76,8 @@ class FakeTcpNetwork : public TcpNetwork {
   std::vector<std::string> connected_to;     // "a.b.c.d:port" per connection
   int closes = 0;                            // abortive closes
   FakeTcpSession* session = nullptr;
+  // By connection (from 0): more replies on it, one per further request.
+  std::map<std::size_t, std::deque<std::string>> later_replies;
 };
 
 // A fake pump that also delivers the fake network's events and fires its

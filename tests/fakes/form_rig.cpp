@@ -9,9 +9,29 @@ FormRig::FormRig(bool local_folder) {
 }
 
 RunPorts FormRig::Ports() {
-  return {clock,    pump,    files,    boxes,   windowing, codec,   locale,   host,
-          log_view, network, shell,    focus,   desktop,   tcp,     registry, proxy_script,
-          token,    tasks,   launcher, taskbar, handles,   security};
+  return {clock,
+          pump,
+          files,
+          boxes,
+          windowing,
+          codec,
+          locale,
+          host,
+          log_view,
+          network,
+          shell,
+          focus,
+          desktop,
+          tcp,
+          registry,
+          proxy_script,
+          token,
+          tasks,
+          launcher,
+          taskbar,
+          handles,
+          security,
+          proxy_auth.ports()};
 }
 
 TfmJikoku& FormRig::Make(const std::vector<std::string>& params) {

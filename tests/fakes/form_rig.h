@@ -9,6 +9,7 @@
 #include "tests/fakes/fake_log_view.h"
 #include "tests/fakes/fake_notify_shell.h"
 #include "tests/fakes/fake_proxy_script.h"
+#include "tests/fakes/fake_proxy_auth.h"
 #include "tests/fakes/fake_pump.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_registry.h"
@@ -47,6 +48,7 @@ struct FormRig {
   FakeTaskbar taskbar;
   MemoryFileHandles handles{files};
   FakeFileSecurity security;
+  FakeProxyAuth proxy_auth;
 
   RunPorts Ports();
   // Builds the main window object; the host's show and close run its events.

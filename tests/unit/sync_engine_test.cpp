@@ -24,9 +24,9 @@ constexpr double kSecond = 1.0 / 86400.0;
 
 // A standard-time page that states a fixed time (0.0: no time found).
 struct FixedPage : StandardTimePage {
-  double GetHttpTime() override {
+  PageTime FetchTime(SyncMode) override {
     if (auto wait = std::exchange(during_wait, nullptr)) wait();
-    return time;
+    return {time};
   }
   double time = 0.0;
   // Runs once inside the fetch's wait, as a window event would.

@@ -63,6 +63,7 @@ int Run() {
     main_window->Bind(*form);
     application.set_main_window(main_window->hwnd());
     system.boxes.set_owner(main_window->hwnd());
+    system.credentials_prompt.set_owner(main_window->hwnd());
     form->FormCreate();
     return !form->StartupFailed();
   };

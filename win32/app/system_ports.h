@@ -9,9 +9,12 @@
 #include "win32/desktop/win_shell.h"
 #include "win32/desktop/win_task_service.h"
 #include "win32/desktop/win_taskbar.h"
+#include "win32/net/proxy_credentials_window.h"
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
 #include "win32/net/win_proxy_script.h"
+#include "win32/net/win_credential_store.h"
+#include "win32/net/win_security_packages.h"
 #include "win32/platform/win_boxes.h"
 #include "win32/platform/win_file_handles.h"
 #include "win32/platform/win_files.h"
@@ -47,16 +50,34 @@ struct SystemPorts {
   WinTaskbar taskbar;
   WinFileHandles handles;
   WinFileSecurity security;
+  WinSecurityPackages sspi;
+  WinCredentialStore credentials;
+  ProxyCredentialsWindow credentials_prompt;
 
   RunPorts For(Clock& clock, ApplicationWindow& application, MainWindow& window) {
-    return {clock,        pump,         files,
-            boxes,        application,  codec,
-            locale,       window,       window.log_view(),
-            network,      notify_shell, pointer_focus,
-            shell,        tcp,          registry,
-            proxy_script, token,        tasks,
-            launcher,     taskbar,      handles,
-            security};
+    return {clock,
+            pump,
+            files,
+            boxes,
+            application,
+            codec,
+            locale,
+            window,
+            window.log_view(),
+            network,
+            notify_shell,
+            pointer_focus,
+            shell,
+            tcp,
+            registry,
+            proxy_script,
+            token,
+            tasks,
+            launcher,
+            taskbar,
+            handles,
+            security,
+            {sspi, credentials, credentials_prompt}};
   }
 };
 
