@@ -97,6 +97,7 @@ CycleResult SyncEngine::FetchAndCorrect(SyncMode mode) {
   }
   attemptCount_ = 0;
   busy = true;
+  OnBusyChange();
   CycleEnd end(*this);
   CycleResult result = FetchJudgeAndSet(mode);
   result.attemptCount = attemptCount_;
@@ -187,6 +188,7 @@ TimeSource& SyncEngine::SelectedSource() {
 void SyncEngine::EndOfCycle() {
   d_.sntp.SetActive(false);
   busy = false;
+  OnBusyChange();
   CommitLog();
   // The connection-test button is a standard button that nothing recolours,
   // so it has no face colour to give back.
