@@ -65,6 +65,8 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       engine_({ports.clock, ports.boxes, ports.locale, screen_, log_, sntp_source_, sg_timer_, run_,
                icon_},
               {&page_, &proxy_precheck_}),
+      measure_({ports.network, ports.clock, ports.pump, ports.boxes, screen_,
+                [this] { return engine_.busy; }}),
       handlers_({screen_,
                  sntp_source_,
                  ports.log_view,
@@ -90,6 +92,10 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       {s.btnFirst.OnClick, "btnFirst.OnClick", [this] { log_.btnFirstClick(); }},
       {s.btnBottom.OnClick, "btnBottom.OnClick", [this] { log_.btnBottomClick(); }},
       {s.btnJikkou.OnClick, "btnJikkou.OnClick", [this] { engine_.btnJikkouClick(); }},
+      {s.btnSokutei.OnClick, "btnSokutei.OnClick", [this] { measure_.btnSokuteiClick(); }},
+      // A cycle and a measurement never run inside each other.
+      {engine_.OnBusyChange, "SyncEngine.OnBusyChange",
+       [this] { screen_.btnSokutei.SetEnabled(!engine_.busy && !measure_.Measuring()); }},
       // Ticking the box by program (loading, registering) must not register.
       {s.cbStartup.OnMouseUp, "cbStartup.OnMouseUp", [this] { startup_.cbStartupMouseUp(); }},
       {s.cbStartup.OnKeyToggle, "cbStartup.OnKeyToggle", [this] { startup_.cbStartupKeyToggle(); }},
@@ -191,6 +197,8 @@ void TfmJikoku::FormShow() {
 }
 
 void TfmJikoku::FormCloseQuery() {
+  // A measurement ends without a word and leaves the fine adjustment as it was.
+  measure_.Stop();
   // A fetch waiting for the network ends at once instead of at its time-out.
   page_.Cancel();
   if (run_.IsResidentRun()) pmnQuitClick();
@@ -199,6 +207,7 @@ void TfmJikoku::FormCloseQuery() {
 }
 
 void TfmJikoku::FormEndSession() {
+  measure_.Stop();
   page_.Cancel();
   if (run_.IsResidentRun() && !engine_.busy) {
     run_.RequestAbort();

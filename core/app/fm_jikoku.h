@@ -17,6 +17,7 @@
 #include "core/desktop/tray_icon.h"
 #include "core/engine/access_log.h"
 #include "core/engine/browser_proxy_precheck.h"
+#include "core/engine/sntp_delay_measure.h"
 #include "core/engine/sntp_source.h"
 #include "core/engine/sync_engine.h"
 #include "core/engine/time_page_client.h"
@@ -124,6 +125,7 @@ class TfmJikoku {
   StartupLink& Startup() { return startup_; }
   AccessLog& Log() { return log_; }
   SyncEngine& Engine() { return engine_; }
+  SntpDelayMeasure& DelayMeasure() { return measure_; }
   TIdSNTP& IdSNTP1() { return sntp_; }
   THttpClient& HttpClient1() { return page_.Client(); }
   const std::string& SelectedPageUrl() const { return page_.SelectedPageUrl(); }
@@ -172,6 +174,7 @@ class TfmJikoku {
   TTrayIcon tray_;
   QuietTrayIcon icon_;
   SyncEngine engine_;
+  SntpDelayMeasure measure_;
   ScreenHandlers handlers_;
   ResidentRun resident_;
   // The window's own handlers, bound once. Last, so that they are unbound

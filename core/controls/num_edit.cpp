@@ -134,6 +134,10 @@ void TOrNumEdit::SetMinus(bool v) {
   Renormalize();
 }
 
+void TOrNumEdit::TypeValue(const std::string& v) {
+  Change(NormalizeNumber(v, integer_length_, decimal_length_, minus_));
+}
+
 void TOrNumEdit::Renormalize() {
   SetText(Text());
   // An undo must not bring back a value the new rules refuse.

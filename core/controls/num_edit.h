@@ -83,6 +83,9 @@ class TOrNumEdit : public TEdit {
   // The program (or another program, or a spin button) sets the value; it
   // is normalised, and keeps its sign whenever `Minus` allows one.
   void SetText(const std::string& v) override;
+  // A value entered as the user would type it over the whole text: one
+  // change, normalised, kept for undo, OnChange raised.
+  void TypeValue(const std::string& v);
 
   int IntegerLength() const { return integer_length_; }
   void SetIntegerLength(int v);

@@ -112,6 +112,7 @@ CycleResult SyncEngine::FetchAndCorrect(SyncMode mode) {
   }
   attemptCount_ = 0;
   busy = true;
+  OnBusyChange();
   CycleEnd end(*this);
   CycleResult result = FetchJudgeAndSet(mode);
   result.attemptCount = attemptCount_;
@@ -203,6 +204,7 @@ TimeSource& SyncEngine::SelectedSource() {
 void SyncEngine::EndOfCycle() {
   d_.sntp.SetActive(false);
   busy = false;
+  OnBusyChange();
   CommitLog();
   // The connection-test button is a standard button that nothing recolours,
   // so it has no face colour to give back.

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/controls/signal.h"
 #include "core/controls/timer.h"
 #include "core/engine/access_log.h"
 #include "core/engine/cycle_icon.h"
@@ -68,6 +69,8 @@ class SyncEngine {
   void TakeClockAnchor();
 
   bool busy = false;
+  // Raised as `busy` turns true and back to false.
+  Signal OnBusyChange;
   // The last cycle could not save its log entry: the message naming the log
   // file, shown once after the cycle's outcome; empty when it was saved.
   const std::string& LogWriteError() const { return logWriteError_; }

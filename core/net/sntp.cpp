@@ -18,6 +18,7 @@ constexpr int kServerMode = 4;
 constexpr int kLeapAlarm = 3;  // the server's clock is not synchronised
 constexpr int kMaxStratum = 15;
 constexpr std::size_t kOriginateOffset = 24;
+constexpr std::size_t kReceiveOffset = 32;
 constexpr std::size_t kTransmitOffset = 40;
 // The fraction's scale, as the decoder divides by it.
 constexpr std::uint64_t kFractionScale = 4294967297ull;
@@ -68,6 +69,15 @@ TIdSNTP::TIdSNTP(UdpNetwork& network, Clock& clock, RandomSource random)
 }
 
 double TIdSNTP::QueryTime() {
+  return Exchange(nullptr);
+}
+
+double TIdSNTP::QueryTime(SntpExchangeTimes& times) {
+  times = {};
+  return Exchange(&times);
+}
+
+double TIdSNTP::Exchange(SntpExchangeTimes* times) {
   std::array<std::uint8_t, kMessageSize> request{};
   request[0] = kClientRequest;
   const NtpTimestamp sent = WithUnguessableFraction(
@@ -76,11 +86,18 @@ double TIdSNTP::QueryTime() {
   PutBigEndian(&request[kTransmitOffset + 4], sent.fraction);
 
   SetBufferSize(kMessageSize);
-  Send(request.data(), request.size());
-  return AwaitReply(sent);
+  if (times) {
+    const std::string address = ResolveHost(Host()).ToString();
+    times->resolved = true;
+    times->sent = clock_.performance_counter();
+    SendBuffer(address, Port(), request.data(), request.size());
+  } else {
+    Send(request.data(), request.size());
+  }
+  return AwaitReply(sent, times);
 }
 
-double TIdSNTP::AwaitReply(const NtpTimestamp& sent) {
+double TIdSNTP::AwaitReply(const NtpTimestamp& sent, SntpExchangeTimes* times) {
   const std::uint32_t started = clock_.tick_count();
   const int timeout = ReceiveTimeout();
   std::vector<std::uint8_t> reply(static_cast<std::size_t>(BufferSize()));
@@ -92,6 +109,7 @@ double TIdSNTP::AwaitReply(const NtpTimestamp& sent) {
       wait = timeout - static_cast<int>(spent);
     }
     Received got = ReceiveDatagram(reply.data(), reply.size(), wait);
+    if (times) times->received = clock_.performance_counter();
     if (!got.arrived) return 0.0;
     // A refusal (10054, 10061) is raised too: it is what names a mistyped
     // host to the user. Forging one only drops the reply, as anyone on the
@@ -112,6 +130,10 @@ double TIdSNTP::AwaitReply(const NtpTimestamp& sent) {
     if (leap == kLeapAlarm) return 0.0;
     if (transmit.seconds == 0 && transmit.fraction == 0) return 0.0;
     if (stratum == 0 || stratum > kMaxStratum) return 0.0;
+    if (times) {
+      times->server_received = ReadStamp(&reply[kReceiveOffset]);
+      times->server_sent = transmit;
+    }
     return DecodeNtpTimestamp(transmit, LocalBiasDays(clock_));
   }
 }

@@ -8,6 +8,19 @@
 
 namespace horalux {
 
+// When one exchange happened, for measuring the lag of the network.
+struct SntpExchangeTimes {
+  // The host's look-up succeeded (a failure raised before it is the resolver's).
+  bool resolved = false;
+  // Performance counter (Clock::performance_counter) just before the request
+  // went out (T1) and just after the reply came in (T4).
+  std::int64_t sent = 0;
+  std::int64_t received = 0;
+  // The reply's receive (T2) and transmit (T3) timestamps as on the wire.
+  NtpTimestamp server_received;
+  NtpTimestamp server_sent;
+};
+
 // The SNTP time source: one request, at most one reply, no retries.
 class TIdSNTP : public TIdUDPClient {
  public:
@@ -27,11 +40,16 @@ class TIdSNTP : public TIdUDPClient {
   // dropped and the wait goes on. Socket failures, a refused port among
   // them, raise EIdException descendants.
   double QueryTime();
+  // The same exchange, telling when it happened; `times` holds the reply's
+  // figures only when the result is above 0. The host is looked up before
+  // the request is stamped: a slow resolver delays the request, not the reply.
+  double QueryTime(SntpExchangeTimes& times);
 
  private:
+  double Exchange(SntpExchangeTimes* times);
   // Waits out the rest of ReceiveTimeout for the reply to `sent`; 0.0 when
   // none came or it was rejected.
-  double AwaitReply(const NtpTimestamp& sent);
+  double AwaitReply(const NtpTimestamp& sent, SntpExchangeTimes* times);
 
   Clock& clock_;
   RandomSource random_;

@@ -50,6 +50,7 @@ JikokuScreen::JikokuScreen()
   btnProxyGet.SetCaption("← 自動取得");
   cbNoCkProxy.SetCaption("時刻取得時に、自動でプロキシサーバーのチェックを行わない");
 
+  btnSokutei.SetCaption("← 測定");
   cbSNTPAuto.SetCaption("(Ｓ)ＮＴＰサーバーのホスト名は自動設定");
   cbSNTP.SetCaption("(Ｓ)ＮＴＰサーバーのホスト名（又はＩＰアドレス）を任意に設定する");
   lblSNTP1.SetCaption("ホスト名：");

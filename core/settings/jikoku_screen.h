@@ -66,6 +66,9 @@ struct JikokuScreen {
   // SNTP settings.
   TOrNEdit edtChouseiSNTP{"edtChouseiSNTP"};
   TUpDown udChouseiSNTP;
+  // Measures the lag to the server and sets the fine adjustment from it.
+  TButton btnSokutei{"btnSokutei"};
+  static constexpr const char* kSokuteiHint = "時刻サーバーまでの遅れを測って、微調整を設定します";
   TCheckBox cbSNTPAuto{"cbSNTPAuto"};
   TCheckBox cbSNTP{"cbSNTP"};
   TEdit edtSNTP{"edtSNTP"};

@@ -155,6 +155,8 @@ void MainWindow::BuildPages() {
   // SNTP settings.
   p = MakePage(3);
   FineAdjustmentRow<&S::udChouseiSNTP, &S::edtChouseiSNTP>(b, s, p);
+  // Made right after the row, so that Tab reaches it after the field.
+  b.Hint(b.Button(s.btnSokutei, p, R(410, 10, 90, 22)), S::kSokuteiHint);
   b.GroupBox("　NTP/SNTPサーバーの指定　", p, R(10, 44, 600, 200));
   b.CheckBox(s.cbSNTPAuto, p, R(24, 66, 330, 18));
   b.StaticText("← 原則的にこちらをチェック", p, R(360, 67, 240, 16));
