@@ -94,7 +94,7 @@ class Cycle {
   double MoveMs() {
     int attempts = 0;
     SntpTimeSource source(source_, clock_, screen_, attempts);
-    const FetchOutcome got = source.Fetch();
+    const FetchOutcome got = source.Fetch(SyncMode::ConnectionTest);
     if (got.failure) throw std::runtime_error("no time from " + sntp_.Host() + ": " + *got.failure);
     const Verdict v = JudgeDifference(got.utc, engine_.PreciseNow(), 60, SyncMode::ConnectionTest);
     return -static_cast<double>(v.diffTicks) / 10.0;
