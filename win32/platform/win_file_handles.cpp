@@ -7,6 +7,7 @@
 
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
+#include "win32/platform/write_through.h"
 
 namespace horalux {
 namespace {
@@ -53,16 +54,7 @@ class WinOpenedFile : public OpenedFile {
 
   bool write_all(const std::string& bytes) override {
     if (!Rewind() || !SetEndOfFile(h_.get())) return false;
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-      DWORD done = 0;
-      if (!WriteFile(h_.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done,
-                     nullptr) ||
-          done == 0)
-        return false;
-      at += done;
-    }
-    return FlushFileBuffers(h_.get()) != FALSE;
+    return win32::WriteAllAndFlush(h_.get(), bytes);
   }
 
   bool set_attributes(std::uint32_t attributes) override {

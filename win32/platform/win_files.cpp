@@ -4,6 +4,7 @@
 
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
+#include "win32/platform/write_through.h"
 
 namespace horalux {
 
@@ -42,16 +43,7 @@ bool WinFiles::write(const std::string& path, const std::string& bytes) {
   win32::UniqueHandle f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f.valid()) return false;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    DWORD done = 0;
-    if (!WriteFile(f.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done,
-                   nullptr) ||
-        done == 0)
-      return false;
-    at += done;
-  }
-  return FlushFileBuffers(f.get()) != FALSE;
+  return win32::WriteAllAndFlush(f.get(), bytes);
 }
 
 bool WinFiles::replace(const std::string& from, const std::string& to) {
