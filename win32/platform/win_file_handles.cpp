@@ -7,7 +7,7 @@
 
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
-#include "win32/platform/write_through.h"
+#include "win32/platform/file_io.h"
 
 namespace horalux {
 namespace {
@@ -38,18 +38,7 @@ class WinOpenedFile : public OpenedFile {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h_.get(), &size) || size.QuadPart > 0x7FFFFFFF || !Rewind())
       return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-      DWORD done = 0;
-      if (!ReadFile(h_.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done,
-                    nullptr))
-        return std::nullopt;
-      if (done == 0) break;
-      at += done;
-    }
-    bytes.resize(at);
-    return bytes;
+    return win32::ReadUpTo(h_.get(), static_cast<std::size_t>(size.QuadPart));
   }
 
   bool write_all(const std::string& bytes) override {

@@ -4,7 +4,7 @@
 
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
-#include "win32/platform/write_through.h"
+#include "win32/platform/file_io.h"
 
 namespace horalux {
 
@@ -25,18 +25,7 @@ std::optional<std::string> WinFiles::read(const std::string& path) {
   if (!f.valid()) return std::nullopt;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(f.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-  DWORD done = 0;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    if (!ReadFile(f.get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &done,
-                  nullptr))
-      return std::nullopt;
-    if (done == 0) break;
-    at += done;
-  }
-  bytes.resize(at);
-  return bytes;
+  return win32::ReadUpTo(f.get(), static_cast<std::size_t>(size.QuadPart));
 }
 
 bool WinFiles::write(const std::string& path, const std::string& bytes) {
