@@ -39,7 +39,7 @@ PIDS=()
 finish() {
   local pid
   for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
+  wait "${PIDS[@]}" 2>/dev/null || true
   rm -rf "$WORK"
   wine_session_end
 }
