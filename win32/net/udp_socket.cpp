@@ -41,16 +41,32 @@ class WinUdpSocket : public UdpSocket {
   }
 
   WaitResult wait_readable(int timeout_ms) override {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(s_, &readable);
-    timeval tv{timeout_ms / 1000, timeout_ms % 1000 * 1000};
-    int n = select(0, &readable, nullptr, nullptr, timeout_ms < 0 ? nullptr : &tv);
-    if (n == SOCKET_ERROR) return WaitResult::Failed;
-    return n > 0 ? WaitResult::Readable : WaitResult::TimedOut;
+    if (timeout_ms == 0) return Look();
+    // A blocking look at the next datagram, not select(): the receipt time
+    // ends up in the fetched time, and under Wine select() and WSAPoll()
+    // return up to 5 ms after the datagram came, a blocking receive within
+    // a tenth of that.
+    DWORD limit = timeout_ms < 0 ? 0 : static_cast<DWORD>(timeout_ms);
+    if (setsockopt(s_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit),
+                   sizeof limit) == SOCKET_ERROR)
+      return WaitResult::Failed;
+    char first;
+    if (recv(s_, &first, 1, MSG_PEEK) != SOCKET_ERROR) return WaitResult::Readable;
+    const int error = WSAGetLastError();
+    if (error == WSAETIMEDOUT) return WaitResult::TimedOut;
+    // An error (a refusal among them) may be reported to this look and not
+    // again: receive() gives it, as it gave what select() woke up for.
+    if (error != WSAEMSGSIZE) pending_error_ = error;
+    return WaitResult::Readable;
   }
 
   ReceiveResult receive(std::uint8_t* buffer, std::size_t size) override {
+    if (pending_error_ != 0) {
+      ReceiveResult r;
+      r.error = pending_error_;
+      pending_error_ = 0;
+      return r;
+    }
     sockaddr_in from{};
     int from_len = sizeof from;
     int n = recvfrom(s_, reinterpret_cast<char*>(buffer), win32::SocketLength(size), 0,
@@ -71,7 +87,18 @@ class WinUdpSocket : public UdpSocket {
   void shutdown_send() override { shutdown(s_, SD_SEND); }
 
  private:
+  WaitResult Look() {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s_, &readable);
+    timeval none{0, 0};
+    int n = select(0, &readable, nullptr, nullptr, &none);
+    if (n == SOCKET_ERROR) return WaitResult::Failed;
+    return n > 0 ? WaitResult::Readable : WaitResult::TimedOut;
+  }
+
   SOCKET s_;
+  int pending_error_ = 0;
 };
 
 }  // namespace
