@@ -8,11 +8,13 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include "win32/platform/bstr.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
 
+using win32::Bstr;
 using win32::ComPtr;
 using win32::Narrow;
 using win32::Widen;
@@ -86,15 +88,6 @@ bool WinShell::process_running(ProcessId process) {
 }
 
 namespace {
-// Owns a BSTR.
-struct Bstr {
-  BSTR s;
-  explicit Bstr(const std::string& utf8) : s(SysAllocString(Widen(utf8).c_str())) {}
-  ~Bstr() { SysFreeString(s); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-};
-
 // The shell's automation object of the desktop's view, which runs in the
 // shell's process: the desktop window, its browser, its view, the view's
 // background object, its application. Nothing when any step fails.
@@ -125,13 +118,6 @@ bool DesktopShellDispatch(ComPtr<IShellDispatch2>& out) {
          SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, out.put_void())) && out;
 }
 
-VARIANT Text(BSTR s) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = s;
-  return v;
-}
 }  // namespace
 
 bool WinShell::start_through_shell(const std::string& program, const std::string& parameters,
@@ -139,12 +125,13 @@ bool WinShell::start_through_shell(const std::string& program, const std::string
   ComPtr<IShellDispatch2> shell;
   if (!DesktopShellDispatch(shell)) return false;
   Bstr file(program), args(parameters), folder(working_folder), verb("open");
-  if (!file.s || !args.s || !folder.s || !verb.s) return false;
+  if (!file || !args || !folder || !verb) return false;
   VARIANT show;
   VariantInit(&show);
   show.vt = VT_I4;
   show.lVal = SW_SHOWNORMAL;
-  return SUCCEEDED(shell->ShellExecute(file.s, Text(args.s), Text(folder.s), Text(verb.s), show));
+  return SUCCEEDED(
+      shell->ShellExecute(file.get(), args.variant(), folder.variant(), verb.variant(), show));
 }
 
 bool WinShell::other_process_has_window(const std::string& window_class, const std::string& title) {

@@ -5,42 +5,15 @@
 #include <sddl.h>
 #include <taskschd.h>
 
+#include "win32/platform/bstr.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
 
+using win32::Bstr;
 using win32::ComPtr;
 
 namespace {
-
-// Owns a BSTR, the string form the service's methods take.
-class Bstr {
- public:
-  explicit Bstr(const std::string& utf8) : s_(SysAllocString(win32::Widen(utf8).c_str())) {}
-  Bstr() : s_(nullptr) {}
-  ~Bstr() { SysFreeString(s_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR get() const { return s_; }
-  BSTR* put() {
-    SysFreeString(s_);
-    s_ = nullptr;
-    return &s_;
-  }
-  std::string text() const { return s_ ? win32::Narrow(s_) : std::string(); }
-  explicit operator bool() const { return s_ != nullptr; }
-
- private:
-  BSTR s_;
-};
-
-VARIANT TextVariant(BSTR s) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_BSTR;
-  v.bstrVal = s;
-  return v;
-}
 
 // The local Task Scheduler; false when it cannot be reached.
 bool Connect(ComPtr<ITaskService>& service) {
@@ -68,7 +41,7 @@ bool PreparedFolder(const std::string& path, const std::string& sddl, ComPtr<ITa
       FAILED(service->GetFolder(root_name.get(), root.put())))
     return false;
   if (path == "\\") return SUCCEEDED(service->GetFolder(root_name.get(), folder.put()));
-  const HRESULT made = root->CreateFolder(name.get(), TextVariant(rules.get()), folder.put());
+  const HRESULT made = root->CreateFolder(name.get(), rules.variant(), folder.put());
   if (SUCCEEDED(made)) return bool(folder);
   if (made != HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ||
       FAILED(service->GetFolder(name.get(), folder.put())))
@@ -140,7 +113,7 @@ bool WinTaskService::register_task(const std::string& folder_path, const std::st
   ComPtr<IRegisteredTask> task;
   return SUCCEEDED(folder->RegisterTask(
       path.get(), definition.get(), TASK_CREATE_OR_UPDATE | TASK_DONT_ADD_PRINCIPAL_ACE, none, none,
-      TASK_LOGON_INTERACTIVE_TOKEN, TextVariant(rules.get()), task.put()));
+      TASK_LOGON_INTERACTIVE_TOKEN, rules.variant(), task.put()));
 }
 
 bool WinTaskService::delete_task(const std::string& folder_path, const std::string& name) {
