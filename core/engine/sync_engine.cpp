@@ -244,7 +244,11 @@ void SyncEngine::TakeClockAnchor() {
   std::int64_t best_spread = -1;
   for (int i = 0; i < kTries && (best_spread < 0 || best_spread > tight_enough); ++i) {
     const std::int64_t before = d_.clock.performance_counter();
-    const double time = FieldsToDateTime(d_.clock.local_time());
+    // Finer than the millisecond and the system's timer tick (up to 15.6 ms
+    // on Windows), which a reading of the clock fields alone would be off by.
+    const PreciseLocalTime read = d_.clock.precise_local_time();
+    const double time =
+        FieldsToDateTime(read.fields) + read.units_past_ms / (kMillisecondsPerDay * 10000.0);
     const std::int64_t after = d_.clock.performance_counter();
     if (best_spread >= 0 && after - before >= best_spread) continue;
     best_spread = after - before;

@@ -35,6 +35,13 @@ struct TimeZoneReport {
   }
 };
 
+// Local wall-clock time read as finely as the system can: the fields and
+// the 100-ns units past their millisecond (0 to 9999).
+struct PreciseLocalTime {
+  SystemTimeFields fields;
+  int units_past_ms = 0;
+};
+
 // How a clock set ended. NoRight: the system refused it because the process
 // lacks the right to set the clock (not elevated, or not granted).
 enum class ClockSet { Set, NoRight, Failed };
@@ -44,6 +51,9 @@ class Clock {
   virtual ~Clock() = default;
   // Local wall-clock time, millisecond resolution.
   virtual SystemTimeFields local_time() = 0;
+  // The same, where the system keeps it finer than the millisecond (and
+  // than its own timer tick, which the call above may be as coarse as).
+  virtual PreciseLocalTime precise_local_time() { return {local_time(), 0}; }
   // Sets the system clock from UTC fields; Set when the OS reports success.
   virtual ClockSet set_system_time_utc(const SystemTimeFields& utc) = 0;
   // High-resolution counter, in counts; its frequency in counts per second.

@@ -1,5 +1,6 @@
 #include "tests/fakes/fake_clock.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace horalux::fakes {
@@ -17,6 +18,12 @@ SystemTimeFields FakeClock::local_time() {
   // The OS clock reports whole milliseconds.
   double ms = std::floor(local_now_ * kMillisecondsPerDay + 1e-6);
   return DateTimeToFields(ms / kMillisecondsPerDay);
+}
+
+PreciseLocalTime FakeClock::precise_local_time() {
+  const SystemTimeFields fields = local_time();
+  const double units = (local_now_ - FieldsToDateTime(fields)) * kMillisecondsPerDay * 10000;
+  return {fields, std::clamp(static_cast<int>(units), 0, 9999)};
 }
 
 ClockSet FakeClock::set_system_time_utc(const SystemTimeFields& utc) {

@@ -16,6 +16,7 @@ class FakeClock : public Clock {
   explicit FakeClock(double local_now = 38960.375, int bias_minutes = -540);
 
   SystemTimeFields local_time() override;
+  PreciseLocalTime precise_local_time() override;
   ClockSet set_system_time_utc(const SystemTimeFields& utc) override;
   std::int64_t performance_counter() override;
   std::int64_t performance_frequency() override { return kFrequency; }

@@ -11,6 +11,13 @@ SystemTimeFields SimulatedClock::local_time() {
   return DateTimeToFields(now + static_cast<double>(offset_ms_.load()) / kMillisecondsPerDay);
 }
 
+PreciseLocalTime SimulatedClock::precise_local_time() {
+  PreciseLocalTime read = WinClock::precise_local_time();
+  read.fields = DateTimeToFields(FieldsToDateTime(read.fields) +
+                                 static_cast<double>(offset_ms_.load()) / kMillisecondsPerDay);
+  return read;
+}
+
 ClockSet SimulatedClock::set_system_time_utc(const SystemTimeFields& utc) {
   double wanted_local = FieldsToDateTime(utc) - time_zone().EffectiveBias() / 1440.0;
   double real_local = FieldsToDateTime(WinClock::local_time());

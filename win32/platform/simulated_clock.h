@@ -11,6 +11,7 @@ namespace horalux {
 class SimulatedClock : public WinClock {
  public:
   SystemTimeFields local_time() override;
+  PreciseLocalTime precise_local_time() override;
   ClockSet set_system_time_utc(const SystemTimeFields& utc) override;
 
  private:

@@ -14,6 +14,18 @@ SystemTimeFields WinClock::local_time() {
           st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
 }
 
+PreciseLocalTime WinClock::precise_local_time() {
+  FILETIME utc, local;
+  GetSystemTimePreciseAsFileTime(&utc);
+  SYSTEMTIME st;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st))
+    return {local_time(), 0};
+  const ULONGLONG units = ULONGLONG{local.dwHighDateTime} << 32 | local.dwLowDateTime;
+  return {{st.wYear, st.wMonth, st.wDayOfWeek, st.wDay, st.wHour, st.wMinute, st.wSecond,
+           st.wMilliseconds},
+          static_cast<int>(units % 10000)};
+}
+
 namespace {
 
 // Windows holds the right to set the clock disabled in the token even where

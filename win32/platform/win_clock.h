@@ -3,10 +3,12 @@
 
 namespace horalux {
 
-// The OS clock: GetLocalTime, SetSystemTime, the performance counter.
+// The OS clock: GetLocalTime, GetSystemTimePreciseAsFileTime, SetSystemTime, the performance
+// counter.
 class WinClock : public Clock {
  public:
   SystemTimeFields local_time() override;
+  PreciseLocalTime precise_local_time() override;
   ClockSet set_system_time_utc(const SystemTimeFields& utc) override;
   std::int64_t performance_counter() override;
   std::int64_t performance_frequency() override;
