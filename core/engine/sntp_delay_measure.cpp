@@ -23,10 +23,13 @@ std::uint64_t Units(const NtpTimestamp& t) {
 // The host cannot be looked up: the measurement ends there.
 struct Unresolvable {};
 
-// Re-enables what the measurement greyed, however it ends.
+// Holds `busy` true and the controls grey while the measurement runs, and
+// gives both back however it ends.
 class Greyed {
  public:
-  explicit Greyed(std::vector<TControl*> controls) : controls_(std::move(controls)) {
+  Greyed(std::vector<TControl*> controls, bool& busy)
+      : controls_(std::move(controls)), busy_(busy) {
+    busy_ = true;
     for (TControl* c : controls_) {
       was_.push_back(c->Enabled());
       c->SetEnabled(false);
@@ -34,12 +37,14 @@ class Greyed {
   }
   ~Greyed() {
     for (std::size_t i = 0; i < controls_.size(); ++i) controls_[i]->SetEnabled(was_[i]);
+    busy_ = false;
   }
   Greyed(const Greyed&) = delete;
   Greyed& operator=(const Greyed&) = delete;
 
  private:
   std::vector<TControl*> controls_;
+  bool& busy_;
   std::vector<bool> was_;
 };
 
@@ -74,16 +79,9 @@ void SntpDelayMeasure::btnSokuteiClick() {
   const std::string host = CycleServer();
   Result result;
   {
-    measuring_ = true;
     stop_requested_ = false;
-    Greyed greyed({&s.btnSokutei, &s.btnJikkou, &s.edtChouseiSNTP});
-    try {
-      result = Measure(host);
-    } catch (...) {
-      measuring_ = false;
-      throw;
-    }
-    measuring_ = false;
+    Greyed greyed({&s.btnSokutei, &s.btnJikkou, &s.edtChouseiSNTP}, measuring_);
+    result = Measure(host);
   }
   switch (result.outcome) {
     case Outcome::Stopped:
