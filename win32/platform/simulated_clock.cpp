@@ -6,15 +6,18 @@
 
 namespace horalux {
 
+SystemTimeFields SimulatedClock::Shifted(const SystemTimeFields& real) const {
+  return DateTimeToFields(FieldsToDateTime(real) +
+                          static_cast<double>(offset_ms_.load()) / kMillisecondsPerDay);
+}
+
 SystemTimeFields SimulatedClock::local_time() {
-  double now = FieldsToDateTime(WinClock::local_time());
-  return DateTimeToFields(now + static_cast<double>(offset_ms_.load()) / kMillisecondsPerDay);
+  return Shifted(WinClock::local_time());
 }
 
 PreciseLocalTime SimulatedClock::precise_local_time() {
   PreciseLocalTime read = WinClock::precise_local_time();
-  read.fields = DateTimeToFields(FieldsToDateTime(read.fields) +
-                                 static_cast<double>(offset_ms_.load()) / kMillisecondsPerDay);
+  read.fields = Shifted(read.fields);
   return read;
 }
 

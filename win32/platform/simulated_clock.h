@@ -15,6 +15,9 @@ class SimulatedClock : public WinClock {
   ClockSet set_system_time_utc(const SystemTimeFields& utc) override;
 
  private:
+  // The OS clock's reading moved by the offset (whole milliseconds).
+  SystemTimeFields Shifted(const SystemTimeFields& real) const;
+
   std::atomic<long long> offset_ms_{0};
 };
 
