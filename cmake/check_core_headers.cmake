@@ -26,8 +26,10 @@ set(layer_platform 0)
 set(layer_base 1)
 set(layer_controls 2)
 set(layer_net 2)
+set(layer_linkcheck 2)
 set(layer_settings 3)
 set(layer_desktop 3)
+set(layer_install 3)
 set(layer_engine 4)
 set(layer_app 5)
 
@@ -59,6 +61,6 @@ if(bad)
 endif()
 if(upward)
   message(FATAL_ERROR "A folder of core/ includes only from itself or a lower layer "
-                      "(app > engine > settings, desktop > controls, net > base > platform):\n"
+                      "(app > engine > settings, desktop, install > controls, net, linkcheck > base > platform):\n"
                       "${upward}")
 endif()

@@ -17,7 +17,7 @@ ensure_no_clock_right() {
 PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
   mingw-w64 wine64 wine xvfb x11-utils xdotool imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho locales clang-format tinyproxy-bin squid openssl
-  liblnk-utils clang libclang-rt-14-dev)
+  liblnk-utils clang libclang-rt-14-dev ccache)
 
 install_packages() {
   local missing=()

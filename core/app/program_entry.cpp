@@ -1,7 +1,7 @@
 #include "core/app/program_entry.h"
 
 #include "core/app/fm_jikoku.h"
-#include "core/desktop/startup_task.h"
+#include "core/install/startup_task.h"
 
 namespace horalux {
 

@@ -21,9 +21,9 @@
 #include "tests/e2e/sync_checks.h"
 #include "tests/e2e/tray_driver.h"
 #include "tools/lib/sntp_responder.h"
-#include "core/desktop/logon_task.h"
-#include "win32/desktop/win_elevated_launch.h"
-#include "win32/desktop/win_task_service.h"
+#include "core/install/logon_task.h"
+#include "win32/install/win_elevated_launch.h"
+#include "win32/install/win_task_service.h"
 #include "win32/platform/win_user_token.h"
 
 namespace horalux::e2e {

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/desktop/startup_link.h"
+#include "core/install/startup_link.h"
 #include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"

@@ -1,4 +1,4 @@
-#include "core/desktop/logon_task.h"
+#include "core/install/logon_task.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "core/base/ensure_folder.h"
 #include "core/base/file_replace.h"
 #include "core/desktop/safeguard.h"
-#include "core/settings/checked_files.h"
+#include "core/linkcheck/checked_files.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
 #include "tests/fakes/memory_file_handles.h"

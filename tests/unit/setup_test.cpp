@@ -1,14 +1,14 @@
-#include "core/desktop/setup.h"
+#include "core/install/setup.h"
 
-#include "core/desktop/startup_link.h"
+#include "core/install/startup_link.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "core/base/path_text.h"
-#include "core/desktop/logged_on_user.h"
-#include "core/desktop/logon_task.h"
+#include "core/install/logged_on_user.h"
+#include "core/install/logon_task.h"
 
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_elevation.h"

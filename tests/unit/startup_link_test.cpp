@@ -1,4 +1,4 @@
-#include "core/desktop/startup_link.h"
+#include "core/install/startup_link.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "core/desktop/install_acl.h"
+#include "core/install/install_acl.h"
 
-#include "core/desktop/logon_task.h"
+#include "core/install/logon_task.h"
 #include "tests/fakes/startup_rig.h"
 
 namespace horalux {

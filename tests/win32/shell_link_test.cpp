@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/desktop/startup_link.h"
+#include "core/install/startup_link.h"
 #include "win32/desktop/win_shell.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_files.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/desktop/logon_task.h"
-#include "win32/desktop/win_task_service.h"
+#include "core/install/logon_task.h"
+#include "win32/install/win_task_service.h"
 #include "win32/desktop/win_taskbar.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_user_token.h"

@@ -1,4 +1,4 @@
-#include "core/settings/checked_files.h"
+#include "core/linkcheck/checked_files.h"
 
 #include "core/base/ascii_case.h"
 #include "core/base/path_text.h"

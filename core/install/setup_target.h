@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "core/desktop/startup_task.h"
+#include "core/install/startup_task.h"
 #include "core/platform/files.h"
 
 namespace horalux {

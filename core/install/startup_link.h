@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "core/controls/controls.h"
-#include "core/desktop/startup_task.h"
+#include "core/install/startup_task.h"
 #include "core/platform/boxes.h"
 #include "core/platform/files.h"
 #include "core/platform/shell.h"

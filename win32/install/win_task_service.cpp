@@ -1,4 +1,4 @@
-#include "win32/desktop/win_task_service.h"
+#include "win32/install/win_task_service.h"
 
 #include <windows.h>
 #include <oleauto.h>

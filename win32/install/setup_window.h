@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "core/desktop/setup.h"
+#include "core/install/setup.h"
 #include "win32/controls/control_binding.h"
 #include "win32/platform/handle.h"
 

@@ -1,4 +1,4 @@
-#include "core/desktop/logon_task.h"
+#include "core/install/logon_task.h"
 
 #include "core/base/ascii_case.h"
 #include "core/base/path_text.h"

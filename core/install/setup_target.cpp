@@ -1,4 +1,4 @@
-#include "core/desktop/setup_target.h"
+#include "core/install/setup_target.h"
 
 #include "core/base/path_text.h"
 

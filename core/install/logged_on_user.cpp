@@ -1,4 +1,4 @@
-#include "core/desktop/logged_on_user.h"
+#include "core/install/logged_on_user.h"
 
 #include <string>
 

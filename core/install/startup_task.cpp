@@ -1,10 +1,10 @@
-#include "core/desktop/startup_task.h"
+#include "core/install/startup_task.h"
 
 #include "core/base/ascii_case.h"
 #include "core/base/path_text.h"
-#include "core/desktop/install_acl.h"
-#include "core/desktop/logged_on_user.h"
-#include "core/desktop/logon_task.h"
+#include "core/install/install_acl.h"
+#include "core/install/logged_on_user.h"
+#include "core/install/logon_task.h"
 
 namespace horalux {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/desktop/install_acl.h"
+#include "core/install/install_acl.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
-#include "core/desktop/startup_link.h"
+#include "core/install/startup_link.h"
 
 #include "core/base/confirm.h"
 #include "core/base/path_text.h"
-#include "core/desktop/install_acl.h"
-#include "core/desktop/logged_on_user.h"
+#include "core/install/install_acl.h"
+#include "core/install/logged_on_user.h"
 
 namespace horalux {
 

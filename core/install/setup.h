@@ -4,53 +4,10 @@
 #include <vector>
 
 #include "core/controls/controls.h"
-#include "core/desktop/startup_task.h"
-#include "core/platform/boxes.h"
-#include "core/platform/clock.h"
-#include "core/platform/files.h"
-#include "core/platform/shell.h"
-#include "core/platform/text_codec.h"
+#include "core/install/hand_over.h"
+#include "core/install/setup_ports.h"
 
 namespace horalux {
-
-struct SetupPorts {
-  Files& files;
-  Shell& shell;
-  Boxes& boxes;
-  Clock& clock;
-  TextCodec& codec;
-  StartupTask& task;
-};
-
-inline constexpr const char* kSetupElevationQuestion =
-    "セットアップには管理者の権限が必要です。\r\nHoraluxを管理者として起動し直しますか？";
-inline constexpr const char* kSetupNeedsAdministratorText =
-    "Program Files へのセットアップには、管理者の権限が必要です。\r\n"
-    "管理者のアカウントでセットアップを行ってください。";
-inline constexpr const char* kElevatedStartFailedText = "Horaluxを管理者として起動できません。";
-inline constexpr const char* kStartFromMenuText =
-    "セットアップが終了しました。\r\nスタートメニューからHoraluxを起動してください。";
-// Where the elevated setup copy leaves the target folder of a finished
-// setup for the copy that waits for it (in that copy's settings folder).
-inline constexpr const char* kSetupResultName = "Setup.$$$";
-
-enum class SetupAccess {
-  OpenHere,   // this copy may open the setup window
-  Restarted,  // an elevated copy installed, this copy handed over: it ends now
-  Stopped,    // nothing happens
-};
-
-// Who opens the setup window. An administrator on the filtered
-// token is asked once whether to restart Horalux as administrator: on Yes
-// the settings are saved (save_settings), the hand-over marker in
-// marker_folder lets the elevated copy past the single-instance check, and
-// that copy opens the setup window at its first showing. This copy waits
-// for it to end; when it installed (leaving the target folder in
-// marker_folder's kSetupResultName), this copy hands over to the installed
-// copy itself, so that runs unelevated. A standard user opens it here, to
-// set up into a folder of their own.
-SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder,
-                              const std::function<void()>& save_settings);
 
 // The first-showing offer: when the program runs from a read-only medium or
 // is marked for it, asks whether to set up now; on Yes runs show_setup.

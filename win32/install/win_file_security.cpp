@@ -1,4 +1,4 @@
-#include "win32/desktop/win_file_security.h"
+#include "win32/install/win_file_security.h"
 
 #include <windows.h>
 #include <aclapi.h>

@@ -1,4 +1,4 @@
-#include "win32/desktop/win_elevated_launch.h"
+#include "win32/install/win_elevated_launch.h"
 
 #include <windows.h>
 #include <shellapi.h>
