@@ -28,6 +28,7 @@ class NumEditWindow : public ::testing::Test {
     ShapeNumberField(jisa_, NumberOf<&JikokuScreen::edtJisa>());
     frame_ = CreateWindowExW(0, L"STATIC", L"numeric field test", WS_OVERLAPPEDWINDOW, 0, 0, 300,
                              120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    clipboard_.set_owner(frame_);
     gosa_hwnd_ =
         win32::CreateNumEdit(gosa_, frame_, RECT{8, 8, 58, 28}, nullptr, clipboard_, beeper_);
     jisa_hwnd_ =
@@ -71,6 +72,23 @@ TEST_F(NumEditWindow, FullWidthTypingSignRefusalPasteAndUndo) {
   EXPECT_EQ(Text(gosa_hwnd_), "1000");
   gosa_.Undo();
   EXPECT_EQ(Text(gosa_hwnd_), "123");
+}
+
+// Windows takes text only from a clipboard emptied in a window's name.
+TEST_F(NumEditWindow, CopyAndCutHandTheValueToThePasteInTheWindowsName) {
+  struct Row {
+    const char* value;
+    wchar_t take;  // Ctrl+C or Ctrl+X
+  };
+  for (const Row& row : {Row{"120", 0x03}, Row{"-45", 0x18}, Row{"", 0x03}}) {
+    jisa_.SetText(row.value);
+    Type(jisa_hwnd_, {L'\x01', row.take});
+    EXPECT_EQ(GetClipboardOwner(), frame_) << row.value;
+    EXPECT_EQ(Text(jisa_hwnd_), row.take == 0x18 ? "" : row.value);
+    jisa_.SetText("9");
+    Type(jisa_hwnd_, L"\x01\x16");  // Ctrl+A, Ctrl+V
+    EXPECT_EQ(Text(jisa_hwnd_), row.value);
+  }
 }
 
 TEST_F(NumEditWindow, WindowTextIsCutToTheBufferAndEndsWithNul) {

@@ -62,6 +62,7 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window, ColorScheme& colo
       CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w, h,
                       application_window_, nullptr, inst, this),
       "TfmJikoku");
+  clipboard_.set_owner(hwnd_);
   pump_.set_dialog_window(hwnd_);
   pump_.set_preview([this](const MSG& msg) { return PreviewKey(msg); });
   log_view_.set_control_maker([this] { Build(); });
