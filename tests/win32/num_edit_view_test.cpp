@@ -7,7 +7,7 @@
 #include "core/controls/num_edit.h"
 #include "core/settings/number_fields.h"
 #include "win32/controls/num_edit_view.h"
-#include "win32/desktop/version_box.h"
+#include "win32/dialogs/version_box.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_clipboard.h"
 

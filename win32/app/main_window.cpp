@@ -7,7 +7,7 @@
 #include "core/base/version.h"
 #include "win32/app/fonts.h"
 #include "win32/controls/shown_color.h"
-#include "win32/desktop/version_box.h"
+#include "win32/dialogs/version_box.h"
 #include "win32/platform/dpi.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"

@@ -1,4 +1,4 @@
-#include "win32/net/proxy_credentials_window.h"
+#include "win32/dialogs/proxy_credentials_window.h"
 
 #include <string>
 

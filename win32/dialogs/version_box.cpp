@@ -1,4 +1,4 @@
-#include "win32/desktop/version_box.h"
+#include "win32/dialogs/version_box.h"
 
 #include "core/desktop/version_box.h"
 #include "win32/app/fonts.h"

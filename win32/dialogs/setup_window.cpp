@@ -1,4 +1,4 @@
-#include "win32/install/setup_window.h"
+#include "win32/dialogs/setup_window.h"
 
 #include <commctrl.h>
 
