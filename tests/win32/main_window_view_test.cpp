@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,7 +16,9 @@
 #include "win32/app/application_window.h"
 #include "win32/app/main_window.h"
 #include "win32/app/system_ports.h"
+#include "win32/dialogs/version_box.h"
 #include "win32/platform/com_ptr.h"
+#include "win32/platform/dpi.h"
 #include "win32/platform/oleacc.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_clock.h"
@@ -122,6 +125,53 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), white) << "silver gave way to the button face";
   EXPECT_EQ(e2e::ShownColorAt(address, {3, 3}), white) << "silver gave way to the button face";
   SetSysColors(10, indexes, saved);
+}
+
+// Opened at 96 pixels per inch, each window is moved by Windows to a
+// monitor of 144: its client area, its controls and their fonts come out
+// half as large again.
+TEST_F(MainWindowView, MovedFrom96To144DpiTheWindowsGrowByHalf) {
+  window.show_window();
+  HWND box = win32::CreateVersionBox(window.hwnd(), "Ver0.9.9");
+  const struct {
+    const char* name;
+    HWND window;
+    e2e::ControlQuery control;
+  } rows[] = {
+      {"main window", window.hwnd(), {.cls = "Button", .text = "接続テスト"}},
+      {"version box", box, {.cls = "Button", .text = "閉じる"}},
+  };
+  for (const auto& row : rows) {
+    ASSERT_EQ(win32::DpiOfWindow(row.window), 96) << row.name;
+    const HWND control = e2e::Window(row.window).Control(row.control).handle();
+    // Client width and height, control width and height, font height.
+    auto measure = [&] {
+      RECT client, r;
+      GetClientRect(row.window, &client);
+      GetWindowRect(control, &r);
+      LOGFONTW font{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+                 &font);
+      return std::array<int, 5>{client.right, client.bottom, r.right - r.left, r.bottom - r.top,
+                                -font.lfHeight};
+    };
+    const auto at96 = measure();
+    RECT outer;
+    GetWindowRect(row.window, &outer);
+    RECT suggested{outer.left, outer.top, outer.left + MulDiv(outer.right - outer.left, 3, 2),
+                   outer.top + MulDiv(outer.bottom - outer.top, 3, 2)};
+    SendMessageW(row.window, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    const auto at144 = measure();
+    std::cout << row.name << " (client area; control; font):";
+    for (const auto& at : {at96, at144})
+      std::cout << "  " << at[0] << "x" << at[1] << "; " << at[2] << "x" << at[3] << "; " << at[4]
+                << " px";
+    std::cout << "\n";
+    for (std::size_t i = 0; i < at96.size(); ++i)
+      EXPECT_EQ(at144[i], MulDiv(at96[i], 3, 2)) << row.name << ", measure " << i;
+  }
+  DestroyWindow(box);
 }
 
 }  // namespace

@@ -140,8 +140,12 @@ bool ShowsText(HWND box, const std::wstring& text) {
 }
 
 TEST(VersionBoxWindow, ScaledClientAreaBuildTagAndEnter) {
-  HWND box = win32::CreateVersionBox(nullptr, "Ver0.9.9", 120);
+  HWND box = win32::CreateVersionBox(nullptr, "Ver0.9.9");
   ASSERT_NE(box, nullptr);
+  // Moved to a monitor of 120 pixels per inch.
+  RECT suggested;
+  GetWindowRect(box, &suggested);
+  SendMessageW(box, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
   RECT rc;
   GetClientRect(box, &rc);
   EXPECT_EQ(rc.right, 380);
