@@ -128,8 +128,8 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
 }
 
 // Opened at 96 pixels per inch, each window is moved by Windows to a
-// monitor of 144: its client area, its controls and their fonts come out
-// half as large again.
+// monitor of 144: it names its size there, takes the rectangle it is given,
+// and its controls and their fonts come out half as large again.
 TEST_F(MainWindowView, MovedFrom96To144DpiTheWindowsGrowByHalf) {
   window.show_window();
   HWND box = win32::CreateVersionBox(window.hwnd(), "Ver0.9.9");
@@ -144,32 +144,34 @@ TEST_F(MainWindowView, MovedFrom96To144DpiTheWindowsGrowByHalf) {
   for (const auto& row : rows) {
     ASSERT_EQ(win32::DpiOfWindow(row.window), 96) << row.name;
     const HWND control = e2e::Window(row.window).Control(row.control).handle();
-    // Client width and height, control width and height, font height.
+    // The control's width and height, its font's height.
     auto measure = [&] {
-      RECT client, r;
-      GetClientRect(row.window, &client);
+      RECT r;
       GetWindowRect(control, &r);
       LOGFONTW font{};
       GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
                  &font);
-      return std::array<int, 5>{client.right, client.bottom, r.right - r.left, r.bottom - r.top,
-                                -font.lfHeight};
+      return std::array<int, 3>{r.right - r.left, r.bottom - r.top, -font.lfHeight};
     };
     const auto at96 = measure();
+    // As Windows does it: the window's own size first, then the change.
     RECT outer;
     GetWindowRect(row.window, &outer);
-    RECT suggested{outer.left, outer.top, outer.left + MulDiv(outer.right - outer.left, 3, 2),
-                   outer.top + MulDiv(outer.bottom - outer.top, 3, 2)};
+    SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+    EXPECT_TRUE(
+        SendMessageW(row.window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size)));
+    RECT suggested{outer.left, outer.top, outer.left + size.cx, outer.top + size.cy};
     SendMessageW(row.window, WM_DPICHANGED, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
     const auto at144 = measure();
-    std::cout << row.name << " (client area; control; font):";
+    std::cout << row.name << " (control; font):";
     for (const auto& at : {at96, at144})
-      std::cout << "  " << at[0] << "x" << at[1] << "; " << at[2] << "x" << at[3] << "; " << at[4]
-                << " px";
+      std::cout << "  " << at[0] << "x" << at[1] << " px; " << at[2] << " px";
     std::cout << "\n";
     for (std::size_t i = 0; i < at96.size(); ++i)
       EXPECT_EQ(at144[i], MulDiv(at96[i], 3, 2)) << row.name << ", measure " << i;
+    GetWindowRect(row.window, &outer);
+    EXPECT_TRUE(EqualRect(&outer, &suggested)) << row.name;
   }
   DestroyWindow(box);
 }

@@ -142,14 +142,18 @@ bool ShowsText(HWND box, const std::wstring& text) {
 TEST(VersionBoxWindow, ScaledClientAreaBuildTagAndEnter) {
   HWND box = win32::CreateVersionBox(nullptr, "Ver0.9.9");
   ASSERT_NE(box, nullptr);
-  // Moved to a monitor of 120 pixels per inch.
-  RECT suggested;
-  GetWindowRect(box, &suggested);
-  SendMessageW(box, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
   RECT rc;
   GetClientRect(box, &rc);
-  EXPECT_EQ(rc.right, 380);
-  EXPECT_EQ(rc.bottom, 212);
+  EXPECT_EQ(rc.right, 304);
+  EXPECT_EQ(rc.bottom, 170);
+  // The size it asks for on a monitor of 120 pixels per inch.
+  SIZE size{};
+  SendMessageW(box, WM_GETDPISCALEDSIZE, 120, reinterpret_cast<LPARAM>(&size));
+  rc = RECT{0, 0, 380, 212};
+  AdjustWindowRectExForDpi(&rc, GetWindowLongW(box, GWL_STYLE), FALSE,
+                           GetWindowLongW(box, GWL_EXSTYLE), 120);
+  EXPECT_EQ(size.cx, rc.right - rc.left);
+  EXPECT_EQ(size.cy, rc.bottom - rc.top);
   EXPECT_TRUE(ShowsText(box, L"0.9.9"));
 
   BYTE saved[256], held[256];

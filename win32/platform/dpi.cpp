@@ -94,9 +94,10 @@ bool WindowDpi::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* 
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&walk));
+  // Windows has placed the rectangle where the window keeps its place under
+  // the pointer, with the size the window asked for.
   SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  FitClient(window);
   InvalidateRect(window, nullptr, TRUE);
   return true;
 }

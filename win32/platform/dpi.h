@@ -41,7 +41,7 @@ class WindowDpi {
   // change (WM_DPICHANGED): `refont` makes the window's fonts for the new
   // resolution, every child keeps its place and size in proportion within
   // its parent and gets the font `font_of` picks for it, and the window
-  // takes the suggested rectangle with its client area fitted. True when
+  // takes the suggested rectangle. True when
   // `msg` was one of the two; `*result` is then the answer.
   bool OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result,
                  const std::function<void(int dpi)>& refont,
