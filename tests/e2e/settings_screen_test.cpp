@@ -130,6 +130,8 @@ TEST(SettingsScreen, PicturesOfEveryTabAndTheVersionBoxAtTwoResolutions) {
       SavePicture(main, "tab" + std::to_string(i) + "-" + dpi);
     }
     Window box = OpenVersionBox(app, main);
+    // The box opens at the resolution of its own monitor, which Wine keeps at 96.
+    if (dpi != "96dpi") MoveToScreenOfDpi(box, 144);
     SavePicture(box, "version-box-" + dpi);
     box.Close();
     box.WaitGone();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,7 +16,9 @@
 #include "win32/app/application_window.h"
 #include "win32/app/main_window.h"
 #include "win32/app/system_ports.h"
+#include "win32/dialogs/version_box.h"
 #include "win32/platform/com_ptr.h"
+#include "win32/platform/dpi.h"
 #include "win32/platform/oleacc.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_clock.h"
@@ -122,6 +125,55 @@ TEST_F(MainWindowView, HttpTabTakesEveryColourFromTheSystemWhileTheSchemeIsOn) {
   EXPECT_EQ(e2e::ShownColorAt(port, {3, 3}), white) << "silver gave way to the button face";
   EXPECT_EQ(e2e::ShownColorAt(address, {3, 3}), white) << "silver gave way to the button face";
   SetSysColors(10, indexes, saved);
+}
+
+// Opened at 96 pixels per inch, each window is moved by Windows to a
+// monitor of 144: it names its size there, takes the rectangle it is given,
+// and its controls and their fonts come out half as large again.
+TEST_F(MainWindowView, MovedFrom96To144DpiTheWindowsGrowByHalf) {
+  window.show_window();
+  HWND box = win32::CreateVersionBox(window.hwnd(), "Ver0.9.9");
+  const struct {
+    const char* name;
+    HWND window;
+    e2e::ControlQuery control;
+  } rows[] = {
+      {"main window", window.hwnd(), {.cls = "Button", .text = "接続テスト"}},
+      {"version box", box, {.cls = "Button", .text = "閉じる"}},
+  };
+  for (const auto& row : rows) {
+    ASSERT_EQ(win32::DpiOfWindow(row.window), 96) << row.name;
+    const HWND control = e2e::Window(row.window).Control(row.control).handle();
+    // The control's width and height, its font's height.
+    auto measure = [&] {
+      RECT r;
+      GetWindowRect(control, &r);
+      LOGFONTW font{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+                 &font);
+      return std::array<int, 3>{r.right - r.left, r.bottom - r.top, -font.lfHeight};
+    };
+    const auto at96 = measure();
+    // As Windows does it: the window's own size first, then the change.
+    RECT outer;
+    GetWindowRect(row.window, &outer);
+    SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+    EXPECT_TRUE(
+        SendMessageW(row.window, WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&size)));
+    RECT suggested{outer.left, outer.top, outer.left + size.cx, outer.top + size.cy};
+    SendMessageW(row.window, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    const auto at144 = measure();
+    std::cout << row.name << " (control; font):";
+    for (const auto& at : {at96, at144})
+      std::cout << "  " << at[0] << "x" << at[1] << " px; " << at[2] << " px";
+    std::cout << "\n";
+    for (std::size_t i = 0; i < at96.size(); ++i)
+      EXPECT_EQ(at144[i], MulDiv(at96[i], 3, 2)) << row.name << ", measure " << i;
+    GetWindowRect(row.window, &outer);
+    EXPECT_TRUE(EqualRect(&outer, &suggested)) << row.name;
+  }
+  DestroyWindow(box);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "core/controls/num_edit.h"
 #include "core/settings/number_fields.h"
 #include "win32/controls/num_edit_view.h"
-#include "win32/desktop/version_box.h"
+#include "win32/dialogs/version_box.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_clipboard.h"
 
@@ -28,6 +28,7 @@ class NumEditWindow : public ::testing::Test {
     ShapeNumberField(jisa_, NumberOf<&JikokuScreen::edtJisa>());
     frame_ = CreateWindowExW(0, L"STATIC", L"numeric field test", WS_OVERLAPPEDWINDOW, 0, 0, 300,
                              120, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    clipboard_.set_owner(frame_);
     gosa_hwnd_ =
         win32::CreateNumEdit(gosa_, frame_, RECT{8, 8, 58, 28}, nullptr, clipboard_, beeper_);
     jisa_hwnd_ =
@@ -71,6 +72,23 @@ TEST_F(NumEditWindow, FullWidthTypingSignRefusalPasteAndUndo) {
   EXPECT_EQ(Text(gosa_hwnd_), "1000");
   gosa_.Undo();
   EXPECT_EQ(Text(gosa_hwnd_), "123");
+}
+
+// Windows takes text only from a clipboard emptied in a window's name.
+TEST_F(NumEditWindow, CopyAndCutHandTheValueToThePasteInTheWindowsName) {
+  struct Row {
+    const char* value;
+    wchar_t take;  // Ctrl+C or Ctrl+X
+  };
+  for (const Row& row : {Row{"120", 0x03}, Row{"-45", 0x18}, Row{"", 0x03}}) {
+    jisa_.SetText(row.value);
+    Type(jisa_hwnd_, {L'\x01', row.take});
+    EXPECT_EQ(GetClipboardOwner(), frame_) << row.value;
+    EXPECT_EQ(Text(jisa_hwnd_), row.take == 0x18 ? "" : row.value);
+    jisa_.SetText("9");
+    Type(jisa_hwnd_, L"\x01\x16");  // Ctrl+A, Ctrl+V
+    EXPECT_EQ(Text(jisa_hwnd_), row.value);
+  }
 }
 
 TEST_F(NumEditWindow, WindowTextIsCutToTheBufferAndEndsWithNul) {
@@ -122,12 +140,20 @@ bool ShowsText(HWND box, const std::wstring& text) {
 }
 
 TEST(VersionBoxWindow, ScaledClientAreaBuildTagAndEnter) {
-  HWND box = win32::CreateVersionBox(nullptr, "Ver0.9.9", 120);
+  HWND box = win32::CreateVersionBox(nullptr, "Ver0.9.9");
   ASSERT_NE(box, nullptr);
   RECT rc;
   GetClientRect(box, &rc);
-  EXPECT_EQ(rc.right, 380);
-  EXPECT_EQ(rc.bottom, 212);
+  EXPECT_EQ(rc.right, 304);
+  EXPECT_EQ(rc.bottom, 170);
+  // The size it asks for on a monitor of 120 pixels per inch.
+  SIZE size{};
+  SendMessageW(box, WM_GETDPISCALEDSIZE, 120, reinterpret_cast<LPARAM>(&size));
+  rc = RECT{0, 0, 380, 212};
+  AdjustWindowRectExForDpi(&rc, GetWindowLongW(box, GWL_STYLE), FALSE,
+                           GetWindowLongW(box, GWL_EXSTYLE), 120);
+  EXPECT_EQ(size.cx, rc.right - rc.left);
+  EXPECT_EQ(size.cy, rc.bottom - rc.top);
   EXPECT_TRUE(ShowsText(box, L"0.9.9"));
 
   BYTE saved[256], held[256];

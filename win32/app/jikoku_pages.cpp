@@ -7,7 +7,6 @@
 #include "win32/app/main_window.h"
 #include "win32/controls/num_edit_view.h"
 #include "win32/engine/log_view.h"
-#include "win32/platform/dpi.h"
 #include "win32/platform/window_class.h"
 
 namespace horalux {
@@ -100,13 +99,14 @@ void MainWindow::BuildPages() {
   b.Button(s.btnClose, p, R(176, 4, 80, 24));
   RECT pr;
   GetClientRect(p, &pr);
-  log_edit_ = win32::CheckCreated(
-      CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                          ES_READONLY | WS_TABSTOP,
-                      win32::Scale(4), win32::Scale(32), win32::Scale(612),
-                      pr.bottom - win32::Scale(36), p, nullptr, GetModuleHandleW(nullptr), nullptr),
-      "log view");
+  log_edit_ =
+      win32::CheckCreated(CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE |
+                                              ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP,
+                                          layout_.Scale(4), layout_.Scale(32), layout_.Scale(612),
+                                          pr.bottom - layout_.Scale(36), p, nullptr,
+                                          GetModuleHandleW(nullptr), nullptr),
+                          "log view");
   SendMessageW(log_edit_, WM_SETFONT, reinterpret_cast<WPARAM>(log_font_.get()), FALSE);
   SendMessageW(log_edit_, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
   win32::SubclassOrThrow(log_edit_, LeaveTabToWindow, 0, 0, "log view");
@@ -122,7 +122,7 @@ void MainWindow::BuildPages() {
   b.GroupBox(" ＨＴＴＰプロトコルによる時刻取得の場合のプロキシサーバーの設定 ", p,
              R(10, 146, 600, 150));
   b.CheckBox(s.cbProxy, p, R(24, 168, 300, 18));
-  RECT pnl = win32::Scale(R(24, 192, 570, 60));
+  RECT pnl = layout_.Scale(R(24, 192, 570, 60));
   HWND panel = win32::CheckCreated(
       CreateWindowExW(WS_EX_CONTROLPARENT, L"TTabSheet", L"", WS_CHILD | WS_VISIBLE, pnl.left,
                       pnl.top, pnl.right - pnl.left, pnl.bottom - pnl.top, p, nullptr,

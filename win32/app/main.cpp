@@ -13,7 +13,7 @@
 #include "win32/app/application_window.h"
 #include "win32/app/main_window.h"
 #include "win32/app/system_ports.h"
-#include "win32/install/setup_window.h"
+#include "win32/dialogs/setup_window.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/win_color_scheme.h"
 #ifdef HORALUX_SIMULATED_CLOCK

@@ -7,8 +7,7 @@
 #include "core/base/version.h"
 #include "win32/app/fonts.h"
 #include "win32/controls/shown_color.h"
-#include "win32/desktop/version_box.h"
-#include "win32/platform/dpi.h"
+#include "win32/dialogs/version_box.h"
 #include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_class.h"
@@ -48,20 +47,12 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window, ColorScheme& colo
   wc.hIconSm = nullptr;
   win32::RegisterWindowClass(wc);
 
-  dpi_ = win32::Dpi();
-  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  // Laid out for the menu bar it gets when it is built.
-  const int client_w = win32::Scale(kClientWidth), client_h = win32::Scale(kClientHeight);
-  RECT r{0, 0, client_w, client_h};
-  AdjustWindowRectEx(&r, style, TRUE, 0);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  // Owned by the hidden application window, so it needs its own taskbar button.
+  // Laid out for the menu bar it gets when it is built, at the centre of the screen.
   hwnd_ = win32::CheckCreated(
-      CreateWindowExW(WS_EX_APPWINDOW, kClassName, Widen(kProgramTitle).c_str(), style, x, y, w, h,
-                      application_window_, nullptr, inst, this),
+      win32::CreateScaledWindow(layout_, kClassName, Widen(kProgramTitle).c_str(),
+                                application_window_, nullptr, this),
       "TfmJikoku");
+  clipboard_.set_owner(hwnd_);
   pump_.set_dialog_window(hwnd_);
   pump_.set_preview([this](const MSG& msg) { return PreviewKey(msg); });
   log_view_.set_control_maker([this] { Build(); });
@@ -70,11 +61,11 @@ MainWindow::MainWindow(WinPump& pump, HWND application_window, ColorScheme& colo
 void MainWindow::Build() {
   if (built_ || !form_) return;
   built_ = true;
-  font_.reset(CreateGothicFont(12, false, dpi_));
-  log_font_.reset(CreateGothicFont(16, true, dpi_));
+  font_.reset(CreateGothicFont(12, false, layout_.dpi()));
+  log_font_.reset(CreateGothicFont(16, true, layout_.dpi()));
   binder_ = std::make_unique<ControlBinder>(
-      font_, [this](const std::function<void()>& action) { Guard(action); }, &clipboard_, &beeper_,
-      &colors_);
+      font_, layout_, [this](const std::function<void()>& action) { Guard(action); }, &clipboard_,
+      &beeper_, &colors_);
   win32::UniqueMenu menu(CreateMenu());
   win32::UniqueMenu file(CreatePopupMenu());
   if (!menu.get() || !file.get() || !AppendMenuW(file.get(), MF_STRING, kMenuClose, L"終了(&X)") ||
@@ -89,19 +80,6 @@ void MainWindow::Build() {
   BuildTabs();
   BuildPages();
   SyncTabs();
-}
-
-void MainWindow::FitClientArea() {
-  // A menu that wraps changes the client height: fix the client size exactly.
-  const int client_w = MulDiv(kClientWidth, dpi_, 96), client_h = MulDiv(kClientHeight, dpi_, 96);
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  if (client.bottom != client_h || client.right != client_w) {
-    RECT wr;
-    GetWindowRect(hwnd_, &wr);
-    SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + client_w - client.right,
-                 wr.bottom - wr.top + client_h - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
-  }
 }
 
 void MainWindow::BuildMenus() {
@@ -123,7 +101,7 @@ void MainWindow::BuildMenus() {
   TfmJikoku& f = *form_;
   // The box is this window's own business: no rule of the program is behind it.
   events_.Bind({{f.mnVersion.OnClick, "mnVersion.OnClick",
-                 [this] { win32::ShowVersionBox(hwnd_, kProgramVersion, dpi_, &colors_); }}});
+                 [this] { win32::ShowVersionBox(hwnd_, kProgramVersion, &colors_); }}});
   win32::UniqueMenu action(CreatePopupMenu());
   win32::UniqueMenu details(CreatePopupMenu());
   win32::UniqueMenu other(CreatePopupMenu());
@@ -136,7 +114,8 @@ void MainWindow::BuildMenus() {
   attach(bar, action, L"アクション(&A)");
   attach(bar, other, L"その他(&O)");
   DrawMenuBar(hwnd_);
-  FitClientArea();
+  // A menu that wraps takes from the client area: the window grows instead.
+  layout_.FitClient(hwnd_);
 }
 
 void MainWindow::SyncMenu(HMENU popup) {
@@ -197,12 +176,12 @@ void MainWindow::BuildTabs() {
       CreateWindowExW(
           0, WC_TABCONTROLW, L"",
           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_BOTTOM | TCS_FIXEDWIDTH | WS_TABSTOP, 0, 0,
-          win32::Scale(kClientWidth), win32::Scale(kClientHeight) - status_h, hwnd_, nullptr, inst,
-          nullptr),
+          layout_.Scale(kClientWidth), layout_.Scale(kClientHeight) - status_h, hwnd_, nullptr,
+          inst, nullptr),
       "PageControl1");
   SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
-               MAKELPARAM(win32::Scale(kTabWidth), win32::Scale(kTabHeight)));
+               MAKELPARAM(layout_.Scale(kTabWidth), layout_.Scale(kTabHeight)));
   // The page area is measured with a tab row present.
   TCITEMW probe{};
   probe.mask = TCIF_TEXT;
@@ -289,20 +268,24 @@ bool MainWindow::SameTabs(const std::vector<TTabSheet*>& pages) const {
   return true;
 }
 
-void MainWindow::Rescale(int dpi, const RECT& suggested) {
-  if (dpi <= 0 || dpi == dpi_) return;
-  // The controls are laid out for the resolution at start-up, then moved.
-  Build();
-  const int old_dpi = dpi_;
-  dpi_ = dpi;
-  font_.reset(CreateGothicFont(12, false, dpi));
-  log_font_.reset(CreateGothicFont(16, true, dpi));
-  win32::RescaleWindow(hwnd_, old_dpi, dpi, suggested, [this](HWND child) {
-    return child == log_edit_ ? log_font_.get() : font_.get();
-  });
-  SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
-               MAKELPARAM(MulDiv(kTabWidth, dpi, 96), MulDiv(kTabHeight, dpi, 96)));
-  SendMessageW(status_, WM_SIZE, 0, 0);
+LRESULT MainWindow::Rescale(UINT msg, WPARAM wp, LPARAM lp) {
+  // The controls are laid out for the resolution the window opened at, then moved.
+  if (msg == WM_DPICHANGED) Build();
+  LRESULT result = 0;
+  const int before = layout_.dpi();
+  layout_.OnMessage(
+      hwnd_, msg, wp, lp, &result,
+      [this](int dpi) {
+        font_.reset(CreateGothicFont(12, false, dpi));
+        log_font_.reset(CreateGothicFont(16, true, dpi));
+      },
+      [this](HWND child) { return child == log_edit_ ? log_font_.get() : font_.get(); });
+  if (layout_.dpi() != before && tabs_) {
+    SendMessageW(tabs_, TCM_SETITEMSIZE, 0,
+                 MAKELPARAM(layout_.Scale(kTabWidth), layout_.Scale(kTabHeight)));
+    SendMessageW(status_, WM_SIZE, 0, 0);
+  }
+  return result;
 }
 
 void MainWindow::show_window() {
@@ -479,9 +462,9 @@ LRESULT MainWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {
           form_->FormShow();
         });
       break;
+    case WM_GETDPISCALEDSIZE:
     case WM_DPICHANGED:
-      Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-      return 0;
+      return Rescale(msg, wp, lp);
     // A high-contrast scheme switched on or off, or new system colours.
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:

@@ -61,15 +61,14 @@ class MainWindow : public FormHost {
   void BuildMenus();
   // Brings a popup's entries in step with their models before it opens.
   void SyncMenu(HMENU popup);
-  // Keeps the client area at its size whatever the menu bar's height.
-  void FitClientArea();
   void BuildTabs();
   void BuildPages();
   void SyncTabs();
   // Whether the tab row holds these pages' tabs, in this order.
   bool SameTabs(const std::vector<TTabSheet*>& pages) const;
-  // Lays the window out again for a monitor of another resolution.
-  void Rescale(int dpi, const RECT& suggested);
+  // A move to a monitor of another resolution (WM_GETDPISCALEDSIZE,
+  // WM_DPICHANGED): the window is laid out again for it.
+  LRESULT Rescale(UINT msg, WPARAM wp, LPARAM lp);
   HWND MakePage(int index);
   // The colours the proxy box gives its panel's texts and fields; nullptr
   // for the other controls.
@@ -120,7 +119,14 @@ class MainWindow : public FormHost {
   HMENU other_menu_ = nullptr;
   bool syncing_tabs_ = false;
   bool built_ = false;
-  int dpi_ = 96;
+  static constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  // Owned by the hidden application window, so it needs its own taskbar button.
+  static constexpr DWORD kExStyle = WS_EX_APPWINDOW;
+  win32::WindowDpi layout_{
+      [](int dpi) {
+        return SIZE{MulDiv(kClientWidth, dpi, 96), MulDiv(kClientHeight, dpi, 96)};
+      },
+      kStyle, kExStyle, true};
 };
 
 }  // namespace horalux

@@ -9,7 +9,7 @@
 #include "win32/desktop/win_shell.h"
 #include "win32/install/win_task_service.h"
 #include "win32/desktop/win_taskbar.h"
-#include "win32/net/proxy_credentials_window.h"
+#include "win32/dialogs/proxy_credentials_window.h"
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
 #include "win32/net/win_proxy_script.h"

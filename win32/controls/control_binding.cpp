@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "win32/controls/num_edit_view.h"
-#include "win32/platform/dpi.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_class.h"
 
@@ -45,7 +44,7 @@ std::string WindowText(HWND hwnd) {
 
 HWND ControlBinder::Create(const wchar_t* cls, const std::string& text, DWORD style, HWND parent,
                            RECT r96, DWORD ex_style) {
-  RECT r = win32::Scale(r96);
+  RECT r = layout_.Scale(r96);
   HWND hwnd = win32::CheckCreated(
       CreateWindowExW(ex_style, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, r.left,
                       r.top, r.right - r.left, r.bottom - r.top, parent,
@@ -138,7 +137,7 @@ HWND ControlBinder::NumEdit(TOrNumEdit& model, HWND parent, RECT r) {
   if (!clipboard_ || !beeper_)
     throw std::logic_error("number fields need a clipboard and a beeper");
   HWND hwnd = win32::CheckCreated(
-      win32::CreateNumEdit(model, parent, win32::Scale(r), font_.get(), *clipboard_, *beeper_,
+      win32::CreateNumEdit(model, parent, layout_.Scale(r), font_.get(), *clipboard_, *beeper_,
                            next_id_++, WS_TABSTOP | WS_GROUP, scheme_),
       model.Name().c_str());
   // The field runs its own handlers; only the focus leaving reaches the model's OnExit.

@@ -11,6 +11,7 @@
 #include "core/platform/beeper.h"
 #include "core/platform/clipboard.h"
 #include "core/platform/color_scheme.h"
+#include "win32/platform/dpi.h"
 #include "win32/platform/handle.h"
 
 namespace horalux {
@@ -21,17 +22,20 @@ namespace horalux {
 class ControlBinder {
  public:
   // `font` is the owner's, which may replace it (a move to a screen of
-  // another resolution); new controls take the one it holds then.
+  // another resolution); new controls take the one it holds then. Places
+  // and sizes are given in 96-dpi pixels and made at the resolution
+  // `layout` holds then.
   // `guard` runs every user action, so an unexpected failure reaches the
   // user as an error box instead of unwinding through the window procedure.
   // Number fields copy and paste through `clipboard` and sound refusals
   // through `beeper`; a binder without them makes no number fields. They
   // draw their colours through `scheme` when there is one.
-  ControlBinder(const win32::UniqueGdi<HFONT>& font,
+  ControlBinder(const win32::UniqueGdi<HFONT>& font, const win32::WindowDpi& layout,
                 std::function<void(const std::function<void()>&)> guard,
                 Clipboard* clipboard = nullptr, Beeper* beeper = nullptr,
                 ColorScheme* scheme = nullptr)
       : font_(font),
+        layout_(layout),
         guard_(std::move(guard)),
         clipboard_(clipboard),
         beeper_(beeper),
@@ -71,6 +75,7 @@ class ControlBinder {
   void Common(TControl& model, HWND hwnd, std::function<void()> refresh_value);
 
   const win32::UniqueGdi<HFONT>& font_;
+  const win32::WindowDpi& layout_;
   std::function<void(const std::function<void()>&)> guard_;
   Clipboard* clipboard_;
   Beeper* beeper_;

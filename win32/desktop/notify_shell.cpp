@@ -96,7 +96,8 @@ LRESULT WinNotifyShell::Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 bool WinNotifyShell::Send(DWORD action, const NotifyIconRecord& record) {
   NOTIFYICONDATAW data{};
-  data.cbSize = record.long_form ? NOTIFYICONDATAW_V2_SIZE : NOTIFYICONDATAW_V1_SIZE;
+  // The newer message form and the shown-tip flag come with the whole record.
+  data.cbSize = record.long_form ? sizeof(NOTIFYICONDATAW) : NOTIFYICONDATAW_V1_SIZE;
   data.hWnd = callback_;
   data.uID = record.id;
   if (record.callback_message) {
@@ -129,7 +130,7 @@ bool WinNotifyShell::add_icon(const NotifyIconRecord& record) {
   // icon, and its context-menu key. A shell that refuses it keeps the old form.
   if (record.long_form) {
     NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    data.cbSize = sizeof data;
     data.hWnd = callback_;
     data.uID = record.id;
     data.uVersion = NOTIFYICON_VERSION_4;

@@ -3,30 +3,82 @@
 #include "win32/platform/handle.h"
 
 namespace horalux::win32 {
+namespace {
 
-int Dpi() {
-  static const int dpi = [] {
-    ScreenDC dc;
-    int value = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
-    return value > 0 ? value : 96;
-  }();
-  return dpi;
+// Windows 10 1607 and later answer per window; user32 is loaded in every
+// process, so its functions are looked up, not loaded.
+template <typename Fn>
+Fn FromUser32(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
+                : nullptr;
 }
 
-int Scale(int pixels96) {
-  return MulDiv(pixels96, Dpi(), 96);
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+
+int SystemDpi() {
+  ScreenDC dc;
+  const int value = dc.get() ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
+  return value > 0 ? value : 96;
 }
 
-RECT Scale(RECT r) {
+}  // namespace
+
+int DpiOfWindow(HWND window) {
+  static const auto get_dpi = FromUser32<GetDpiForWindowFn>("GetDpiForWindow");
+  // 0 for a handle that is no window.
+  if (window && get_dpi)
+    if (const UINT dpi = get_dpi(window)) return static_cast<int>(dpi);
+  return SystemDpi();
+}
+
+RECT WindowDpi::Scale(const RECT& r) const {
   return RECT{Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)};
 }
 
-void RescaleWindow(HWND window, int from, int to, const RECT& suggested,
-                   const std::function<HFONT(HWND)>& font_of) {
+SIZE WindowDpi::Frame(int dpi) const {
+  static const auto adjust = FromUser32<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  const SIZE client = client_(dpi);
+  RECT r{0, 0, client.cx, client.cy};
+  // The frame's metrics at that resolution, not at the system's.
+  if (!adjust || !adjust(&r, style_, menu_, ex_style_, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&r, style_, menu_, ex_style_);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+void WindowDpi::FitClient(HWND window) const {
+  const SIZE want = client_(dpi_);
+  RECT client, outer;
+  if (!GetClientRect(window, &client) || !GetWindowRect(window, &outer)) return;
+  if (client.right == want.cx && client.bottom == want.cy) return;
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + want.cx - client.right,
+               outer.bottom - outer.top + want.cy - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool WindowDpi::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* result,
+                          const std::function<void(int)>& refont,
+                          const std::function<HFONT(HWND)>& font_of) {
+  if (msg == WM_GETDPISCALEDSIZE) {
+    // The frame does not grow in proportion with its contents: the window
+    // names its own size, so the client area comes out exact.
+    *reinterpret_cast<SIZE*>(lp) = Frame(static_cast<int>(wp));
+    *result = TRUE;
+    return true;
+  }
+  if (msg != WM_DPICHANGED) return false;
+  *result = 0;
+  const int dpi = HIWORD(wp);
+  const RECT suggested = *reinterpret_cast<const RECT*>(lp);
+  if (dpi <= 0 || dpi == dpi_) return true;
+  const int from = dpi_;
+  dpi_ = dpi;
+  refont(dpi);
   struct Walk {
     int from, to;
     const std::function<HFONT(HWND)>& font_of;
-  } walk{from, to, font_of};
+  } walk{from, dpi, font_of};
   EnumChildWindows(
       window,
       [](HWND child, LPARAM param) -> BOOL {
@@ -37,13 +89,42 @@ void RescaleWindow(HWND window, int from, int to, const RECT& suggested,
         MoveWindow(child, MulDiv(r.left, w->to, w->from), MulDiv(r.top, w->to, w->from),
                    MulDiv(r.right - r.left, w->to, w->from),
                    MulDiv(r.bottom - r.top, w->to, w->from), FALSE);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(w->font_of(child)), FALSE);
+        if (HFONT font = w->font_of(child))
+          SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&walk));
+  // Windows has placed the rectangle where the window keeps its place under
+  // the pointer, with the size the window asked for.
   SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(window, nullptr, TRUE);
+  return true;
+}
+
+HWND CreateScaledWindow(WindowDpi& layout, const wchar_t* cls, const wchar_t* title, HWND owner,
+                        HWND centre_over, void* param) {
+  RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (centre_over) GetWindowRect(centre_over, &around);
+  auto place = [&around](SIZE s) {
+    return POINT{(around.left + around.right - s.cx) / 2, (around.top + around.bottom - s.cy) / 2};
+  };
+  // The window opens where its owner is; what resolution it gets there is
+  // known only once it exists.
+  const SIZE guess = layout.Frame(DpiOfWindow(centre_over));
+  const POINT at = place(guess);
+  SetLastError(0);
+  HWND hwnd = CreateWindowExW(layout.ex_style(), cls, title, layout.style(), at.x, at.y, guess.cx,
+                              guess.cy, owner, nullptr, GetModuleHandleW(nullptr), param);
+  if (!hwnd) return nullptr;
+  layout.Take(hwnd);
+  const SIZE size = layout.Frame(layout.dpi());
+  if (size.cx != guess.cx || size.cy != guess.cy) {
+    const POINT moved = place(size);
+    SetWindowPos(hwnd, nullptr, moved.x, moved.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  layout.FitClient(hwnd);
+  return hwnd;
 }
 
 }  // namespace horalux::win32

@@ -11,7 +11,7 @@ namespace {
 // Holds the clipboard open for one scope.
 class OpenedClipboard {
  public:
-  OpenedClipboard() : open_(OpenClipboard(nullptr) != FALSE) {}
+  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
   ~OpenedClipboard() {
     if (open_) CloseClipboard();
   }
@@ -30,7 +30,7 @@ bool WinClipboard::has_text() {
 }
 
 std::string WinClipboard::text() {
-  OpenedClipboard clip;
+  OpenedClipboard clip(owner_);
   if (!clip.open()) return "";
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   if (!data) return "";
@@ -42,8 +42,11 @@ std::string WinClipboard::text() {
 }
 
 void WinClipboard::set_text(const std::string& text) {
+  // Opened without a window, the clipboard is emptied into no one's hands
+  // and then refuses the text.
+  if (!owner_) return;
   std::wstring wide = Widen(text);
-  OpenedClipboard clip;
+  OpenedClipboard clip(owner_);
   if (!clip.open() || !EmptyClipboard()) return;
   SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);

@@ -5,6 +5,7 @@
 
 #include "core/install/setup.h"
 #include "win32/controls/control_binding.h"
+#include "win32/platform/dpi.h"
 #include "win32/platform/handle.h"
 
 namespace horalux {
@@ -19,22 +20,20 @@ class SetupWindow {
   static void ShowModal(HWND owner, TfmSetup& form);
 
  private:
-  SetupWindow(HWND owner, TfmSetup& form);
+  explicit SetupWindow(TfmSetup& form);
   void Build();
-  // Lays the window out again for a monitor of another resolution.
-  void Rescale(int dpi, const RECT& suggested);
+  void MakeFonts(int dpi);
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   // The button Enter presses: the focused one, else "開始".
   LRESULT DefaultButton() const;
 
-  HWND owner_;
   TfmSetup& form_;
   HWND hwnd_ = nullptr;
   HWND target_field_ = nullptr;
   HWND setup_button_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND heading_ = nullptr;
-  int dpi_ = 96;
+  win32::WindowDpi layout_;
   win32::UniqueGdi<HFONT> font_;
   win32::UniqueGdi<HFONT> heading_font_;
   std::unique_ptr<ControlBinder> binder_;

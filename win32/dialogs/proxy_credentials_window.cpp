@@ -1,11 +1,12 @@
-#include "win32/net/proxy_credentials_window.h"
+#include "win32/dialogs/proxy_credentials_window.h"
 
+#include <stdexcept>
 #include <string>
 
 #include "core/base/version.h"
 #include "win32/app/fonts.h"
-#include "win32/platform/dpi.h"
 #include "win32/platform/handle.h"
+#include "win32/platform/modal_window.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_state.h"
 
@@ -26,9 +27,15 @@ constexpr int kPasswordId = 102;
 constexpr int kSaveId = 103;
 
 struct LoginWindow {
-  explicit LoginWindow(std::string text_) : text(std::move(text_)) {}
+  LoginWindow(std::string text_, DWORD ex_style)
+      : text(std::move(text_)),
+        layout(
+            [](int dpi) {
+              return SIZE{MulDiv(kClientWidth, dpi, 96), MulDiv(kClientHeight, dpi, 96)};
+            },
+            kStyle, ex_style, false) {}
   std::string text;
-  int dpi = 96;
+  win32::WindowDpi layout;
   win32::UniqueGdi<HFONT> font;
   HWND user = nullptr;
   HWND password = nullptr;
@@ -49,7 +56,7 @@ std::string FieldText(HWND field) {
 
 HWND Child(HWND parent, LoginWindow& w, const wchar_t* cls, const std::string& text, DWORD style,
            RECT r96, int id = 0, DWORD ex_style = 0) {
-  const RECT r = win32::Scale(r96);
+  const RECT r = w.layout.Scale(r96);
   HWND hwnd = CreateWindowExW(ex_style, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style,
                               r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -63,8 +70,8 @@ RECT Rect(int x, int y, int width, int height) {
 }
 
 void FormCreate(HWND hwnd, LoginWindow& w) {
-  w.dpi = win32::Dpi();
-  w.font.reset(CreateGothicFont(12, false, w.dpi));
+  w.layout.Take(hwnd);
+  w.font.reset(CreateGothicFont(12, false, w.layout.dpi()));
   Child(hwnd, w, L"STATIC", w.text, SS_LEFT, Rect(16, 12, 328, 36));
   Child(hwnd, w, L"STATIC", "ユーザー名：", SS_LEFT, Rect(16, 62, 84, 18));
   w.user = Child(hwnd, w, L"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, Rect(104, 58, 240, 22), kUserId,
@@ -81,17 +88,15 @@ void FormCreate(HWND hwnd, LoginWindow& w) {
   SetFocus(w.user);
 }
 
-void Rescale(HWND hwnd, LoginWindow& w, int dpi, const RECT& suggested) {
-  if (dpi <= 0 || dpi == w.dpi) return;
-  const int old_dpi = w.dpi;
-  w.dpi = dpi;
-  w.font.reset(CreateGothicFont(12, false, dpi));
-  win32::RescaleWindow(hwnd, old_dpi, dpi, suggested, [&w](HWND) { return w.font.get(); });
-}
-
 LRESULT CALLBACK LoginProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* w = win32::WindowState<LoginWindow>(hwnd, msg, lp);
   if (!w) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  if (w->layout.OnMessage(
+          hwnd, msg, wp, lp, &result,
+          [w](int dpi) { w->font.reset(CreateGothicFont(12, false, dpi)); },
+          [w](HWND) { return w->font.get(); }))
+    return result;
   switch (msg) {
     case WM_CREATE:
       FormCreate(hwnd, *w);
@@ -109,9 +114,6 @@ LRESULT CALLBACK LoginProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         w->done = true;
       }
       return 0;
-    case WM_DPICHANGED:
-      Rescale(hwnd, *w, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-      return 0;
     case WM_CLOSE:
       w->done = true;
       return 0;
@@ -124,66 +126,25 @@ LRESULT CALLBACK LoginProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-bool RegisterLoginClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = LoginProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  return registered;
-}
-
 }  // namespace
 
 std::optional<CredentialsAnswer> ProxyCredentialsWindow::ask(const std::string& text) {
-  if (!RegisterLoginClass()) return std::nullopt;
-  // A hidden main window would hide its windows too.
+  // A hidden main window would hide its windows too: without it the window
+  // stays above every other.
   HWND owner = owner_ && IsWindowVisible(owner_) ? owner_ : nullptr;
-  const int width = win32::Scale(kClientWidth), height = win32::Scale(kClientHeight);
-  RECT frame{0, 0, width, height};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-  RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (owner) GetWindowRect(owner, &around);
-  const int x = (around.left + around.right - w) / 2;
-  const int y = (around.top + around.bottom - h) / 2;
-  LoginWindow state(text);
-  HWND hwnd = CreateWindowExW(kExStyle | (owner ? 0 : WS_EX_TOPMOST), kClassName,
-                              Widen(kProgramTitle).c_str(), kStyle, x, y, w, h, owner, nullptr,
-                              GetModuleHandleW(nullptr), &state);
-  if (!hwnd) return std::nullopt;
-  const bool owner_was_enabled = owner && !EnableWindow(owner, FALSE);
-  ShowWindow(hwnd, SW_SHOW);
-  SetForegroundWindow(hwnd);
-  SetFocus(state.user);
-  MSG msg{};
-  bool quit = false;
-  while (!state.done) {
-    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-      quit = true;
-      break;
-    }
-    if (!IsDialogMessageW(hwnd, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+  LoginWindow state(text, kExStyle | (owner ? 0 : WS_EX_TOPMOST));
+  HWND hwnd = nullptr;
+  try {
+    hwnd = win32::CreateOwnedWindow(kClassName, LoginProc, Widen(kProgramTitle).c_str(),
+                                    state.layout, owner, &state);
+  } catch (const std::runtime_error&) {
+    return std::nullopt;  // asked nothing: the proxy's refusal stands
   }
+  win32::ModalWindow modal(hwnd, owner);
+  const bool running = modal.Run({.done = [&state] { return state.done; }, .focus = state.user});
   // The typed password leaves the field before the window goes.
   SetWindowTextW(state.password, L"");
-  if (owner_was_enabled) {
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
-  }
-  DestroyWindow(hwnd);
-  if (quit) {
-    PostQuitMessage(static_cast<int>(msg.wParam));
-    return std::nullopt;
-  }
+  if (!running) return std::nullopt;
   return std::move(state.answer);
 }
 

@@ -1,9 +1,9 @@
-#include "win32/install/setup_window.h"
+#include "win32/dialogs/setup_window.h"
 
 #include <commctrl.h>
 
 #include "win32/app/fonts.h"
-#include "win32/platform/dpi.h"
+#include "win32/platform/modal_window.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/window_state.h"
 
@@ -24,74 +24,41 @@ RECT Rect(int x, int y, int w, int h) {
 }
 }  // namespace
 
-SetupWindow::SetupWindow(HWND owner, TfmSetup& form) : owner_(owner), form_(form) {}
+SetupWindow::SetupWindow(TfmSetup& form)
+    : form_(form),
+      layout_(
+          [](int dpi) {
+            return SIZE{MulDiv(kClientWidth, dpi, 96), MulDiv(kClientHeight, dpi, 96)};
+          },
+          kStyle, kExStyle, false) {}
 
 void SetupWindow::ShowModal(HWND owner, TfmSetup& form) {
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.hInstance = inst;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpfnWndProc = WndProc;
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);  // fails harmlessly when already registered
-
   if (!form.EndProgram) form.EndProgram = [] { ExitProcess(0); };
-  SetupWindow window(owner, form);
-  const int client_w = win32::Scale(kClientWidth), client_h = win32::Scale(kClientHeight);
-  RECT r{0, 0, client_w, client_h};
-  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  RECT centre_of{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (owner) GetWindowRect(owner, &centre_of);
-  const int x = (centre_of.left + centre_of.right - w) / 2;
-  const int y = (centre_of.top + centre_of.bottom - h) / 2;
-  window.hwnd_ = CreateWindowExW(kExStyle, kClassName, L"Horaluxセットアップ", kStyle, x, y, w, h,
-                                 owner, nullptr, inst, &window);
-  if (!window.hwnd_) return;
+  SetupWindow window(form);
+  window.hwnd_ = win32::CreateOwnedWindow(kClassName, WndProc, L"Horaluxセットアップ",
+                                          window.layout_, owner, &window);
+  win32::ModalWindow modal(window.hwnd_, owner);
   window.Build();
   form.SelectTargetField = [&window] {
     SendMessageW(window.target_field_, EM_SETSEL, 0, -1);
     SetFocus(window.target_field_);
   };
   form.CloseWindow = [&window] { PostMessageW(window.hwnd_, WM_CLOSE, 0, 0); };
-
-  if (owner) EnableWindow(owner, FALSE);
-  ShowWindow(window.hwnd_, SW_SHOW);
-  MSG msg;
-  bool quit = false;
-  while (IsWindow(window.hwnd_)) {
-    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-      quit = true;
-      break;
-    }
-    if (!IsDialogMessageW(window.hwnd_, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-  if (owner) {
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
-  }
-  if (IsWindow(window.hwnd_)) DestroyWindow(window.hwnd_);
+  modal.Run({});
   form.SelectTargetField = nullptr;
   form.CloseWindow = nullptr;
-  if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
 }
 
 void SetupWindow::Build() {
-  dpi_ = win32::Dpi();
-  font_.reset(CreateGothicFont(12, false, dpi_));
-  heading_font_.reset(CreateGothicFont(16, false, dpi_));
-  binder_ = std::make_unique<ControlBinder>(font_, [this](const std::function<void()>& act) {
-    try {
-      act();
-    } catch (const std::exception& e) {
-      MessageBoxW(hwnd_, Widen(e.what()).c_str(), L"Horalux", MB_OK | MB_ICONERROR);
-    }
-  });
+  MakeFonts(layout_.dpi());
+  binder_ =
+      std::make_unique<ControlBinder>(font_, layout_, [this](const std::function<void()>& act) {
+        try {
+          act();
+        } catch (const std::exception& e) {
+          MessageBoxW(hwnd_, Widen(e.what()).c_str(), L"Horalux", MB_OK | MB_ICONERROR);
+        }
+      });
   ControlBinder& b = *binder_;
   heading_ = b.Label(form_.Label15, hwnd_, Rect(16, 12, 397, 24));
   SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(heading_font_.get()), FALSE);
@@ -100,7 +67,7 @@ void SetupWindow::Build() {
   b.StaticText("セットアップの場所（規定値推奨）", hwnd_, Rect(16, 100, 397, 16));
   target_field_ = b.Edit(form_.edtSetup, hwnd_, Rect(16, 118, 365, 22));
   // The folder button has no action; it only carries its hint.
-  RECT fr = win32::Scale(Rect(385, 118, 28, 22));
+  RECT fr = layout_.Scale(Rect(385, 118, 28, 22));
   HWND folder = CreateWindowExW(0, L"BUTTON", L"…", WS_CHILD | WS_VISIBLE | WS_TABSTOP, fr.left,
                                 fr.top, fr.right - fr.left, fr.bottom - fr.top, hwnd_, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
@@ -123,15 +90,9 @@ void SetupWindow::Build() {
   b.Button(form_.btnClose, hwnd_, Rect(323, 266, 90, 30));
 }
 
-void SetupWindow::Rescale(int dpi, const RECT& suggested) {
-  if (dpi <= 0 || dpi == dpi_) return;
-  const int old_dpi = dpi_;
-  dpi_ = dpi;
+void SetupWindow::MakeFonts(int dpi) {
   font_.reset(CreateGothicFont(12, false, dpi));
   heading_font_.reset(CreateGothicFont(16, false, dpi));
-  win32::RescaleWindow(hwnd_, old_dpi, dpi, suggested, [this](HWND child) {
-    return child == heading_ ? heading_font_.get() : font_.get();
-  });
 }
 
 LRESULT SetupWindow::DefaultButton() const {
@@ -146,6 +107,13 @@ LRESULT SetupWindow::DefaultButton() const {
 
 LRESULT CALLBACK SetupWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   SetupWindow* self = win32::WindowState<SetupWindow>(hwnd, msg, lp);
+  LRESULT result = 0;
+  if (self && self->layout_.OnMessage(
+                  hwnd, msg, wp, lp, &result, [self](int dpi) { self->MakeFonts(dpi); },
+                  [self](HWND child) {
+                    return child == self->heading_ ? self->heading_font_.get() : self->font_.get();
+                  }))
+    return result;
   switch (msg) {
     case DM_GETDEFID:
       if (self) return self->DefaultButton();
@@ -165,12 +133,8 @@ LRESULT CALLBACK SetupWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (self->binder_->OnNotify(reinterpret_cast<NMHDR*>(lp), &result)) return result;
       }
       break;
-    case WM_DPICHANGED:
-      if (self) self->Rescale(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-      return 0;
     case WM_CLOSE:
-      if (self && self->owner_) EnableWindow(self->owner_, TRUE);
-      DestroyWindow(hwnd);
+      win32::ModalWindow::Close(hwnd);
       return 0;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
