@@ -79,6 +79,17 @@ bool WindowDpi::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* 
     int from, to;
     const std::function<HFONT(HWND)>& font_of;
   } walk{from, dpi, font_of};
+  // Every control takes its new font before any is moved: a move lays text
+  // out, and the old fonts are gone already.
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* w = reinterpret_cast<Walk*>(param);
+        if (HFONT font = w->font_of(child))
+          SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&walk));
   EnumChildWindows(
       window,
       [](HWND child, LPARAM param) -> BOOL {
@@ -89,8 +100,6 @@ bool WindowDpi::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* 
         MoveWindow(child, MulDiv(r.left, w->to, w->from), MulDiv(r.top, w->to, w->from),
                    MulDiv(r.right - r.left, w->to, w->from),
                    MulDiv(r.bottom - r.top, w->to, w->from), FALSE);
-        if (HFONT font = w->font_of(child))
-          SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&walk));
@@ -98,7 +107,9 @@ bool WindowDpi::OnMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT* 
   // the pointer, with the size the window asked for.
   SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(window, nullptr, TRUE);
+  // The controls were moved without repainting, and a window that clips its
+  // children does not invalidate them with itself (MoveWindow, RedrawWindow).
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   return true;
 }
 

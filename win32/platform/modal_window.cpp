@@ -21,7 +21,9 @@ HWND CreateOwnedWindow(const wchar_t* cls, WNDPROC proc, const wchar_t* title, W
   wc.lpfnWndProc = proc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  // A class takes a system colour as its index plus one: a system brush may
+  // not be registered with a class (GetSysColorBrush).
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = cls;
   RegisterWindowClass(wc);
   return CheckCreated(CreateScaledWindow(layout, cls, title, owner, owner, param),
