@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/base/path_text.h"
+#include "core/install/install_acl.h"
 #include "core/install/logged_on_user.h"
 #include "core/install/logon_task.h"
 
@@ -226,9 +227,12 @@ TEST(Setup, NewSetupInstallsLinksAndHandsOverOnceTheInstalledWindowExists) {
   EXPECT_NE(rig.tasks.tasks.begin()->second.find("<Command>" + kTarget + "Horalux.exe</Command>"),
             std::string::npos);
   EXPECT_EQ(rig.tasks.tasks.begin()->first.rfind(kLogonTaskFolder, 0), 0u);
-  // The folder it made under Program Files, and no other, gets the administrators' rules.
-  EXPECT_EQ(rig.security.protected_folders,
-            std::vector<std::string>{WithoutTrailingBackslash(kTarget)});
+  // The folders it made under Program Files, and the program, are the administrators'.
+  EXPECT_EQ(
+      rig.security.protected_paths,
+      (std::vector<std::string>{"C:\\Program Files\\Orvane " + std::string(kInstallFolderSddl),
+                                WithoutTrailingBackslash(kTarget) + " " + kInstallFolderSddl,
+                                kTarget + "Horalux.exe " + kInstalledProgramSddl}));
   auto programs = rig.shell.read_link(kProgramsLink);
   ASSERT_TRUE(programs);
   EXPECT_EQ(programs->arguments, "");
