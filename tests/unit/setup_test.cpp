@@ -85,8 +85,8 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
       {Elevation::StandardUser, true, kRan, SetupAccess::OpenHere, "", 0},
       {kFlt, false, kRan, SetupAccess::Stopped, ask, 0},
       // The elevated copy only installs; this one, unelevated, starts the installed copy.
-      {kFlt, true, kRan, SetupAccess::Restarted, ask + hand_over + "/setup waited with the marker | started " + kTarget + " unelevated | ", 1},
-      {kFlt, true, kRan, SetupAccess::Stopped, ask + "/setup waited with the marker | ", 1, false},
+      {kFlt, true, kRan, SetupAccess::Restarted, ask + hand_over + "/setup waited | started " + kTarget + " unelevated | ", 1},
+      {kFlt, true, kRan, SetupAccess::Stopped, ask + "/setup waited | ", 1, false},
       {kFlt, true, ElevatedOutcome::Refused, SetupAccess::Stopped, ask + "message:" + kElevationRefusedText + " | ", 1},
       {kFlt, true, ElevatedOutcome::Failed, SetupAccess::Stopped, ask + "error:" + kElevatedStartFailedText + " | ", 1},
       // clang-format on
@@ -100,8 +100,8 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
     std::string seen;
     rig.files.put(folder + kSetupResultName, "stale");
     rig.launcher.copy = [&](const std::string& parameters) {
-      if (rig.files.has_file(folder + "Clock2Ju.$$$"))
-        seen += parameters + " waited with the marker | ";
+      seen += parameters + (rig.files.has_file(folder + "Clock2Ju.$$$") ? " marked" : "") +
+              " waited | ";
       EXPECT_FALSE(rig.files.has_file(folder + kSetupResultName)) << "a stale result";
       if (row.installs) {
         rig.files.put(kTarget + "Horalux.exe", "exe");
