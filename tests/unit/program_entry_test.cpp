@@ -122,6 +122,13 @@ TEST(ProgramEntry, TheSetupCopyStartsBesideTheCopyThatWaitsForItWithoutAMarker) 
   EXPECT_EQ(rig.windowing.brought_forward, 0);
 }
 
+TEST(StartupSequence, ACopyStartedToShowTheLogOpensOnIt) {
+  Rig rig;
+  TfmJikoku& form = rig.Make({"/show:log"});
+  form.FormCreate();
+  EXPECT_EQ(form.Screen().PageControl1.ActivePage(), &form.Screen().tsJMemo);
+}
+
 TEST(ProgramEntry, ResidentParameterKeepsTheWindowHidden) {
   for (const char* param : {"-R", "xR", "-RN", "－R"}) {
     Rig rig;
