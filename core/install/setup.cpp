@@ -202,6 +202,9 @@ bool TfmSetup::InstallFiles() {
     files.remove(target_folder_ + name + ":Zone.Identifier");
   }
   const std::string installed = target_folder_ + kExeName;
+  // The administrators', whoever the system made its owner: also when another
+  // administrator's setup leaves the registering to the desktop's user.
+  ports_.task.ProtectInstalledProgram(installed);
   if (!for_logged_on_user_) return true;
   RegisterInstalledCopy(installed);
   if (rbNewSetup.Checked())
@@ -219,7 +222,6 @@ void TfmSetup::RegisterInstalledCopy(const std::string& installed) {
                    kStartupArguments);
     return;
   }
-  task.ProtectInstalledProgram(installed);
   switch (task.Register(installed)) {
     case TaskRegistration::Registered:
       break;
