@@ -73,8 +73,9 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
                  page_,
                  {ports.registry, ports.codec, ports.proxy_script, ports.clock, ports.pump},
                  ports.boxes}),
-      resident_({ports.clock, ports.pump, ports.boxes, ports.host, screen_, log_, engine_,
-                 sg_timer_, icon_, pmnDisp_, run_, ports.taskbar}) {
+      window_({ports.token, ports.shell, ports.files, ports.windowing, ports.boxes, ports.host}),
+      resident_({ports.clock, ports.pump, ports.boxes, screen_, log_, engine_, sg_timer_, icon_,
+                 pmnDisp_, run_, ports.taskbar, window_}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);
   sntp_.SetPort(TIdSNTP::kDefaultPort);
 
@@ -160,8 +161,10 @@ void TfmJikoku::RunStartupSteps() {
   // 13. A run that an earlier release's task started moves that task first.
   if (run_.IsResidentRun()) task_.MoveFromRootFolder();
   if (run_.IsResidentRun() && resident_.Run()) return;
-  // 14.
-  screen_.PageControl1.SetActivePage(&screen_.tsJikoku);
+  // 14. A copy that a resident run started in its place opens where that
+  // run would have.
+  screen_.PageControl1.SetActivePage(
+      HandedOverPage(params_) == WindowPage::Log ? &screen_.tsJMemo : &screen_.tsJikoku);
   icon_.SetTip(kTitleWithVersion);
 }
 

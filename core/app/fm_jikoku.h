@@ -176,6 +176,7 @@ class TfmJikoku {
   SyncEngine engine_;
   SntpDelayMeasure measure_;
   ScreenHandlers handlers_;
+  WindowHandOver window_;
   ResidentRun resident_;
   // The window's own handlers, bound once. Last, so that they are unbound
   // before anything they call into goes.

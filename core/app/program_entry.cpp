@@ -1,6 +1,7 @@
 #include "core/app/program_entry.h"
 
 #include "core/app/fm_jikoku.h"
+#include "core/install/hand_over.h"
 #include "core/install/startup_task.h"
 
 namespace horalux {
@@ -14,8 +15,10 @@ int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
       (request == ElevatedRequest::RegisterTask || request == ElevatedRequest::RemoveTask))
     return form.task_only(request == ElevatedRequest::RegisterTask);
   // A running copy is found by its application window; this copy has not set
-  // its own title yet, so it cannot find itself.
-  if (!files.exists(kSecondCopyMarker) &&
+  // its own title yet, so it cannot find itself. The elevated setup copy is
+  // started by a running copy that waits for it: it looks for none, whatever
+  // folder it starts in.
+  if (request != ElevatedRequest::OpenSetup && !files.exists(kHandOverMarker) &&
       windowing.bring_forward(kApplicationWindowClass, kProgramTitle))
     return 0;
   windowing.set_application_title(kProgramTitle);

@@ -10,7 +10,6 @@
 namespace horalux {
 
 inline constexpr const char* kApplicationWindowClass = "TApplication";
-inline constexpr const char* kSecondCopyMarker = "Clock2Ju.$$$";
 
 // How the entry reaches the main window, which the caller builds.
 struct FormLifecycle {

@@ -48,7 +48,7 @@ bool ResidentRun::Run() {
   }
   if (showWindowAfterFailure) {
     run.Record("10");
-    d_.host.show_window();
+    if (!d_.window.Show(WindowPage::Basic)) QuitProgram();
   } else {
     QuitProgram();
   }
@@ -72,8 +72,10 @@ bool ResidentRun::CountdownRanOut() {
     if (run.DisplayRequested()) {
       if (traced) run.Record("3");
       d_.icon.SetTip("Horalux表示中");
-      d_.host.show_window();
-      run.GiveWayToWindow();
+      if (d_.window.Show(WindowPage::Log))
+        run.GiveWayToWindow();
+      else
+        QuitProgram();
       return false;
     }
     if (traced) run.Record("4.3");

@@ -1,13 +1,13 @@
 #pragma once
 #include "core/app/quiet_tray_icon.h"
 #include "core/app/run_controller.h"
+#include "core/app/window_hand_over.h"
 #include "core/controls/timer.h"
 #include "core/desktop/popup_menu.h"
 #include "core/engine/access_log.h"
 #include "core/engine/sync_engine.h"
 #include "core/platform/boxes.h"
 #include "core/platform/clock.h"
-#include "core/platform/form_host.h"
 #include "core/platform/message_pump.h"
 #include "core/platform/taskbar.h"
 #include "core/settings/jikoku_screen.h"
@@ -22,7 +22,6 @@ class ResidentRun {
     Clock& clock;
     MessagePump& pump;
     Boxes& boxes;
-    FormHost& host;
     JikokuScreen& screen;
     AccessLog& log;
     SyncEngine& engine;
@@ -31,6 +30,8 @@ class ResidentRun {
     TMenuItem& pmnDisp;
     RunController& run;
     Taskbar& taskbar;
+    // Shows the window where the run gives way to it, or hands it over.
+    WindowHandOver& window;
   };
   explicit ResidentRun(Deps deps) : d_(deps) {}
 

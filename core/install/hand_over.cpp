@@ -8,7 +8,6 @@
 namespace horalux {
 namespace {
 constexpr const char* kExeName = "Horalux.exe";
-constexpr const char* kHandOverMarker = "Clock2Ju.$$$";
 constexpr const char* kMainWindowClass = "TfmJikoku";
 
 constexpr std::uint32_t kHandOverPauseMs = 5000;
@@ -78,7 +77,7 @@ SetupAccess HandOverAfterElevatedSetup(SetupPorts ports, const std::string& resu
 }
 }  // namespace
 
-SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder,
+SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& result_folder,
                               const std::function<void()>& save_settings) {
   Boxes& boxes = ports.boxes;
   switch (ports.task.UserElevation()) {
@@ -91,17 +90,11 @@ SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder
   if (!ConfirmYesNo(boxes, kSetupElevationQuestion, true)) return SetupAccess::Stopped;
   // The elevated copy reads the settings as this copy leaves them.
   if (save_settings) save_settings();
-  const std::string marker = marker_folder + kHandOverMarker;
-  const std::string result = marker_folder + kSetupResultName;
+  const std::string result = result_folder + kSetupResultName;
   // What an earlier attempt left must not pass for this one's outcome.
   ports.files.remove(result);
-  if (!ports.files.write(marker, ports.codec.to_ansi("２重起動\r\n"))) {
-    boxes.error("[" + marker + "]" + "を作成できません。");
-    return SetupAccess::Stopped;
-  }
   const ElevatedStart started =
-      ports.task.StartElevated(ports.files.executable_path(), kOpenSetupParameter, marker_folder);
-  if (ports.files.exists(marker) && !ports.files.remove(marker)) boxes.error(kDeleteFailedText);
+      ports.task.StartElevated(ports.files.executable_path(), kOpenSetupParameter, result_folder);
   switch (started.outcome) {
     case ElevatedOutcome::Started:
       return HandOverAfterElevatedSetup(ports, result);

@@ -6,6 +6,11 @@
 
 namespace horalux {
 
+// The hand-over marker: while it lies in the working folder of a starting
+// copy, that copy does not look for a running one. Only the hand-over to an
+// installed copy writes it, into the install folder, for a few seconds.
+inline constexpr const char* kHandOverMarker = "Clock2Ju.$$$";
+
 enum class SetupAccess {
   OpenHere,   // this copy may open the setup window
   Restarted,  // an elevated copy installed, this copy handed over: it ends now
@@ -14,14 +19,14 @@ enum class SetupAccess {
 
 // Who opens the setup window. An administrator on the filtered
 // token is asked once whether to restart Horalux as administrator: on Yes
-// the settings are saved (save_settings), the hand-over marker in
-// marker_folder lets the elevated copy past the single-instance check, and
-// that copy opens the setup window at its first showing. This copy waits
-// for it to end; when it installed (leaving the target folder in
-// marker_folder's kSetupResultName), this copy hands over to the installed
-// copy itself, so that runs unelevated. A standard user opens it here, to
-// set up into a folder of their own.
-SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& marker_folder,
+// the settings are saved (save_settings) and an elevated copy started with
+// "/setup" opens the setup window at its first showing (that parameter alone
+// lets it past the single-instance check). This copy waits for it to end;
+// when it installed (leaving the target folder in result_folder's
+// kSetupResultName), this copy hands over to the installed copy itself, so
+// that runs unelevated. A standard user opens it here, to set up into a
+// folder of their own.
+SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& result_folder,
                               const std::function<void()>& save_settings);
 
 // Starts the installed copy in `target` past its single-instance check and

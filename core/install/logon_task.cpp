@@ -2,6 +2,7 @@
 
 #include "core/base/ascii_case.h"
 #include "core/base/path_text.h"
+#include "core/install/task_path.h"
 
 namespace horalux {
 namespace {
@@ -39,7 +40,7 @@ std::string LogonTaskName(const std::string& user_sid) {
 }
 
 std::string LogonTaskXml(const std::string& user_sid, const std::string& program) {
-  if (program.find('%') != std::string::npos) return "";
+  if (TaskWouldExpand(program)) return "";
   const std::string user = XmlEscaped(user_sid);
   std::string folder = FolderPartOf(program);
   if (folder.size() > 3) folder = WithoutTrailingBackslash(folder);

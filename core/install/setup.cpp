@@ -12,6 +12,7 @@
 #include "core/base/version.h"
 #include "core/install/install_acl.h"
 #include "core/install/logged_on_user.h"
+#include "core/install/task_path.h"
 
 namespace horalux {
 namespace {
@@ -124,8 +125,7 @@ bool TfmSetup::InstallSteps() {
   Files& files = ports_.files;
   Boxes& boxes = ports_.boxes;
   const bool overwrite = rbUwagaki.Checked();
-  // The Task Scheduler would expand a "%" in the installed copy's path.
-  if (target_folder_.find('%') != std::string::npos) {
+  if (TaskWouldExpand(target_folder_)) {
     boxes.notice(Boxes::Icon::Error, kErrorTitle, "セットアップフォルダを作成できません。");
     if (SelectTargetField) SelectTargetField();
     return false;
@@ -144,14 +144,21 @@ bool TfmSetup::InstallSteps() {
           "セットアップし直してください。");
       return false;
     }
-    const bool existed = files.folder_exists(WithoutTrailingBackslash(target_folder_));
+    // Every folder setup makes is the administrators' alone, whoever the
+    // system would make its owner.
+    std::vector<std::string> made;
+    for (std::string folder = WithoutTrailingBackslash(target_folder_);
+         folder.size() > 3 && !files.folder_exists(folder);
+         folder = WithoutTrailingBackslash(FolderPartOf(folder)))
+      made.push_back(folder);
     EnsureFolder(files, boxes, target_folder_, true, false);
     if (!files.folder_exists(WithoutTrailingBackslash(target_folder_))) {
       boxes.notice(Boxes::Icon::Error, kErrorTitle, "セットアップフォルダを作成できません。");
       if (SelectTargetField) SelectTargetField();
       return false;
     }
-    if (!existed) ports_.task.ProtectInstallFolder(target_folder_);
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
+      ports_.task.ProtectInstallFolder(*folder);
     if (for_logged_on_user_)
       for (SpecialFolderId id :
            {SpecialFolderId::Desktop, SpecialFolderId::StartMenu, SpecialFolderId::Programs})
@@ -195,6 +202,9 @@ bool TfmSetup::InstallFiles() {
     files.remove(target_folder_ + name + ":Zone.Identifier");
   }
   const std::string installed = target_folder_ + kExeName;
+  // The administrators', whoever the system made its owner: also when another
+  // administrator's setup leaves the registering to the desktop's user.
+  ports_.task.ProtectInstalledProgram(installed);
   if (!for_logged_on_user_) return true;
   RegisterInstalledCopy(installed);
   if (rbNewSetup.Checked())
@@ -216,7 +226,8 @@ void TfmSetup::RegisterInstalledCopy(const std::string& installed) {
     case TaskRegistration::Registered:
       break;
     case TaskRegistration::LooseFolder:
-      // Setting up again would not help: the setup goes on without it.
+      // Setting up again would not help: the setup goes on without it, and
+      // without the task an earlier registration left.
       ports_.boxes.message(kLooseFolderText);
       return;
     default:

@@ -5,6 +5,7 @@
 #include "core/install/install_acl.h"
 #include "core/install/logged_on_user.h"
 #include "core/install/logon_task.h"
+#include "core/install/task_path.h"
 
 namespace horalux {
 namespace {
@@ -61,7 +62,7 @@ bool StartupTask::ForLoggedOnUser() {
 }
 
 std::string StartupTask::InstallRoot(const std::string& path) {
-  if (path.find('%') != std::string::npos) return "";
+  if (TaskWouldExpand(path)) return "";
   for (SpecialFolderId id : {SpecialFolderId::ProgramFiles, SpecialFolderId::ProgramFilesX86}) {
     const std::string root = shell_.special_folder(id);
     if (IsUnderFolder(path, root)) return WithoutTrailingBackslash(root);
@@ -90,23 +91,33 @@ bool StartupTask::AnyTaskLeft() {
 
 // The program and each folder above it up to the Program Files folder, which
 // itself is the system's.
-bool StartupTask::OnlyAdministratorsCanChangeInstall(const std::string& program,
-                                                     const std::string& sid) {
+InstallAccess StartupTask::InstallAccessOf(const std::string& program) {
+  if (!ports_.security.access_lists_apply()) return InstallAccess::NotApplicable;
   const std::string root = InstallRoot(program);
   for (std::string path = program; path.size() > root.size();
        path = WithoutTrailingBackslash(FolderPartOf(path))) {
     const std::optional<SecurityInfo> info = ports_.security.read(path);
-    if (!info || !OnlyAdministratorsCanChange(*info, sid)) return false;
+    if (!info || !OnlyAdministratorsCanChange(*info)) return InstallAccess::OthersCanChange;
   }
-  return true;
+  return InstallAccess::AdministratorsOnly;
 }
 
 TaskRegistration StartupTask::Register(const std::string& program) {
+  // Another administrator's task is theirs: a refusal here touches nothing.
   if (!ForLoggedOnUser()) return TaskRegistration::OtherUser;
   const std::string sid = ports_.token.user_sid();
   if (sid.empty()) return TaskRegistration::Refused;
+  // A task of this user's that an earlier registration left would go on
+  // starting this path elevated, though it is refused now.
+  if (TaskWouldExpand(program)) {
+    Remove();
+    return TaskRegistration::NotInstalled;
+  }
   if (!IsInstalledCopy(program)) return TaskRegistration::NotInstalled;
-  if (!OnlyAdministratorsCanChangeInstall(program, sid)) return TaskRegistration::LooseFolder;
+  if (InstallAccessOf(program) == InstallAccess::OthersCanChange) {
+    Remove();
+    return TaskRegistration::LooseFolder;
+  }
   const std::string name = LogonTaskName(sid);
   if (!ports_.tasks.register_task(kLogonTaskFolder, name, LogonTaskXml(sid, program),
                                   kLogonTaskSddl))
@@ -132,7 +143,12 @@ void StartupTask::ProtectInstallFolder(const std::string& folder) {
   const std::string path = WithoutTrailingBackslash(folder);
   // A failure leaves what Program Files passes on; the check before every
   // registration still refuses a folder others can change.
-  if (IsInstalledCopy(path)) ports_.security.protect_install_folder(path);
+  if (IsInstalledCopy(path)) ports_.security.protect_install_folder(path, kInstallFolderSddl);
+}
+
+void StartupTask::ProtectInstalledProgram(const std::string& program) {
+  if (IsInstalledCopy(program))
+    ports_.security.protect_install_folder(program, kInstalledProgramSddl);
 }
 
 ElevatedStart StartupTask::RunElevated(const std::string& program, bool register_task) {

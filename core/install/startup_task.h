@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "core/install/install_acl.h"
 #include "core/platform/elevated_launch.h"
 #include "core/platform/file_security.h"
 #include "core/platform/files.h"
@@ -65,7 +66,9 @@ class StartupTask {
   bool AnyTaskLeft();
   // Registers the task for `program` directly, and removes an earlier
   // release's task in the root folder; needs an elevated process. Refused
-  // unless every folder of the installation is the administrators' alone.
+  // unless every folder of the installation is the administrators' alone;
+  // refused for that, or for a "%" in the path, this user's task goes from
+  // both folders, so that nothing starts that path elevated any more.
   TaskRegistration Register(const std::string& program);
   // True when no task is left, in the task folder or the root folder.
   bool Remove();
@@ -75,6 +78,12 @@ class StartupTask {
   // Gives a folder that setup made under Program Files the administrators'
   // access rules; any other folder is left as it is.
   void ProtectInstallFolder(const std::string& folder);
+  // Makes the administrators the owner of the program that setup just put
+  // into such a folder, whoever the system made its owner.
+  void ProtectInstalledProgram(const std::string& program);
+  // Whether anyone but administrators can change the program or a folder of
+  // the installation up to Program Files.
+  InstallAccess InstallAccessOf(const std::string& program);
   // Starts an elevated copy of `program` that registers or removes the
   // task, and waits for it.
   ElevatedStart RunElevated(const std::string& program, bool register_task);
@@ -91,7 +100,6 @@ class StartupTask {
   std::string Name();
   // The Program Files folder that holds `path`; empty for none.
   std::string InstallRoot(const std::string& path);
-  bool OnlyAdministratorsCanChangeInstall(const std::string& program, const std::string& sid);
   bool IsThisUsersTask(const std::optional<RegisteredTask>& task, const std::string& program);
 
   TaskPorts ports_;

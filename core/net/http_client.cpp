@@ -1,8 +1,10 @@
 #include "core/net/http_client.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "core/base/ascii_case.h"
+#include "core/base/wipe_secret.h"
 #include "core/net/udp_base.h"
 
 namespace horalux {
@@ -191,7 +193,10 @@ void THttpClient::Exchange(ProxyAuthorizer* authorizer) {
     // The time the user spends typing a password is not the network's.
     get_started_ms_ += clock_.tick_count() - asked;
     if (!answer) break;
+    WipeSecret(authorization);
     authorization = std::move(*answer);
+    // A short text moves by copy and stays behind in the moved-from string.
+    WipeSecret(*answer);
     // Negotiate and NTLM authenticate the connection, not the request: the
     // next step must go over the same one.
     const bool kept = body_by_length_ && !peer_closes_ && StillOpen();
@@ -207,18 +212,33 @@ void THttpClient::Exchange(ProxyAuthorizer* authorizer) {
       Request(authorization);
     }
   }
-  std::fill(authorization.begin(), authorization.end(), '\0');
+  WipeSecret(authorization);
 }
 
 void THttpClient::Request(const std::string& authorization) {
-  std::vector<std::string> lines = RequestLines;
-  // After the request line and the proxy's keep-alive line.
+  // The request, credential and all, is built in one buffer reserved once and
+  // wiped after sending: a string that grows would leave copies of the
+  // credential in the memory it frees.
+  constexpr std::string_view kAuthorizationField = "Proxy-Authorization: ";
+  constexpr std::string_view kLineEnd = "\r\n";
+  std::size_t size = kLineEnd.size();
+  for (const std::string& line : RequestLines) size += line.size() + kLineEnd.size();
   if (!authorization.empty())
-    lines.insert(
-        lines.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(2, lines.size())),
-        "Proxy-Authorization: " + authorization);
-  std::string text = RequestText(lines);
-  for (std::string& line : lines) std::fill(line.begin(), line.end(), '\0');
+    size += kAuthorizationField.size() + authorization.size() + kLineEnd.size();
+  std::string text;
+  text.reserve(size);
+  struct Wiped {
+    std::string& text;
+    ~Wiped() { WipeSecret(text); }
+  } wiped{text};
+  // After the request line and the proxy's keep-alive line.
+  const std::size_t field_at = std::min<std::size_t>(2, RequestLines.size());
+  for (std::size_t i = 0; i <= RequestLines.size(); ++i) {
+    if (i == field_at && !authorization.empty())
+      text.append(kAuthorizationField).append(authorization).append(kLineEnd);
+    if (i < RequestLines.size()) text.append(RequestLines[i]).append(kLineEnd);
+  }
+  text.append(kLineEnd);
   if (text.size() > kBufferSize - 1) throw EIdException("Request too long");
   status_ = 0;
   location_.clear();
@@ -226,10 +246,6 @@ void THttpClient::Request(const std::string& authorization) {
   content_length_.reset();
   peer_closes_ = false;
   body_by_length_ = false;
-  struct Wiped {
-    std::string& text;
-    ~Wiped() { std::fill(text.begin(), text.end(), '\0'); }
-  } wiped{text};
   Send(text);
   ReadHeader();
   ReadBody();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/base/ascii_case.h"
+#include "core/base/wipe_secret.h"
 #include "core/net/base64.h"
 
 namespace horalux {
@@ -26,12 +27,6 @@ const ProxyChallenge* Offered(const std::vector<ProxyChallenge>& offered, std::s
     return SameIgnoringAsciiCase(c.scheme, scheme);
   });
   return it == offered.end() ? nullptr : &*it;
-}
-
-// Passwords do not linger in freed memory longer than they must.
-void Wipe(std::string& secret) {
-  std::fill(secret.begin(), secret.end(), '\0');
-  secret.clear();
 }
 
 }  // namespace
@@ -58,10 +53,19 @@ std::vector<ProxyChallenge> ProxyChallenges(const std::string& reply_header) {
   return found;
 }
 
+// Each text that holds the password, or its Base64, is built in a buffer
+// reserved once and wiped after use: a string that grows would leave copies
+// in the memory it frees.
 std::string BasicAuthorization(const ProxyCredential& credential) {
-  std::string pair = credential.user + ":" + credential.password;
-  std::string value = std::string(kBasic) + " " + Base64Encode(pair);
-  Wipe(pair);
+  std::string pair;
+  pair.reserve(credential.user.size() + 1 + credential.password.size());
+  pair.append(credential.user).append(":").append(credential.password);
+  std::string encoded = Base64Encode(pair);
+  WipeSecret(pair);
+  std::string value;
+  value.reserve(sizeof kBasic + encoded.size());
+  value.append(kBasic).append(" ").append(encoded);
+  WipeSecret(encoded);
   return value;
 }
 
@@ -133,7 +137,7 @@ std::optional<std::string> ProxyAuthenticator::BasicCredential(
   if (std::optional<ProxyCredential> stored = p_.store.read(target)) {
     basic_from_store_ = true;
     std::string value = BasicAuthorization(*stored);
-    Wipe(stored->password);
+    WipeSecret(stored->password);
     return value;
   }
   if (!connection_test_) return std::nullopt;
@@ -146,7 +150,7 @@ std::optional<std::string> ProxyAuthenticator::BasicCredential(
       save_failed_ = true;
   }
   std::string value = BasicAuthorization(typed->credential);
-  Wipe(typed->credential.password);
+  WipeSecret(typed->credential.password);
   return value;
 }
 

@@ -28,10 +28,14 @@ class FileSecurity {
   // The owner and access list of a file or folder; nothing when they cannot
   // be read.
   virtual std::optional<SecurityInfo> read(const std::string& path) = 0;
-  // Gives the folder an access list of its own, inheriting nothing: SYSTEM
-  // and Administrators full control, Users read and execute, passed on to
-  // everything inside. False on failure.
-  virtual bool protect_install_folder(const std::string& path) = 0;
+  // False where the file system keeps no access lists, so that what `read`
+  // gives says nothing about who may change a file (Wine shows every file
+  // owned by the user with full access, and enforces nothing).
+  virtual bool access_lists_apply() = 0;
+  // Gives a file or folder of the installation what the security descriptor
+  // text `sddl` states: its owner when it names one, and its access list,
+  // inheriting nothing from above, when it has one. False on failure.
+  virtual bool protect_install_folder(const std::string& path, const std::string& sddl) = 0;
 };
 
 }  // namespace horalux

@@ -23,6 +23,7 @@
 #include "tools/lib/sntp_responder.h"
 #include "core/install/logon_task.h"
 #include "win32/install/win_elevated_launch.h"
+#include "win32/install/win_file_security.h"
 #include "win32/install/win_task_service.h"
 #include "win32/platform/win_user_token.h"
 
@@ -248,7 +249,10 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
   EXPECT_EQ(ReadFileBytes(target / L"Readme.txt"), "readme");
   EXPECT_EQ(ReadFileBytes(target / L"Horalux.exe"), ReadFileBytes(copy.exe()));
   // Wine keeps the task's file but not its trigger, action or run level; the
-  // folder it made is the task's.
+  // folder it made is the task's. Nor does it keep access lists.
+  std::printf("install folder's access lists: %s\n", WinFileSecurity().access_lists_apply()
+                                                         ? "checked, only administrators"
+                                                         : "not applicable (Wine keeps none)");
   EXPECT_TRUE(fs::exists(TaskFile()));
   EXPECT_FALSE(fs::exists(StartupLink()));
   const std::string programs = LnkInfo(programs_link);

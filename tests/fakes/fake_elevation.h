@@ -60,11 +60,12 @@ struct FakeTaskService : TaskService {
 };
 
 // Every path owned by Administrators with their full control and the users'
-// read, unless `paths` says otherwise; `protected_folders` records what
-// protect_install_folder was asked for.
+// read, unless `paths` says otherwise; `lists_apply` false plays Wine;
+// `protected_paths` records what protect_install_folder was asked for.
 struct FakeFileSecurity : FileSecurity {
   std::map<std::string, std::optional<SecurityInfo>> paths;
-  std::vector<std::string> protected_folders;
+  bool lists_apply = true;
+  std::vector<std::string> protected_paths;
   std::optional<SecurityInfo> read(const std::string& path) override {
     auto it = paths.find(path);
     if (it != paths.end()) return it->second;
@@ -73,8 +74,9 @@ struct FakeFileSecurity : FileSecurity {
         true,
         {{"S-1-5-32-544", 0x1F01FF, true, false}, {"S-1-5-32-545", 0x1200A9, true, false}}};
   }
-  bool protect_install_folder(const std::string& path) override {
-    protected_folders.push_back(path);
+  bool access_lists_apply() override { return lists_apply; }
+  bool protect_install_folder(const std::string& path, const std::string& sddl) override {
+    protected_paths.push_back(path + " " + sddl);
     return true;
   }
 };

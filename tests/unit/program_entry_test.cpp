@@ -115,6 +115,20 @@ TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
   EXPECT_EQ(rig.pump.runs, 1);
 }
 
+TEST(ProgramEntry, TheSetupCopyStartsBesideTheCopyThatWaitsForItWithoutAMarker) {
+  Rig rig;
+  rig.windowing.other_copy_running = true;
+  EXPECT_TRUE(Enter(rig, {"/setup"}).shown);
+  EXPECT_EQ(rig.windowing.brought_forward, 0);
+}
+
+TEST(StartupSequence, ACopyStartedToShowTheLogOpensOnIt) {
+  Rig rig;
+  TfmJikoku& form = rig.Make({"/show:log"});
+  form.FormCreate();
+  EXPECT_EQ(form.Screen().PageControl1.ActivePage(), &form.Screen().tsJMemo);
+}
+
 TEST(ProgramEntry, ResidentParameterKeepsTheWindowHidden) {
   for (const char* param : {"-R", "xR", "-RN", "－R"}) {
     Rig rig;

@@ -102,6 +102,7 @@ TEST(ResidentRun, AbortDuringTheCountdownEndsAtOnce) {
 
 TEST(ResidentRun, DisplayRequestShowsTheLogTabWithoutSyncing) {
   Resident rig(5);
+  rig.token.kind = Elevation::FilteredAdministrator;
   rig.pump.on_process = [&](int pass) {
     if (pass == 2) {
       rig.form().PopupMenu1Popup();
@@ -143,6 +144,7 @@ TEST(ResidentRun, FailedCycleAsksAndNoEnds) {
 
 TEST(ResidentRun, FailedCycleAnsweredYesShowsTheWindow) {
   Resident rig(1);
+  rig.token.kind = Elevation::FilteredAdministrator;
   rig.boxes.answers = {true};
   TfmJikoku& f = rig.Make({"-R"});
   f.FormCreate();
@@ -151,6 +153,24 @@ TEST(ResidentRun, FailedCycleAnsweredYesShowsTheWindow) {
   EXPECT_FALSE(f.SGTimer1().Enabled());
   EXPECT_FALSE(rig.pump.quitting());
   EXPECT_NE(f.StartupTrace().find("-7-8-9-10"), std::string::npos);
+}
+
+// An elevated run shows no window of its own: the shell's process starts an
+// unelevated copy in its place, which finds no running copy by its title.
+TEST(ResidentRun, AnElevatedRunAnsweredYesHandsTheWindowToAnUnelevatedCopy) {
+  for (const bool reachable : {true, false}) {
+    Resident rig(1);
+    rig.desktop.shell_reachable = reachable;
+    rig.boxes.answers = {true};
+    rig.windowing.application_title = "Horalux";
+    rig.Make({"-R"}).FormCreate();
+    EXPECT_EQ(rig.host.shows, 0);
+    EXPECT_EQ(rig.windowing.application_title, "");
+    EXPECT_TRUE(rig.pump.quitting());
+    if (!reachable) EXPECT_EQ(rig.boxes.shown.back().text, kStartFromStartMenuText);
+    ASSERT_EQ(rig.desktop.started.size(), reachable ? 1u : 0u);
+    if (reachable) EXPECT_EQ(rig.desktop.started[0].parameters, "/show");
+  }
 }
 
 TEST(ResidentRun, WatchdogEndsAnUnansweredQuestion) {

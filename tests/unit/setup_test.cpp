@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/base/path_text.h"
+#include "core/install/install_acl.h"
 #include "core/install/logged_on_user.h"
 #include "core/install/logon_task.h"
 
@@ -84,8 +85,8 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
       {Elevation::StandardUser, true, kRan, SetupAccess::OpenHere, "", 0},
       {kFlt, false, kRan, SetupAccess::Stopped, ask, 0},
       // The elevated copy only installs; this one, unelevated, starts the installed copy.
-      {kFlt, true, kRan, SetupAccess::Restarted, ask + hand_over + "/setup waited with the marker | started " + kTarget + " unelevated | ", 1},
-      {kFlt, true, kRan, SetupAccess::Stopped, ask + "/setup waited with the marker | ", 1, false},
+      {kFlt, true, kRan, SetupAccess::Restarted, ask + hand_over + "/setup waited | started " + kTarget + " unelevated | ", 1},
+      {kFlt, true, kRan, SetupAccess::Stopped, ask + "/setup waited | ", 1, false},
       {kFlt, true, ElevatedOutcome::Refused, SetupAccess::Stopped, ask + "message:" + kElevationRefusedText + " | ", 1},
       {kFlt, true, ElevatedOutcome::Failed, SetupAccess::Stopped, ask + "error:" + kElevatedStartFailedText + " | ", 1},
       // clang-format on
@@ -99,8 +100,8 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
     std::string seen;
     rig.files.put(folder + kSetupResultName, "stale");
     rig.launcher.copy = [&](const std::string& parameters) {
-      if (rig.files.has_file(folder + "Clock2Ju.$$$"))
-        seen += parameters + " waited with the marker | ";
+      seen += parameters + (rig.files.has_file(folder + "Clock2Ju.$$$") ? " marked" : "") +
+              " waited | ";
       EXPECT_FALSE(rig.files.has_file(folder + kSetupResultName)) << "a stale result";
       if (row.installs) {
         rig.files.put(kTarget + "Horalux.exe", "exe");
@@ -226,9 +227,12 @@ TEST(Setup, NewSetupInstallsLinksAndHandsOverOnceTheInstalledWindowExists) {
   EXPECT_NE(rig.tasks.tasks.begin()->second.find("<Command>" + kTarget + "Horalux.exe</Command>"),
             std::string::npos);
   EXPECT_EQ(rig.tasks.tasks.begin()->first.rfind(kLogonTaskFolder, 0), 0u);
-  // The folder it made under Program Files, and no other, gets the administrators' rules.
-  EXPECT_EQ(rig.security.protected_folders,
-            std::vector<std::string>{WithoutTrailingBackslash(kTarget)});
+  // The folders it made under Program Files, and the program, are the administrators'.
+  EXPECT_EQ(
+      rig.security.protected_paths,
+      (std::vector<std::string>{"C:\\Program Files\\Orvane " + std::string(kInstallFolderSddl),
+                                WithoutTrailingBackslash(kTarget) + " " + kInstallFolderSddl,
+                                kTarget + "Horalux.exe " + kInstalledProgramSddl}));
   auto programs = rig.shell.read_link(kProgramsLink);
   ASSERT_TRUE(programs);
   EXPECT_EQ(programs->arguments, "");

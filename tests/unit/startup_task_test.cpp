@@ -131,23 +131,27 @@ TEST(StartupRegistration, TaskOnlyCopyEndsWithItsCode) {
     bool register_task, refuse;
     int code;
     std::string seen;
-    bool root_task = false;  // an earlier release's task in the root folder
+    bool root_task = false;   // an earlier release's task in the root folder
+    bool other_user = false;  // the desktop is another user's
   } rows[] = {
       {kInstalled, true, false, kTaskDone, "task "},
       {kInstalled, true, false, kTaskDone, "task ", true},
       {kInstalled, false, false, kTaskDone, "", true},
-      {"C:\\Program Files\\%APPDATA%\\Horalux.exe", true, false, kTaskNotHere, ""},
+      {"C:\\Program Files\\%APPDATA%\\Horalux.exe", true, false, kTaskNotHere, "", true},
       {"C:\\Program Files (x86)\\Horalux\\Horalux.exe", true, false, kTaskDone, "task "},
       {kOutside, true, false, kTaskNotHere, ""},
       {kInstalled, true, true, kTaskRefused, ""},
       {kInstalled, false, false, kTaskDone, ""},
       {kInstalled, false, true, kTaskRefused, "task "},
+      // Over another user's shoulder: the refusal leaves this administrator's task.
+      {kInstalled, true, false, kTaskOtherUser, "root task ", true, true},
   };
   for (const Row& row : rows) {
     Rig rig(kElv, row.exe, !row.register_task, false, kRan);
     if (row.root_task)
       rig.tasks.tasks[rig.Key(kRootTaskFolder)] = LogonTaskXml(rig.token.sid, row.exe);
     rig.tasks.refuse = row.refuse;
+    if (row.other_user) rig.token.shell_sid = "S-1-5-21-1-2-3-500";
     EXPECT_EQ(rig.task.RunTaskOnly(row.register_task), row.code) << row.exe << row.register_task;
     EXPECT_EQ(rig.Seen(), row.seen) << row.exe << row.register_task;
   }
@@ -165,7 +169,8 @@ TEST(StartupRegistration, ARunStartedByTheRootFoldersTaskMovesItOnce) {
 }
 
 // The task starts the program elevated: every folder from it up to Program
-// Files must be the administrators' alone.
+// Files must be the administrators' alone. A refusal takes along this user's
+// task of an earlier registration.
 TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
   const std::string user = "S-1-5-21-1-2-3-1001", users = "S-1-5-32-545", everyone = "S-1-1-0";
   const std::string admins = "S-1-5-32-544", system = "S-1-5-18";
@@ -176,13 +181,18 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
     const char* why;
     std::optional<SecurityInfo> info;  // of C:\Program Files\Orvane
     bool allowed;
+    bool lists_apply = true;
   } rows[] = {
       // clang-format off
       {"administrators only", SecurityInfo{admins, true, {full(system), full(admins), read(users)}}, true},
-      {"Wine: the user owns it, full access", SecurityInfo{user, true, {full(system), full(user), read(everyone)}}, true},
       {"TrustedInstaller owns it", SecurityInfo{"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true, {read(users)}}, true},
       {"CREATOR OWNER full, inherit-only", SecurityInfo{admins, true, {full(admins), {"S-1-3-0", 0x10000000, true, true}}}, true},
+      {"ALL APPLICATION PACKAGES read, execute", SecurityInfo{admins, true, {full(admins), read("S-1-15-2-1")}}, true},
       {"Everyone denied writing: not weighed", SecurityInfo{admins, true, {full(admins), {everyone, 0x2, false, false}}}, true},
+      {"owned by the registering user", SecurityInfo{user, true, {full(system), full(admins), read(users)}}, false},
+      {"the registering user's full control", SecurityInfo{admins, true, {full(admins), full(user)}}, false},
+      {"Users FILE_WRITE_ATTRIBUTES", SecurityInfo{admins, true, {full(admins), {users, 0x1200A9 | 0x100, true, false}}}, false},
+      {"Users FILE_WRITE_EA", SecurityInfo{admins, true, {full(admins), {users, 0x1200A9 | 0x10, true, false}}}, false},
       {"Users may add files", SecurityInfo{admins, true, {full(admins), {users, 0x1200A9 | 0x2, true, false}}}, false},
       {"Users may add folders", SecurityInfo{admins, true, {full(admins), {users, 0x4, true, false}}}, false},
       {"Authenticated Users modify", SecurityInfo{admins, true, {full(admins), {"S-1-5-11", 0x1301BF, true, false}}}, false},
@@ -195,15 +205,20 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
       {"owned by Users", SecurityInfo{users, true, {full(admins)}}, false},
       {"no access list at all", SecurityInfo{admins, false, {}}, false},
       {"unreadable", std::nullopt, false},
+      {"Wine: no lists kept, the user owns it", SecurityInfo{user, true, {full(user)}}, true, false},
       // clang-format on
   };
-  std::printf("%-40s | %-7s\n", "access of the folder above Horalux.exe", "task");
+  std::printf("%-42s | %s\n", "access of the folder above Horalux.exe", "task");
   for (const Row& row : rows) {
-    Rig rig(kElv, kInstalled, false, false, kRan);
+    Rig rig(kElv, kInstalled, true, false, kRan);
+    rig.tasks.tasks[rig.Key(kRootTaskFolder)] = LogonTaskXml(rig.token.sid, kInstalled);
     rig.security.paths["C:\\Program Files\\Orvane"] = row.info;
+    rig.security.lists_apply = row.lists_apply;
     rig.link.RegisterStartup();
     EXPECT_EQ(rig.Seen(), row.allowed ? kOk + "task ticked " : refused) << row.why;
-    std::printf("%-40s | %s\n", row.why, row.allowed ? "registered" : "refused");
+    std::printf("%-42s | %s\n", row.why,
+                row.allowed ? (row.lists_apply ? "registered" : "registered: not applicable")
+                            : "refused, earlier task removed");
   }
 }
 

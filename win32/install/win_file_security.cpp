@@ -58,20 +58,42 @@ std::optional<SecurityInfo> WinFileSecurity::read(const std::string& path) {
   return info;
 }
 
-bool WinFileSecurity::protect_install_folder(const std::string& path) {
+// Wine keeps no access lists: every file reads as the user's own with full
+// access, and nothing is enforced. Its ntdll, which the loader maps from the
+// system folder before any of this program runs, exports wine_get_version;
+// no program can add an export to it, so nothing a user sets turns this on.
+// This is the one place that tells; it can only make a verdict "not
+// applicable", never a pass of what was read.
+bool WinFileSecurity::access_lists_apply() {
+  static const bool on_wine = [] {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  }();
+  return !on_wine;
+}
+
+// The owner is set only where the text names one (O:), the access list
+// only where it has one (D:); SetNamedSecurityInfoW takes the owner from a
+// member of the elevated token (Administrators) without any privilege.
+bool WinFileSecurity::protect_install_folder(const std::string& path, const std::string& sddl) {
   LocalMemory descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", SDDL_REVISION_1,
-          &descriptor.p, nullptr))
+  const std::wstring text = win32::Widen(sddl);
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
+                                                            &descriptor.p, nullptr))
     return false;
-  BOOL present = FALSE, defaulted = FALSE;
+  SECURITY_INFORMATION what = 0;
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE;
+  if (!GetSecurityDescriptorOwner(descriptor.p, &owner, &defaulted)) return false;
+  if (owner) what |= OWNER_SECURITY_INFORMATION;
+  BOOL present = FALSE;
   PACL dacl = nullptr;
-  if (!GetSecurityDescriptorDacl(descriptor.p, &present, &dacl, &defaulted) || !present)
-    return false;
+  if (!GetSecurityDescriptorDacl(descriptor.p, &present, &dacl, &defaulted)) return false;
+  if (present) what |= DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
+  if (what == 0) return false;
   std::wstring wide = win32::Widen(path);
-  return SetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT,
-                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                               nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+  return SetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT, what, owner, nullptr,
+                               present ? dacl : nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace horalux

@@ -7,7 +7,8 @@ namespace horalux {
 class WinFileSecurity : public FileSecurity {
  public:
   std::optional<SecurityInfo> read(const std::string& path) override;
-  bool protect_install_folder(const std::string& path) override;
+  bool access_lists_apply() override;
+  bool protect_install_folder(const std::string& path, const std::string& sddl) override;
 };
 
 }  // namespace horalux

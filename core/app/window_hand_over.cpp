@@ -1,0 +1,31 @@
+#include "core/app/window_hand_over.h"
+
+#include "core/base/path_text.h"
+
+namespace horalux {
+
+std::optional<WindowPage> HandedOverPage(const std::vector<std::string>& params) {
+  for (const std::string& param : params) {
+    if (param == kShowWindowParameter) return WindowPage::Basic;
+    if (param == kShowLogParameter) return WindowPage::Log;
+  }
+  return std::nullopt;
+}
+
+bool WindowHandOver::Show(WindowPage page) {
+  if (p_.token.elevation() != Elevation::Elevated) {
+    p_.host.show_window();
+    return true;
+  }
+  // The started copy looks for a running one by this title: it must find
+  // none, or it would bring forward this copy, which is about to end.
+  p_.windowing.set_application_title("");
+  const std::string program = p_.files.executable_path();
+  if (!p_.shell.start_through_shell(
+          program, page == WindowPage::Log ? kShowLogParameter : kShowWindowParameter,
+          FolderPartOf(program)))
+    p_.boxes.message(kStartFromStartMenuText);
+  return false;
+}
+
+}  // namespace horalux
