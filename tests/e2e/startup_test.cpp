@@ -142,6 +142,7 @@ TEST(ProgramEntry, AResidentStartBesideTheOpenWindowEndsAndLeavesTheScreenAsItIs
   WaitUntil([&] { return RunningCopy() && RunningCopy()->ProcessId() == first.Id(); }, "title");
   HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                40, 40, 320, 200, nullptr, nullptr, nullptr, nullptr);
+  PollUntil([] { return false; }, Millis(1500));  // the first showing settles
   SetForegroundWindow(other);
   WaitUntil([&] { return GetForegroundWindow() == other; }, "the other window in front");
   const std::optional<DWORD> code = copy.Start({"-R"}).WaitExit(Millis(5000));

@@ -52,7 +52,7 @@ TEST(TaskService, RegistersTheLogonTaskAndRemovesIt) {
   EXPECT_FALSE(FileExists(TaskFile(name)));
   EXPECT_FALSE(tasks.find_task(f, name).task);
   EXPECT_EQ(tasks.delete_task(f, name), kTaskFileNotFound) << "nothing left to remove";
-  EXPECT_EQ(tasks.delete_task("\\HoraluxNoSuchFolder", name), kTaskFileNotFound) << "nor a folder";
+  EXPECT_EQ(tasks.delete_task("\\HoraluxNoSuchFolder", name), kTaskPathNotFound) << "nor a folder";
 }
 
 TEST(Taskbar, ExistsAndItsRestartBroadcastReachesTheListener) {
