@@ -39,8 +39,9 @@ char ParameterFlag(const std::string& param) {
 TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
     : ports_(ports),
       params_(std::move(params)),
-      task_({ports.token, ports.tasks, ports.launcher, ports.security}, ports.shell, ports.files),
-      startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup, task_),
+      task_({ports.token, ports.tasks, ports.launcher, ports.security, ports.clock}, ports.shell,
+            ports.files),
+      startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup, screen_.cbMainichi, task_),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
       // An elevated run's power must reach no file that an unelevated
       // program of the user has redirected.
@@ -100,6 +101,8 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       // Ticking the box by program (loading, registering) must not register.
       {s.cbStartup.OnMouseUp, "cbStartup.OnMouseUp", [this] { startup_.cbStartupMouseUp(); }},
       {s.cbStartup.OnKeyToggle, "cbStartup.OnKeyToggle", [this] { startup_.cbStartupKeyToggle(); }},
+      {s.cbMainichi.OnMouseUp, "cbMainichi.OnMouseUp", [this] { startup_.cbMainichiToggle(); }},
+      {s.cbMainichi.OnKeyToggle, "cbMainichi.OnKeyToggle", [this] { startup_.cbMainichiToggle(); }},
       {mnStartUpOn.OnClick, "mnStartUpOn.OnClick", [this] { startup_.RegisterStartup(); }},
       {mnStartupOff.OnClick, "mnStartupOff.OnClick", [this] { startup_.UnregisterStartup(); }},
       {mnShortCutDesk.OnClick, "mnShortCutDesk.OnClick",
@@ -183,6 +186,7 @@ void TfmJikoku::LoadSettingsStep() {
   hooks.ApplySNTPServer = [this] { handlers_.ApplySntpServer(); };
   settings_file_.Load(location_.settingsFile, screen_, hooks);
   screen_.cbStartup.SetChecked(startup_.IsStartupRegistered());
+  startup_.ShowDailyRun();
 }
 
 void TfmJikoku::FormShow() {

@@ -11,21 +11,21 @@ int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
   // The copy that another copy started elevated for the task is not a
   // second instance: it shows nothing and ends with its exit code.
   const ElevatedRequest request = FindElevatedRequest(params);
-  if (form.task_only &&
-      (request == ElevatedRequest::RegisterTask || request == ElevatedRequest::RemoveTask))
-    return form.task_only(request == ElevatedRequest::RegisterTask);
-  // A running copy is found by its application window; this copy has not set
-  // its own title yet, so it cannot find itself. The elevated setup copy is
-  // started by a running copy that waits for it: it looks for none, whatever
-  // folder it starts in.
-  if (request != ElevatedRequest::OpenSetup && !files.exists(kHandOverMarker) &&
-      windowing.bring_forward(kApplicationWindowClass, kProgramTitle))
-    return 0;
-  windowing.set_application_title(kProgramTitle);
-  bool started = form.create();
+  if (form.task_only && IsTaskOnly(request)) return form.task_only(request);
   bool resident = false;
   for (const std::string& param : params)
     if (ParameterFlag(param) == 'R') resident = true;
+  // A running copy is found by its application window; this copy has not set
+  // its own title yet, so it cannot find itself. The elevated setup copy is
+  // started by a running copy that waits for it: it looks for none, whatever
+  // folder it starts in. A resident start (the daily run, say) leaves the
+  // running copy where it is on screen.
+  if (request != ElevatedRequest::OpenSetup && !files.exists(kHandOverMarker) &&
+      (resident ? windowing.exists(kApplicationWindowClass, kProgramTitle)
+                : windowing.bring_forward(kApplicationWindowClass, kProgramTitle)))
+    return 0;
+  windowing.set_application_title(kProgramTitle);
+  bool started = form.create();
   if (resident && !started) {
     // A resident start that failed has neither a window nor a run to wait
     // for: after the error box it ends, writing nothing.

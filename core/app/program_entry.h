@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/install/startup_task.h"
 #include "core/platform/files.h"
 #include "core/platform/message_pump.h"
 #include "core/platform/windowing.h"
@@ -17,9 +18,9 @@ struct FormLifecycle {
   // false when the sequence failed.
   std::function<bool()> create;
   std::function<void()> show;
-  // A copy started elevated only to register (true) or remove this user's
-  // logon task: does it and gives the exit code.
-  std::function<int(bool register_task)> task_only;
+  // A copy started elevated only to register or remove this user's logon
+  // task: does it and gives the exit code.
+  std::function<int(ElevatedRequest request)> task_only;
 };
 
 // The program entry: single-instance rule, main window, event loop.

@@ -1,5 +1,7 @@
 #include "core/install/logon_task.h"
 
+#include <cstdio>
+
 #include "core/base/ascii_case.h"
 #include "core/base/path_text.h"
 #include "core/install/task_path.h"
@@ -33,13 +35,37 @@ std::string XmlEscaped(const std::string& text) {
   return out;
 }
 
+// The day in the scheduler's form; noon without an offset, so that it
+// follows local time, also across a change of time zone.
+std::string NoonOf(const SystemTimeFields& day) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT12:00:00", day.year, day.month, day.day);
+  return text;
+}
+
+// The elements in the order the scheduler's schema gives them. The random
+// delay spreads the PCs' requests to the time servers over an hour.
+std::string DailyTrigger(const SystemTimeFields& from) {
+  return "    <CalendarTrigger>\r\n"
+         "      <Enabled>true</Enabled>\r\n"
+         "      <StartBoundary>" +
+         NoonOf(from) +
+         "</StartBoundary>\r\n"
+         "      <RandomDelay>PT1H</RandomDelay>\r\n"
+         "      <ScheduleByDay>\r\n"
+         "        <DaysInterval>1</DaysInterval>\r\n"
+         "      </ScheduleByDay>\r\n"
+         "    </CalendarTrigger>\r\n";
+}
+
 }  // namespace
 
 std::string LogonTaskName(const std::string& user_sid) {
   return "Horalux " + user_sid;
 }
 
-std::string LogonTaskXml(const std::string& user_sid, const std::string& program) {
+std::string LogonTaskXml(const std::string& user_sid, const std::string& program,
+                         const std::optional<SystemTimeFields>& daily_from) {
   if (TaskWouldExpand(program)) return "";
   const std::string user = XmlEscaped(user_sid);
   std::string folder = FolderPartOf(program);
@@ -59,7 +85,8 @@ std::string LogonTaskXml(const std::string& user_sid, const std::string& program
          "      <UserId>" +
          user +
          "</UserId>\r\n"
-         "    </LogonTrigger>\r\n"
+         "    </LogonTrigger>\r\n" +
+         (daily_from ? DailyTrigger(*daily_from) : std::string()) +
          "  </Triggers>\r\n"
          "  <Principals>\r\n"
          "    <Principal id=\"Author\">\r\n"
@@ -74,7 +101,11 @@ std::string LogonTaskXml(const std::string& user_sid, const std::string& program
          "    <AllowStartOnDemand>false</AllowStartOnDemand>\r\n"
          "    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\r\n"
          "    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\r\n"
-         "    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\r\n"
+         "    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\r\n" +
+         // A daily run missed while the PC slept or was off comes after it
+         // wakes; the run's own delay gives the network time to come back.
+         // Waiting for a network would hold back the logon run as well.
+         std::string(daily_from ? "    <StartWhenAvailable>true</StartWhenAvailable>\r\n" : "") +
          "    <Enabled>true</Enabled>\r\n"
          "    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>\r\n"
          // The scheduler's own default, 7, runs a task below normal: the
@@ -93,6 +124,18 @@ std::string LogonTaskXml(const std::string& user_sid, const std::string& program
          "    </Exec>\r\n"
          "  </Actions>\r\n"
          "</Task>\r\n";
+}
+
+bool HasDailyTrigger(const std::string& task_xml) {
+  for (std::size_t at = task_xml.find("<CalendarTrigger"); at != std::string::npos;
+       at = task_xml.find("<CalendarTrigger", at + 1)) {
+    const std::size_t end = task_xml.find("</CalendarTrigger>", at);
+    const std::string trigger = task_xml.substr(at, end == std::string::npos ? end : end - at);
+    if (trigger.find("<ScheduleByDay") != std::string::npos &&
+        trigger.find("<Enabled>false</Enabled>") == std::string::npos)
+      return true;
+  }
+  return false;
 }
 
 bool IsUnderFolder(const std::string& path, const std::string& program_files) {

@@ -1,5 +1,8 @@
 #pragma once
+#include <optional>
 #include <string>
+
+#include "core/platform/clock.h"
 
 namespace horalux {
 
@@ -25,7 +28,15 @@ std::string LogonTaskName(const std::string& user_sid);
 // Empty text for a program whose path holds "%": the scheduler expands
 // environment variables in the command and its folder, so the task would
 // start another path.
-std::string LogonTaskXml(const std::string& user_sid, const std::string& program);
+// With `daily_from` (local time, the day of registration) the task also
+// starts once a day around noon from that day on, or as soon as it can when
+// the PC slept or was off at that time; it never wakes the PC.
+std::string LogonTaskXml(const std::string& user_sid, const std::string& program,
+                         const std::optional<SystemTimeFields>& daily_from = std::nullopt);
+
+// Whether a task definition as the scheduler gives it back starts the task
+// once a day.
+bool HasDailyTrigger(const std::string& task_xml);
 
 // Whether `path` lies inside `program_files` (where standard users cannot
 // write), compared as Windows compares paths: letter case does not count,

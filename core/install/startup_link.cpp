@@ -53,6 +53,24 @@ bool StartupLink::IsStartupRegistered() {
 
 void StartupLink::ShowRegistered() {
   cbStartup_.SetChecked(IsStartupRegistered());
+  ShowDailyRun();
+}
+
+void StartupLink::ShowDailyRun() {
+  const bool can = task_.CanRunDaily(ShortcutTarget());
+  cbMainichi_.SetEnabled(can);
+  cbMainichi_.SetChecked(can && task_.HasDailyRun());
+}
+
+void StartupLink::cbMainichiToggle() {
+  if (!task_.CanRunDaily(ShortcutTarget())) {
+    ShowDailyRun();
+    return;
+  }
+  const bool daily = cbMainichi_.Checked();
+  if (!RegisterTask(daily ? DailyRun::On : DailyRun::Off)) return;
+  ShowRegistered();
+  boxes_.message(daily ? kDailyRunOnText : kDailyRunOffText);
 }
 
 void StartupLink::RegisterStartup() {
@@ -77,7 +95,10 @@ void StartupLink::RegisterStartup() {
     RegisterShortcut(false);
     return;
   }
-  RegisterTask();
+  // A task already there keeps its daily run; a new one gets it.
+  if (!RegisterTask(DailyRun::Keep)) return;
+  ShowDailyRun();
+  boxes_.message(kRegisteredText);
 }
 
 void StartupLink::RegisterShortcut(bool standard_user) {
@@ -98,17 +119,20 @@ void StartupLink::RegisterShortcut(bool standard_user) {
   if (standard_user) boxes_.message(kNoTimeRightText);
 }
 
-void StartupLink::RegisterTask() {
+bool StartupLink::RegisterTask(DailyRun daily) {
   const std::string program = ShortcutTarget();
   TaskRegistration registration = TaskRegistration::Refused;
   if (task_.UserElevation() == Elevation::Elevated) {
-    registration = task_.Register(program);
+    registration = task_.Register(program, daily);
   } else {
-    const ElevatedStart run = task_.RunElevated(program, true);
+    // The copy is told the choice: what the task has now, this copy reads.
+    const ElevatedStart run =
+        task_.RunElevated(program, task_.WithDailyRun(daily) ? ElevatedRequest::RegisterTask
+                                                             : ElevatedRequest::RegisterLogonTask);
     if (run.outcome == ElevatedOutcome::Refused) {
       ShowRegistered();
       boxes_.message(kElevationRefusedText);
-      return;
+      return false;
     }
     if (run.outcome == ElevatedOutcome::Started) registration = RegistrationOf(run.exit_code);
   }
@@ -120,17 +144,17 @@ void StartupLink::RegisterTask() {
       boxes_.message(kOtherAdministratorText);
     else
       boxes_.error(kTaskRegisterFailedText);
-    return;
+    return false;
   }
   // The shortcut of an earlier registration would start a second run.
   if (ShortcutExists()) files_.remove(StartupShortcut());
-  boxes_.message(kRegisteredText);
+  return true;
 }
 
 bool StartupLink::RemoveTask() {
   if (!task_.AnyTaskLeft()) return true;
   if (task_.UserElevation() == Elevation::FilteredAdministrator) {
-    const ElevatedStart run = task_.RunElevated(ShortcutTarget(), false);
+    const ElevatedStart run = task_.RunElevated(ShortcutTarget(), ElevatedRequest::RemoveTask);
     if (run.outcome == ElevatedOutcome::Refused) {
       boxes_.message(kElevationRefusedText);
       return false;
@@ -154,6 +178,7 @@ void StartupLink::UnregisterStartup() {
     boxes_.error(kDeleteFailedText);
     return;
   }
+  ShowDailyRun();
   boxes_.message(kUnregisteredText);
 }
 

@@ -22,6 +22,8 @@ inline constexpr const char* kDeleteFailedText = "ファイルの削除に失敗
 inline constexpr const char* kRegisteredText = "Horaluxをコンピュータ起動時に動作させます。";
 inline constexpr const char* kUnregisteredText = "コンピュータ起動時の動作を解除しました。";
 inline constexpr const char* kTaskRegisterFailedText = "タスクスケジューラに登録できません。";
+inline constexpr const char* kDailyRunOnText = "毎日の時刻合わせを登録しました。";
+inline constexpr const char* kDailyRunOffText = "毎日の時刻合わせを解除しました。";
 inline constexpr const char* kTaskRemoveFailedText = "タスクスケジューラから削除できません。";
 inline constexpr const char* kElevationRefusedText =
     "管理者としての実行が許可されなかったため、何も変更していません。";
@@ -56,11 +58,18 @@ void CreateShortcut(Shell& shell, const std::string& target, SpecialFolderId id,
 // A user who can elevate gets a logon task for the installed copy, since
 // Windows never elevates a program of the Startup folder; a standard user
 // gets the Startup folder's shortcut with "-R". The start-up check box shows
-// whether either is there after every action here.
+// whether either is there after every action here; the daily box whether
+// the task also runs once a day, which only the logon task can.
 class StartupLink {
  public:
-  StartupLink(Shell& shell, Files& files, Boxes& boxes, TCheckBox& cbStartup, StartupTask& task)
-      : shell_(shell), files_(files), boxes_(boxes), cbStartup_(cbStartup), task_(task) {}
+  StartupLink(Shell& shell, Files& files, Boxes& boxes, TCheckBox& cbStartup, TCheckBox& cbMainichi,
+              StartupTask& task)
+      : shell_(shell),
+        files_(files),
+        boxes_(boxes),
+        cbStartup_(cbStartup),
+        cbMainichi_(cbMainichi),
+        task_(task) {}
 
   // Opens the setup (the window, or an elevated copy that opens it); set by
   // the main window.
@@ -85,12 +94,21 @@ class StartupLink {
   // Closing a run started with "A": offers the start-up registration.
   void AskStartupAtClose();
 
+  // Enables the daily box where the task can run daily and ticks it when
+  // the task does; at start-up and after every action here.
+  void ShowDailyRun();
+  // The user toggled the daily box (mouse or keyboard): the task is
+  // registered again with or without its daily run.
+  void cbMainichiToggle();
+
  private:
   std::string StartupShortcut() const;
   bool ShortcutExists();
   void ShowRegistered();
   void RegisterShortcut(bool standard_user);
-  void RegisterTask();
+  // False, after saying why and showing the boxes as they are, when the
+  // task was not registered.
+  bool RegisterTask(DailyRun daily);
   // Removes the task when there is one; false (after saying why) when it stays.
   bool RemoveTask();
 
@@ -98,6 +116,7 @@ class StartupLink {
   Files& files_;
   Boxes& boxes_;
   TCheckBox& cbStartup_;
+  TCheckBox& cbMainichi_;
   StartupTask& task_;
   std::string startup_folder_;
 };

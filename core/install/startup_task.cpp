@@ -13,6 +13,12 @@ namespace {
 // call to the Task Scheduler.
 constexpr unsigned kTaskCopyTimeoutMs = 60000;
 
+// Only these two answers say that nothing is there; any other failure
+// leaves it unknown.
+bool NothingThere(TaskAnswer answer) {
+  return answer == kTaskFileNotFound || answer == kTaskPathNotFound;
+}
+
 bool SamePath(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -47,10 +53,22 @@ TaskRegistration RegistrationOf(int exit_code) {
 ElevatedRequest FindElevatedRequest(const std::vector<std::string>& params) {
   for (const std::string& param : params) {
     if (param == kRegisterTaskParameter) return ElevatedRequest::RegisterTask;
+    if (param == kRegisterLogonTaskParameter) return ElevatedRequest::RegisterLogonTask;
     if (param == kRemoveTaskParameter) return ElevatedRequest::RemoveTask;
     if (param == kOpenSetupParameter) return ElevatedRequest::OpenSetup;
   }
   return ElevatedRequest::None;
+}
+
+bool IsTaskOnly(ElevatedRequest request) {
+  return request == ElevatedRequest::RegisterTask ||
+         request == ElevatedRequest::RegisterLogonTask || request == ElevatedRequest::RemoveTask;
+}
+
+StartupTask::Read StartupTask::ReadTask(const char* folder) {
+  const TaskLookup lookup = ports_.tasks.find_task(folder, Name());
+  if (lookup.answer == kTaskAnswerOk && lookup.task) return {Presence::Found, *lookup.task};
+  return {NothingThere(lookup.answer) ? Presence::Absent : Presence::Unknown, {}};
 }
 
 std::string StartupTask::Name() {
@@ -74,19 +92,39 @@ bool StartupTask::IsInstalledCopy(const std::string& program) {
   return !InstallRoot(program).empty();
 }
 
-bool StartupTask::IsThisUsersTask(const std::optional<RegisteredTask>& task,
-                                  const std::string& program) {
-  return task && task->user_sid == ports_.token.user_sid() && SamePath(task->command, program);
+bool StartupTask::IsThisUsersTask(const Read& read, const std::string& program) {
+  return read.presence == Presence::Found && read.task.user_sid == ports_.token.user_sid() &&
+         SamePath(read.task.command, program);
 }
 
 bool StartupTask::Exists() {
-  return IsThisUsersTask(ports_.tasks.find_task(kLogonTaskFolder, Name()),
-                         files_.executable_path());
+  return IsThisUsersTask(ReadTask(kLogonTaskFolder), files_.executable_path());
 }
 
 bool StartupTask::AnyTaskLeft() {
-  return ports_.tasks.find_task(kLogonTaskFolder, Name()) ||
-         ports_.tasks.find_task(kRootTaskFolder, Name());
+  return ReadTask(kLogonTaskFolder).presence != Presence::Absent ||
+         ReadTask(kRootTaskFolder).presence != Presence::Absent;
+}
+
+bool StartupTask::HasDailyRun() {
+  const Read read = ReadTask(kLogonTaskFolder);
+  return IsThisUsersTask(read, files_.executable_path()) && HasDailyTrigger(read.task.xml);
+}
+
+bool StartupTask::CanRunDaily(const std::string& program) {
+  return UserElevation() != Elevation::StandardUser && ForLoggedOnUser() &&
+         IsInstalledCopy(program);
+}
+
+bool StartupTask::WithDailyRun(DailyRun daily) {
+  if (daily != DailyRun::Keep) return daily == DailyRun::On;
+  // The task of this user's name, wherever a release put it, whichever
+  // program it starts: what it has, it keeps.
+  for (const char* folder : {kLogonTaskFolder, kRootTaskFolder}) {
+    const Read read = ReadTask(folder);
+    if (read.presence == Presence::Found) return HasDailyTrigger(read.task.xml);
+  }
+  return true;
 }
 
 // The program and each folder above it up to the Program Files folder, which
@@ -102,7 +140,7 @@ InstallAccess StartupTask::InstallAccessOf(const std::string& program) {
   return InstallAccess::AdministratorsOnly;
 }
 
-TaskRegistration StartupTask::Register(const std::string& program) {
+TaskRegistration StartupTask::Register(const std::string& program, DailyRun daily) {
   // Another administrator's task is theirs: a refusal here touches nothing.
   if (!ForLoggedOnUser()) return TaskRegistration::OtherUser;
   const std::string sid = ports_.token.user_sid();
@@ -119,23 +157,34 @@ TaskRegistration StartupTask::Register(const std::string& program) {
     return TaskRegistration::LooseFolder;
   }
   const std::string name = LogonTaskName(sid);
-  if (!ports_.tasks.register_task(kLogonTaskFolder, name, LogonTaskXml(sid, program),
-                                  kLogonTaskSddl))
+  std::optional<SystemTimeFields> daily_from;
+  if (WithDailyRun(daily)) daily_from = ports_.clock.local_time();
+  const TaskAnswer answer = ports_.tasks.register_task(
+      kLogonTaskFolder, name, LogonTaskXml(sid, program, daily_from), kLogonTaskSddl);
+  if (answer != kTaskAnswerOk) {
+    // Registered, but not all of it will start it (a trigger, the logon):
+    // a task the user would take for working goes again.
+    if (answer > 0) ports_.tasks.delete_task(kLogonTaskFolder, name);
     return TaskRegistration::Refused;
+  }
   // An earlier release's task would start a second run.
   ports_.tasks.delete_task(kRootTaskFolder, name);
   return TaskRegistration::Registered;
 }
 
 bool StartupTask::Remove() {
-  const bool in_folder = ports_.tasks.delete_task(kLogonTaskFolder, Name());
-  return ports_.tasks.delete_task(kRootTaskFolder, Name()) && in_folder;
+  auto gone = [this](const char* folder) {
+    const TaskAnswer answer = ports_.tasks.delete_task(folder, Name());
+    return answer == kTaskAnswerOk || NothingThere(answer);
+  };
+  const bool in_folder = gone(kLogonTaskFolder);
+  return gone(kRootTaskFolder) && in_folder;
 }
 
 void StartupTask::MoveFromRootFolder() {
   if (UserElevation() != Elevation::Elevated) return;
   const std::string program = files_.executable_path();
-  if (!IsThisUsersTask(ports_.tasks.find_task(kRootTaskFolder, Name()), program)) return;
+  if (!IsThisUsersTask(ReadTask(kRootTaskFolder), program)) return;
   Register(program);
 }
 
@@ -151,15 +200,20 @@ void StartupTask::ProtectInstalledProgram(const std::string& program) {
     ports_.security.protect_install_folder(program, kInstalledProgramSddl);
 }
 
-ElevatedStart StartupTask::RunElevated(const std::string& program, bool register_task) {
-  return ports_.launcher.run_and_wait(program,
-                                      register_task ? kRegisterTaskParameter : kRemoveTaskParameter,
-                                      FolderPartOf(program), kTaskCopyTimeoutMs);
+ElevatedStart StartupTask::RunElevated(const std::string& program, ElevatedRequest request) {
+  const char* parameter = request == ElevatedRequest::RegisterTask ? kRegisterTaskParameter
+                          : request == ElevatedRequest::RegisterLogonTask
+                              ? kRegisterLogonTaskParameter
+                              : kRemoveTaskParameter;
+  return ports_.launcher.run_and_wait(program, parameter, FolderPartOf(program),
+                                      kTaskCopyTimeoutMs);
 }
 
-int StartupTask::RunTaskOnly(bool register_task) {
-  if (!register_task) return Remove() ? kTaskDone : kTaskRefused;
-  return ExitCodeOf(Register(files_.executable_path()));
+int StartupTask::RunTaskOnly(ElevatedRequest request) {
+  if (request == ElevatedRequest::RemoveTask) return Remove() ? kTaskDone : kTaskRefused;
+  return ExitCodeOf(Register(files_.executable_path(), request == ElevatedRequest::RegisterTask
+                                                           ? DailyRun::On
+                                                           : DailyRun::Off));
 }
 
 }  // namespace horalux

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/install/install_acl.h"
+#include "core/platform/clock.h"
 #include "core/platform/elevated_launch.h"
 #include "core/platform/file_security.h"
 #include "core/platform/files.h"
@@ -12,16 +13,23 @@
 
 namespace horalux {
 
-// The parameters of an elevated copy that only registers or removes this
-// user's logon task: read before the single-instance check, no window.
+// The parameters of an elevated copy that only registers (with the daily
+// run, or at logon only) or removes this user's logon task: read before the
+// single-instance check, no window.
 inline constexpr const char* kRegisterTaskParameter = "/task:register";
+inline constexpr const char* kRegisterLogonTaskParameter = "/task:register-logon";
 inline constexpr const char* kRemoveTaskParameter = "/task:remove";
 // The parameter of an elevated copy that opens the setup window at once.
 inline constexpr const char* kOpenSetupParameter = "/setup";
 
 // What a copy was started for by another copy that asked for elevation.
-enum class ElevatedRequest { None, RegisterTask, RemoveTask, OpenSetup };
+enum class ElevatedRequest { None, RegisterTask, RegisterLogonTask, RemoveTask, OpenSetup };
 ElevatedRequest FindElevatedRequest(const std::vector<std::string>& params);
+bool IsTaskOnly(ElevatedRequest request);
+
+// Whether a registration gives the task its daily run besides the logon:
+// as the task there has it (a new task gets it), or as the user chose.
+enum class DailyRun { Keep, On, Off };
 
 // Exit codes of a task-only copy.
 inline constexpr int kTaskDone = 0;
@@ -41,6 +49,7 @@ struct TaskPorts {
   TaskService& tasks;
   ElevatedLauncher& launcher;
   FileSecurity& security;
+  Clock& clock;
 };
 
 // The Task Scheduler side of the start-up registration: this user's logon
@@ -61,15 +70,22 @@ class StartupTask {
   // name in the task folder, this user its principal, this executable its
   // program. Anything else there is someone else's, or stale.
   bool Exists();
-  // Whether any task of this user's name is left, in the task folder or in
-  // the root folder of earlier releases.
+  // Whether any task of this user's name may be left, in the task folder or
+  // in the root folder of earlier releases: also when the service cannot say.
   bool AnyTaskLeft();
+  // Whether this user's registered task also runs once a day.
+  bool HasDailyRun();
+  // Whether the start-up run is, or once registered would be, this user's
+  // logon task: only then can it run once a day as well.
+  bool CanRunDaily(const std::string& program);
+  // What `daily` comes to for a registration now: Keep reads the task there.
+  bool WithDailyRun(DailyRun daily);
   // Registers the task for `program` directly, and removes an earlier
   // release's task in the root folder; needs an elevated process. Refused
   // unless every folder of the installation is the administrators' alone;
   // refused for that, or for a "%" in the path, this user's task goes from
   // both folders, so that nothing starts that path elevated any more.
-  TaskRegistration Register(const std::string& program);
+  TaskRegistration Register(const std::string& program, DailyRun daily = DailyRun::Keep);
   // True when no task is left, in the task folder or the root folder.
   bool Remove();
   // A run that an earlier release's task (in the root folder) started
@@ -84,9 +100,9 @@ class StartupTask {
   // Whether anyone but administrators can change the program or a folder of
   // the installation up to Program Files.
   InstallAccess InstallAccessOf(const std::string& program);
-  // Starts an elevated copy of `program` that registers or removes the
-  // task, and waits for it.
-  ElevatedStart RunElevated(const std::string& program, bool register_task);
+  // Starts an elevated copy of `program` that registers the task (with the
+  // daily run or without) or removes it, and waits for it.
+  ElevatedStart RunElevated(const std::string& program, ElevatedRequest request);
   // Starts an elevated copy of `program` and waits for its end, however
   // long the user takes in it.
   ElevatedStart StartElevated(const std::string& program, const std::string& parameters,
@@ -94,13 +110,20 @@ class StartupTask {
     return ports_.launcher.run_and_wait(program, parameters, working_folder, kNoTimeLimit);
   }
   // What the elevated copy does; returns its exit code.
-  int RunTaskOnly(bool register_task);
+  int RunTaskOnly(ElevatedRequest request);
 
  private:
+  // A task read back: there, not there, or the service could not tell.
+  enum class Presence { Absent, Found, Unknown };
+  struct Read {
+    Presence presence;
+    RegisteredTask task;
+  };
+  Read ReadTask(const char* folder);
   std::string Name();
   // The Program Files folder that holds `path`; empty for none.
   std::string InstallRoot(const std::string& path);
-  bool IsThisUsersTask(const std::optional<RegisteredTask>& task, const std::string& program);
+  bool IsThisUsersTask(const Read& read, const std::string& program);
 
   TaskPorts ports_;
   Shell& shell_;

@@ -31,6 +31,7 @@ JikokuScreen::JikokuScreen()
   tsSNTP.SetCaption("　ＳＮＴＰ設定　");
 
   cbStartup.SetCaption("コンピュータ起動時にインターネットから時刻を取り込む");
+  cbMainichi.SetCaption("起動中も１日１回、時刻を合わせる(&M)");
   cbEhyouji.SetCaption("接続テスト以外で、時刻が取れない場合、その故を表示する");
   rbHTTP.SetCaption("HTTP");
   rbSNTP.SetCaption("NTP/SNTP");

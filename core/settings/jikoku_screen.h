@@ -24,6 +24,11 @@ struct JikokuScreen {
 
   // Basic settings.
   TCheckBox cbStartup{"cbStartup"};
+  // The logon task also runs once a day. The task holds the choice: no key
+  // of the settings file.
+  TCheckBox cbMainichi{"cbMainichi"};
+  static constexpr const char* kMainichiHint =
+      "スリープなどで予定の時刻を過ぎたときは、復帰したあとで合わせます";
   TCheckBox cbEhyouji{"cbEhyouji"};
   std::vector<TRadioButton*> protocol_group;
   TRadioButton rbHTTP{"rbHTTP", &protocol_group};

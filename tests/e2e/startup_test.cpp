@@ -134,6 +134,29 @@ TEST(ProgramEntry, SecondCopyBringsTheRunningOneForwardAndEnds) {
   }
 }
 
+// A resident start (the daily run) leaves the open window where it is on screen.
+TEST(ProgramEntry, AResidentStartBesideTheOpenWindowEndsAndLeavesTheScreenAsItIs) {
+  ServerCopy copy(Delay(300), /*allow_second=*/false);
+  Process first = StartAlone(copy, {}, false);
+  MainWindowOf(first);
+  WaitUntil([&] { return RunningCopy() && RunningCopy()->ProcessId() == first.Id(); }, "title");
+  HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               40, 40, 320, 200, nullptr, nullptr, nullptr, nullptr);
+  PollUntil([] { return false; }, Millis(1500));  // the first showing settles
+  SetForegroundWindow(other);
+  WaitUntil([&] { return GetForegroundWindow() == other; }, "the other window in front");
+  const std::optional<DWORD> code = copy.Start({"-R"}).WaitExit(Millis(5000));
+  PollUntil([] { return false; }, Millis(1500));  // were the running copy to come forward
+  const bool in_front = GetForegroundWindow() == other;
+  std::printf(
+      "Horalux.exe -R beside the open window: %s; in front: %s\n",
+      code ? ("ended within 5 s, exit code " + std::to_string(*code)).c_str() : "still running",
+      in_front ? "the other program's window" : "Horalux");
+  EXPECT_EQ(code, std::optional<DWORD>(0));
+  EXPECT_TRUE(in_front);
+  DestroyWindow(other);
+}
+
 TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
   ServerCopy copy;
   Process first = copy.Start();

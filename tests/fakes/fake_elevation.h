@@ -25,10 +25,13 @@ struct FakeUserToken : UserToken {
 };
 
 // Tasks by folder and name with their XML; with `refuse` no change is made.
-// A task keeps its principal and program as the XML names them.
+// A task keeps its principal and program as the XML names them. `unreadable`
+// answers every look-up when set.
 struct FakeTaskService : TaskService {
+  static constexpr auto kAccessDenied = static_cast<TaskAnswer>(0x80070005u);
   std::map<std::string, std::string> tasks;  // folder + "|" + name -> XML
   bool refuse = false;
+  TaskAnswer registered = kTaskAnswerOk, unreadable = kTaskAnswerOk;
   static std::string Key(const std::string& folder, const std::string& name) {
     return folder + "|" + name;
   }
@@ -38,24 +41,22 @@ struct FakeTaskService : TaskService {
     const std::size_t from = at + tag.size() + 2;
     return xml.substr(from, xml.find("</" + tag + ">", from) - from);
   }
-  std::optional<RegisteredTask> find_task(const std::string& folder,
-                                          const std::string& name) override {
+  TaskLookup find_task(const std::string& folder, const std::string& name) override {
+    if (unreadable != kTaskAnswerOk) return {unreadable, std::nullopt};
     auto it = tasks.find(Key(folder, name));
-    if (it == tasks.end()) return std::nullopt;
+    if (it == tasks.end()) return {kTaskFileNotFound, std::nullopt};
     const std::string& xml = it->second;
     const std::size_t principal = xml.find("<Principal ");
-    return RegisteredTask{
-        principal == std::string::npos ? "" : Between(xml.substr(principal), "UserId"),
-        Between(xml, "Command")};
+    return {0, RegisteredTask{
+                   principal == std::string::npos ? "" : Between(xml.substr(principal), "UserId"),
+                   Between(xml, "Command"), xml}};
   }
-  bool register_task(const std::string& folder, const std::string& name, const std::string& xml,
-                     const std::string&) override {
-    if (!refuse) tasks[Key(folder, name)] = xml;
-    return !refuse;
+  TaskAnswer register_task(const std::string& folder, const std::string& name,
+                           const std::string& xml, const std::string&) override {
+    return refuse ? kAccessDenied : (tasks[Key(folder, name)] = xml, registered);
   }
-  bool delete_task(const std::string& folder, const std::string& name) override {
-    if (!refuse) tasks.erase(Key(folder, name));
-    return tasks.count(Key(folder, name)) == 0;
+  TaskAnswer delete_task(const std::string& folder, const std::string& name) override {
+    return refuse ? kAccessDenied : tasks.erase(Key(folder, name)) ? 0 : kTaskFileNotFound;
   }
 };
 

@@ -45,6 +45,7 @@ class FakeBoxes : public Boxes {
 class FakeWindowing : public Windowing {
  public:
   bool bring_forward(const std::string& window_class, const std::string& title) override;
+  bool exists(const std::string&, const std::string&) override { return other_copy_running; }
   void set_application_title(const std::string& title) override { application_title = title; }
 
   bool other_copy_running = false;

@@ -1,5 +1,6 @@
 #pragma once
 #include "core/install/startup_link.h"
+#include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
@@ -13,12 +14,14 @@ struct StartupRig {
   FakeShell shell{files};
   FakeBoxes boxes;
   TCheckBox cbStartup{"cbStartup"};
+  TCheckBox cbMainichi{"cbMainichi"};
   FakeUserToken token;
   FakeTaskService tasks;
   FakeElevatedLauncher launcher;
   FakeFileSecurity security;
-  StartupTask task{{token, tasks, launcher, security}, shell, files};
-  StartupLink link{shell, files, boxes, cbStartup, task};
+  FakeClock clock;
+  StartupTask task{{token, tasks, launcher, security, clock}, shell, files};
+  StartupLink link{shell, files, boxes, cbStartup, cbMainichi, task};
   StartupRig() {
     for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
   }

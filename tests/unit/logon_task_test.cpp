@@ -35,20 +35,34 @@ bool WellFormed(const std::string& xml) {
 }
 
 TEST(LogonTask, DefinitionIsWellFormedEscapedAndCarriesTheRunRules) {
+  // Registered at 17:00 on 2026-03-09: right after the logon, in the schema's order.
+  const std::string daily =
+      "</LogonTrigger>\r\n    <CalendarTrigger>\r\n      <Enabled>true</Enabled>\r\n"
+      "      <StartBoundary>2026-03-09T12:00:00</StartBoundary>\r\n      <RandomDelay>PT1H</"
+      "RandomDelay>\r\n      <ScheduleByDay>\r\n        <DaysInterval>1</DaysInterval>\r\n"
+      "      </ScheduleByDay>\r\n    </CalendarTrigger>\r\n  </Triggers>";
   struct Row {
     std::string program, command, folder;
+    bool daily = false;
   } rows[] = {
       {"C:\\Program Files\\Orvane\\Horalux\\Horalux.exe",
        "C:\\Program Files\\Orvane\\Horalux\\Horalux.exe", "C:\\Program Files\\Orvane\\Horalux"},
       {"C:\\Program Files\\時計 & <\"ほら\">\\Horalux.exe",
        "C:\\Program Files\\時計 &amp; &lt;&quot;ほら&quot;&gt;\\Horalux.exe",
-       "C:\\Program Files\\時計 &amp; &lt;&quot;ほら&quot;&gt;"},
+       "C:\\Program Files\\時計 &amp; &lt;&quot;ほら&quot;&gt;", true},
   };
   const std::string sid = "S-1-5-21-7-8-9-1001";
   for (const Row& row : rows) {
-    const std::string xml = LogonTaskXml(sid, row.program);
+    const std::string xml =
+        LogonTaskXml(sid, row.program,
+                     row.daily ? std::optional(SystemTimeFields{2026, 3, 1, 9, 17}) : std::nullopt);
     SCOPED_TRACE(xml);
     EXPECT_TRUE(WellFormed(xml));
+    EXPECT_EQ(xml.find(daily) != std::string::npos, row.daily);
+    EXPECT_EQ(HasDailyTrigger(xml), row.daily);
+    EXPECT_EQ(xml.find("<StartWhenAvailable>true<") != std::string::npos, row.daily);
+    // Never wake a PC; waiting for a network would hold back the logon run too.
+    EXPECT_EQ(xml.find("WakeToRun"), xml.find("RunOnlyIfNetworkAvailable"));
     for (const std::string& part : {
              "<Command>" + row.command + "</Command>",
              "<WorkingDirectory>" + row.folder + "</WorkingDirectory>",

@@ -58,7 +58,7 @@ struct EntryRun {
   bool created = false;
   bool shown = false;
   int result = -1;
-  std::vector<bool> task_only;  // register (true) or remove, per call
+  std::vector<ElevatedRequest> task_only;
 };
 
 EntryRun Enter(Rig& rig, const std::vector<std::string>& params, bool create_succeeds = true) {
@@ -68,8 +68,8 @@ EntryRun Enter(Rig& rig, const std::vector<std::string>& params, bool create_suc
                        return create_succeeds;
                      },
                      [&] { run.shown = true; },
-                     [&](bool register_task) {
-                       run.task_only.push_back(register_task);
+                     [&](ElevatedRequest request) {
+                       run.task_only.push_back(request);
                        return 7;
                      }};
   run.result = RunProgram(rig.files, rig.windowing, rig.pump, params, form);
@@ -79,8 +79,9 @@ EntryRun Enter(Rig& rig, const std::vector<std::string>& params, bool create_suc
 TEST(ProgramEntry, ATaskOnlyCopyRunsBesideTheFirstWithoutAWindowAndEndsWithItsCode) {
   struct Row {
     std::vector<std::string> params;
-    std::vector<bool> task_only;
-  } rows[] = {{{"/task:register"}, {true}}, {{"-R", "/task:remove"}, {false}}};
+    std::vector<ElevatedRequest> task_only;
+  } rows[] = {{{"/task:register"}, {ElevatedRequest::RegisterTask}},
+              {{"-R", "/task:remove"}, {ElevatedRequest::RemoveTask}}};
   for (const Row& row : rows) {
     Rig rig;
     rig.windowing.other_copy_running = true;

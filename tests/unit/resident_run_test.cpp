@@ -167,9 +167,13 @@ TEST(ResidentRun, AnElevatedRunAnsweredYesHandsTheWindowToAnUnelevatedCopy) {
     EXPECT_EQ(rig.host.shows, 0);
     EXPECT_EQ(rig.windowing.application_title, "");
     EXPECT_TRUE(rig.pump.quitting());
-    if (!reachable) EXPECT_EQ(rig.boxes.shown.back().text, kStartFromStartMenuText);
+    if (!reachable) {
+      EXPECT_EQ(rig.boxes.shown.back().text, kStartFromStartMenuText);
+    }
     ASSERT_EQ(rig.desktop.started.size(), reachable ? 1u : 0u);
-    if (reachable) EXPECT_EQ(rig.desktop.started[0].parameters, "/show");
+    if (reachable) {
+      EXPECT_EQ(rig.desktop.started[0].parameters, "/show");
+    }
   }
 }
 

@@ -41,7 +41,7 @@ struct Rig {
   fakes::FakeTaskService tasks;
   fakes::FakeElevatedLauncher launcher;
   fakes::FakeFileSecurity security;
-  StartupTask task{{token, tasks, launcher, security}, shell, files};
+  StartupTask task{{token, tasks, launcher, security, clock}, shell, files};
   int ended = 0, selected = 0;
   std::unique_ptr<TfmSetup> form;
   explicit Rig(bool installed = false, Elevation who = Elevation::Elevated) {

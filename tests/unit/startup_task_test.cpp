@@ -35,9 +35,9 @@ struct Rig : fakes::StartupRig {
     if (has_link) files.put(kLink, "old");
     link.OpenSetup = [this] { ++setups; };
     launcher.copy = [this](const std::string& parameters) {
-      StartupTask elevated{{token, tasks, launcher, security}, shell, files};
+      StartupTask elevated{{token, tasks, launcher, security, clock}, shell, files};
       return copy_code != kTaskDone ? copy_code
-                                    : elevated.RunTaskOnly(parameters == kRegisterTaskParameter);
+                                    : elevated.RunTaskOnly(FindElevatedRequest({parameters}));
     };
     link.LookUpStartupFolder();
   }
@@ -113,6 +113,7 @@ TEST(StartupRegistration, RegisteredMeansTaskOrLinkAndUnregisterRemovesBoth) {
       {"filtered", kFlt, true, true, kRan, kGone + "/task:remove waited | "},
       {"filtered refuses", kFlt, true, true, kRefused, kNo + "/task:remove waited | task link ticked "},
       {"only a link: no prompt", kFlt, false, true, kRan, kGone},
+      {"the service cannot be read: removed all the same", kFlt, false, false, kRan, kGone + "/task:remove waited | ", [](Rig& r) { r.tasks.unreadable = fakes::FakeTaskService::kAccessDenied; }, false},
       {"nothing", kStd, false, false, kRan, kGone},
       // clang-format on
   };
@@ -133,7 +134,9 @@ TEST(StartupRegistration, TaskOnlyCopyEndsWithItsCode) {
     std::string seen;
     bool root_task = false;   // an earlier release's task in the root folder
     bool other_user = false;  // the desktop is another user's
+    TaskAnswer registered = kTaskAnswerOk;
   } rows[] = {
+      {kInstalled, true, false, kTaskRefused, "", false, false, 0x0004131B},
       {kInstalled, true, false, kTaskDone, "task "},
       {kInstalled, true, false, kTaskDone, "task ", true},
       {kInstalled, false, false, kTaskDone, "", true},
@@ -152,7 +155,11 @@ TEST(StartupRegistration, TaskOnlyCopyEndsWithItsCode) {
       rig.tasks.tasks[rig.Key(kRootTaskFolder)] = LogonTaskXml(rig.token.sid, row.exe);
     rig.tasks.refuse = row.refuse;
     if (row.other_user) rig.token.shell_sid = "S-1-5-21-1-2-3-500";
-    EXPECT_EQ(rig.task.RunTaskOnly(row.register_task), row.code) << row.exe << row.register_task;
+    rig.tasks.registered = row.registered;
+    EXPECT_EQ(rig.task.RunTaskOnly(row.register_task ? ElevatedRequest::RegisterTask
+                                                     : ElevatedRequest::RemoveTask),
+              row.code)
+        << row.exe << row.register_task;
     EXPECT_EQ(rig.Seen(), row.seen) << row.exe << row.register_task;
   }
 }
@@ -165,6 +172,45 @@ TEST(StartupRegistration, ARunStartedByTheRootFoldersTaskMovesItOnce) {
     rig.task.MoveFromRootFolder();
     EXPECT_EQ(rig.Seen(), ours ? "task " : "root task ") << ours;
     EXPECT_TRUE(rig.boxes.shown.empty());
+  }
+}
+
+// Under Wine the scheduler drops triggers: there the daily box always reads unticked.
+TEST(StartupRegistration, TheDailyBoxShowsAndChangesTheTasksDailyRun) {
+  enum Task { kNone, kLogon, kDaily, kRootDaily };
+  auto tick = [](Rig& r) {
+    r.cbMainichi.SetChecked(!r.cbMainichi.Checked()), r.link.cbMainichiToggle();
+  };
+  // clang-format off
+  struct Row { const char* why; Elevation kind; Task task; std::function<void(Rig&)> act; std::string seen; ElevatedOutcome run = kRan; } rows[] = {
+      {"task with the daily run", kFlt, kDaily, nullptr, "task ticked daily box:on+ticked"},
+      {"task without it", kFlt, kLogon, nullptr, "task ticked box:on"},
+      {"nothing registered: the task it would be", kFlt, kNone, nullptr, "box:on"},
+      {"standard user's Startup link", kStd, kNone, nullptr, "link ticked box:off"},
+      {"ticked", kFlt, kLogon, tick, std::string("message:") + kDailyRunOnText + " | /task:register waited | task ticked daily box:on+ticked"},
+      {"unticked", kFlt, kDaily, tick, std::string("message:") + kDailyRunOffText + " | /task:register-logon waited | task ticked box:on"},
+      {"elevation refused", kFlt, kLogon, tick, kNo + "/task:register waited | task ticked box:on", kRefused},
+      {"start-up box: a new task runs daily", kFlt, kNone, [](Rig& r) { r.link.RegisterStartup(); }, kOk + "/task:register waited | task ticked daily box:on+ticked"},
+      {"setup keeps it off", kElv, kLogon, [](Rig& r) { r.task.Register(kInstalled); }, "task ticked box:on"},
+      {"setup keeps it on", kElv, kDaily, [](Rig& r) { r.task.Register(kInstalled); }, "task ticked daily box:on+ticked"},
+      {"the move from the root folder keeps it", kElv, kRootDaily, [](Rig& r) { r.task.MoveFromRootFolder(); }, "task daily box:on"},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    Rig rig(row.kind, kInstalled, false, row.kind == kStd, row.run);
+    if (row.task != kNone)
+      rig.tasks.tasks[rig.Key(row.task == kRootDaily ? kRootTaskFolder : kLogonTaskFolder)] =
+          LogonTaskXml(rig.token.sid, kInstalled,
+                       row.task == kLogon ? std::nullopt : std::optional(SystemTimeFields{}));
+    rig.cbStartup.SetChecked(rig.link.IsStartupRegistered());  // as the start-up shows them
+    rig.link.ShowDailyRun();
+    if (row.act) row.act(rig);
+    const std::string seen = rig.Seen();
+    EXPECT_EQ(seen + (HasDailyTrigger(rig.tasks.tasks[rig.Key(kLogonTaskFolder)]) ? "daily " : "") +
+                  (rig.cbMainichi.Enabled() ? "box:on" : "box:off") +
+                  (rig.cbMainichi.Checked() ? "+ticked" : ""),
+              row.seen)
+        << row.why;
   }
 }
 

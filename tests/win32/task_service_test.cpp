@@ -34,23 +34,25 @@ TEST(TaskService, RegistersTheLogonTaskAndRemovesIt) {
 
   WinTaskService tasks;
   const std::string name = LogonTaskName(sid) + " test " + std::to_string(GetCurrentProcessId());
-  const std::string xml = LogonTaskXml(sid, "C:\\Program Files\\時計 & <ほら>\\Horalux.exe");
+  const std::string xml = LogonTaskXml(sid, "C:\\Program Files\\時計 & <ほら>\\Horalux.exe",
+                                       SystemTimeFields{2026, 12, 2, 8});
   const auto f = kLogonTaskFolder;
-  ASSERT_FALSE(tasks.find_task(f, name));
+  ASSERT_FALSE(tasks.find_task(f, name).task);
   // The second time the folder exists already and gets the rules set instead.
   for (int time = 0; time < 2; ++time) {
-    ASSERT_TRUE(tasks.register_task(f, name, xml, kLogonTaskSddl)) << time;
+    ASSERT_EQ(tasks.register_task(f, name, xml, kLogonTaskSddl), kTaskAnswerOk) << time;
     EXPECT_TRUE(FileExists(TaskFile(name)));
     // Wine keeps neither the principal nor the action: the task is there, but
     // not registered for anyone.
-    EXPECT_TRUE(tasks.find_task(f, name));
+    EXPECT_TRUE(tasks.find_task(f, name).task);
   }
-  EXPECT_FALSE(tasks.find_task(kRootTaskFolder, name));
+  EXPECT_FALSE(tasks.find_task(kRootTaskFolder, name).task);
 
-  EXPECT_TRUE(tasks.delete_task(f, name));
+  EXPECT_EQ(tasks.delete_task(f, name), kTaskAnswerOk);
   EXPECT_FALSE(FileExists(TaskFile(name)));
-  EXPECT_FALSE(tasks.find_task(f, name));
-  EXPECT_TRUE(tasks.delete_task(f, name)) << "nothing left to remove";
+  EXPECT_FALSE(tasks.find_task(f, name).task);
+  EXPECT_EQ(tasks.delete_task(f, name), kTaskFileNotFound) << "nothing left to remove";
+  EXPECT_EQ(tasks.delete_task("\\HoraluxNoSuchFolder", name), kTaskPathNotFound) << "nor a folder";
 }
 
 TEST(Taskbar, ExistsAndItsRestartBroadcastReachesTheListener) {

@@ -43,9 +43,20 @@ LRESULT CALLBACK ApplicationWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-bool ApplicationWindow::bring_forward(const std::string& window_class, const std::string& title) {
+namespace {
+HWND FindOther(HWND self, const std::string& window_class, const std::string& title) {
   HWND other = FindWindowW(win32::Widen(window_class).c_str(), win32::Widen(title).c_str());
-  if (!other || other == hwnd_) return false;
+  return other == self ? nullptr : other;
+}
+}  // namespace
+
+bool ApplicationWindow::exists(const std::string& window_class, const std::string& title) {
+  return FindOther(hwnd_, window_class, title) != nullptr;
+}
+
+bool ApplicationWindow::bring_forward(const std::string& window_class, const std::string& title) {
+  HWND other = FindOther(hwnd_, window_class, title);
+  if (!other) return false;
   // The running copy may take the foreground only with this copy's leave.
   DWORD pid = 0;
   GetWindowThreadProcessId(other, &pid);

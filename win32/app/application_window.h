@@ -12,6 +12,7 @@ class ApplicationWindow : public Windowing {
   ApplicationWindow();
   ~ApplicationWindow() override;
   bool bring_forward(const std::string& window_class, const std::string& title) override;
+  bool exists(const std::string& window_class, const std::string& title) override;
   void set_application_title(const std::string& title) override;
   HWND hwnd() const { return hwnd_; }
   // The window brought forward when another copy asks.

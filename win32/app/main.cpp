@@ -67,10 +67,10 @@ int Run() {
     form->FormCreate();
     return !form->StartupFailed();
   };
-  auto task_only = [&](bool register_task) {
-    StartupTask task({system.token, system.tasks, system.launcher, system.security}, system.shell,
-                     system.files);
-    return task.RunTaskOnly(register_task);
+  auto task_only = [&](ElevatedRequest request) {
+    StartupTask task({system.token, system.tasks, system.launcher, system.security, clock},
+                     system.shell, system.files);
+    return task.RunTaskOnly(request);
   };
   FormLifecycle lifecycle{create, [&] { main_window->show_window(); }, task_only};
   int code = RunProgram(system.files, application, system.pump, params, lifecycle);

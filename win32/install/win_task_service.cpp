@@ -15,41 +15,48 @@ using win32::ComPtr;
 
 namespace {
 
-// The local Task Scheduler; false when it cannot be reached.
-bool Connect(ComPtr<ITaskService>& service) {
-  if (FAILED(CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
-                              service.put_void())))
-    return false;
+// The local Task Scheduler.
+HRESULT Connect(ComPtr<ITaskService>& service) {
+  HRESULT hr = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_ITaskService, service.put_void());
+  if (FAILED(hr)) return hr;
   VARIANT none;
   VariantInit(&none);
-  return SUCCEEDED(service->Connect(none, none, none, none));
+  return service->Connect(none, none, none, none);
 }
 
-bool OpenFolder(const std::string& path, ComPtr<ITaskFolder>& folder) {
+// GetFolder answers a missing folder with "file not found" or "path not
+// found"; any other failure leaves it unknown.
+HRESULT OpenFolder(const std::string& path, ComPtr<ITaskFolder>& folder) {
   ComPtr<ITaskService> service;
   Bstr name(path);
-  return name && Connect(service) && SUCCEEDED(service->GetFolder(name.get(), folder.put())) &&
-         folder;
+  if (!name) return E_OUTOFMEMORY;
+  HRESULT hr = Connect(service);
+  if (FAILED(hr)) return hr;
+  hr = service->GetFolder(name.get(), folder.put());
+  return SUCCEEDED(hr) && !folder ? E_POINTER : hr;
 }
 
 // The folder with `sddl` as its access rules, made when missing.
-bool PreparedFolder(const std::string& path, const std::string& sddl, ComPtr<ITaskFolder>& folder) {
+HRESULT PreparedFolder(const std::string& path, const std::string& sddl,
+                       ComPtr<ITaskFolder>& folder) {
   ComPtr<ITaskService> service;
   ComPtr<ITaskFolder> root;
   Bstr root_name("\\"), name(path), rules(sddl);
-  if (!root_name || !name || !rules || !Connect(service) ||
-      FAILED(service->GetFolder(root_name.get(), root.put())))
-    return false;
-  if (path == "\\") return SUCCEEDED(service->GetFolder(root_name.get(), folder.put()));
+  if (!root_name || !name || !rules) return E_OUTOFMEMORY;
+  HRESULT hr = Connect(service);
+  if (SUCCEEDED(hr)) hr = service->GetFolder(root_name.get(), root.put());
+  if (FAILED(hr)) return hr;
+  if (path == "\\") return service->GetFolder(root_name.get(), folder.put());
   const HRESULT made = root->CreateFolder(name.get(), rules.variant(), folder.put());
-  if (SUCCEEDED(made)) return bool(folder);
-  if (made != HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS) ||
-      FAILED(service->GetFolder(name.get(), folder.put())))
-    return false;
+  if (SUCCEEDED(made)) return folder ? S_OK : E_POINTER;
+  if (made != HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)) return made;
+  hr = service->GetFolder(name.get(), folder.put());
+  if (FAILED(hr)) return hr;
   // Whoever made the folder first, its rules are these from now on. Wine's
   // service does not keep folder rules at all (E_NOTIMPL): nothing to set.
   const HRESULT set = folder->SetSecurityDescriptor(rules.get(), 0);
-  return SUCCEEDED(set) || set == E_NOTIMPL;
+  return set == E_NOTIMPL ? S_OK : set;
 }
 
 // A principal named by account rather than SID, as a SID text.
@@ -72,17 +79,20 @@ std::string AsSidText(const std::string& user) {
 
 }  // namespace
 
-std::optional<RegisteredTask> WinTaskService::find_task(const std::string& folder_path,
-                                                        const std::string& name) {
+TaskLookup WinTaskService::find_task(const std::string& folder_path, const std::string& name) {
   ComPtr<ITaskFolder> folder;
   Bstr path(name);
   ComPtr<IRegisteredTask> task;
-  if (!path || !OpenFolder(folder_path, folder) ||
-      FAILED(folder->GetTask(path.get(), task.put())) || !task)
-    return std::nullopt;
+  if (!path) return {E_OUTOFMEMORY, std::nullopt};
+  HRESULT hr = OpenFolder(folder_path, folder);
+  if (SUCCEEDED(hr)) hr = folder->GetTask(path.get(), task.put());
+  if (FAILED(hr)) return {hr, std::nullopt};
+  if (!task) return {E_POINTER, std::nullopt};
   RegisteredTask found;
+  Bstr xml;
+  if (SUCCEEDED(task->get_Xml(xml.put()))) found.xml = xml.text();
   ComPtr<ITaskDefinition> definition;
-  if (FAILED(task->get_Definition(definition.put())) || !definition) return found;
+  if (FAILED(task->get_Definition(definition.put())) || !definition) return {S_OK, found};
   ComPtr<IPrincipal> principal;
   Bstr user;
   if (SUCCEEDED(definition->get_Principal(principal.put())) && principal &&
@@ -97,36 +107,35 @@ std::optional<RegisteredTask> WinTaskService::find_task(const std::string& folde
       SUCCEEDED(action->QueryInterface(IID_IExecAction, exec.put_void())) &&
       SUCCEEDED(exec->get_Path(command.put())))
     found.command = command.text();
-  return found;
+  return {S_OK, found};
 }
 
-bool WinTaskService::register_task(const std::string& folder_path, const std::string& name,
-                                   const std::string& xml, const std::string& sddl) {
+TaskAnswer WinTaskService::register_task(const std::string& folder_path, const std::string& name,
+                                         const std::string& xml, const std::string& sddl) {
   ComPtr<ITaskFolder> folder;
   Bstr path(name), definition(xml), rules(sddl);
-  if (!path || !definition || !rules || !PreparedFolder(folder_path, sddl, folder)) return false;
+  if (!path || !definition || !rules) return E_OUTOFMEMORY;
+  const HRESULT prepared = PreparedFolder(folder_path, sddl, folder);
+  if (FAILED(prepared)) return prepared;
   // The definition names the user and the logon type; the access rules are
   // the given ones alone, without the entry the service would add for the
-  // principal.
+  // principal. A success code other than S_OK (SCHED_S_SOME_TRIGGERS_FAILED,
+  // SCHED_S_BATCH_LOGON_PROBLEM) goes up as it is.
   VARIANT none;
   VariantInit(&none);
   ComPtr<IRegisteredTask> task;
-  return SUCCEEDED(folder->RegisterTask(
-      path.get(), definition.get(), TASK_CREATE_OR_UPDATE | TASK_DONT_ADD_PRINCIPAL_ACE, none, none,
-      TASK_LOGON_INTERACTIVE_TOKEN, rules.variant(), task.put()));
+  return folder->RegisterTask(path.get(), definition.get(),
+                              TASK_CREATE_OR_UPDATE | TASK_DONT_ADD_PRINCIPAL_ACE, none, none,
+                              TASK_LOGON_INTERACTIVE_TOKEN, rules.variant(), task.put());
 }
 
-bool WinTaskService::delete_task(const std::string& folder_path, const std::string& name) {
+TaskAnswer WinTaskService::delete_task(const std::string& folder_path, const std::string& name) {
   ComPtr<ITaskFolder> folder;
   Bstr path(name);
-  if (!path) return false;
-  if (!OpenFolder(folder_path, folder)) {
-    // No folder, no task in it.
-    ComPtr<ITaskService> service;
-    return Connect(service);
-  }
-  const HRESULT hr = folder->DeleteTask(path.get(), 0);
-  return SUCCEEDED(hr) || hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+  if (!path) return E_OUTOFMEMORY;
+  const HRESULT opened = OpenFolder(folder_path, folder);
+  if (FAILED(opened)) return opened;
+  return folder->DeleteTask(path.get(), 0);
 }
 
 }  // namespace horalux

@@ -8,11 +8,10 @@ namespace horalux {
 // each call (the program calls it a few times a run at most).
 class WinTaskService : public TaskService {
  public:
-  std::optional<RegisteredTask> find_task(const std::string& folder,
-                                          const std::string& name) override;
-  bool register_task(const std::string& folder, const std::string& name, const std::string& xml,
-                     const std::string& sddl) override;
-  bool delete_task(const std::string& folder, const std::string& name) override;
+  TaskLookup find_task(const std::string& folder, const std::string& name) override;
+  TaskAnswer register_task(const std::string& folder, const std::string& name,
+                           const std::string& xml, const std::string& sddl) override;
+  TaskAnswer delete_task(const std::string& folder, const std::string& name) override;
 
  private:
   win32::ComSession com_;
