@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -24,6 +25,7 @@
 #include "core/install/logon_task.h"
 #include "win32/install/win_elevated_launch.h"
 #include "win32/install/win_task_service.h"
+#include "win32/platform/wide.h"
 #include "win32/platform/win_user_token.h"
 
 namespace horalux::e2e {
@@ -157,24 +159,24 @@ TEST(StartupRegistration, MenuAndSpaceWriteTheLinkRemoveItAndASecondRegistration
   EXPECT_EQ(app.WaitExit(), 0u);
 }
 
-// Points the user's Startup folder elsewhere for the test's time.
-struct StartupRedirect {
+// Points one of the user's shell folders elsewhere for the test's time.
+struct ShellFolderRedirect {
   static constexpr wchar_t kKey[] =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const wchar_t* name;
   DWORD type = REG_EXPAND_SZ, size = sizeof saved;
   wchar_t saved[MAX_PATH] = {};
-  explicit StartupRedirect(const std::wstring& folder) {
-    RegGetValueW(HKEY_CURRENT_USER, kKey, L"Startup", RRF_RT_ANY | RRF_NOEXPAND, &type, saved,
-                 &size);
-    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Startup", REG_EXPAND_SZ, folder.c_str(),
+  ShellFolderRedirect(const wchar_t* value, const std::wstring& folder) : name(value) {
+    RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, saved, &size);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_EXPAND_SZ, folder.c_str(),
                     static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
   }
-  ~StartupRedirect() { RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Startup", type, saved, size); }
+  ~ShellFolderRedirect() { RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, type, saved, size); }
 };
 
 TEST(StartupRegistration, AStartupFolderOnAMissingDriveFailsAndSaysSo) {
   ProgramCopy copy;
-  StartupRedirect nowhere(L"Q:\\nowhere\\Startup");
+  ShellFolderRedirect nowhere(L"Startup", L"Q:\\nowhere\\Startup");
   Process app;
   Window main = copy.StartWindow(app);
   main.ChooseMenu(kRegister);
@@ -257,6 +259,66 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
   // The installed copy is not the test's child: end it through its window.
   installed.Close();
   installed.WaitGone();
+}
+
+// Runs a Linux program on paths of the Linux root drive (Z:), which Wine
+// starts directly; `done` tells when its work shows.
+void RunLinux(const std::string& program, const std::vector<fs::path>& paths,
+              const std::function<bool()>& done) {
+  std::wstring command = win32::Widen(program);
+  for (const fs::path& path : paths) {
+    std::string unix_path = PathToUtf8(path).substr(2);
+    std::replace(unix_path.begin(), unix_path.end(), '\\', '/');
+    command += L" \"" + win32::Widen(unix_path) + L"\"";
+  }
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  WaitUntil(done, program);
+}
+
+// The Programs folder the user's registry names is a link (made in the
+// prefix as Linux does, since CreateSymbolicLinkW makes nothing under Wine)
+// to another folder: the elevated setup writes nothing there, says so, and
+// installs all the same.
+TEST(Setup, AProgramsFolderThatIsALinkGetsNothingAndTheSetupSaysSo) {
+  const fs::path target = ProgramFilesFolder();
+  Sweeper sweep{{StartupLink()}, target};
+  // Beside the shell folders, on the Linux root drive.
+  const fs::path base = ShellFolder(CSIDL_DESKTOP).parent_path() /
+                        (L"HoraluxLinked-" + std::to_wstring(GetCurrentProcessId()));
+  const fs::path elsewhere = base / L"Elsewhere", link = base / L"Programs";
+  fs::create_directories(elsewhere);
+  WriteFileBytes(elsewhere / L"Horalux.lnk", "theirs");
+  RunLinux("Z:\\bin\\ln -s", {elsewhere, link}, [&] { return fs::exists(link); });
+  std::string said;
+  {
+    ShellFolderRedirect programs(L"Programs", link.wstring());
+    ProgramCopy copy({}, {.offer_setup = true});
+    Process app = copy.Start();
+    said = StartSetup(app, OpenSetup(app), PathToUtf8(target));
+    EXPECT_EQ(Answer(app), std::string(kTitleWithVersion) + " のセットアップが終了しました。\n");
+    // The hand-over's box: the installed copy was all that was wanted.
+    app.WaitMessageBox();
+    app.Kill();
+    EXPECT_EQ(ReadFileBytes(target / L"Horalux.exe"), ReadFileBytes(copy.exe()));
+  }
+  std::vector<std::string> there;
+  for (const auto& entry : fs::directory_iterator(elsewhere))
+    there.push_back(PathToUtf8(entry.path().filename()) + " = \"" +
+                    ReadFileBytes(entry.path()).value_or("?") + "\"");
+  std::printf("setup said: %s", said.c_str());
+  std::printf("the link's target %s holds, as before: %s\n", PathToUtf8(elsewhere).c_str(),
+              there.empty() ? "(nothing)" : there.front().c_str());
+  EXPECT_EQ(said,
+            kStartSetup + "ショートカットを作成できませんでした。\r\n" + PathToUtf8(link) + "\\\n");
+  EXPECT_EQ(there, std::vector<std::string>{"Horalux.lnk = \"theirs\""});
+  RunLinux("Z:\\bin\\rm -rf", {base}, [&] { return !fs::exists(elsewhere); });
 }
 
 TEST(StartupRegistration,
