@@ -154,8 +154,10 @@ bool CheckedFiles::user_may_create_in(const std::string& folder) {
     at = FolderPath(FolderPartOf(at));
     missing = true;
   }
+  // A folder that fails the link checks stays the one chosen: those checks
+  // keep every write from going through it, and say so where it fails.
   bool refused = false;
-  if (HeldFolder(at, refused).empty()) return false;
+  if (HeldFolder(at, refused).empty()) return refused;
   return held_.at(ComparablePath(FolderPath(at))).handle->unelevated_may_add(missing);
 }
 
