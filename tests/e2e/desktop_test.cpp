@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -25,7 +24,6 @@
 #include "core/install/logon_task.h"
 #include "win32/install/win_elevated_launch.h"
 #include "win32/install/win_task_service.h"
-#include "win32/platform/wide.h"
 #include "win32/platform/win_user_token.h"
 
 namespace horalux::e2e {
@@ -261,27 +259,6 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
   installed.WaitGone();
 }
 
-// Runs a Linux program on paths of the Linux root drive (Z:), which Wine
-// starts directly; `done` tells when its work shows.
-void RunLinux(const std::string& program, const std::vector<fs::path>& paths,
-              const std::function<bool()>& done) {
-  std::wstring command = win32::Widen(program);
-  for (const fs::path& path : paths) {
-    std::string unix_path = PathToUtf8(path).substr(2);
-    std::replace(unix_path.begin(), unix_path.end(), '\\', '/');
-    command += L" \"" + win32::Widen(unix_path) + L"\"";
-  }
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &si, &pi));
-  WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  WaitUntil(done, program);
-}
-
 // The Programs folder the user's registry names is a link (made in the
 // prefix as Linux does, since CreateSymbolicLinkW makes nothing under Wine)
 // to another folder: the elevated setup writes nothing there, says so, and
@@ -289,36 +266,27 @@ void RunLinux(const std::string& program, const std::vector<fs::path>& paths,
 TEST(Setup, AProgramsFolderThatIsALinkGetsNothingAndTheSetupSaysSo) {
   const fs::path target = ProgramFilesFolder();
   Sweeper sweep{{StartupLink()}, target};
-  // Beside the shell folders, on the Linux root drive.
-  const fs::path base = ShellFolder(CSIDL_DESKTOP).parent_path() /
-                        (L"HoraluxLinked-" + std::to_wstring(GetCurrentProcessId()));
-  const fs::path elsewhere = base / L"Elsewhere", link = base / L"Programs";
-  fs::create_directories(elsewhere);
+  ScratchDir scratch;
+  const fs::path elsewhere = scratch.MakeFolder("Elsewhere"), link = scratch / "Programs";
   WriteFileBytes(elsewhere / L"Horalux.lnk", "theirs");
-  RunLinux("Z:\\bin\\ln -s", {elsewhere, link}, [&] { return fs::exists(link); });
-  std::string said;
-  {
-    ShellFolderRedirect programs(L"Programs", link.wstring());
-    ProgramCopy copy({}, {.offer_setup = true});
-    Process app = copy.Start();
-    said = StartSetup(app, OpenSetup(app), PathToUtf8(target));
-    EXPECT_EQ(Answer(app), std::string(kTitleWithVersion) + " のセットアップが終了しました。\n");
-    // The hand-over's box: the installed copy was all that was wanted.
-    app.WaitMessageBox();
-    app.Kill();
-    EXPECT_EQ(ReadFileBytes(target / L"Horalux.exe"), ReadFileBytes(copy.exe()));
-  }
-  std::vector<std::string> there;
-  for (const auto& entry : fs::directory_iterator(elsewhere))
-    there.push_back(PathToUtf8(entry.path().filename()) + " = \"" +
-                    ReadFileBytes(entry.path()).value_or("?") + "\"");
-  std::printf("setup said: %s", said.c_str());
-  std::printf("the link's target %s holds, as before: %s\n", PathToUtf8(elsewhere).c_str(),
-              there.empty() ? "(nothing)" : there.front().c_str());
+  Linux("ln -s {} {}", {elsewhere, link});
+  WaitUntil([&] { return fs::exists(link); }, "the link");
+  ShellFolderRedirect programs(L"Programs", link.wstring());
+  ProgramCopy copy({}, {.offer_setup = true});
+  Process app = copy.Start();
+  const std::string said = StartSetup(app, OpenSetup(app), PathToUtf8(target));
+  EXPECT_EQ(Answer(app), std::string(kTitleWithVersion) + " のセットアップが終了しました。\n");
+  app.WaitMessageBox();  // the hand-over's: the installed copy is all this test wants
+  app.Kill();
+  std::printf("setup said: %sthe link's target still holds only Horalux.lnk = \"%s\"\n",
+              said.c_str(), ReadFileBytes(elsewhere / L"Horalux.lnk").value_or("").c_str());
   EXPECT_EQ(said,
             kStartSetup + "ショートカットを作成できませんでした。\r\n" + PathToUtf8(link) + "\\\n");
-  EXPECT_EQ(there, std::vector<std::string>{"Horalux.lnk = \"theirs\""});
-  RunLinux("Z:\\bin\\rm -rf", {base}, [&] { return !fs::exists(elsewhere); });
+  EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), {}), 1);
+  EXPECT_EQ(ReadFileBytes(elsewhere / L"Horalux.lnk"), "theirs");
+  EXPECT_EQ(ReadFileBytes(target / L"Horalux.exe"), ReadFileBytes(copy.exe()));
+  Linux("rm {}", {link});
+  PollUntil([&] { return !fs::exists(link); });
 }
 
 TEST(StartupRegistration,

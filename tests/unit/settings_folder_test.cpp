@@ -209,34 +209,13 @@ TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
        false,
        {"message: [%LOCALAPPDATA%\\Orvane\\HoraLux\\]が作成できません。\r\n"
         "起動したフォルダに設定します。"}},
-      {"elevated, where the user may make files",
-       [](Rig& r) { r.elevated = true; },
-       kUser,
-       false,
-       false,
-       false,
-       {}},
-      {"elevated, where only administrators write",
-       [](Rig& r) {
-         r.elevated = true;
-         r.handles.closed_to_user.insert("C:\\Users\\u\\AppData\\Local");
-       },
-       kProgram,
-       false,
-       false,
-       false,
-       {"message: [" + kUser + "]が作成できません。\r\n起動したフォルダに設定します。"}},
-      {"elevated, a folder made there comes out a link",
-       [](Rig& r) {
-         r.elevated = true;
-         r.handles.facts["C:\\Users\\u\\AppData\\Local\\Orvane"] = {"\\\\?\\C:\\Windows", 1,
-                                                                    file_attribute::kDirectory};
-       },
-       kProgram,
-       false,
-       false,
-       false,
-       {"message: [" + kUser + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+      // clang-format off
+      {"elevated, where the user may make files", [](Rig& r) { r.elevated = true; }, kUser, false, false, false, {}},
+      {"elevated, where only administrators write", [](Rig& r) { r.elevated = true; r.handles.closed_to_user.insert("C:\\Users\\u\\AppData\\Local"); },
+       kProgram, false, false, false, {"message: [" + kUser + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+      {"elevated, a folder made there comes out a link", [](Rig& r) { r.elevated = true; r.handles.facts["C:\\Users\\u\\AppData\\Local\\Orvane"] = {"\\\\?\\C:\\Windows", 1, 0x10}; },
+       kProgram, false, false, false, {"message: [" + kUser + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+      // clang-format on
       {"portable",
        [](Rig& r) { r.files.put(kProgram + "localfol.hlx", ""); },
        kProgram,

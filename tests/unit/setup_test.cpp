@@ -144,7 +144,6 @@ TEST(Setup, AnElevatedSetupNeitherRemovesNorWritesInAShellFolderThatIsALink) {
   const std::string refused = "message:ショートカットを作成できませんでした。\r\n";
   const SpecialFolderId ids[] = {SpecialFolderId::Desktop, SpecialFolderId::StartMenu,
                                  SpecialFolderId::Programs, SpecialFolderId::Startup};
-  std::printf("%-10s | %-14s | %s\n", "linked", "its Horalux.lnk", "setup says");
   for (SpecialFolderId linked : ids) {
     Rig rig(false, Elevation::Elevated, true);
     for (SpecialFolderId id : ids) rig.files.put(rig.shell.folders[id] + "\\Horalux.lnk", "old");
@@ -155,8 +154,6 @@ TEST(Setup, AnElevatedSetupNeitherRemovesNorWritesInAShellFolderThatIsALink) {
     std::string said;
     for (const auto& s : rig.shown())
       if (s.starts_with(refused)) said = s;
-    std::printf("%-10s | %-14s | %s\n", folder.substr(folder.rfind('\\') + 1).c_str(), left.c_str(),
-                said.c_str());
     EXPECT_EQ(left, "old") << folder;
     EXPECT_EQ(said, linked == SpecialFolderId::Programs ? refused + folder + "\\" : "") << folder;
     EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe") << folder;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "core/install/startup_link.h"
@@ -70,8 +69,6 @@ TEST(WinShell, LinkBytesWrittenThroughAHandleReadBackTargetArgumentsAndWorkingFo
   EXPECT_EQ(e2e::LnkField(info, "Local path"), target) << info;
   EXPECT_EQ(e2e::LnkField(info, "Command line arguments"), "-R") << info;
   EXPECT_EQ(e2e::LnkField(info, "Working directory"), "C:\\Program Files\\表示") << info;
-  for (const char* field : {"Local path", "Command line arguments", "Working directory"})
-    std::printf("lnkinfo: %-22s : %s\n", field, e2e::LnkField(info, field).c_str());
   Scratch scratch("horalux_link_");
   EXPECT_FALSE(shell.read_link(scratch.path() + "none.lnk"));
 }
