@@ -35,6 +35,7 @@ struct Rig {
   SettingsLocation Resolve() {
     SettingsLocation at;
     CheckedFiles checked(files, handles, elevated);
+    if (elevated) files.add_folder("C:\\Users\\u\\AppData\\Local");  // a user's profile
     ResolveSettingsFolder(checked, codec, boxes, shell, at, safeguard);
     return at;
   }
