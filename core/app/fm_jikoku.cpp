@@ -41,11 +41,14 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
       params_(std::move(params)),
       task_({ports.token, ports.tasks, ports.launcher, ports.security, ports.clock}, ports.shell,
             ports.files),
-      startup_(ports.shell, ports.files, ports.boxes, screen_.cbStartup, screen_.cbMainichi, task_),
+      startup_(ports.shell, settings_files_, ports.boxes, screen_.cbStartup, screen_.cbMainichi,
+               task_),
       sg_timer_(ports.pump, kWatchdogTimerId, 10000),
       // An elevated run's power must reach no file that an unelevated
       // program of the user has redirected.
       settings_files_(ports.files, ports.handles, ports.token.elevation() == Elevation::Elevated),
+      source_readme_(
+          settings_files_.OpenChecked(FolderPartOf(ports.files.executable_path()) + kReadmeName)),
       settings_file_(settings_files_, ports.codec),
       log_(
           {settings_files_, ports.codec, ports.clock, ports.locale, ports.log_view}, screen_,
@@ -267,8 +270,8 @@ void TfmJikoku::mnActionClick() {
 }
 
 void TfmJikoku::mnSetupClick() {
-  const SetupPorts setup_ports{ports_.files, ports_.shell, ports_.boxes,
-                               ports_.clock, ports_.codec, task_};
+  const SetupPorts setup_ports{settings_files_, ports_.shell, ports_.boxes,
+                               ports_.clock,    ports_.codec, task_};
   switch (
       ChooseSetupAccess(setup_ports, location_.folder, [this] { SaveSettings(ports_.boxes); })) {
     case SetupAccess::Stopped:
@@ -281,6 +284,7 @@ void TfmJikoku::mnSetupClick() {
   }
   TfmSetup setup(setup_ports, kProgramVersion);
   setup.EndProgram = [this] { EndAtOnce(); };
+  setup.SourceReadme = source_readme_.get();
   // The copy that asked for elevation waits for this one and hands over;
   // this one only installs and ends, leaving no elevated window behind.
   const bool for_waiting_copy = FindElevatedRequest(params_) == ElevatedRequest::OpenSetup;

@@ -162,6 +162,8 @@ class TfmJikoku {
   SettingsLocation location_;
   // Everything kept in the settings folder, and what is brought into it.
   CheckedFiles settings_files_;
+  // "Readme.txt" beside the program, taken as it was at the start.
+  std::unique_ptr<OpenedFile> source_readme_;
   SettingsFile settings_file_;
   AccessLog log_;
   TIdSNTP sntp_;

@@ -17,7 +17,6 @@
 namespace horalux {
 namespace {
 constexpr const char* kExeName = "Horalux.exe";
-constexpr const char* kReadmeName = "Readme.txt";
 constexpr const char* kErrorTitle = "エラー";
 
 // A failure inside the installation steps; what() is shown to the user.
@@ -186,14 +185,13 @@ bool TfmSetup::InstallFiles() {
     return false;
   }
   for (const char* name : {kExeName, kReadmeName}) {
-    if (name == kReadmeName && !files.exists(source_folder_ + name)) continue;
-    // The program is copied from the image this copy was started from, held
-    // since the start: a file put at its path after the consent prompt (from
-    // a folder other users can write) is not what gets installed.
-    const std::optional<std::string> image =
-        name == kExeName ? files.read_own_image() : std::nullopt;
-    if (name == kExeName ? !image || !ReplaceFileContent(files, target_folder_ + name, *image)
-                         : !files.copy_file(source_folder_ + name, target_folder_ + name))
+    if (name == kReadmeName && !SourceReadme) continue;
+    // Both are copied from what was opened when this copy started, held
+    // since: a file put at their paths afterwards (from a folder other users
+    // can write) is not what gets installed.
+    const std::optional<std::string> bytes =
+        name == kExeName ? files.read_own_image() : SourceReadme->read_all();
+    if (!bytes || !ReplaceFileContent(files, target_folder_ + name, *bytes))
       throw ESetupError("ファイルのコピーに失敗しました。");
     // The copy takes along the mark Windows puts on a file unpacked from a
     // downloaded archive, which would bring the security warning at every
@@ -207,9 +205,19 @@ bool TfmSetup::InstallFiles() {
   ports_.task.ProtectInstalledProgram(installed);
   if (!for_logged_on_user_) return true;
   RegisterInstalledCopy(installed);
-  if (rbNewSetup.Checked())
-    CreateShortcut(ports_.shell, installed, SpecialFolderId::Programs, "", kLinkName);
+  if (rbNewSetup.Checked()) MakeShortcut(installed, SpecialFolderId::Programs, "");
   return true;
+}
+
+// A shell folder this run may not write in gets no shortcut, and the user
+// learns which: setting up again would meet the same folder.
+void TfmSetup::MakeShortcut(const std::string& installed, SpecialFolderId id,
+                            const std::string& arguments) {
+  try {
+    CreateShortcut(ports_.shell, ports_.files, installed, id, "", kLinkName, arguments);
+  } catch (const EShortcutFolderRefused& e) {
+    ports_.boxes.message(e.what());
+  }
 }
 
 // Setup runs elevated: a copy installed where standard users cannot write
@@ -218,8 +226,7 @@ bool TfmSetup::InstallFiles() {
 void TfmSetup::RegisterInstalledCopy(const std::string& installed) {
   StartupTask& task = ports_.task;
   if (task.UserElevation() != Elevation::Elevated || !task.IsInstalledCopy(installed)) {
-    CreateShortcut(ports_.shell, installed, SpecialFolderId::Startup, "", kLinkName,
-                   kStartupArguments);
+    MakeShortcut(installed, SpecialFolderId::Startup, kStartupArguments);
     return;
   }
   switch (task.Register(installed)) {

@@ -6,8 +6,12 @@
 #include "core/controls/controls.h"
 #include "core/install/hand_over.h"
 #include "core/install/setup_ports.h"
+#include "core/platform/file_handles.h"
 
 namespace horalux {
+
+// The read-me file the setup installs beside the program.
+inline constexpr const char* kReadmeName = "Readme.txt";
 
 // The first-showing offer: when the program runs from a read-only medium or
 // is marked for it, asks whether to set up now; on Yes runs show_setup.
@@ -47,6 +51,9 @@ class TfmSetup {
   // and ends, and the waiting copy hands over. Empty: this copy hands over
   // itself.
   std::function<bool(const std::string& target_folder)> LeaveResult;
+  // The source folder's "Readme.txt", opened and checked when the program
+  // started; none when there was none to take.
+  OpenedFile* SourceReadme = nullptr;
 
   const std::string& SourceFolder() const { return source_folder_; }
   // Folder texts of the last run of btnSetupClick, with trailing "\".
@@ -56,6 +63,7 @@ class TfmSetup {
   bool InstallSteps();
   void HandOver();
   void DeleteOldShortcut(SpecialFolderId id);
+  void MakeShortcut(const std::string& installed, SpecialFolderId id, const std::string& arguments);
   void RegisterInstalledCopy(const std::string& installed);
 
   SetupPorts ports_;

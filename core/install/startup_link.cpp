@@ -12,7 +12,7 @@ std::string SpecialFolder(Shell& shell, SpecialFolderId id) {
   return folder.empty() ? folder : WithTrailingBackslash(folder);
 }
 
-void CreateShortcut(Shell& shell, const std::string& target, SpecialFolderId id,
+void CreateShortcut(Shell& shell, Files& files, const std::string& target, SpecialFolderId id,
                     const std::string& sub_folder, const std::string& link_name,
                     const std::string& arguments) {
   std::string folder = SpecialFolder(shell, id);
@@ -20,14 +20,19 @@ void CreateShortcut(Shell& shell, const std::string& target, SpecialFolderId id,
   // bare name, and be reported as made.
   if (folder.empty()) throw EShortcutError();
   if (!sub_folder.empty()) folder = WithTrailingBackslash(folder + sub_folder);
+  if (files.folder_refused(folder)) throw EShortcutFolderRefused(folder);
   const std::string name =
       link_name.empty() ? FileNameOf(target) + "へのショートカット" : link_name;
   // The working folder is the target's folder as a folder name: no trailing
   // "\" except on a drive's root.
   std::string working = FolderPartOf(target);
   if (working.size() > 3) working = WithoutTrailingBackslash(working);
-  if (shell.write_link(folder + name + ".lnk", {target, arguments, working}) != LinkSave::Saved)
-    throw EShortcutError();
+  // Made in memory and written like any file of this run: the shell link
+  // object would save by name, through whatever link the folder holds.
+  const std::optional<std::string> bytes = shell.link_bytes({target, arguments, working});
+  const std::string path = folder + name + ".lnk";
+  if (!bytes || !files.write(path, *bytes)) throw EShortcutError();
+  shell.notify_created(path);
 }
 
 void StartupLink::LookUpStartupFolder() {
@@ -108,11 +113,15 @@ void StartupLink::RegisterShortcut(bool standard_user) {
                     true))
     return;
   try {
-    CreateShortcut(shell_, ShortcutTarget(), SpecialFolderId::Startup, "", kLinkName,
+    CreateShortcut(shell_, files_, ShortcutTarget(), SpecialFolderId::Startup, "", kLinkName,
                    kStartupArguments);
   } catch (const EShortcutError& e) {
     ShowRegistered();
     boxes_.error(e.what());
+    return;
+  } catch (const EShortcutFolderRefused& e) {
+    ShowRegistered();
+    boxes_.message(e.what());
     return;
   }
   boxes_.message(kRegisteredText);
@@ -188,9 +197,12 @@ void StartupLink::CreateDesktopShortcut() {
     return;
   }
   try {
-    CreateShortcut(shell_, ShortcutTarget(), SpecialFolderId::Desktop, "", kLinkName);
+    CreateShortcut(shell_, files_, ShortcutTarget(), SpecialFolderId::Desktop, "", kLinkName);
   } catch (const EShortcutError& e) {
     boxes_.error(e.what());
+    return;
+  } catch (const EShortcutFolderRefused& e) {
+    boxes_.message(e.what());
     return;
   }
   boxes_.message("デスクトップにショートカットを作成しました。");

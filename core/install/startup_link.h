@@ -42,15 +42,24 @@ class EShortcutError : public std::runtime_error {
   EShortcutError() : std::runtime_error(kShortcutFailedText) {}
 };
 
+// The folder a shortcut was to go in failed this run's checks, so nothing
+// was written there; what() names the folder.
+class EShortcutFolderRefused : public std::runtime_error {
+ public:
+  explicit EShortcutFolderRefused(const std::string& folder)
+      : std::runtime_error("ショートカットを作成できませんでした。\r\n" + folder) {}
+};
+
 // The shell's folder with a trailing "\", or empty text when it has none.
 std::string SpecialFolder(Shell& shell, SpecialFolderId id);
 
 // Writes folder-of-id + [sub_folder\] + (link_name, or the target's file name
-// + "へのショートカット") + ".lnk", replacing an existing file. The link starts
-// target with arguments in the target's folder. The folder is not created.
-// Throws EShortcutError when the shell has no such folder, has no link
-// object, or the file was not written.
-void CreateShortcut(Shell& shell, const std::string& target, SpecialFolderId id,
+// + "へのショートカット") + ".lnk" through `files`, replacing an existing file,
+// and tells the shell. The link starts target with arguments in the target's
+// folder. The folder is not created. Throws EShortcutFolderRefused when
+// `files` refuses the folder, EShortcutError when the shell has no such
+// folder, has no link object, or the file was not written.
+void CreateShortcut(Shell& shell, Files& files, const std::string& target, SpecialFolderId id,
                     const std::string& sub_folder, const std::string& link_name,
                     const std::string& arguments = "");
 

@@ -12,6 +12,18 @@ std::string FolderPath(const std::string& folder) {
   return folder.size() == 3 && folder[1] == ':' ? folder : WithoutTrailingBackslash(folder);
 }
 
+// The final path of a held folder in the form paths are compared in, when
+// it is the folder `expected` names and no link to elsewhere; empty when not.
+std::string CheckedFolderPath(OpenedFile& folder, const std::string& expected) {
+  const FileFacts facts = folder.facts();
+  // Opened as itself, a junction has its own final path: its tag tells.
+  if ((facts.attributes & file_attribute::kReparsePoint) != 0 &&
+      (facts.reparse_tag & kNameSurrogateTag) != 0)
+    return "";
+  const std::string final_path = ComparablePath(facts.final_path);
+  return !final_path.empty() && final_path == ComparablePath(expected) ? final_path : "";
+}
+
 // No link, one name only, and where its folder's name says it is.
 bool IsItself(OpenedFile& file, const std::string& expected) {
   const FileFacts facts = file.facts();
@@ -41,9 +53,7 @@ std::string CheckedFiles::HeldFolder(const std::string& folder, bool& refused) {
   if (it == held_.end()) {
     std::unique_ptr<OpenedFile> handle = handles_.hold_folder(path);
     if (!handle) return "";  // not there yet: looked at again next time
-    std::string final_path = ComparablePath(handle->facts().final_path);
-    if (final_path.empty() || final_path != ComparablePath(handles_.long_path(path)))
-      final_path.clear();
+    std::string final_path = CheckedFolderPath(*handle, handles_.long_path(path));
     it = held_.emplace(key, Held{std::move(handle), final_path}).first;
   }
   refused = it->second.final_path.empty();
@@ -117,8 +127,42 @@ bool CheckedFiles::rename(const std::string& from, const std::string& to) {
 
 bool CheckedFiles::remove(const std::string& path) {
   if (!checked_) return inner_.remove(path);
+  // A stream ("file:name") is reached through its file, which must pass.
+  if (const std::size_t colon = path.find(':', 2); colon != std::string::npos) {
+    if (!Open(path.substr(0, colon), false).file) return false;
+    std::unique_ptr<OpenedFile> stream = handles_.open_file(path, true);
+    return stream && stream->remove();
+  }
   Opened opened = Open(path, true);
   return opened.file && opened.file->remove();
+}
+
+bool CheckedFiles::folder_refused(const std::string& folder) {
+  bool refused = false;
+  if (checked_) HeldFolder(folder, refused);
+  return refused;
+}
+
+bool CheckedFiles::user_may_create_in(const std::string& folder) {
+  if (!checked_) return true;
+  // What may be made in a missing folder is what may be made in the nearest
+  // one above it that exists: the folder itself, with what follows from it.
+  std::string at = FolderPath(folder);
+  bool missing = false;
+  while (!inner_.folder_exists(at)) {
+    if (at.size() <= 3) return false;
+    at = FolderPath(FolderPartOf(at));
+    missing = true;
+  }
+  // A folder that fails the link checks stays the one chosen: those checks
+  // keep every write from going through it, and say so where it fails.
+  bool refused = false;
+  if (HeldFolder(at, refused).empty()) return refused;
+  return held_.at(ComparablePath(FolderPath(at))).handle->unelevated_may_add(missing);
+}
+
+std::unique_ptr<OpenedFile> CheckedFiles::OpenChecked(const std::string& path) {
+  return Open(path, false).file;
 }
 
 std::optional<std::uint32_t> CheckedFiles::attributes(const std::string& path) {
@@ -143,9 +187,19 @@ bool CheckedFiles::copy_file(const std::string& from, const std::string& to) {
 
 bool CheckedFiles::make_folder(const std::string& path) {
   if (!checked_) return inner_.make_folder(path);
+  const std::string folder = WithoutTrailingBackslash(path);
   bool refused = false;
-  if (HeldFolder(FolderPartOf(WithoutTrailingBackslash(path)), refused).empty()) return false;
-  return inner_.make_folder(path);
+  const std::string parent = HeldFolder(FolderPartOf(folder), refused);
+  if (parent.empty()) return false;
+  // Made inside the held parent, then held and checked like any folder
+  // before anything is written in it.
+  std::unique_ptr<OpenedFile> made = held_.at(ComparablePath(FolderPath(FolderPartOf(folder))))
+                                         .handle->make_folder(FileNameOf(folder));
+  if (!made) return false;
+  std::string final_path = CheckedFolderPath(*made, parent + "\\" + FileNameOf(folder));
+  const bool checks = !final_path.empty();
+  held_.insert_or_assign(ComparablePath(folder), Held{std::move(made), std::move(final_path)});
+  return checks;
 }
 
 }  // namespace horalux

@@ -40,6 +40,13 @@ class CheckedFiles : public Files {
   std::string windows_folder() override { return inner_.windows_folder(); }
   std::string executable_path() override { return inner_.executable_path(); }
   std::optional<std::string> read_own_image() override { return inner_.read_own_image(); }
+  bool folder_refused(const std::string& folder) override;
+  bool user_may_create_in(const std::string& folder) override;
+
+  // Opens an existing file for reading, held until the result goes, when it
+  // passes the checks, whether or not this run checks the rest; nothing when
+  // it is missing or fails them.
+  std::unique_ptr<OpenedFile> OpenChecked(const std::string& path);
 
  private:
   struct Opened {

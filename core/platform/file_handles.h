@@ -11,6 +11,12 @@ namespace file_attribute {
 inline constexpr std::uint32_t kReparsePoint = 0x400;
 }  // namespace file_attribute
 
+// The bit of a reparse tag that marks its point as standing for another name
+// (a junction, a symbolic link): opened as itself it has its own final path,
+// yet a path through it reaches elsewhere. The cloud-file tags of a folder
+// kept online lack it.
+inline constexpr std::uint32_t kNameSurrogateTag = 0x20000000;
+
 // What the system says of an opened file or folder.
 struct FileFacts {
   // The path it resolves the handle to, in its own form ("\\?\C:\...",
@@ -20,6 +26,8 @@ struct FileFacts {
   std::uint32_t links = 0;
   // The file_attribute bits; 0 when it cannot say.
   std::uint32_t attributes = 0;
+  // The reparse tag of a reparse point; 0 for none or when it cannot say.
+  std::uint32_t reparse_tag = 0;
 };
 
 // One opened file or folder, and the work done through the handle itself,
@@ -38,14 +46,24 @@ class OpenedFile {
   virtual bool rename_to(const std::string& to, bool replace) = 0;
   // The file goes when the handle is closed; false when it may not.
   virtual bool remove() = 0;
+  // For a held folder: creates the folder `name` in it, by this handle where
+  // the system allows, and holds the new one as hold_folder does; nothing
+  // when something of that name exists or it cannot be made.
+  virtual std::unique_ptr<OpenedFile> make_folder(const std::string& name) = 0;
+  // For a held folder: whether the user's unelevated programs may add a file
+  // (`sub_folder`: a folder) to it, by the rights read through this handle,
+  // for the token an elevated one is linked to, or this process's own where
+  // there is none; false when it cannot tell.
+  virtual bool unelevated_may_add(bool sub_folder) = 0;
 };
 
 // Opens files and folders by path for work through their handles.
 class FileHandles {
  public:
   virtual ~FileHandles() = default;
-  // Opens a folder, following links, and keeps it from being renamed or
-  // deleted for as long as the result lives; nothing when it cannot.
+  // Opens a folder, a link as the link and not its target, and keeps it from
+  // being moved, renamed or deleted for as long as the result lives, while
+  // files in it can still be made and renamed; nothing when it cannot.
   virtual std::unique_ptr<OpenedFile> hold_folder(const std::string& path) = 0;
   // Opens an existing file itself, a link as the link and not its target,
   // for reading, or for changing too (writing, renaming, removing);

@@ -43,6 +43,15 @@ class Files {
   virtual std::string windows_folder() = 0;
   // Full path of the running executable.
   virtual std::string executable_path() = 0;
+  // True when this run may not work in the folder at all, whatever it holds
+  // (a run that checks its folders found this one is not what its name
+  // says); false for a folder that is merely missing.
+  virtual bool folder_refused(const std::string&) { return false; }
+  // True when the user's unelevated programs may create files in the folder,
+  // or in the nearest existing folder above it when it is missing. Only a run
+  // that checks its folders can be told otherwise: any other run works with
+  // the user's own rights.
+  virtual bool user_may_create_in(const std::string&) { return true; }
   // The running executable's bytes, read through the handle opened when the
   // program started, which shares neither writing nor deleting: what a
   // program elsewhere put at its path since then is not what is read.

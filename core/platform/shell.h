@@ -24,12 +24,6 @@ struct ShellLink {
   std::string working_folder;
 };
 
-enum class LinkSave {
-  Saved,
-  NoLinkObject,  // the shell link object or one of its interfaces is unavailable
-  SaveFailed,    // the object exists but the file could not be written
-};
-
 // A process this program started; 0 stands for none.
 using ProcessId = std::uint32_t;
 
@@ -47,9 +41,14 @@ class Shell {
   // The folder's file-system path as the shell gives it (a trailing "\" is
   // not guaranteed); empty text when the shell has no such folder.
   virtual std::string special_folder(SpecialFolderId id) = 0;
-  // Writes a shortcut file, replacing an existing one. Only the three fields
-  // of the link are set: no icon, description, hot key or show command.
-  virtual LinkSave write_link(const std::string& link_path, const ShellLink& link) = 0;
+  // The bytes of a shortcut file made in memory, for the caller to write
+  // wherever it has checked. Only the three fields of the link are set: no
+  // icon, description, hot key or show command. Nothing when the shell link
+  // object or one of its interfaces is unavailable or cannot save.
+  virtual std::optional<std::string> link_bytes(const ShellLink& link) = 0;
+  // Tells the shell's windows that the file was made, as a save by the
+  // shell link object itself would.
+  virtual void notify_created(const std::string& path) = 0;
   // The fields of an existing shortcut file; nothing when it cannot be read.
   virtual std::optional<ShellLink> read_link(const std::string& link_path) = 0;
   // Starts a program with a parameter text (empty for none) in the given

@@ -123,6 +123,12 @@ void ResolveSettingsFolder(Files& files, TextCodec& codec, Boxes& boxes, Shell& 
   } else if (std::string folder = UserSettingsFolder(shell); folder.empty()) {
     ShowCannotCreate(boxes, kUnknownUserFolder + std::string(kSettingsTail));
     settle(at.programFolder);
+  } else if (!files.user_may_create_in(folder)) {
+    // The user's registry names the folder, and any program of theirs may
+    // point it where only administrators write: an elevated run would then
+    // write there for them. Such a folder counts as one that cannot be made.
+    ShowCannotCreate(boxes, folder);
+    settle(at.programFolder);
   } else {
     // The user's own folder, not one shared by the PC's users: a settings
     // file others could write would steer what an administrator's

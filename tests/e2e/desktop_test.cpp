@@ -158,24 +158,24 @@ TEST(StartupRegistration, MenuAndSpaceWriteTheLinkRemoveItAndASecondRegistration
   EXPECT_EQ(app.WaitExit(), 0u);
 }
 
-// Points the user's Startup folder elsewhere for the test's time.
-struct StartupRedirect {
+// Points one of the user's shell folders elsewhere for the test's time.
+struct ShellFolderRedirect {
   static constexpr wchar_t kKey[] =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const wchar_t* name;
   DWORD type = REG_EXPAND_SZ, size = sizeof saved;
   wchar_t saved[MAX_PATH] = {};
-  explicit StartupRedirect(const std::wstring& folder) {
-    RegGetValueW(HKEY_CURRENT_USER, kKey, L"Startup", RRF_RT_ANY | RRF_NOEXPAND, &type, saved,
-                 &size);
-    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Startup", REG_EXPAND_SZ, folder.c_str(),
+  ShellFolderRedirect(const wchar_t* value, const std::wstring& folder) : name(value) {
+    RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, saved, &size);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, REG_EXPAND_SZ, folder.c_str(),
                     static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
   }
-  ~StartupRedirect() { RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Startup", type, saved, size); }
+  ~ShellFolderRedirect() { RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name, type, saved, size); }
 };
 
 TEST(StartupRegistration, AStartupFolderOnAMissingDriveFailsAndSaysSo) {
   ProgramCopy copy;
-  StartupRedirect nowhere(L"Q:\\nowhere\\Startup");
+  ShellFolderRedirect nowhere(L"Startup", L"Q:\\nowhere\\Startup");
   Process app;
   Window main = copy.StartWindow(app);
   main.ChooseMenu(kRegister);
@@ -261,6 +261,36 @@ TEST(Setup, InstallsIntoProgramFilesRegistersTheTaskAndHandsOverToTheInstalledCo
   // The installed copy is not the test's child: end it through its window.
   installed.Close();
   installed.WaitGone();
+}
+
+// The Programs folder the user's registry names is a link (made in the
+// prefix as Linux does, since CreateSymbolicLinkW makes nothing under Wine)
+// to another folder: the elevated setup writes nothing there, says so, and
+// installs all the same.
+TEST(Setup, AProgramsFolderThatIsALinkGetsNothingAndTheSetupSaysSo) {
+  const fs::path target = ProgramFilesFolder();
+  Sweeper sweep{{StartupLink()}, target};
+  ScratchDir scratch;
+  const fs::path elsewhere = scratch.MakeFolder("Elsewhere"), link = scratch / "Programs";
+  WriteFileBytes(elsewhere / L"Horalux.lnk", "theirs");
+  Linux("ln -s {} {}", {elsewhere, link});
+  WaitUntil([&] { return fs::exists(link); }, "the link");
+  ShellFolderRedirect programs(L"Programs", link.wstring());
+  ProgramCopy copy({}, {.offer_setup = true});
+  Process app = copy.Start();
+  const std::string said = StartSetup(app, OpenSetup(app), PathToUtf8(target));
+  EXPECT_EQ(Answer(app), std::string(kTitleWithVersion) + " のセットアップが終了しました。\n");
+  app.WaitMessageBox();  // the hand-over's: the installed copy is all this test wants
+  app.Kill();
+  std::printf("setup said: %sthe link's target still holds only Horalux.lnk = \"%s\"\n",
+              said.c_str(), ReadFileBytes(elsewhere / L"Horalux.lnk").value_or("").c_str());
+  EXPECT_EQ(said,
+            kStartSetup + "ショートカットを作成できませんでした。\r\n" + PathToUtf8(link) + "\\\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), {}), 1);
+  EXPECT_EQ(ReadFileBytes(elsewhere / L"Horalux.lnk"), "theirs");
+  EXPECT_EQ(ReadFileBytes(target / L"Horalux.exe"), ReadFileBytes(copy.exe()));
+  Linux("rm {}", {link});
+  PollUntil([&] { return !fs::exists(link); });
 }
 
 TEST(StartupRegistration,

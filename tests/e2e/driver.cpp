@@ -1349,6 +1349,23 @@ std::string LnkInfo(const fs::path& link) {
   return ReadFileBytes(out_file).value_or(text);
 }
 
+// Starts "sh -c `command`" on the Linux side, "{}" naming each path there.
+void Linux(std::string command, const std::vector<fs::path>& paths) {
+  static const auto to_unix =
+      reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  for (const fs::path& path : paths)
+    command.replace(command.find("{}"), 2, "'" + std::string(to_unix(path.c_str())) + "'");
+  std::wstring line = L"sh -c \"" + Widen(command) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
 std::string LnkField(const std::string& info, const std::string& label) {
   std::smatch value;
   if (std::regex_search(info, value,

@@ -392,6 +392,8 @@ class ProgramCopy {
 std::filesystem::path ShellFolder(int csidl);
 // What lnkinfo (a Linux program, which Wine starts directly) prints for a link.
 std::string LnkInfo(const std::filesystem::path& link);
+// Starts "sh -c `command`" on the Linux side, "{}" naming each path there.
+void Linux(std::string command, const std::vector<std::filesystem::path>& paths);
 // The value lnkinfo prints after "label :" on the first line of that label.
 std::string LnkField(const std::string& info, const std::string& label);
 // The program file a process runs; empty when it cannot be read.

@@ -367,23 +367,6 @@ TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
   }
 }
 
-// Starts "sh -c `command`" on the Linux side, "{}" naming each path there.
-void Linux(std::string command, const std::vector<fs::path>& paths) {
-  static const auto to_unix =
-      reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void*>(
-          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  for (const fs::path& path : paths)
-    command.replace(command.find("{}"), 2, "'" + std::string(to_unix(path.c_str())) + "'");
-  std::wstring line = L"sh -c \"" + Widen(command) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &process));
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-}
-
 // Under Wine every token is elevated, as the logon task's is. A settings
 // folder or a Jikoku.txt made a link to elsewhere is not written through;
 // the connection test and the close say so as for a file they cannot write.

@@ -1,32 +1,23 @@
 #include "tests/fakes/fake_shell.h"
 
-#include <cctype>
-
 namespace horalux::fakes {
-namespace {
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-}  // namespace
 
 std::string FakeShell::special_folder(SpecialFolderId id) {
   auto it = folders.find(id);
   return it == folders.end() ? std::string() : it->second;
 }
 
-LinkSave FakeShell::write_link(const std::string& link_path, const ShellLink& link) {
-  if (!link_object) return LinkSave::NoLinkObject;
-  if (!files_.write(link_path, "[link]" + link.target + "|" + link.arguments))
-    return LinkSave::SaveFailed;
-  links_[Upper(link_path)] = link;
-  return LinkSave::Saved;
+std::optional<std::string> FakeShell::link_bytes(const ShellLink& link) {
+  if (!link_object) return std::nullopt;
+  return "[link]" + link.target + "|" + link.arguments + "|" + link.working_folder;
 }
 
 std::optional<ShellLink> FakeShell::read_link(const std::string& link_path) {
-  auto it = links_.find(Upper(link_path));
-  if (it == links_.end() || !files_.has_file(link_path)) return std::nullopt;
-  return it->second;
+  const std::optional<std::string> bytes = files_.read(link_path);
+  if (!bytes || bytes->rfind("[link]", 0) != 0) return std::nullopt;
+  const std::size_t bar = bytes->find('|'), second = bytes->find('|', bar + 1);
+  return ShellLink{bytes->substr(6, bar - 6), bytes->substr(bar + 1, second - bar - 1),
+                   bytes->substr(second + 1)};
 }
 
 ProcessId FakeShell::start_process(const std::string& program, const std::string& parameters,

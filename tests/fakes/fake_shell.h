@@ -15,7 +15,8 @@ class FakeShell : public Shell {
  public:
   explicit FakeShell(MemoryFiles& files) : files_(files) {}
   std::string special_folder(SpecialFolderId id) override;
-  LinkSave write_link(const std::string& link_path, const ShellLink& link) override;
+  std::optional<std::string> link_bytes(const ShellLink& link) override;
+  void notify_created(const std::string& path) override { notified.push_back(path); }
   std::optional<ShellLink> read_link(const std::string& link_path) override;
   ProcessId start_process(const std::string& program, const std::string& parameters,
                           const std::string& working_folder) override;
@@ -50,11 +51,11 @@ class FakeShell : public Shell {
   int window_after_polls = 0;  // -1: never
   int window_polls = 0;
   std::vector<std::string> properties_shown;
+  std::vector<std::string> notified;  // files the shell was told were made
   std::optional<ShellVersion> version = ShellVersion{6, 0, 2900};
 
  private:
   MemoryFiles& files_;
-  std::map<std::string, ShellLink> links_;  // by upper-case path
 };
 
 }  // namespace horalux::fakes

@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <set>
 #include <string>
 
 #include "core/platform/file_handles.h"
@@ -13,9 +14,12 @@ struct MemoryFileHandles : FileHandles {
   explicit MemoryFileHandles(MemoryFiles& f) : files(f) {}
   MemoryFiles& files;
   std::map<std::string, FileFacts> facts;
+  // Folders where only administrators may add anything.
+  std::set<std::string> closed_to_user;
 
   struct File : OpenedFile {
-    File(MemoryFiles& f, std::string p, FileFacts t) : files(f), path(p), told(std::move(t)) {}
+    File(MemoryFileHandles& h, std::string p, FileFacts t)
+        : handles(h), files(h.files), path(p), told(std::move(t)) {}
     FileFacts facts() override { return told; }
     std::optional<std::string> read_all() override { return files.read(path); }
     bool write_all(const std::string& b) override { return files.write(path, b); }
@@ -24,6 +28,13 @@ struct MemoryFileHandles : FileHandles {
       return replace ? files.replace(path, to) : files.rename(path, to);
     }
     bool remove() override { return files.remove(path); }
+    std::unique_ptr<OpenedFile> make_folder(const std::string& name) override {
+      const std::string made = path + "\\" + name;
+      if (files.exists(made) || !files.make_folder(made)) return nullptr;
+      return handles.Open(made, file_attribute::kDirectory);
+    }
+    bool unelevated_may_add(bool) override { return !handles.closed_to_user.count(path); }
+    MemoryFileHandles& handles;
     MemoryFiles& files;
     std::string path;
     FileFacts told;
@@ -31,7 +42,7 @@ struct MemoryFileHandles : FileHandles {
   std::unique_ptr<OpenedFile> Open(const std::string& path, std::uint32_t attributes) {
     auto it = facts.find(path);
     FileFacts told = it != facts.end() ? it->second : FileFacts{"\\\\?\\" + path, 1, attributes};
-    return std::make_unique<File>(files, path, told);
+    return std::make_unique<File>(*this, path, told);
   }
 
   std::unique_ptr<OpenedFile> hold_folder(const std::string& path) override {

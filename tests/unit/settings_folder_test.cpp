@@ -26,13 +26,17 @@ struct Rig {
   fakes::FakeBoxes boxes;
   fakes::IconvCodec codec;
   fakes::FakeShell shell{files};
+  fakes::MemoryFileHandles handles{files};
+  bool elevated = false;  // the run checks its folders
   MoveToSafeGuardFn safeguard = [this](const std::string& folder, const std::string& name,
                                        int count) {
     MoveToSafeGuard(files, boxes, folder, name, count);
   };
   SettingsLocation Resolve() {
     SettingsLocation at;
-    ResolveSettingsFolder(files, codec, boxes, shell, at, safeguard);
+    CheckedFiles checked(files, handles, elevated);
+    if (elevated) files.add_folder("C:\\Users\\u\\AppData\\Local");  // a user's profile
+    ResolveSettingsFolder(checked, codec, boxes, shell, at, safeguard);
     return at;
   }
   std::vector<std::string> Messages() {
@@ -206,6 +210,13 @@ TEST(ResolveSettingsFolder, DecidesTheFolderAndTheRunFlags) {
        false,
        {"message: [%LOCALAPPDATA%\\Orvane\\HoraLux\\]が作成できません。\r\n"
         "起動したフォルダに設定します。"}},
+      // clang-format off
+      {"elevated, where the user may make files", [](Rig& r) { r.elevated = true; }, kUser, false, false, false, {}},
+      {"elevated, where only administrators write", [](Rig& r) { r.elevated = true; r.handles.closed_to_user.insert("C:\\Users\\u\\AppData\\Local"); },
+       kProgram, false, false, false, {"message: [" + kUser + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+      {"elevated, a folder made there comes out a link", [](Rig& r) { r.elevated = true; r.handles.facts["C:\\Users\\u\\AppData\\Local\\Orvane"] = {"\\\\?\\C:\\Windows", 1, 0x10}; },
+       kProgram, false, false, false, {"message: [" + kUser + "]が作成できません。\r\n起動したフォルダに設定します。"}},
+      // clang-format on
       {"portable",
        [](Rig& r) { r.files.put(kProgram + "localfol.hlx", ""); },
        kProgram,
@@ -426,12 +437,15 @@ TEST(CheckedFiles, AnElevatedRunWorksOnlyOnFilesThatAreWhatTheirNamesSay) {
     bool elevated;
     std::string path;  // what the system tells of it, where not itself
     FileFacts told;
+    bool works = false;  // told otherwise, yet no link to elsewhere
   } rows[] = {
       {"all clean", true, "", {}},
       {"folder link", true, folder, {"\\\\?\\C:\\Windows\\System32", 1, 0x10}},
       {"file link", true, log, {final_log, 1, file_attribute::kReparsePoint}},
       {"final path elsewhere", true, log, {"\\\\?\\Z:\\etc\\hosts", 1, 0}},
       {"two links", true, log, {final_log, 2, 0}},
+      {"folder junction as itself", true, folder, {"\\\\?\\" + folder, 1, 0x410, 0xA0000003}},
+      {"folder kept online", true, folder, {"\\\\?\\" + folder, 1, 0x410, 0x9000601A}, true},
       {"file link, not elevated", false, log, {final_log, 1, file_attribute::kReparsePoint}},
   };
   std::printf("%-24s exists read save write\n", "case");
@@ -441,7 +455,7 @@ TEST(CheckedFiles, AnElevatedRunWorksOnlyOnFilesThatAreWhatTheirNamesSay) {
     files.put(log, "old");
     if (!row.path.empty()) handles.facts[row.path] = row.told;
     CheckedFiles checked(files, handles, row.elevated);
-    const bool works = row.path.empty() || !row.elevated;
+    const bool works = row.works || row.path.empty() || !row.elevated;
     const bool exists = checked.exists(log);
     const bool read = checked.read(log) == "old";
     const bool saved = ReplaceFileContent(checked, log, "saved");

@@ -10,11 +10,13 @@
 #include "core/install/install_acl.h"
 #include "core/install/logged_on_user.h"
 #include "core/install/logon_task.h"
+#include "core/linkcheck/checked_files.h"
 
 #include "tests/fakes/fake_clock.h"
 #include "tests/fakes/fake_elevation.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_ui.h"
+#include "tests/fakes/memory_file_handles.h"
 
 namespace horalux {
 namespace {
@@ -42,9 +44,13 @@ struct Rig {
   fakes::FakeElevatedLauncher launcher;
   fakes::FakeFileSecurity security;
   StartupTask task{{token, tasks, launcher, security, clock}, shell, files};
+  fakes::MemoryFileHandles handles{files};
+  CheckedFiles checked{files, handles, true};
+  std::unique_ptr<OpenedFile> readme;
   int ended = 0, selected = 0;
   std::unique_ptr<TfmSetup> form;
-  explicit Rig(bool installed = false, Elevation who = Elevation::Elevated) {
+  // `checks`: the setup works through the checks of an elevated run.
+  explicit Rig(bool installed = false, Elevation who = Elevation::Elevated, bool checks = false) {
     token.kind = who;
     for (const auto& [id, folder] : shell.folders) files.add_folder(folder);
     files.put(kSource + "Horalux.exe", "exe");
@@ -53,8 +59,11 @@ struct Rig {
     if (installed) files.put(kTarget + "Horalux.exe", "old exe");
     shell.marker_to_check = kMarker;
     boxes.answers.push_back(true);  // start the setup
-    form =
-        std::make_unique<TfmSetup>(SetupPorts{files, shell, boxes, clock, codec, task}, "Ver0.9.9");
+    form = std::make_unique<TfmSetup>(
+        SetupPorts{checks ? checked : static_cast<Files&>(files), shell, boxes, clock, codec, task},
+        "Ver0.9.9");
+    readme = handles.open_file(kSource + "Readme.txt", false);
+    form->SourceReadme = readme.get();
     form->EndProgram = [this] { ++ended; };
     form->SelectTargetField = [this] { ++selected; };
   }
@@ -126,6 +135,30 @@ TEST(Setup, AsksForElevationOrSaysWhoCanSetUp) {
     EXPECT_EQ(saved, row.saved) << row.seen;
     EXPECT_FALSE(rig.files.has_file(folder + "Clock2Ju.$$$")) << row.seen;
     EXPECT_FALSE(rig.files.has_file(kMarker)) << row.seen;
+  }
+}
+
+// The shell folders' paths come from the user's registry: one that leads
+// elsewhere through a link gets nothing from an elevated setup, which says
+// so where it would have made a shortcut and installs all the same.
+TEST(Setup, AnElevatedSetupNeitherRemovesNorWritesInAShellFolderThatIsALink) {
+  const std::string refused = "message:ショートカットを作成できませんでした。\r\n";
+  const SpecialFolderId ids[] = {SpecialFolderId::Desktop, SpecialFolderId::StartMenu,
+                                 SpecialFolderId::Programs, SpecialFolderId::Startup};
+  for (SpecialFolderId linked : ids) {
+    Rig rig(false, Elevation::Elevated, true);
+    for (SpecialFolderId id : ids) rig.files.put(rig.shell.folders[id] + "\\Horalux.lnk", "old");
+    const std::string folder = rig.shell.folders[linked];
+    rig.handles.facts[folder] = {"\\\\?\\D:\\Elsewhere", 1, file_attribute::kDirectory};
+    rig.form->btnSetupClick();
+    const std::string left = rig.files.content(folder + "\\Horalux.lnk");
+    std::string said;
+    for (const auto& s : rig.shown())
+      if (s.starts_with(refused)) said = s;
+    EXPECT_EQ(left, "old") << folder;
+    EXPECT_EQ(said, linked == SpecialFolderId::Programs ? refused + folder + "\\" : "") << folder;
+    EXPECT_EQ(rig.files.content(kTarget + "Horalux.exe"), "exe") << folder;
+    EXPECT_EQ(rig.ended, 1) << folder;
   }
 }
 

@@ -5,8 +5,11 @@
 #include <string>
 
 #include "core/install/startup_link.h"
+#include "core/linkcheck/checked_files.h"
+#include "tests/e2e/driver.h"
 #include "win32/desktop/win_shell.h"
 #include "win32/platform/wide.h"
+#include "win32/platform/win_file_handles.h"
 #include "win32/platform/win_files.h"
 
 namespace horalux {
@@ -40,24 +43,42 @@ class Scratch {
   std::vector<std::string> files_;
 };
 
-TEST(WinShell, WritesALinkAndReadsBackTargetArgumentsAndWorkingFolder) {
+// Made in memory and written through a checked handle, as an elevated run
+// writes it: the shell and lnkinfo both read the three fields back.
+TEST(WinShell, LinkBytesWrittenThroughAHandleReadBackTargetArgumentsAndWorkingFolder) {
   WinShell shell;
-  Scratch scratch("horalux_link_");
-  const std::string link = scratch.file("Horalux.lnk");
-  const std::string target = "C:\\Program Files\\表示\\Horalux.exe";
-  ASSERT_EQ(shell.write_link(link, {target, "-R", "C:\\Program Files\\表示"}), LinkSave::Saved);
+  WinFiles plain;
+  WinFileHandles handles;
+  CheckedFiles files(plain, handles, true);
+  // On the Linux root drive, where lnkinfo can read it.
+  const std::string link = SpecialFolder(shell, SpecialFolderId::Desktop) + "HoraluxLinkTest" +
+                           std::to_string(GetCurrentProcessId()) + ".lnk";
+  // lnkinfo reads the target's ANSI form as Latin: it is given one in ASCII.
+  const std::string target = "C:\\Program Files\\Orvane\\Horalux\\Horalux.exe";
+  const std::optional<std::string> bytes =
+      shell.link_bytes({target, "-R", "C:\\Program Files\\表示"});
+  ASSERT_TRUE(bytes);
+  ASSERT_TRUE(files.write(link, *bytes));
   auto read = shell.read_link(link);
+  const std::string info = e2e::LnkInfo(win32::Widen(link));
+  DeleteFileW(Widen(link).c_str());
   ASSERT_TRUE(read);
   EXPECT_EQ(read->target, target);
   EXPECT_EQ(read->arguments, "-R");
   EXPECT_EQ(read->working_folder, "C:\\Program Files\\表示");
+  EXPECT_EQ(e2e::LnkField(info, "Local path"), target) << info;
+  EXPECT_EQ(e2e::LnkField(info, "Command line arguments"), "-R") << info;
+  EXPECT_EQ(e2e::LnkField(info, "Working directory"), "C:\\Program Files\\表示") << info;
+  Scratch scratch("horalux_link_");
   EXPECT_FALSE(shell.read_link(scratch.path() + "none.lnk"));
 }
 
-TEST(WinShell, SavingIntoAMissingFolderIsReportedAsAFailedSave) {
+TEST(WinShell, LinkBytesWrittenIntoAMissingFolderAreAFailedSave) {
   WinShell shell;
-  EXPECT_EQ(shell.write_link("Q:\\no\\such\\folder\\Horalux.lnk", {"C:\\a.exe", "", "C:\\"}),
-            LinkSave::SaveFailed);
+  WinFiles files;
+  const std::optional<std::string> bytes = shell.link_bytes({"C:\\a.exe", "", "C:\\"});
+  ASSERT_TRUE(bytes);
+  EXPECT_FALSE(files.write("Q:\\no\\such\\folder\\Horalux.lnk", *bytes));
 }
 
 TEST(WinShell, SpecialFoldersAreTheRedirectedShellFolders) {

@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app/fm_jikoku.h"
@@ -33,7 +34,7 @@ std::vector<std::string> Parameters() {
   return params;
 }
 
-int Run() {
+int Run(horalux::win32::UniqueHandle image) {
   using namespace horalux;
   INITCOMMONCONTROLSEX icc{
       sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
@@ -44,7 +45,7 @@ int Run() {
 #else
   WinClock clock;
 #endif
-  SystemPorts system;
+  SystemPorts system(std::move(image));
   WinColorScheme colors;
   ApplicationWindow application;
   // Created only once this copy is sure to run: a second copy ends without a
@@ -85,11 +86,14 @@ int Run() {
 // A window or timer the system refuses at start-up leaves a program that
 // would never fire its timers or show its window: say so and end.
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // What setup installs is the file this copy was started from, as it was
+  // then: held before anything else runs.
+  horalux::win32::UniqueHandle image = horalux::OpenOwnImage();
   // Before anything loads a DLL: only System32 is searched from here on, never
   // the program's folder (a Downloads folder, say).
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   try {
-    return Run();
+    return Run(std::move(image));
   } catch (const std::exception& e) {
     MessageBoxW(nullptr, horalux::win32::Widen(e.what()).c_str(), L"Horalux", MB_OK | MB_ICONERROR);
     return 1;

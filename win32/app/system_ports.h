@@ -31,6 +31,9 @@ namespace horalux {
 // and the colour scheme stay with the caller, since a simulated build and
 // the tests bring their own.
 struct SystemPorts {
+  SystemPorts() = default;
+  // `image`: the running executable, opened first thing.
+  explicit SystemPorts(win32::UniqueHandle image) : files(std::move(image)) {}
   WinPump pump;
   WinFiles files;
   WinBoxes boxes;

@@ -41,15 +41,34 @@ std::string WinShell::special_folder(SpecialFolderId id) {
   return Narrow(path);
 }
 
-LinkSave WinShell::write_link(const std::string& link_path, const ShellLink& link) {
+std::optional<std::string> WinShell::link_bytes(const ShellLink& link) {
   LinkObject object;
-  if (!object.usable()) return LinkSave::NoLinkObject;
-  if (FAILED(object.link->SetPath(Widen(link.target).c_str())) ||
+  ComPtr<IPersistStream> persist;
+  ComPtr<IStream> stream;
+  if (!object.usable() ||
+      FAILED(object.link->QueryInterface(IID_IPersistStream, persist.put_void())) ||
+      FAILED(object.link->SetPath(Widen(link.target).c_str())) ||
       FAILED(object.link->SetArguments(Widen(link.arguments).c_str())) ||
-      FAILED(object.link->SetWorkingDirectory(Widen(link.working_folder).c_str())))
-    return LinkSave::SaveFailed;
-  return SUCCEEDED(object.file->Save(Widen(link_path).c_str(), FALSE)) ? LinkSave::Saved
-                                                                       : LinkSave::SaveFailed;
+      FAILED(object.link->SetWorkingDirectory(Widen(link.working_folder).c_str())) ||
+      FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put())) ||
+      FAILED(persist->Save(stream.get(), TRUE)))
+    return std::nullopt;
+  // The stream's size, not its memory block's, which may be larger.
+  STATSTG stat{};
+  HGLOBAL memory = nullptr;
+  if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) ||
+      FAILED(GetHGlobalFromStream(stream.get(), &memory)) || stat.cbSize.QuadPart > 0x100000)
+    return std::nullopt;
+  const void* bytes = GlobalLock(memory);
+  if (!bytes) return std::nullopt;
+  std::string out(static_cast<const char*>(bytes), static_cast<std::size_t>(stat.cbSize.QuadPart));
+  GlobalUnlock(memory);
+  return out;
+}
+
+void WinShell::notify_created(const std::string& path) {
+  const std::wstring name = Widen(path);
+  SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW, name.c_str(), nullptr);
 }
 
 std::optional<ShellLink> WinShell::read_link(const std::string& link_path) {

@@ -9,7 +9,8 @@ namespace horalux {
 class WinShell : public Shell {
  public:
   std::string special_folder(SpecialFolderId id) override;
-  LinkSave write_link(const std::string& link_path, const ShellLink& link) override;
+  std::optional<std::string> link_bytes(const ShellLink& link) override;
+  void notify_created(const std::string& path) override;
   std::optional<ShellLink> read_link(const std::string& link_path) override;
   ProcessId start_process(const std::string& program, const std::string& parameters,
                           const std::string& working_folder) override;

@@ -1,6 +1,8 @@
 #include "win32/platform/win_file_handles.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <vector>
@@ -15,6 +17,52 @@ namespace {
 using win32::Narrow;
 using win32::UniqueHandle;
 using win32::Widen;
+
+// A folder held: listing its content is data access, which sharing is
+// checked against (an attribute-only open holds nothing), and delete is not
+// shared, so neither it nor a link put in its place can come or go.
+// READ_CONTROL lets its rights be read through the hold, not by its name.
+constexpr DWORD kHoldAccess =
+    FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE | READ_CONTROL;
+constexpr DWORD kHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+// ntdll's NtCreateFile, which creates a name relative to a folder's handle;
+// ntdll is in every process before any of its code runs.
+using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                        PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+NtCreateFileFn NtCreateFileEntry() {
+  static const auto entry = reinterpret_cast<NtCreateFileFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateFile")));
+  return entry;
+}
+
+HANDLE HoldByName(const std::wstring& path) {
+  return CreateFileW(path.c_str(), kHoldAccess, kHoldSharing, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+std::unique_ptr<OpenedFile> Opened(HANDLE h);
+
+// The token of the user's unelevated programs, as AccessCheck takes it (an
+// impersonation token): the filtered token an elevated one is linked to, or
+// this process's own where there is none (UAC off, or not elevated).
+UniqueHandle UnelevatedToken() {
+  HANDLE process_token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &process_token))
+    return UniqueHandle();
+  const UniqueHandle own(process_token);
+  DWORD size = 0;
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  TOKEN_LINKED_TOKEN linked{};
+  // Only a full token's link leads down; a filtered one's leads up.
+  if (GetTokenInformation(own.get(), TokenElevationType, &type, sizeof type, &size) &&
+      type == TokenElevationTypeFull &&
+      GetTokenInformation(own.get(), TokenLinkedToken, &linked, sizeof linked, &size))
+    return UniqueHandle(linked.LinkedToken);
+  HANDLE duplicate = nullptr;
+  if (!DuplicateToken(own.get(), SecurityIdentification, &duplicate)) return UniqueHandle();
+  return UniqueHandle(duplicate);
+}
 
 class WinOpenedFile : public OpenedFile {
  public:
@@ -31,6 +79,10 @@ class WinOpenedFile : public OpenedFile {
       facts.links = info.nNumberOfLinks;
       facts.attributes = info.dwFileAttributes;
     }
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if ((facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        GetFileInformationByHandleEx(h_.get(), FileAttributeTagInfo, &tag, sizeof tag))
+      facts.reparse_tag = tag.ReparseTag;
     return facts;
   }
 
@@ -70,6 +122,57 @@ class WinOpenedFile : public OpenedFile {
     return SetFileInformationByHandle(h_.get(), FileDispositionInfo, &info, sizeof info) != FALSE;
   }
 
+  bool unelevated_may_add(bool sub_folder) override {
+    const UniqueHandle token = UnelevatedToken();
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    // AccessCheck needs the owner and the group as well as the DACL.
+    if (!token.valid() ||
+        GetSecurityInfo(
+            h_.get(), SE_FILE_OBJECT,
+            OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+            nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+      return false;
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
+                            FILE_ALL_ACCESS};
+    PRIVILEGE_SET privileges{};
+    DWORD privileges_size = sizeof privileges, granted = 0;
+    BOOL allowed = FALSE;
+    const BOOL checked =
+        AccessCheck(descriptor, token.get(), sub_folder ? FILE_ADD_SUBDIRECTORY : FILE_ADD_FILE,
+                    &mapping, &privileges, &privileges_size, &granted, &allowed);
+    LocalFree(descriptor);
+    return checked && allowed;
+  }
+
+  std::unique_ptr<OpenedFile> make_folder(const std::string& name) override {
+    const std::wstring wide = Widen(name);
+    if (NtCreateFileFn create = NtCreateFileEntry()) {
+      UNICODE_STRING object_name;
+      object_name.Buffer = const_cast<PWSTR>(wide.c_str());
+      object_name.Length = static_cast<USHORT>(wide.size() * sizeof(wchar_t));
+      object_name.MaximumLength = object_name.Length;
+      OBJECT_ATTRIBUTES attributes;
+      InitializeObjectAttributes(&attributes, &object_name, OBJ_CASE_INSENSITIVE, h_.get(),
+                                 nullptr);
+      IO_STATUS_BLOCK status{};
+      HANDLE made = INVALID_HANDLE_VALUE;
+      if (NT_SUCCESS(create(&made, kHoldAccess, &attributes, &status, nullptr,
+                            FILE_ATTRIBUTE_NORMAL, kHoldSharing, FILE_CREATE,
+                            FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT |
+                                FILE_OPEN_FOR_BACKUP_INTENT | FILE_OPEN_REPARSE_POINT,
+                            nullptr, 0)))
+        return Opened(made);
+      return nullptr;
+    }
+    // By name inside the folder this handle reaches; the caller checks what
+    // it then holds.
+    const std::string folder = facts().final_path;
+    if (folder.empty()) return nullptr;
+    const std::wstring path = Widen(folder) + L"\\" + wide;
+    if (!CreateDirectoryW(path.c_str(), nullptr)) return nullptr;
+    return Opened(HoldByName(path));
+  }
+
  private:
   bool Rewind() {
     LARGE_INTEGER zero{};
@@ -80,18 +183,14 @@ class WinOpenedFile : public OpenedFile {
 };
 
 std::unique_ptr<OpenedFile> Opened(HANDLE h) {
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (h == INVALID_HANDLE_VALUE || h == nullptr) return nullptr;
   return std::make_unique<WinOpenedFile>(h);
 }
 
 }  // namespace
 
 std::unique_ptr<OpenedFile> WinFileHandles::hold_folder(const std::string& path) {
-  // Without FILE_SHARE_DELETE nobody can rename or delete the folder, nor
-  // put a link in its place, while it is held.
-  return Opened(CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return Opened(HoldByName(Widen(path)));
 }
 
 std::unique_ptr<OpenedFile> WinFileHandles::open_file(const std::string& path, bool change) {

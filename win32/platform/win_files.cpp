@@ -93,11 +93,14 @@ std::string WinFiles::windows_folder() {
   return win32::Narrow(w);
 }
 
-WinFiles::WinFiles() {
+win32::UniqueHandle OpenOwnImage() {
   // Shared for reading only: while this copy runs, nobody can write, replace
   // or rename the file it was started from.
-  image_.reset(CreateFileW(Widen(executable_path()).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  wchar_t path[32768];
+  const DWORD n = GetModuleFileNameW(nullptr, path, 32768);
+  if (n == 0 || n >= 32768) return win32::UniqueHandle();
+  return win32::UniqueHandle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 std::optional<std::string> WinFiles::read_own_image() {

@@ -1,14 +1,21 @@
 #pragma once
+#include <utility>
+
 #include "core/platform/files.h"
 #include "win32/platform/handle.h"
 
 namespace horalux {
 
+// Opens the running executable, to be held for the whole run; the program
+// does so first thing, before a path could be changed under it.
+win32::UniqueHandle OpenOwnImage();
+
 // The file system through the W functions.
 class WinFiles : public Files {
  public:
-  // Opens the running executable, to be held for the whole run.
-  WinFiles();
+  WinFiles() : WinFiles(OpenOwnImage()) {}
+  // `image`: the running executable, opened by OpenOwnImage.
+  explicit WinFiles(win32::UniqueHandle image) : image_(std::move(image)) {}
   bool exists(const std::string& path) override;
   bool folder_exists(const std::string& path) override;
   std::optional<std::string> read(const std::string& path) override;
