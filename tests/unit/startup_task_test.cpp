@@ -186,7 +186,7 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
       // clang-format off
       {"administrators only", SecurityInfo{admins, true, {full(system), full(admins), read(users)}}, true},
       {"TrustedInstaller owns it", SecurityInfo{"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true, {read(users)}}, true},
-      {"CREATOR OWNER full, inherit-only", SecurityInfo{admins, true, {full(admins), {"S-1-3-0", 0x10000000, true, true}}}, true},
+      {"CREATOR OWNER full, inherit-only, passed on", SecurityInfo{admins, true, {full(admins), {"S-1-3-0", 0x10000000, true, true, true}}}, true},
       {"ALL APPLICATION PACKAGES read, execute", SecurityInfo{admins, true, {full(admins), read("S-1-15-2-1")}}, true},
       {"Everyone denied writing: not weighed", SecurityInfo{admins, true, {full(admins), {everyone, 0x2, false, false}}}, true},
       {"owned by the registering user", SecurityInfo{user, true, {full(system), full(admins), read(users)}}, false},
@@ -196,6 +196,7 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
       {"Users may add files", SecurityInfo{admins, true, {full(admins), {users, 0x1200A9 | 0x2, true, false}}}, false},
       {"Users may add folders", SecurityInfo{admins, true, {full(admins), {users, 0x4, true, false}}}, false},
       {"Authenticated Users modify", SecurityInfo{admins, true, {full(admins), {"S-1-5-11", 0x1301BF, true, false}}}, false},
+      {"Users full, inherit-only, passed on to files", SecurityInfo{admins, true, {full(admins), {users, 0x1F01FF, true, true, true}}}, false},
       {"Users may delete children", SecurityInfo{admins, true, {{users, 0x40, true, false}}}, false},
       {"Everyone DELETE", SecurityInfo{admins, true, {{everyone, 0x10000, true, false}}}, false},
       {"Users WRITE_DAC", SecurityInfo{admins, true, {{users, 0x40000, true, false}}}, false},

@@ -47,13 +47,14 @@ std::optional<SecurityInfo> WinFileSecurity::read(const std::string& path) {
                       header->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE;
     if (!allow && !deny) {
       // An entry of a kind this reading does not know could grant anything.
-      info.dacl.push_back({"", 0xFFFFFFFFu, true, false});
+      info.dacl.push_back({"", 0xFFFFFFFFu, true, false, true});
       continue;
     }
     // Allowed, denied and their callback kinds share this layout.
     const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
     info.dacl.push_back({SidText(const_cast<DWORD*>(&ace->SidStart)), ace->Mask, allow,
-                         (header->AceFlags & INHERIT_ONLY_ACE) != 0});
+                         (header->AceFlags & INHERIT_ONLY_ACE) != 0,
+                         (header->AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) != 0});
   }
   return info;
 }
