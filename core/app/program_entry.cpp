@@ -1,6 +1,7 @@
 #include "core/app/program_entry.h"
 
 #include "core/app/fm_jikoku.h"
+#include "core/app/window_hand_over.h"
 #include "core/install/hand_over.h"
 #include "core/install/startup_task.h"
 
@@ -16,9 +17,13 @@ int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
     return form.task_only(request == ElevatedRequest::RegisterTask);
   // A running copy is found by its application window; this copy has not set
   // its own title yet, so it cannot find itself. The elevated setup copy is
-  // started by a running copy that waits for it: it looks for none, whatever
-  // folder it starts in.
-  if (request != ElevatedRequest::OpenSetup && !files.exists(kHandOverMarker) &&
+  // started by a running copy that waits for it, and a copy started to show
+  // the window in an elevated run's place by that run, which keeps its title
+  // until it ends so that no other start slips in: these look for none,
+  // whatever folder they start in.
+  const bool started_by_a_copy =
+      request == ElevatedRequest::OpenSetup || HandedOverPage(params).has_value();
+  if (!started_by_a_copy && !files.exists(kHandOverMarker) &&
       windowing.bring_forward(kApplicationWindowClass, kProgramTitle))
     return 0;
   windowing.set_application_title(kProgramTitle);

@@ -17,9 +17,9 @@ bool WindowHandOver::Show(WindowPage page) {
     p_.host.show_window();
     return true;
   }
-  // The started copy looks for a running one by this title: it must find
-  // none, or it would bring forward this copy, which is about to end.
-  p_.windowing.set_application_title("");
+  // This copy keeps its title until it ends: a start in between finds it
+  // and ends, where it would open a second window. The copy started here
+  // does not look.
   const std::string program = p_.files.executable_path();
   if (!p_.shell.start_through_shell(
           program, page == WindowPage::Log ? kShowLogParameter : kShowWindowParameter,

@@ -8,7 +8,6 @@
 #include "core/platform/form_host.h"
 #include "core/platform/shell.h"
 #include "core/platform/user_token.h"
-#include "core/platform/windowing.h"
 
 namespace horalux {
 
@@ -16,7 +15,8 @@ namespace horalux {
 enum class WindowPage { Basic, Log };
 
 // The parameters of a copy that an elevated resident run started to show the
-// window in its place, by the page it opens on.
+// window in its place, by the page it opens on. Such a copy does not look
+// for a running one: the run that started it still runs.
 inline constexpr const char* kShowWindowParameter = "/show";
 inline constexpr const char* kShowLogParameter = "/show:log";
 
@@ -38,7 +38,6 @@ class WindowHandOver {
     UserToken& token;
     Shell& shell;
     Files& files;
-    Windowing& windowing;
     Boxes& boxes;
     FormHost& host;
   };

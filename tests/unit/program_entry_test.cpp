@@ -115,11 +115,13 @@ TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
   EXPECT_EQ(rig.pump.runs, 1);
 }
 
-TEST(ProgramEntry, TheSetupCopyStartsBesideTheCopyThatWaitsForItWithoutAMarker) {
-  Rig rig;
-  rig.windowing.other_copy_running = true;
-  EXPECT_TRUE(Enter(rig, {"/setup"}).shown);
-  EXPECT_EQ(rig.windowing.brought_forward, 0);
+TEST(ProgramEntry, ACopyStartedByARunningOneStartsBesideItWithoutAMarker) {
+  for (const char* param : {"/setup", "/show"}) {
+    Rig rig;
+    rig.windowing.other_copy_running = true;
+    EXPECT_TRUE(Enter(rig, {param}).shown) << param;
+    EXPECT_EQ(rig.windowing.brought_forward, 0) << param;
+  }
 }
 
 TEST(StartupSequence, ACopyStartedToShowTheLogOpensOnIt) {

@@ -156,7 +156,7 @@ TEST(ResidentRun, FailedCycleAnsweredYesShowsTheWindow) {
 }
 
 // An elevated run shows no window of its own: the shell's process starts an
-// unelevated copy in its place, which finds no running copy by its title.
+// unelevated copy in its place, and keeps its title until it ends.
 TEST(ResidentRun, AnElevatedRunAnsweredYesHandsTheWindowToAnUnelevatedCopy) {
   for (const bool reachable : {true, false}) {
     Resident rig(1);
@@ -165,7 +165,7 @@ TEST(ResidentRun, AnElevatedRunAnsweredYesHandsTheWindowToAnUnelevatedCopy) {
     rig.windowing.application_title = "Horalux";
     rig.Make({"-R"}).FormCreate();
     EXPECT_EQ(rig.host.shows, 0);
-    EXPECT_EQ(rig.windowing.application_title, "");
+    EXPECT_EQ(rig.windowing.application_title, "Horalux");
     EXPECT_TRUE(rig.pump.quitting());
     if (!reachable) EXPECT_EQ(rig.boxes.shown.back().text, kStartFromStartMenuText);
     ASSERT_EQ(rig.desktop.started.size(), reachable ? 1u : 0u);
