@@ -1,6 +1,7 @@
 #include "core/app/window_hand_over.h"
 
 #include "core/base/path_text.h"
+#include "core/install/hand_over.h"
 
 namespace horalux {
 
@@ -23,7 +24,8 @@ bool WindowHandOver::Show(WindowPage page) {
   const std::string program = p_.files.executable_path();
   if (!p_.shell.start_through_shell(
           program, page == WindowPage::Log ? kShowLogParameter : kShowWindowParameter,
-          FolderPartOf(program)))
+          FolderPartOf(program)) ||
+      !WaitForOtherCopyWindow(p_.clock, p_.shell))
     p_.boxes.message(kStartFromStartMenuText);
   return false;
 }

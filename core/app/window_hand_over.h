@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/platform/boxes.h"
+#include "core/platform/clock.h"
 #include "core/platform/files.h"
 #include "core/platform/form_host.h"
 #include "core/platform/shell.h"
@@ -30,14 +31,15 @@ std::optional<WindowPage> HandedOverPage(const std::vector<std::string>& params)
 // run never shows a window of its own: an administrator's window on the
 // user's desktop, whose menus reach setup and the shell, would be in reach
 // of every program of the user. It has the shell's process start an
-// unelevated copy that opens on `page` instead, or, without the shell, says
-// where to start one.
+// unelevated copy that opens on `page` instead and waits for its window;
+// without the shell, or when no window comes, it says where to start one.
 class WindowHandOver {
  public:
   struct Ports {
     UserToken& token;
     Shell& shell;
     Files& files;
+    Clock& clock;
     Boxes& boxes;
     FormHost& host;
   };
