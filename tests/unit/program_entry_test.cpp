@@ -116,12 +116,11 @@ TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
 }
 
 TEST(ProgramEntry, ACopyStartedByARunningOneStartsBesideItWithoutAMarker) {
-  for (const char* param : {"/setup", "/show"}) {
-    Rig rig;
-    rig.windowing.other_copy_running = true;
-    EXPECT_TRUE(Enter(rig, {param}).shown) << param;
-    EXPECT_EQ(rig.windowing.brought_forward, 0) << param;
-  }
+  Rig rig;
+  rig.windowing.other_copy_running = true;
+  EXPECT_TRUE(Enter(rig, {"/setup"}).shown);
+  EXPECT_TRUE(Enter(rig, {"/show"}).shown);
+  EXPECT_EQ(rig.windowing.brought_forward, 0);
 }
 
 TEST(StartupSequence, ACopyStartedToShowTheLogOpensOnIt) {

@@ -177,20 +177,11 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
   const std::string refused = std::string("message:") + kLooseFolderText + " | ";
   auto full = [](std::string sid) { return AccessEntry{sid, 0x1F01FF, true, false}; };
   auto read = [](std::string sid) { return AccessEntry{sid, 0x1200A9, true, false}; };
-  // What children take: full control, or GENERIC_READ | GENERIC_EXECUTE.
   auto all = [](std::string sid) { return AccessEntry{sid, 0x10000000, true, true, true}; };
-  auto rx = [](std::string sid) { return AccessEntry{sid, 0xA0000000, true, true, true}; };
   const std::string ti = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
-  // clang-format off
-  const SecurityInfo program_files{ti, true, {
-      full(ti), all(ti), {system, 0x1301BF, true, false}, all(system), {admins, 0x1301BF, true, false},
-      all(admins), read(users), rx(users), all("S-1-3-0"), read("S-1-15-2-1"), rx("S-1-15-2-1"),
-      read("S-1-15-2-2"), rx("S-1-15-2-2")}};
-  // clang-format on
-  const char* root = "C:\\Program Files";
   struct Row {
     const char* why;
-    std::optional<SecurityInfo> info;
+    std::optional<SecurityInfo> info;  // of `at`
     bool allowed;
     bool lists_apply = true;
     const char* at = "C:\\Program Files\\Orvane";
@@ -218,12 +209,12 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
       {"owned by Users", SecurityInfo{users, true, {full(admins)}}, false},
       {"no access list at all", SecurityInfo{admins, false, {}}, false},
       {"unreadable", std::nullopt, false},
-      {"Program Files as Windows gives it", program_files, true, true, root},
-      {"Users may delete children of Program Files", SecurityInfo{ti, true, {{users, 0x40, true, false}}}, false, true, root},
+      {"Program Files as Windows gives it", SecurityInfo{ti, true, {full(ti), all(ti), {system, 0x1301BF, true, false}, all(system), {admins, 0x1301BF, true, false}, all(admins), read(users), {users, 0xA0000000, true, true, true}, all("S-1-3-0"), read("S-1-15-2-1"), {"S-1-15-2-1", 0xA0000000, true, true, true}}}, true, true, "C:\\Program Files"},
+      {"Users may delete children of Program Files", SecurityInfo{ti, true, {{users, 0x40, true, false}}}, false, true, "C:\\Program Files"},
       {"Wine: no lists kept, the user owns it", SecurityInfo{user, true, {full(user)}}, true, false},
       // clang-format on
   };
-  std::printf("%-44s | %s\n", "access of a folder above Horalux.exe", "task");
+  std::printf("%-42s | %s\n", "access of the folder above Horalux.exe", "task");
   for (const Row& row : rows) {
     Rig rig(kElv, kInstalled, true, false, kRan);
     rig.tasks.tasks[rig.Key(kRootTaskFolder)] = LogonTaskXml(rig.token.sid, kInstalled);
@@ -231,7 +222,7 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
     rig.security.lists_apply = row.lists_apply;
     rig.link.RegisterStartup();
     EXPECT_EQ(rig.Seen(), row.allowed ? kOk + "task ticked " : refused) << row.why;
-    std::printf("%-44s | %s\n", row.why,
+    std::printf("%-42s | %s\n", row.why,
                 row.allowed ? (row.lists_apply ? "registered" : "registered: not applicable")
                             : "refused, earlier task removed");
   }
