@@ -77,7 +77,7 @@ TfmJikoku::TfmJikoku(RunPorts ports, std::vector<std::string> params)
                  page_,
                  {ports.registry, ports.codec, ports.proxy_script, ports.clock, ports.pump},
                  ports.boxes}),
-      window_({ports.token, ports.shell, ports.files, ports.windowing, ports.boxes, ports.host}),
+      window_({ports.token, ports.shell, ports.files, ports.clock, ports.boxes, ports.host}),
       resident_({ports.clock, ports.pump, ports.boxes, screen_, log_, engine_, sg_timer_, icon_,
                  pmnDisp_, run_, ports.taskbar, window_}) {
   sntp_.SetReceiveTimeout(kMainWindowReceiveTimeout);

@@ -1,6 +1,7 @@
 #include "core/app/program_entry.h"
 
 #include "core/app/fm_jikoku.h"
+#include "core/app/window_hand_over.h"
 #include "core/install/hand_over.h"
 #include "core/install/startup_task.h"
 
@@ -17,10 +18,14 @@ int RunProgram(Files& files, Windowing& windowing, MessagePump& pump,
     if (ParameterFlag(param) == 'R') resident = true;
   // A running copy is found by its application window; this copy has not set
   // its own title yet, so it cannot find itself. The elevated setup copy is
-  // started by a running copy that waits for it: it looks for none, whatever
-  // folder it starts in. A resident start (the daily run, say) leaves the
-  // running copy where it is on screen.
-  if (request != ElevatedRequest::OpenSetup && !files.exists(kHandOverMarker) &&
+  // started by a running copy that waits for it, and a copy started to show
+  // the window in an elevated run's place by that run, which keeps its title
+  // until it ends so that no other start slips in: these look for none,
+  // whatever folder they start in. A resident start (the daily run, say)
+  // leaves the running copy where it is on screen.
+  const bool started_by_a_copy =
+      request == ElevatedRequest::OpenSetup || HandedOverPage(params).has_value();
+  if (!started_by_a_copy && !files.exists(kHandOverMarker) &&
       (resident ? windowing.exists(kApplicationWindowClass, kProgramTitle)
                 : windowing.bring_forward(kApplicationWindowClass, kProgramTitle)))
     return 0;

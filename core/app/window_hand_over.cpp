@@ -1,6 +1,7 @@
 #include "core/app/window_hand_over.h"
 
 #include "core/base/path_text.h"
+#include "core/install/hand_over.h"
 
 namespace horalux {
 
@@ -17,13 +18,14 @@ bool WindowHandOver::Show(WindowPage page) {
     p_.host.show_window();
     return true;
   }
-  // The started copy looks for a running one by this title: it must find
-  // none, or it would bring forward this copy, which is about to end.
-  p_.windowing.set_application_title("");
+  // This copy keeps its title until it ends: a start in between finds it
+  // and ends, where it would open a second window. The copy started here
+  // does not look.
   const std::string program = p_.files.executable_path();
   if (!p_.shell.start_through_shell(
           program, page == WindowPage::Log ? kShowLogParameter : kShowWindowParameter,
-          FolderPartOf(program)))
+          FolderPartOf(program)) ||
+      !WaitForOtherCopyWindow(p_.clock, p_.shell))
     p_.boxes.message(kStartFromStartMenuText);
   return false;
 }

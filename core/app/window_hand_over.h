@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "core/platform/boxes.h"
+#include "core/platform/clock.h"
 #include "core/platform/files.h"
 #include "core/platform/form_host.h"
 #include "core/platform/shell.h"
 #include "core/platform/user_token.h"
-#include "core/platform/windowing.h"
 
 namespace horalux {
 
@@ -16,7 +16,8 @@ namespace horalux {
 enum class WindowPage { Basic, Log };
 
 // The parameters of a copy that an elevated resident run started to show the
-// window in its place, by the page it opens on.
+// window in its place, by the page it opens on. Such a copy does not look
+// for a running one: the run that started it still runs.
 inline constexpr const char* kShowWindowParameter = "/show";
 inline constexpr const char* kShowLogParameter = "/show:log";
 
@@ -30,15 +31,15 @@ std::optional<WindowPage> HandedOverPage(const std::vector<std::string>& params)
 // run never shows a window of its own: an administrator's window on the
 // user's desktop, whose menus reach setup and the shell, would be in reach
 // of every program of the user. It has the shell's process start an
-// unelevated copy that opens on `page` instead, or, without the shell, says
-// where to start one.
+// unelevated copy that opens on `page` instead and waits for its window;
+// without the shell, or when no window comes, it says where to start one.
 class WindowHandOver {
  public:
   struct Ports {
     UserToken& token;
     Shell& shell;
     Files& files;
-    Windowing& windowing;
+    Clock& clock;
     Boxes& boxes;
     FormHost& host;
   };

@@ -26,17 +26,19 @@ void WaitForCopyWindow(Clock& clock, Shell& shell, ProcessId process) {
     clock.sleep(kHandOverPollMs);
 }
 
+}  // namespace
+
 // A copy the shell started gives no process: it is known by its window,
 // which this copy's own main window resembles in all but its process.
-void WaitForOtherCopyWindow(Clock& clock, Shell& shell) {
+bool WaitForOtherCopyWindow(Clock& clock, Shell& shell) {
   const std::uint32_t start = clock.tick_count();
   clock.sleep(kHandOverPauseMs);
-  while (static_cast<std::uint32_t>(clock.tick_count() - start) < kHandOverCapMs &&
-         !shell.other_process_has_window(kMainWindowClass, kProgramTitle))
+  while (static_cast<std::uint32_t>(clock.tick_count() - start) < kHandOverCapMs) {
+    if (shell.other_process_has_window(kMainWindowClass, kProgramTitle)) return true;
     clock.sleep(kHandOverPollMs);
+  }
+  return false;
 }
-
-}  // namespace
 
 bool HandOverTo(SetupPorts ports, const std::string& target, bool elevated) {
   Files& files = ports.files;

@@ -29,6 +29,10 @@ enum class SetupAccess {
 SetupAccess ChooseSetupAccess(SetupPorts ports, const std::string& result_folder,
                               const std::function<void()>& save_settings);
 
+// Waits until a copy that the shell's process started shows its main
+// window, for half a minute at most; false when none appeared.
+bool WaitForOtherCopyWindow(Clock& clock, Shell& shell);
+
 // Starts the installed copy in `target` past its single-instance check and
 // waits for its window. An elevated copy never starts it itself, which would
 // leave an administrator's window on the desktop: the shell's process starts

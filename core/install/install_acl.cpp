@@ -23,14 +23,28 @@ bool Trusted(const std::string& sid) {
   return false;
 }
 
+// CREATOR OWNER and CREATOR GROUP stand for whoever makes the child: what
+// they pass on names the maker of the new file, and that file's own check
+// weighs it.
+bool Creator(const std::string& sid) {
+  return sid == "S-1-3-0" || sid == "S-1-3-1";
+}
+
+// An entry counts when it applies to the item itself or to what is made
+// inside: the installed program is always a new file, which takes the
+// folder's inheritable entries.
+bool Weighed(const AccessEntry& entry) {
+  if (!entry.allow) return false;
+  if (!entry.inherit_only) return true;
+  return entry.passed_on && !Creator(entry.sid);
+}
+
 }  // namespace
 
 bool OnlyAdministratorsCanChange(const SecurityInfo& info) {
   if (!info.has_dacl || !Trusted(info.owner_sid)) return false;
   for (const AccessEntry& entry : info.dacl)
-    if (entry.allow && !entry.inherit_only && (entry.mask & ~kReadAndExecute) != 0 &&
-        !Trusted(entry.sid))
-      return false;
+    if (Weighed(entry) && (entry.mask & ~kReadAndExecute) != 0 && !Trusted(entry.sid)) return false;
   return true;
 }
 

@@ -32,10 +32,11 @@ enum class InstallAccess {
 // change the file or folder that `info` describes. The task starts the
 // program elevated for its user, and every unelevated program of that user
 // carries the user's SID: neither the user nor anyone else but those three
-// may own it or hold any right beyond reading and running it. Inherit-only
-// entries are not weighed (they apply to what is made inside, which the
-// check meets on its own way up), nor are deny entries: a refusal is the
-// safe side.
+// may own it or hold any right beyond reading and running it, also through
+// an entry a folder passes on: the installed program is written anew and
+// renamed, so it takes them. Only CREATOR OWNER and CREATOR GROUP may pass
+// on more (Program Files gives the creator full control). Deny entries are
+// not weighed: a refusal is the safe side.
 bool OnlyAdministratorsCanChange(const SecurityInfo& info);
 
 }  // namespace horalux

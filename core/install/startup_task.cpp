@@ -127,12 +127,14 @@ bool StartupTask::WithDailyRun(DailyRun daily) {
   return true;
 }
 
-// The program and each folder above it up to the Program Files folder, which
-// itself is the system's.
+// The program and each folder above it up to the Program Files folder, that
+// one included: whoever may delete children there may rename the install
+// folder away and put another in its place.
 InstallAccess StartupTask::InstallAccessOf(const std::string& program) {
   if (!ports_.security.access_lists_apply()) return InstallAccess::NotApplicable;
   const std::string root = InstallRoot(program);
-  for (std::string path = program; path.size() > root.size();
+  if (root.empty()) return InstallAccess::OthersCanChange;
+  for (std::string path = program; path.size() >= root.size();
        path = WithoutTrailingBackslash(FolderPartOf(path))) {
     const std::optional<SecurityInfo> info = ports_.security.read(path);
     if (!info || !OnlyAdministratorsCanChange(*info)) return InstallAccess::OthersCanChange;

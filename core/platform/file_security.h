@@ -8,10 +8,11 @@ namespace horalux {
 
 // One entry of an access list, as the file system keeps it.
 struct AccessEntry {
-  std::string sid;     // SID text
-  std::uint32_t mask;  // access bits, Windows values
-  bool allow;          // an allow entry; false for deny (and anything else)
-  bool inherit_only;   // applies only to what is made inside, not to this item
+  std::string sid;         // SID text
+  std::uint32_t mask;      // access bits, Windows values
+  bool allow;              // an allow entry; false for deny (and anything else)
+  bool inherit_only;       // applies only to what is made inside, not to this item
+  bool passed_on = false;  // files or folders made inside take it (object or container inherit)
 };
 
 // Who owns a file or folder and who may do what with it.

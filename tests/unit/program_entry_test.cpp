@@ -116,10 +116,11 @@ TEST(ProgramEntry, MarkerFileLetsASecondCopyStart) {
   EXPECT_EQ(rig.pump.runs, 1);
 }
 
-TEST(ProgramEntry, TheSetupCopyStartsBesideTheCopyThatWaitsForItWithoutAMarker) {
+TEST(ProgramEntry, ACopyStartedByARunningOneStartsBesideItWithoutAMarker) {
   Rig rig;
   rig.windowing.other_copy_running = true;
   EXPECT_TRUE(Enter(rig, {"/setup"}).shown);
+  EXPECT_TRUE(Enter(rig, {"/show"}).shown);
   EXPECT_EQ(rig.windowing.brought_forward, 0);
 }
 

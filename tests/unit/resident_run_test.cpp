@@ -156,24 +156,22 @@ TEST(ResidentRun, FailedCycleAnsweredYesShowsTheWindow) {
 }
 
 // An elevated run shows no window of its own: the shell's process starts an
-// unelevated copy in its place, which finds no running copy by its title.
+// unelevated copy in its place, and keeps its title until it ends.
 TEST(ResidentRun, AnElevatedRunAnsweredYesHandsTheWindowToAnUnelevatedCopy) {
-  for (const bool reachable : {true, false}) {
+  // Last: the shell starts the copy, but no window of it comes.
+  for (const auto& [reachable, window] : {std::pair{true, true}, {false, true}, {true, false}}) {
     Resident rig(1);
     rig.desktop.shell_reachable = reachable;
+    if (!window) rig.desktop.window_after_polls = -1;
     rig.boxes.answers = {true};
     rig.windowing.application_title = "Horalux";
     rig.Make({"-R"}).FormCreate();
     EXPECT_EQ(rig.host.shows, 0);
-    EXPECT_EQ(rig.windowing.application_title, "");
+    EXPECT_EQ(rig.windowing.application_title, "Horalux");
     EXPECT_TRUE(rig.pump.quitting());
-    if (!reachable) {
-      EXPECT_EQ(rig.boxes.shown.back().text, kStartFromStartMenuText);
-    }
+    EXPECT_EQ(rig.boxes.shown.back().text == kStartFromStartMenuText, !reachable || !window);
     ASSERT_EQ(rig.desktop.started.size(), reachable ? 1u : 0u);
-    if (reachable) {
-      EXPECT_EQ(rig.desktop.started[0].parameters, "/show");
-    }
+    for (const auto& started : rig.desktop.started) EXPECT_EQ(started.parameters, "/show");
   }
 }
 

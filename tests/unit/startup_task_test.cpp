@@ -223,16 +223,19 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
   const std::string refused = std::string("message:") + kLooseFolderText + " | ";
   auto full = [](std::string sid) { return AccessEntry{sid, 0x1F01FF, true, false}; };
   auto read = [](std::string sid) { return AccessEntry{sid, 0x1200A9, true, false}; };
+  auto all = [](std::string sid) { return AccessEntry{sid, 0x10000000, true, true, true}; };
+  const std::string ti = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
   struct Row {
     const char* why;
-    std::optional<SecurityInfo> info;  // of C:\Program Files\Orvane
+    std::optional<SecurityInfo> info;  // of `at`
     bool allowed;
     bool lists_apply = true;
+    const char* at = "C:\\Program Files\\Orvane";
   } rows[] = {
       // clang-format off
       {"administrators only", SecurityInfo{admins, true, {full(system), full(admins), read(users)}}, true},
       {"TrustedInstaller owns it", SecurityInfo{"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", true, {read(users)}}, true},
-      {"CREATOR OWNER full, inherit-only", SecurityInfo{admins, true, {full(admins), {"S-1-3-0", 0x10000000, true, true}}}, true},
+      {"CREATOR OWNER full, inherit-only, passed on", SecurityInfo{admins, true, {full(admins), {"S-1-3-0", 0x10000000, true, true, true}}}, true},
       {"ALL APPLICATION PACKAGES read, execute", SecurityInfo{admins, true, {full(admins), read("S-1-15-2-1")}}, true},
       {"Everyone denied writing: not weighed", SecurityInfo{admins, true, {full(admins), {everyone, 0x2, false, false}}}, true},
       {"owned by the registering user", SecurityInfo{user, true, {full(system), full(admins), read(users)}}, false},
@@ -242,6 +245,7 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
       {"Users may add files", SecurityInfo{admins, true, {full(admins), {users, 0x1200A9 | 0x2, true, false}}}, false},
       {"Users may add folders", SecurityInfo{admins, true, {full(admins), {users, 0x4, true, false}}}, false},
       {"Authenticated Users modify", SecurityInfo{admins, true, {full(admins), {"S-1-5-11", 0x1301BF, true, false}}}, false},
+      {"Users full, inherit-only, passed on to files", SecurityInfo{admins, true, {full(admins), {users, 0x1F01FF, true, true, true}}}, false},
       {"Users may delete children", SecurityInfo{admins, true, {{users, 0x40, true, false}}}, false},
       {"Everyone DELETE", SecurityInfo{admins, true, {{everyone, 0x10000, true, false}}}, false},
       {"Users WRITE_DAC", SecurityInfo{admins, true, {{users, 0x40000, true, false}}}, false},
@@ -251,6 +255,8 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
       {"owned by Users", SecurityInfo{users, true, {full(admins)}}, false},
       {"no access list at all", SecurityInfo{admins, false, {}}, false},
       {"unreadable", std::nullopt, false},
+      {"Program Files as Windows gives it", SecurityInfo{ti, true, {full(ti), all(ti), {system, 0x1301BF, true, false}, all(system), {admins, 0x1301BF, true, false}, all(admins), read(users), {users, 0xA0000000, true, true, true}, all("S-1-3-0"), read("S-1-15-2-1"), {"S-1-15-2-1", 0xA0000000, true, true, true}}}, true, true, "C:\\Program Files"},
+      {"Users may delete children of Program Files", SecurityInfo{ti, true, {{users, 0x40, true, false}}}, false, true, "C:\\Program Files"},
       {"Wine: no lists kept, the user owns it", SecurityInfo{user, true, {full(user)}}, true, false},
       // clang-format on
   };
@@ -258,7 +264,7 @@ TEST(StartupRegistration, AFolderOthersCanChangeIsRefused) {
   for (const Row& row : rows) {
     Rig rig(kElv, kInstalled, true, false, kRan);
     rig.tasks.tasks[rig.Key(kRootTaskFolder)] = LogonTaskXml(rig.token.sid, kInstalled);
-    rig.security.paths["C:\\Program Files\\Orvane"] = row.info;
+    rig.security.paths[row.at] = row.info;
     rig.security.lists_apply = row.lists_apply;
     rig.link.RegisterStartup();
     EXPECT_EQ(rig.Seen(), row.allowed ? kOk + "task ticked " : refused) << row.why;

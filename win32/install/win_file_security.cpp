@@ -47,23 +47,24 @@ std::optional<SecurityInfo> WinFileSecurity::read(const std::string& path) {
                       header->AceType == ACCESS_DENIED_CALLBACK_ACE_TYPE;
     if (!allow && !deny) {
       // An entry of a kind this reading does not know could grant anything.
-      info.dacl.push_back({"", 0xFFFFFFFFu, true, false});
+      info.dacl.push_back({"", 0xFFFFFFFFu, true, false, true});
       continue;
     }
     // Allowed, denied and their callback kinds share this layout.
     const auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
     info.dacl.push_back({SidText(const_cast<DWORD*>(&ace->SidStart)), ace->Mask, allow,
-                         (header->AceFlags & INHERIT_ONLY_ACE) != 0});
+                         (header->AceFlags & INHERIT_ONLY_ACE) != 0,
+                         (header->AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) != 0});
   }
   return info;
 }
 
 // Wine keeps no access lists: every file reads as the user's own with full
-// access, and nothing is enforced. Its ntdll, which the loader maps from the
-// system folder before any of this program runs, exports wine_get_version;
-// no program can add an export to it, so nothing a user sets turns this on.
-// This is the one place that tells; it can only make a verdict "not
-// applicable", never a pass of what was read.
+// access, and nothing is enforced. There the check of the install folders
+// is not made at all: the verdict is "not applicable" and the task is
+// registered. On Windows this cannot turn on: the system maps ntdll from
+// System32 before any of this program runs, that ntdll exports no
+// wine_get_version, and no program can add an export to it.
 bool WinFileSecurity::access_lists_apply() {
   static const bool on_wine = [] {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -89,6 +90,9 @@ bool WinFileSecurity::protect_install_folder(const std::string& path, const std:
   BOOL present = FALSE;
   PACL dacl = nullptr;
   if (!GetSecurityDescriptorDacl(descriptor.p, &present, &dacl, &defaulted)) return false;
+  // A list that is present but NULL lets everyone in: fail rather than
+  // write it.
+  if (present && !dacl) return false;
   if (present) what |= DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
   if (what == 0) return false;
   std::wstring wide = win32::Widen(path);
