@@ -7,6 +7,9 @@
 
 #include "core/base/ascii_case.h"
 #include "core/net/find_next.h"
+#include "core/net/http_request.h"
+#include "core/net/id_exceptions.h"
+#include "core/net/proxy_bypass.h"
 
 namespace horalux {
 namespace {
@@ -134,6 +137,21 @@ std::optional<std::string> AskScript(const ProxyLookupPorts& ports, const std::s
   return lookup->answer();
 }
 
+// Whether the browser's bypass list sends `url` past its fixed proxy. A URL
+// that cannot be fetched at all is left to the fetch to report.
+bool FixedProxyBypassed(Registry& registry, const std::string& url) {
+  const RegistryValue list = registry.ReadUserValue(kInternetSettingsKey, "ProxyOverride");
+  if (list.type != RegistryValue::Type::Missing && list.type != RegistryValue::Type::String)
+    throw ERegistryError("レジストリの値[ProxyOverride]が読めません。");
+  HttpTarget target;
+  try {
+    AnalyzeUrl(url, target);
+  } catch (const EIdException&) {
+    return false;
+  }
+  return BypassesProxy(list.text, target.host, target.port);
+}
+
 }  // namespace
 
 TProxy GetProxyForUrl(const ProxyLookupPorts& ports, const std::string& url) {
@@ -144,6 +162,8 @@ TProxy GetProxyForUrl(const ProxyLookupPorts& ports, const std::string& url) {
   }
   TProxy proxy;
   GetProxy(ports.registry, ports.codec, proxy);
+  // The script, when it answers, has made its own exceptions.
+  if (proxy.InUse && FixedProxyBypassed(ports.registry, url)) proxy = TProxy{};
   return proxy;
 }
 
