@@ -44,29 +44,67 @@ struct Rig {
   std::string Get() { return fakes::GetError(client, "http://www.example.jp/x"); }
 };
 
-// Negotiate authenticates the connection: every step goes over the first one.
-TEST(ProxyAuthentication, NegotiateStepsRunOnOneConnectionWithTheUsersOwnCredentials) {
-  Rig rig;
-  rig.ports.sspi.packages = {"Negotiate"};
-  rig.ports.store.stored[kTarget] = {"user", "secret"};
-  rig.KeptConnection(
-      {"HTTP/1.0 407 Denied\r\nProxy-Authenticate: Negotiate\r\nProxy-Authenticate: Basic "
-       "realm=\"lan\"\r\nContent-Length: 6\r\n\r\ndenied",
-       "HTTP/1.0 407 Go on\r\nProxy-Authenticate: Negotiate Y2hhbGxlbmdl\r\nContent-Length: "
-       "0\r\n\r\n",
-       kOk});
-  EXPECT_EQ(rig.Get(), "");
-  EXPECT_EQ(rig.client.Status(), 200);
-  ASSERT_EQ(rig.network.connected_to, std::vector<std::string>{"127.0.0.9:3128"});
-  const std::string& sent = rig.network.requests[0];
-  EXPECT_NE(sent.find("\r\n\r\nGET http://www.example.jp/x HTTP/1.0\r\nProxy-Connection: "
-                      "Keep-Alive\r\nProxy-Authorization: Negotiate dG9rZW4x\r\n"),
-            std::string::npos)
-      << sent;
-  EXPECT_NE(sent.find("Proxy-Authorization: Negotiate dG9rZW4y\r\n"), std::string::npos) << sent;
-  EXPECT_EQ(sent.find("Basic"), std::string::npos) << sent;
-  EXPECT_EQ(rig.ports.sspi.started, std::vector<std::string>{"Negotiate HTTP/proxy.lan"});
-  EXPECT_EQ(rig.ports.sspi.received, (std::vector<std::string>{"", "challenge"}));
+// Negotiate or NTLM authenticates the connection: every step goes over the
+// first one. A scheme the system lacks leaves Basic to answer.
+TEST(ProxyAuthentication, SecurityStepsRunOnOneConnectionWithTheUsersOwnCredentials) {
+  const struct {
+    const char* name;
+    std::vector<std::string> packages;
+    const char* offered;  // the first reply's Proxy-Authenticate lines
+    const char* scheme;   // of the proxy's second step: "" for none
+    const char* started;
+    std::vector<std::string> authorizations;
+  } rows[] = {
+      {"negotiate",
+       {"Negotiate", "NTLM"},
+       "Proxy-Authenticate: Negotiate\r\nProxy-Authenticate: Basic realm=\"lan\"\r\n",
+       "Negotiate",
+       "Negotiate HTTP/proxy.lan",
+       {"Negotiate dG9rZW4x", "Negotiate dG9rZW4y"}},
+      {"only NTLM offered",
+       {"Negotiate", "NTLM"},
+       "Proxy-Authenticate: NTLM\r\n",
+       "NTLM",
+       "NTLM HTTP/proxy.lan",
+       {"NTLM dG9rZW4x", "NTLM dG9rZW4y"}},
+      {"negotiate missing",
+       {},
+       "Proxy-Authenticate: Negotiate\r\nProxy-Authenticate: Basic realm=\"lan\"\r\n",
+       "",
+       "Negotiate HTTP/proxy.lan",
+       {"Basic dXNlcjpzZWNyZXQ="}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Rig rig;
+    rig.ports.sspi.packages = row.packages;
+    rig.ports.store.stored[kTarget] = {"user", "secret"};
+    std::vector<std::string> replies{std::string("HTTP/1.0 407 Denied\r\n") + row.offered +
+                                     "Content-Length: 6\r\n\r\ndenied"};
+    if (*row.scheme)
+      replies.push_back(std::string("HTTP/1.0 407 Go on\r\nProxy-Authenticate: ") + row.scheme +
+                        " Y2hhbGxlbmdl\r\nContent-Length: 0\r\n\r\n");
+    replies.push_back(kOk);
+    rig.KeptConnection(replies);
+    EXPECT_EQ(rig.Get(), "");
+    EXPECT_EQ(rig.client.Status(), 200);
+    ASSERT_EQ(rig.network.connected_to, std::vector<std::string>{"127.0.0.9:3128"});
+    const std::string& sent = rig.network.requests[0];
+    EXPECT_NE(sent.find("\r\n\r\nGET http://www.example.jp/x HTTP/1.0\r\nProxy-Connection: "
+                        "Keep-Alive\r\nProxy-Authorization: " +
+                        row.authorizations[0] + "\r\n"),
+              std::string::npos)
+        << sent;
+    for (const std::string& a : row.authorizations)
+      EXPECT_NE(sent.find("Proxy-Authorization: " + a + "\r\n"), std::string::npos) << sent;
+    if (*row.scheme) {
+      EXPECT_EQ(sent.find("Basic"), std::string::npos) << sent;
+    }
+    EXPECT_EQ(rig.ports.sspi.started, std::vector<std::string>{row.started});
+    const std::vector<std::string> received =
+        *row.scheme ? std::vector<std::string>{"", "challenge"} : std::vector<std::string>{};
+    EXPECT_EQ(rig.ports.sspi.received, received);
+  }
 }
 
 // Each row: what is stored, what the user does, and what the proxy does
