@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "win32/platform/system32_library.h"
 #include "win32/platform/wide.h"
 
 namespace horalux::win32 {
@@ -35,30 +36,21 @@ struct WinHttp {
   }
 };
 
-template <typename Fn>
-bool Resolve(HMODULE module, const char* name, Fn& fn) {
-  fn = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-  return fn != nullptr;
-}
-
-// Not a known DLL: only the system folder's copy, never one beside the program.
 const WinHttp* LoadWinHttp() {
   static const WinHttp* const loaded = []() -> const WinHttp* {
-    HMODULE module = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) return nullptr;
+    System32Library library(L"winhttp.dll");
     static WinHttp api;
-    if (!Resolve(module, "WinHttpOpen", api.Open) ||
-        !Resolve(module, "WinHttpGetProxyForUrl", api.GetProxyForUrl) ||
-        !Resolve(module, "WinHttpCloseHandle", api.CloseHandle)) {
-      FreeLibrary(module);
+    if (!library.Resolve("WinHttpOpen", api.Open) ||
+        !library.Resolve("WinHttpGetProxyForUrl", api.GetProxyForUrl) ||
+        !library.Resolve("WinHttpCloseHandle", api.CloseHandle))
       return nullptr;
-    }
-    Resolve(module, "WinHttpSetStatusCallback", api.SetStatusCallback);
-    Resolve(module, "WinHttpCreateProxyResolver", api.CreateProxyResolver);
-    Resolve(module, "WinHttpGetProxyForUrlEx", api.GetProxyForUrlEx);
-    Resolve(module, "WinHttpGetProxyResult", api.GetProxyResult);
-    Resolve(module, "WinHttpFreeProxyResult", api.FreeProxyResult);
-    return &api;  // stays loaded: an abandoned look-up may still be running
+    library.Resolve("WinHttpSetStatusCallback", api.SetStatusCallback);
+    library.Resolve("WinHttpCreateProxyResolver", api.CreateProxyResolver);
+    library.Resolve("WinHttpGetProxyForUrlEx", api.GetProxyForUrlEx);
+    library.Resolve("WinHttpGetProxyResult", api.GetProxyResult);
+    library.Resolve("WinHttpFreeProxyResult", api.FreeProxyResult);
+    library.Keep();  // an abandoned look-up may still be running
+    return &api;
   }();
   return loaded;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/platform/handle.h"
+#include "win32/platform/system32_library.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
@@ -91,15 +92,11 @@ std::string WinUserToken::shell_owner_sid() {
 }
 
 std::string WinUserToken::session_user_sid() {
-  // Not one of the system's known DLLs: only from System32.
-  const HMODULE wts = LoadLibraryExW(L"wtsapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!wts) return "";
-  using Query = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
-  using Free = void(WINAPI*)(PVOID);
-  const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(wts, "WTSQuerySessionInformationW")));
-  const auto free_memory =
-      reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(wts, "WTSFreeMemory")));
+  const win32::System32Library wts(L"wtsapi32.dll");
+  decltype(&WTSQuerySessionInformationW) query = nullptr;
+  decltype(&WTSFreeMemory) free_memory = nullptr;
+  wts.Resolve("WTSQuerySessionInformationW", query);
+  wts.Resolve("WTSFreeMemory", free_memory);
   std::wstring user, domain;
   auto take = [&](WTS_INFO_CLASS what, std::wstring& into) {
     LPWSTR text = nullptr;
@@ -112,7 +109,6 @@ std::string WinUserToken::session_user_sid() {
     take(WTSUserName, user);
     take(WTSDomainName, domain);
   }
-  FreeLibrary(wts);
   if (user.empty()) return "";
   const std::wstring account = domain.empty() ? user : domain + L"\\" + user;
   BYTE sid[SECURITY_MAX_SID_SIZE];
