@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/base/ascii_case.h"
+#include "core/base/trim_blanks.h"
 #include "core/net/find_next.h"
 #include "core/net/http_request.h"
 #include "core/net/id_exceptions.h"
@@ -82,12 +83,6 @@ bool SplitServer(const std::string& server, std::string& address, std::string& p
 
 constexpr std::uint32_t kScriptPollMs = 2;
 
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // "host:port" of one entry; false when it names no usable proxy.
 bool ParseProxyEntry(std::string_view entry, TProxy& proxy) {
   const std::string value = WithoutScheme(std::string(entry));
@@ -106,14 +101,14 @@ std::optional<TProxy> ProxyOfScriptAnswer(const std::string& list) {
   std::string_view rest = list;
   while (!rest.empty()) {
     const std::size_t end = rest.find(';');
-    std::string_view entry = Trimmed(rest.substr(0, end));
+    std::string_view entry = TrimBlanks(rest.substr(0, end));
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     // A script writes "PROXY host:port"; the system's list has "host:port"
     // alone. Other kinds (SOCKS) are no HTTP proxy.
     const std::size_t blank = entry.find_first_of(" \t");
     if (blank != std::string_view::npos) {
       if (!SameIgnoringAsciiCase(entry.substr(0, blank), "PROXY")) continue;
-      entry = Trimmed(entry.substr(blank));
+      entry = TrimBlanks(entry.substr(blank));
     }
     if (SameIgnoringAsciiCase(entry, "DIRECT")) return TProxy{};
     TProxy proxy;

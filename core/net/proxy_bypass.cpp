@@ -3,15 +3,10 @@
 #include <string>
 
 #include "core/base/ascii_case.h"
+#include "core/base/trim_blanks.h"
 
 namespace horalux {
 namespace {
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // `text` against `pattern`, "*" matching any run; the last "*" seen is the
 // only one that ever needs to take more, so no deeper backtracking.
@@ -60,7 +55,7 @@ bool BypassesProxy(std::string_view list, std::string_view host, int port) {
   bool listed = false;
   while (!list.empty()) {
     const std::size_t end = list.find(';');
-    const std::string_view entry = Trimmed(list.substr(0, end));
+    const std::string_view entry = TrimBlanks(list.substr(0, end));
     list = end == std::string_view::npos ? std::string_view() : list.substr(end + 1);
     if (SameIgnoringAsciiCase(entry, "<-loopback>"))
       loopback = false;
