@@ -4,9 +4,13 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "win32/platform/sid.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
+
+using win32::SidText;
+
 namespace {
 
 // Frees what the security API allocated with LocalAlloc.
@@ -14,14 +18,6 @@ struct LocalMemory {
   void* p = nullptr;
   ~LocalMemory() { LocalFree(p); }
 };
-
-std::string SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (!sid || !ConvertSidToStringSidW(sid, &text)) return "";
-  std::string out = win32::Narrow(text);
-  LocalFree(text);
-  return out;
-}
 
 }  // namespace
 

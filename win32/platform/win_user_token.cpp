@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/platform/handle.h"
+#include "win32/platform/sid.h"
 #include "win32/platform/system32_library.h"
 #include "win32/platform/wide.h"
 
@@ -23,21 +24,13 @@ win32::UniqueHandle OwnToken() {
   return TokenOf(GetCurrentProcess());
 }
 
-std::string SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(sid, &text)) return "";
-  std::string out = win32::Narrow(text);
-  LocalFree(text);
-  return out;
-}
-
 std::string TokenUserSid(HANDLE token) {
   DWORD size = 0;
   GetTokenInformation(token, TokenUser, nullptr, 0, &size);
   if (size == 0) return "";
   std::vector<BYTE> buffer(size);
   if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return "";
-  return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+  return win32::SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
 // Members of some other groups (Backup Operators, say) get a split token
@@ -111,15 +104,7 @@ std::string WinUserToken::session_user_sid() {
   }
   if (user.empty()) return "";
   const std::wstring account = domain.empty() ? user : domain + L"\\" + user;
-  BYTE sid[SECURITY_MAX_SID_SIZE];
-  DWORD sid_size = sizeof sid;
-  wchar_t found_domain[256];
-  DWORD domain_size = 256;
-  SID_NAME_USE use;
-  if (!LookupAccountNameW(nullptr, account.c_str(), sid, &sid_size, found_domain, &domain_size,
-                          &use))
-    return "";
-  return SidText(sid);
+  return win32::AccountSidText(account);
 }
 
 }  // namespace horalux
