@@ -4,22 +4,14 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "win32/platform/handle.h"
 #include "win32/platform/sid.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
 
+using win32::LocalMemory;
 using win32::SidText;
-
-namespace {
-
-// Frees what the security API allocated with LocalAlloc.
-struct LocalMemory {
-  void* p = nullptr;
-  ~LocalMemory() { LocalFree(p); }
-};
-
-}  // namespace
 
 std::optional<SecurityInfo> WinFileSecurity::read(const std::string& path) {
   PSID owner = nullptr;
