@@ -29,8 +29,6 @@ if [ "${HORALUX_NO_NETWORK:-}" != 1 ]; then
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" </dev/null
   fi
-  mkdir -p "$BUILD/bench"
-  g++ -O2 -std=c++20 -Wall -Wextra -o "$BUILD/bench/delay_relay" "$ROOT/bench/native/delay_relay.cpp"
 fi
 bench_session "$BUILD/bench/prefix-sntp-delay" Horalux sntp_delay -- "$0" "$@"
 
@@ -63,7 +61,7 @@ setpriv --bounding-set -sys_time -- chronyd -x -d -u root -f "$WORK/chrony.conf"
 PIDS+=($!)
 for relay in "${RELAYS[@]}"; do
   set -- $relay
-  setpriv --bounding-set -sys_time -- "$BUILD/bench/delay_relay" "$1" 123 "$SERVER" 123 "$2" &
+  setpriv --bounding-set -sys_time -- "$BUILD/win/native-tools/delay_relay" "$1" 123 "$SERVER" 123 "$2" &
   PIDS+=($!)
 done
 

@@ -62,7 +62,15 @@ add_custom_command(OUTPUT ${NATIVE_SNTP_RESPONDER}
           ${CMAKE_SOURCE_DIR}/tools/native/sntp_responder.cpp
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/native/sntp_responder.cpp
   COMMENT "Building the native SNTP responder")
-add_custom_target(native_tools ALL DEPENDS ${NATIVE_SNTP_RESPONDER})
+# The benchmark's relay that holds each datagram a set time, built the same way.
+set(NATIVE_DELAY_RELAY ${CMAKE_BINARY_DIR}/native-tools/delay_relay)
+add_custom_command(OUTPUT ${NATIVE_DELAY_RELAY}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/native-tools
+  COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${NATIVE_DELAY_RELAY}
+          ${CMAKE_SOURCE_DIR}/bench/native/delay_relay.cpp
+  DEPENDS ${CMAKE_SOURCE_DIR}/bench/native/delay_relay.cpp
+  COMMENT "Building the native delay relay")
+add_custom_target(native_tools ALL DEPENDS ${NATIVE_SNTP_RESPONDER} ${NATIVE_DELAY_RELAY})
 add_dependencies(horalux_tools native_tools)
 target_compile_definitions(horalux_tools PRIVATE
   HORALUX_NATIVE_SNTP_RESPONDER="${NATIVE_SNTP_RESPONDER}")
@@ -164,6 +172,9 @@ foreach(src IN LISTS BENCH_DRIVEN_SOURCES)
   target_link_libraries(${name} PRIVATE horalux_e2e_driver horalux_win32)
   add_dependencies(${name} Horalux)
 endforeach()
+if(TARGET sntp_delay)
+  add_dependencies(sntp_delay native_tools)
+endif()
 # The cycle bench also commits a log alone, into a view held in memory.
 if(TARGET cycle_cost)
   target_sources(cycle_cost PRIVATE ${CMAKE_SOURCE_DIR}/tests/fakes/fake_log_view.cpp)

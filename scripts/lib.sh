@@ -3,6 +3,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=${HORALUX_BUILD:-$ROOT/build}
 WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
 
 # Everything this project runs runs without the right to set the clock.
 # CAP_SYS_TIME is bit 25 of the bounding set.

@@ -12,10 +12,7 @@ ensure_locale
 source "$ROOT/scripts/wine-session.sh"
 if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:99
-  if ! xdpyinfo >/dev/null 2>&1; then
-    setsid nohup Xvfb :99 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  fi
+  xdpyinfo >/dev/null 2>&1 || xvfb_start 99 setsid nohup || true
 fi
 wine_session_start
 "$WINE" "$@"

@@ -8,7 +8,19 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 # The program takes every fetched time as Japan Standard Time; Wine takes its
 # zone from here.
 export TZ=Asia/Tokyo
-WINESERVER=/usr/lib/wine/wineserver
+
+# Starts a virtual display :N, through the command given after N if any,
+# and waits until it answers; false when it never does.
+xvfb_start() {
+  local n=$1
+  shift
+  "$@" Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  xdpyinfo >/dev/null 2>&1
+}
 
 wine_session_start() {
   mkdir -p "$BUILD/win"
@@ -16,12 +28,7 @@ wine_session_start() {
     local n
     for n in $(seq 91 120); do
       [ -e "/tmp/.X$n-lock" ] && continue
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      XVFB_PID=$!
-      export DISPLAY=":$n"
-      local i
-      for i in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-      xdpyinfo >/dev/null 2>&1 && break
+      xvfb_start "$n" && break
       kill "$XVFB_PID" 2>/dev/null || true
       XVFB_PID=""
     done

@@ -4,13 +4,14 @@
 # nobody holds its pipe: the output goes through a file instead, so a
 # process left behind cannot hold the run until its timeout. Such a process
 # is named, since the next test would meet it.
-set -uo pipefail
+source "$(dirname "$0")/lib.sh"
+set +e -uo pipefail
 log=$(mktemp "${TMPDIR:-/tmp}/horalux-test.XXXXXX")
 child=
 trap 'kill "$child" 2>/dev/null; cat "$log"; rm -f "$log"; exit 124' TERM INT
 run() {
   : >"$log"
-  /usr/lib/wine/wine64 "$@" >"$log" 2>&1 &
+  "$WINE" "$@" >"$log" 2>&1 &
   child=$!
   wait "$child"
   rc=$?

@@ -7,6 +7,7 @@
 #   squid.sh stop PID
 # Run it inside the test network namespace (scripts/no-network.sh).
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/proxy-daemon.sh"
 case "${1:-}" in
   start)
     port=$2 upstream=$3 dir=$4 auth=${5:-none}
@@ -58,23 +59,10 @@ $access
 http_access deny all
 CONF
     squid -N -f "$conf" >"$dir/squid.out" 2>&1 &
-    pid=$!
-    for _ in $(seq 1 100); do
-      if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-        echo "$pid"
-        exit 0
-      fi
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$pid" 2>/dev/null || true
-    echo "squid did not start on 127.0.0.1:$port (see $dir/cache.log)" >&2
-    exit 1
+    proxy_daemon_ready squid $! "$port" 100 "(see $dir/cache.log)"
     ;;
   stop)
-    kill "$2" 2>/dev/null || true
-    for _ in $(seq 1 50); do kill -0 "$2" 2>/dev/null || exit 0; sleep 0.1; done
-    kill -9 "$2" 2>/dev/null || true
+    proxy_daemon_stop "$2" 50
     ;;
   *)
     echo "usage: squid.sh start PORT UPSTREAM_PORT DIR [basic USER PASSWORD | ntlm] | stop PID" >&2

@@ -5,6 +5,7 @@
 #   tinyproxy.sh stop PID
 # Run it inside the test network namespace (scripts/no-network.sh).
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/proxy-daemon.sh"
 case "${1:-}" in
   start)
     port=$2 upstream=$3 dir=$4
@@ -21,24 +22,10 @@ LogLevel Info
 LogFile "$dir/tinyproxy-$port.log"
 CONF
     tinyproxy -d -c "$conf" >/dev/null 2>&1 &
-    pid=$!
-    # Ready when the port accepts connections.
-    for _ in $(seq 1 50); do
-      if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-        echo "$pid"
-        exit 0
-      fi
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$pid" 2>/dev/null || true
-    echo "tinyproxy did not start on 127.0.0.1:$port" >&2
-    exit 1
+    proxy_daemon_ready tinyproxy $! "$port" 50
     ;;
   stop)
-    kill "$2" 2>/dev/null || true
-    for _ in $(seq 1 20); do kill -0 "$2" 2>/dev/null || exit 0; sleep 0.1; done
-    kill -9 "$2" 2>/dev/null || true
+    proxy_daemon_stop "$2" 20
     ;;
   *)
     echo "usage: tinyproxy.sh start PORT UPSTREAM_PORT DIR | stop PID" >&2

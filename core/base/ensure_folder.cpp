@@ -44,7 +44,7 @@ bool CreateWithParents(Files& files, const std::string& folder) {
 }  // namespace
 
 bool EnsureFolder(Files& files, Boxes& boxes, const std::string& folder, bool create, bool ask) {
-  const std::string target = WithoutTrailingBackslash(TrimBlanks(folder));
+  const std::string target = WithoutTrailingBackslash(std::string(TrimBlanks(folder)));
   if (files.folder_exists(target)) return true;
   if (!create) return false;
   if (ask &&

@@ -5,13 +5,6 @@ namespace {
 constexpr const char* kSeparators = "\\/:";
 }
 
-std::string TrimBlanks(const std::string& text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
-
 std::string WithTrailingBackslash(const std::string& folder) {
   if (!folder.empty() && folder.back() == '\\') return folder;
   return folder + "\\";

@@ -1,12 +1,12 @@
 #pragma once
 #include <string>
 
+#include "core/base/trim_blanks.h"
+
 namespace horalux {
 
 // Windows path texts: "\" separates, folder texts end with "\".
 
-// Blanks and control characters removed from both ends.
-std::string TrimBlanks(const std::string& text);
 std::string WithTrailingBackslash(const std::string& folder);
 // One trailing "\" removed, if there is one.
 std::string WithoutTrailingBackslash(const std::string& folder);

@@ -51,7 +51,7 @@ bool CopyToGenerations(Files& files, Boxes& boxes, const std::string& file_path,
 
 bool MoveToSafeGuard(Files& files, Boxes& boxes, const std::string& folder,
                      const std::string& file_name, int count) {
-  const std::string dir = WithTrailingBackslash(TrimBlanks(folder));
+  const std::string dir = WithTrailingBackslash(std::string(TrimBlanks(folder)));
   const std::string path = dir + file_name;
   if (!files.exists(path)) return true;
   if (!CopyToGenerations(files, boxes, path, dir + "SafeGuard\\", count)) return false;

@@ -5,6 +5,7 @@
 
 #include "core/base/ascii_case.h"
 #include "core/base/date_time.h"
+#include "core/base/trim_blanks.h"
 
 namespace horalux {
 namespace {
@@ -88,12 +89,6 @@ bool ReadAsctime(std::string_view text, Fields& f) {
   return f.weekday >= 0 && c.Text(" ") && (f.month = c.Name(kMonths) + 1) > 0 && c.Text(" ") &&
          (c.Digits(2, f.day) || (c.Text(" ") && c.Digits(1, f.day))) && c.Text(" ") && c.Time(f) &&
          c.Text(" ") && c.Digits(4, f.year) && c.AtEnd();
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 // "0", "00"...: the only Age that says the reply is fresh from the server.

@@ -6,7 +6,11 @@
 #include <string_view>
 
 #include "core/base/ascii_case.h"
+#include "core/base/trim_blanks.h"
 #include "core/net/find_next.h"
+#include "core/net/http_request.h"
+#include "core/net/id_exceptions.h"
+#include "core/net/proxy_bypass.h"
 
 namespace horalux {
 namespace {
@@ -79,12 +83,6 @@ bool SplitServer(const std::string& server, std::string& address, std::string& p
 
 constexpr std::uint32_t kScriptPollMs = 2;
 
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // "host:port" of one entry; false when it names no usable proxy.
 bool ParseProxyEntry(std::string_view entry, TProxy& proxy) {
   const std::string value = WithoutScheme(std::string(entry));
@@ -103,14 +101,14 @@ std::optional<TProxy> ProxyOfScriptAnswer(const std::string& list) {
   std::string_view rest = list;
   while (!rest.empty()) {
     const std::size_t end = rest.find(';');
-    std::string_view entry = Trimmed(rest.substr(0, end));
+    std::string_view entry = TrimBlanks(rest.substr(0, end));
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     // A script writes "PROXY host:port"; the system's list has "host:port"
     // alone. Other kinds (SOCKS) are no HTTP proxy.
     const std::size_t blank = entry.find_first_of(" \t");
     if (blank != std::string_view::npos) {
       if (!SameIgnoringAsciiCase(entry.substr(0, blank), "PROXY")) continue;
-      entry = Trimmed(entry.substr(blank));
+      entry = TrimBlanks(entry.substr(blank));
     }
     if (SameIgnoringAsciiCase(entry, "DIRECT")) return TProxy{};
     TProxy proxy;
@@ -134,6 +132,21 @@ std::optional<std::string> AskScript(const ProxyLookupPorts& ports, const std::s
   return lookup->answer();
 }
 
+// Whether the browser's bypass list sends `url` past its fixed proxy. A URL
+// that cannot be fetched at all is left to the fetch to report.
+bool FixedProxyBypassed(Registry& registry, const std::string& url) {
+  const RegistryValue list = registry.ReadUserValue(kInternetSettingsKey, "ProxyOverride");
+  if (list.type != RegistryValue::Type::Missing && list.type != RegistryValue::Type::String)
+    throw ERegistryError("レジストリの値[ProxyOverride]が読めません。");
+  HttpTarget target;
+  try {
+    AnalyzeUrl(url, target);
+  } catch (const EIdException&) {
+    return false;
+  }
+  return BypassesProxy(list.text, target.host, target.port);
+}
+
 }  // namespace
 
 TProxy GetProxyForUrl(const ProxyLookupPorts& ports, const std::string& url) {
@@ -144,6 +157,8 @@ TProxy GetProxyForUrl(const ProxyLookupPorts& ports, const std::string& url) {
   }
   TProxy proxy;
   GetProxy(ports.registry, ports.codec, proxy);
+  // The script, when it answers, has made its own exceptions.
+  if (proxy.InUse && FixedProxyBypassed(ports.registry, url)) proxy = TProxy{};
   return proxy;
 }
 

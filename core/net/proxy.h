@@ -42,7 +42,9 @@ struct ProxyLookupPorts {
 // The proxy for `url`, as Windows finds it: the automatic configuration
 // script named by "AutoConfigURL" first; when there is none, or it gives no
 // answer within kProxyScriptLimitMs (window events are handled meanwhile),
-// GetProxy. Raises what GetProxy raises; a script never raises.
+// GetProxy, which holds no proxy for a host on the browser's bypass list
+// ("ProxyOverride"). Raises what GetProxy raises, and ERegistryError for a
+// bypass list that is no text; a script never raises.
 TProxy GetProxyForUrl(const ProxyLookupPorts& ports, const std::string& url);
 
 }  // namespace horalux

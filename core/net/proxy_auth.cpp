@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/base/ascii_case.h"
+#include "core/base/trim_blanks.h"
 #include "core/base/wipe_secret.h"
 #include "core/net/base64.h"
 
@@ -12,15 +13,6 @@ namespace {
 constexpr char kBasic[] = "Basic";
 // Negotiate first: it lets a domain use Kerberos, and falls back to NTLM.
 constexpr const char* kSecuritySchemes[] = {"Negotiate", "NTLM"};
-
-std::string Trimmed(std::string_view text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-  while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r' ||
-                         text[end - 1] == '\n'))
-    --end;
-  return std::string(text.substr(begin, end - begin));
-}
 
 const ProxyChallenge* Offered(const std::vector<ProxyChallenge>& offered, std::string_view scheme) {
   auto it = std::find_if(offered.begin(), offered.end(), [&](const ProxyChallenge& c) {
@@ -43,11 +35,11 @@ std::vector<ProxyChallenge> ProxyChallenges(const std::string& reply_header) {
     if (colon == std::string_view::npos ||
         !SameIgnoringAsciiCase(line.substr(0, colon), "Proxy-Authenticate"))
       continue;
-    std::string value = Trimmed(line.substr(colon + 1));
+    std::string value(TrimBlanks(line.substr(colon + 1)));
     std::size_t blank = value.find(' ');
     ProxyChallenge c;
     c.scheme = value.substr(0, blank);
-    if (blank != std::string::npos) c.data = Trimmed(std::string_view(value).substr(blank + 1));
+    if (blank != std::string::npos) c.data = TrimBlanks(std::string_view(value).substr(blank + 1));
     if (!c.scheme.empty()) found.push_back(std::move(c));
   }
   return found;

@@ -4,6 +4,7 @@
 
 #include "core/base/version.h"
 #include "core/desktop/file_properties.h"
+#include "core/net/proxy.h"
 #include "tests/fakes/form_rig.h"
 
 namespace horalux {
@@ -62,6 +63,24 @@ TEST(MainWindowSettings, LoadedProxyAndPageReachTheHttpClient) {
     EXPECT_EQ(f.HttpClient1().ProxyPort, row.port) << row.ini;
     EXPECT_EQ(f.SelectedPageUrl(), row.page) << row.ini;
     EXPECT_EQ(f.Screen().edtProxy.Color(), *row.proxy ? clWindow : clSilver) << row.ini;
+  }
+}
+
+// A page on the browser's bypass list is fetched direct: the check before
+// the cycle takes the user's proxy off rather than keeping it.
+TEST(MainWindowSettings, PageOnTheBypassListIsFetchedDirect) {
+  for (const auto& [bypass, proxy] : {std::pair{"<local>;*.go.jp", ""}, {"<local>", "proxy.lan"}}) {
+    FormRig rig;
+    using T = RegistryValue::Type;
+    rig.registry.Set(kInternetSettingsKey, "ProxyEnable", {T::Integer, {}, 1, ""});
+    rig.registry.Set(kInternetSettingsKey, "ProxyServer", {T::String, {}, 0, "p.lan:8080"});
+    rig.registry.Set(kInternetSettingsKey, "ProxyOverride", {T::String, {}, 0, bypass});
+    rig.PutSettings("[Jikoku]\r\nrbHTTP=1\r\nrbJapan=1\r\ncbProxy=1\r\nedtProxy=proxy.lan\r\n");
+    TfmJikoku& f = rig.Make({});
+    f.FormCreate();
+    rig.host.show_window();
+    f.Screen().btnJikkou.Click();
+    EXPECT_EQ(f.HttpClient1().Proxy, proxy) << bypass;
   }
 }
 

@@ -44,29 +44,52 @@ struct Rig {
   std::string Get() { return fakes::GetError(client, "http://www.example.jp/x"); }
 };
 
-// Negotiate authenticates the connection: every step goes over the first one.
-TEST(ProxyAuthentication, NegotiateStepsRunOnOneConnectionWithTheUsersOwnCredentials) {
-  Rig rig;
-  rig.ports.sspi.packages = {"Negotiate"};
-  rig.ports.store.stored[kTarget] = {"user", "secret"};
-  rig.KeptConnection(
-      {"HTTP/1.0 407 Denied\r\nProxy-Authenticate: Negotiate\r\nProxy-Authenticate: Basic "
-       "realm=\"lan\"\r\nContent-Length: 6\r\n\r\ndenied",
-       "HTTP/1.0 407 Go on\r\nProxy-Authenticate: Negotiate Y2hhbGxlbmdl\r\nContent-Length: "
-       "0\r\n\r\n",
-       kOk});
-  EXPECT_EQ(rig.Get(), "");
-  EXPECT_EQ(rig.client.Status(), 200);
-  ASSERT_EQ(rig.network.connected_to, std::vector<std::string>{"127.0.0.9:3128"});
-  const std::string& sent = rig.network.requests[0];
-  EXPECT_NE(sent.find("\r\n\r\nGET http://www.example.jp/x HTTP/1.0\r\nProxy-Connection: "
-                      "Keep-Alive\r\nProxy-Authorization: Negotiate dG9rZW4x\r\n"),
-            std::string::npos)
-      << sent;
-  EXPECT_NE(sent.find("Proxy-Authorization: Negotiate dG9rZW4y\r\n"), std::string::npos) << sent;
-  EXPECT_EQ(sent.find("Basic"), std::string::npos) << sent;
-  EXPECT_EQ(rig.ports.sspi.started, std::vector<std::string>{"Negotiate HTTP/proxy.lan"});
-  EXPECT_EQ(rig.ports.sspi.received, (std::vector<std::string>{"", "challenge"}));
+// Negotiate or NTLM authenticates the connection: every step goes over the
+// first one. A scheme the system lacks leaves Basic to answer.
+TEST(ProxyAuthentication, SecurityStepsRunOnOneConnectionWithTheUsersOwnCredentials) {
+  const struct {
+    std::vector<std::string> packages, offered;
+    std::string scheme;  // the one that answers
+  } rows[] = {
+      {{"Negotiate", "NTLM"}, {"Negotiate", "Basic realm=\"lan\""}, "Negotiate"},
+      {{"Negotiate", "NTLM"}, {"NTLM"}, "NTLM"},
+      {{}, {"Negotiate", "Basic realm=\"lan\""}, "Basic"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.scheme);
+    Rig rig;
+    rig.ports.sspi.packages = row.packages;
+    rig.ports.store.stored[kTarget] = {"user", "secret"};
+    std::string denied = "HTTP/1.0 407 Denied\r\n";
+    for (const std::string& o : row.offered) denied += "Proxy-Authenticate: " + o + "\r\n";
+    const bool basic = row.scheme == "Basic";
+    std::vector<std::string> replies{denied + "Content-Length: 6\r\n\r\ndenied"};
+    if (!basic)
+      replies.push_back("HTTP/1.0 407 Go on\r\nProxy-Authenticate: " + row.scheme +
+                        " Y2hhbGxlbmdl\r\nContent-Length: 0\r\n\r\n");
+    replies.push_back(kOk);
+    rig.KeptConnection(replies);
+    EXPECT_EQ(rig.Get(), "");
+    EXPECT_EQ(rig.client.Status(), 200);
+    ASSERT_EQ(rig.network.connected_to, std::vector<std::string>{"127.0.0.9:3128"});
+    const std::string& sent = rig.network.requests[0];
+    EXPECT_NE(sent.find("\r\n\r\nGET http://www.example.jp/x HTTP/1.0\r\nProxy-Connection: "
+                        "Keep-Alive\r\nProxy-Authorization: " +
+                        row.scheme + (basic ? " dXNlcjpzZWNyZXQ=\r\n" : " dG9rZW4x\r\n")),
+              std::string::npos)
+        << sent;
+    if (!basic) {
+      EXPECT_NE(sent.find("Proxy-Authorization: " + row.scheme + " dG9rZW4y\r\n"),
+                std::string::npos)
+          << sent;
+      EXPECT_EQ(sent.find("Basic"), std::string::npos) << sent;
+    }
+    EXPECT_EQ(rig.ports.sspi.started,
+              std::vector<std::string>{row.offered[0].substr(0, 9) + " HTTP/proxy.lan"});
+    const std::vector<std::string> received =
+        basic ? std::vector<std::string>{} : std::vector<std::string>{"", "challenge"};
+    EXPECT_EQ(rig.ports.sspi.received, received);
+  }
 }
 
 // Each row: what is stored, what the user does, and what the proxy does

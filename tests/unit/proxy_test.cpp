@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/net/find_next.h"
 #include "core/net/proxy.h"
 #include "tests/fakes/fake_clock.h"
@@ -139,6 +141,51 @@ TEST(GetProxyForUrl, AsksTheScriptThenTheFixedProxy) {
     EXPECT_EQ(p.InUse ? p.Address + ":" + std::to_string(p.Port) : "", c.expect) << c.delay_ms;
     // The window keeps its events while the script is awaited.
     EXPECT_EQ(pump.passes > 0, c.delay_ms > 0);
+  }
+}
+
+// The browser's bypass list sends a page past the fixed proxy f:8; a proxy
+// script's answer stands as it is.
+TEST(GetProxyForUrl, BypassListSendsListedHostsDirect) {
+  const struct {
+    const char* list;
+    const char* url;
+    const char* expect;  // "" for direct
+    const char* script_answer = nullptr;
+  } cases[] = {
+      {"<local>", "http://intranet/t", ""},
+      {"<local>", "http://jjy.nict.go.jp/t", "f:8"},
+      {"<local>; *.go.jp", "http://jjy.nict.go.jp/t", ""},
+      {"*.corp.example", "http://a.b.corp.example/", ""},
+      {"t.example:8080", "http://t.example:8080/", ""},
+      {"t.example:8080", "http://t.example/", "f:8"},
+      {"t.example", "http://www.t.example/", "f:8"},
+      {"*.CORP.Example", "http://A.corp.EXAMPLE/", ""},
+      {"https://*.corp.example", "http://a.corp.example/", "f:8"},
+      {"", "http://localhost/", ""},
+      {"", "http://127.0.0.1:81/", ""},
+      {"<-loopback>", "http://localhost/", "f:8"},
+      {"*.go.jp", "http://jjy.nict.go.jp/t", "a:1", "PROXY a:1"},
+  };
+  IconvCodec codec;
+  std::printf("%-24s %-28s %s\n", "ProxyOverride", "page", "proxy");
+  for (const auto& c : cases) {
+    FakeRegistry registry;
+    registry.Set(kInternetSettingsKey, "ProxyEnable", Dword(1));
+    registry.Set(kInternetSettingsKey, "ProxyServer", Text("f:8"));
+    registry.Set(kInternetSettingsKey, "ProxyOverride", Text(c.list));
+    fakes::FakeClock clock;
+    fakes::FakePump pump;
+    fakes::FakeProxyScript script(clock);
+    if (c.script_answer) {
+      registry.Set(kInternetSettingsKey, "AutoConfigURL", Text("http://s/p.pac"));
+      script.answer = c.script_answer;
+    }
+    const TProxy p = GetProxyForUrl({registry, codec, script, clock, pump}, c.url);
+    const std::string got = p.InUse ? p.Address + ":" + std::to_string(p.Port) : "";
+    std::printf("%-24s %-28s %s\n", *c.list ? c.list : "(empty)", c.url,
+                got.empty() ? "direct" : got.c_str());
+    EXPECT_EQ(got, c.expect) << c.url;
   }
 }
 

@@ -4,26 +4,14 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "win32/platform/handle.h"
+#include "win32/platform/sid.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
-namespace {
 
-// Frees what the security API allocated with LocalAlloc.
-struct LocalMemory {
-  void* p = nullptr;
-  ~LocalMemory() { LocalFree(p); }
-};
-
-std::string SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (!sid || !ConvertSidToStringSidW(sid, &text)) return "";
-  std::string out = win32::Narrow(text);
-  LocalFree(text);
-  return out;
-}
-
-}  // namespace
+using win32::LocalMemory;
+using win32::SidText;
 
 std::optional<SecurityInfo> WinFileSecurity::read(const std::string& path) {
   PSID owner = nullptr;

@@ -6,6 +6,7 @@
 #include <taskschd.h>
 
 #include "win32/platform/bstr.h"
+#include "win32/platform/sid.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
@@ -62,19 +63,7 @@ HRESULT PreparedFolder(const std::string& path, const std::string& sddl,
 // A principal named by account rather than SID, as a SID text.
 std::string AsSidText(const std::string& user) {
   if (user.empty() || user.rfind("S-1-", 0) == 0) return user;
-  BYTE sid[SECURITY_MAX_SID_SIZE];
-  DWORD sid_size = sizeof sid;
-  wchar_t domain[256];
-  DWORD domain_size = 256;
-  SID_NAME_USE use;
-  wchar_t* text = nullptr;
-  if (!LookupAccountNameW(nullptr, win32::Widen(user).c_str(), sid, &sid_size, domain, &domain_size,
-                          &use) ||
-      !ConvertSidToStringSidW(sid, &text))
-    return "";
-  std::string out = win32::Narrow(text);
-  LocalFree(text);
-  return out;
+  return win32::AccountSidText(win32::Widen(user));
 }
 
 }  // namespace

@@ -4,10 +4,16 @@
 #include <winhttp.h>
 
 #include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
 
+#include "win32/platform/system32_library.h"
 #include "win32/platform/wide.h"
 
 namespace horalux::win32 {
@@ -17,54 +23,159 @@ struct WinHttp {
   decltype(&WinHttpOpen) Open;
   decltype(&WinHttpGetProxyForUrl) GetProxyForUrl;
   decltype(&WinHttpCloseHandle) CloseHandle;
+  // From Windows 8 on: a look-up that closing its resolver cancels. Null
+  // where the system lacks them.
+  decltype(&WinHttpSetStatusCallback) SetStatusCallback;
+  decltype(&WinHttpCreateProxyResolver) CreateProxyResolver;
+  decltype(&WinHttpGetProxyForUrlEx) GetProxyForUrlEx;
+  decltype(&WinHttpGetProxyResult) GetProxyResult;
+  decltype(&WinHttpFreeProxyResult) FreeProxyResult;
+  bool cancellable() const {
+    return SetStatusCallback && CreateProxyResolver && GetProxyForUrlEx && GetProxyResult &&
+           FreeProxyResult;
+  }
 };
 
-template <typename Fn>
-bool Resolve(HMODULE module, const char* name, Fn& fn) {
-  fn = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-  return fn != nullptr;
-}
-
-// Not a known DLL: only the system folder's copy, never one beside the program.
 const WinHttp* LoadWinHttp() {
   static const WinHttp* const loaded = []() -> const WinHttp* {
-    HMODULE module = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) return nullptr;
+    System32Library library(L"winhttp.dll");
     static WinHttp api;
-    if (!Resolve(module, "WinHttpOpen", api.Open) ||
-        !Resolve(module, "WinHttpGetProxyForUrl", api.GetProxyForUrl) ||
-        !Resolve(module, "WinHttpCloseHandle", api.CloseHandle)) {
-      FreeLibrary(module);
+    if (!library.Resolve("WinHttpOpen", api.Open) ||
+        !library.Resolve("WinHttpGetProxyForUrl", api.GetProxyForUrl) ||
+        !library.Resolve("WinHttpCloseHandle", api.CloseHandle))
       return nullptr;
-    }
-    return &api;  // stays loaded: an abandoned look-up may still be running
+    library.Resolve("WinHttpSetStatusCallback", api.SetStatusCallback);
+    library.Resolve("WinHttpCreateProxyResolver", api.CreateProxyResolver);
+    library.Resolve("WinHttpGetProxyForUrlEx", api.GetProxyForUrlEx);
+    library.Resolve("WinHttpGetProxyResult", api.GetProxyResult);
+    library.Resolve("WinHttpFreeProxyResult", api.FreeProxyResult);
+    library.Keep();  // an abandoned look-up may still be running
+    return &api;
   }();
   return loaded;
 }
 
-// What a look-up's thread and its caller share; the thread holds it until it
-// ends, so an abandoned look-up writes only into memory of its own.
+// The answer of one look-up; whoever finishes it and whoever waits for it
+// both hold it, so a late finisher writes only into memory of its own.
 struct Shared {
   std::wstring script_url;
   std::wstring url;
+  WINHTTP_AUTOPROXY_OPTIONS options{};
   std::optional<std::string> answer;
   std::atomic<bool> done{false};
+  void Finish(std::optional<std::string> result) {
+    answer = std::move(result);
+    done.store(true, std::memory_order_release);
+  }
 };
 
-std::optional<std::string> Ask(const WinHttp& api, const Shared& job) {
+// One look-up under way, shared by every caller that asks the same script
+// about the same URL meanwhile. When the last of them gives up, closing the
+// resolver cancels what is left of it.
+struct Operation {
+  const WinHttp& api;
+  std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+  HINTERNET session = nullptr;
+  HINTERNET resolver = nullptr;
+  explicit Operation(const WinHttp& a) : api(a) {}
+  ~Operation() {
+    if (resolver) api.CloseHandle(resolver);
+    if (session) api.CloseHandle(session);
+  }
+  Operation(const Operation&) = delete;
+  Operation& operator=(const Operation&) = delete;
+};
+
+std::string ProxyList(const WINHTTP_PROXY_RESULT& result) {
+  std::string list;
+  for (DWORD i = 0; i < result.cEntries; ++i) {
+    const WINHTTP_PROXY_RESULT_ENTRY& e = result.pEntries[i];
+    if (!list.empty()) list += ";";
+    if (!e.fProxy || !e.pwszProxy) {
+      list += "DIRECT";
+      continue;
+    }
+    // Only an HTTP proxy can carry the request; others are named by kind so
+    // that they are passed over.
+    if (e.ProxyScheme != INTERNET_SCHEME_HTTP) list += "OTHER ";
+    list += Narrow(e.pwszProxy) + ":" + std::to_string(e.ProxyPort);
+  }
+  return list;
+}
+
+// Runs on a WinHTTP thread; the context is a heap reference to the answer,
+// released by the one callback that ends the look-up.
+void CALLBACK OnResolverEvent(HINTERNET resolver, DWORD_PTR context, DWORD status, LPVOID info,
+                              DWORD) {
+  auto* shared = reinterpret_cast<std::shared_ptr<Shared>*>(context);
+  if (!shared) return;
+  const WinHttp& api = *LoadWinHttp();
+  std::optional<std::string> answer;
+  if (status == WINHTTP_CALLBACK_STATUS_GETPROXYFORURL_COMPLETE) {
+    WINHTTP_PROXY_RESULT result{};
+    if (api.GetProxyResult(resolver, &result) == ERROR_SUCCESS) {
+      answer = ProxyList(result);
+      api.FreeProxyResult(&result);
+    }
+  } else if (status == WINHTTP_CALLBACK_STATUS_REQUEST_ERROR) {
+    Shared& s = **shared;
+    // A script server that asks who we are gets the logged-on user, as the
+    // documented second attempt does.
+    const auto* error = static_cast<const WINHTTP_ASYNC_RESULT*>(info);
+    if (error && error->dwError == ERROR_WINHTTP_LOGIN_FAILURE &&
+        !s.options.fAutoLogonIfChallenged) {
+      s.options.fAutoLogonIfChallenged = TRUE;
+      if (api.GetProxyForUrlEx(resolver, s.url.c_str(), &s.options, context) == ERROR_IO_PENDING)
+        return;
+    }
+  } else {
+    return;
+  }
+  (*shared)->Finish(std::move(answer));
+  delete shared;
+}
+
+enum class Started { Yes, No, NotHere };
+
+// Starts the cancellable look-up. NotHere where the system has the calls but
+// no service behind them (Wine's resolver is such a stub).
+Started StartCancellable(Operation& op) {
+  const WinHttp& api = op.api;
+  op.session = api.Open(L"Horalux", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                        WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
+  if (!op.session) return Started::No;
+  // The callback goes on the session before the resolver is made from it.
+  if (api.SetStatusCallback(
+          op.session, OnResolverEvent,
+          WINHTTP_CALLBACK_FLAG_REQUEST_ERROR | WINHTTP_CALLBACK_FLAG_GETPROXYFORURL_COMPLETE,
+          0) == WINHTTP_INVALID_STATUS_CALLBACK)
+    return Started::No;
+  // Its documented failures all concern the session, which is sound here.
+  if (api.CreateProxyResolver(op.session, &op.resolver) != ERROR_SUCCESS) {
+    op.resolver = nullptr;
+    return Started::NotHere;
+  }
+  auto* context = new std::shared_ptr<Shared>(op.shared);
+  Shared& s = *op.shared;
+  if (api.GetProxyForUrlEx(op.resolver, s.url.c_str(), &s.options,
+                           reinterpret_cast<DWORD_PTR>(context)) != ERROR_IO_PENDING) {
+    delete context;
+    return Started::No;
+  }
+  return Started::Yes;
+}
+
+// Where only the blocking call exists: on a thread of its own, which keeps
+// the operation (and so its place for callers to join) until it ends.
+std::optional<std::string> AskBlocking(const WinHttp& api, Shared& job) {
   HINTERNET session = api.Open(L"Horalux", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                                WINHTTP_NO_PROXY_BYPASS, 0);
   if (!session) return std::nullopt;
-  WINHTTP_AUTOPROXY_OPTIONS options{};
-  options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-  options.lpszAutoConfigUrl = job.script_url.c_str();
   WINHTTP_PROXY_INFO info{};
-  BOOL ok = api.GetProxyForUrl(session, job.url.c_str(), &options, &info);
-  // A script server that asks who we are gets the logged-on user, as the
-  // documented second attempt does.
+  BOOL ok = api.GetProxyForUrl(session, job.url.c_str(), &job.options, &info);
   if (!ok && GetLastError() == ERROR_WINHTTP_LOGIN_FAILURE) {
-    options.fAutoLogonIfChallenged = TRUE;
-    ok = api.GetProxyForUrl(session, job.url.c_str(), &options, &info);
+    job.options.fAutoLogonIfChallenged = TRUE;
+    ok = api.GetProxyForUrl(session, job.url.c_str(), &job.options, &info);
   }
   std::optional<std::string> answer;
   if (ok) {
@@ -79,17 +190,31 @@ std::optional<std::string> Ask(const WinHttp& api, const Shared& job) {
   return answer;
 }
 
+bool StartBlocking(const std::shared_ptr<Operation>& op) {
+  try {
+    std::thread([op] { op->shared->Finish(AskBlocking(op->api, *op->shared)); }).detach();
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
 class WinLookup : public ProxyScript::Lookup {
  public:
-  explicit WinLookup(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
-  bool finished() override { return shared_->done.load(std::memory_order_acquire); }
+  explicit WinLookup(std::shared_ptr<Operation> op) : op_(std::move(op)) {}
+  bool finished() override { return op_->shared->done.load(std::memory_order_acquire); }
   std::optional<std::string> answer() override {
-    return finished() ? shared_->answer : std::nullopt;
+    return finished() ? op_->shared->answer : std::nullopt;
   }
 
  private:
-  std::shared_ptr<Shared> shared_;
+  std::shared_ptr<Operation> op_;
 };
+
+// Look-ups under way by script and URL, so that a caller asking again
+// while one runs joins it instead of starting another.
+std::mutex running_lock;
+std::map<std::pair<std::wstring, std::wstring>, std::weak_ptr<Operation>> running;
 
 }  // namespace
 
@@ -97,18 +222,33 @@ std::unique_ptr<ProxyScript::Lookup> WinProxyScript::start(const std::string& sc
                                                            const std::string& url) {
   const WinHttp* api = LoadWinHttp();
   if (!api) return nullptr;
-  auto shared = std::make_shared<Shared>();
-  shared->script_url = Widen(script_url);
-  shared->url = Widen(url);
-  try {
-    std::thread([api, shared] {
-      shared->answer = Ask(*api, *shared);
-      shared->done.store(true, std::memory_order_release);
-    }).detach();
-  } catch (const std::system_error&) {
+  const std::pair key{Widen(script_url), Widen(url)};
+  const std::lock_guard lock(running_lock);
+  std::erase_if(running, [](const auto& entry) {
+    const auto op = entry.second.lock();
+    return !op || op->shared->done.load(std::memory_order_acquire);
+  });
+  if (const auto it = running.find(key); it != running.end())
+    if (auto op = it->second.lock()) return std::make_unique<WinLookup>(std::move(op));
+
+  const auto make = [&] {
+    auto op = std::make_shared<Operation>(*api);
+    Shared& s = *op->shared;
+    std::tie(s.script_url, s.url) = key;
+    s.options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+    s.options.lpszAutoConfigUrl = s.script_url.c_str();
+    return op;
+  };
+  auto op = make();
+  const Started started = api->cancellable() ? StartCancellable(*op) : Started::NotHere;
+  if (started == Started::NotHere) {
+    op = make();
+    if (!StartBlocking(op)) return nullptr;
+  } else if (started == Started::No) {
     return nullptr;
   }
-  return std::make_unique<WinLookup>(std::move(shared));
+  running[key] = op;
+  return std::make_unique<WinLookup>(std::move(op));
 }
 
 }  // namespace horalux::win32

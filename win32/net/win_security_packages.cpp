@@ -5,6 +5,7 @@
 #include <security.h>
 #include <sspi.h>
 
+#include "win32/platform/system32_library.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
@@ -16,13 +17,12 @@ namespace {
 // The table of the system's SSPI, or nullptr where there is none.
 PSecurityFunctionTableW Functions() {
   static const PSecurityFunctionTableW table = []() -> PSecurityFunctionTableW {
-    HMODULE module = LoadLibraryExW(L"secur32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) return nullptr;
-    auto init = reinterpret_cast<INIT_SECURITY_INTERFACE_W>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, "InitSecurityInterfaceW")));
-    PSecurityFunctionTableW functions = init ? init() : nullptr;
-    if (!functions) FreeLibrary(module);
-    return functions;  // the library stays loaded for the process
+    win32::System32Library library(L"secur32.dll");
+    INIT_SECURITY_INTERFACE_W init = nullptr;
+    PSecurityFunctionTableW functions =
+        library.Resolve("InitSecurityInterfaceW", init) ? init() : nullptr;
+    if (functions) library.Keep();  // the library stays loaded for the process
+    return functions;
   }();
   return table;
 }

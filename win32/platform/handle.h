@@ -114,4 +114,30 @@ class SelectedObject {
   HGDIOBJ old_;
 };
 
+// Owns an open registry key; closes it once.
+class UniqueKey {
+ public:
+  UniqueKey() = default;
+  ~UniqueKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  UniqueKey(const UniqueKey&) = delete;
+  UniqueKey& operator=(const UniqueKey&) = delete;
+  HKEY* put() { return &key_; }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Frees what the system allocated with LocalAlloc for the caller (security
+// descriptors, texts).
+struct LocalMemory {
+  void* p = nullptr;
+  LocalMemory() = default;
+  ~LocalMemory() { LocalFree(p); }
+  LocalMemory(const LocalMemory&) = delete;
+  LocalMemory& operator=(const LocalMemory&) = delete;
+};
+
 }  // namespace horalux::win32

@@ -1,28 +1,19 @@
 #include "win32/platform/oleacc.h"
 
+#include "win32/platform/system32_library.h"
+
 namespace horalux::win32 {
-namespace {
-
-template <typename Fn>
-bool Resolve(HMODULE module, const char* name, Fn& fn) {
-  fn = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-  return fn != nullptr;
-}
-
-}  // namespace
 
 const Oleacc* LoadOleacc() {
   static const Oleacc* const loaded = []() -> const Oleacc* {
-    HMODULE module = LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) return nullptr;
+    System32Library library(L"oleacc.dll");
     static Oleacc oleacc;
-    if (!Resolve(module, "LresultFromObject", oleacc.LresultFromObject) ||
-        !Resolve(module, "CreateStdAccessibleObject", oleacc.CreateStdAccessibleObject) ||
-        !Resolve(module, "AccessibleObjectFromWindow", oleacc.AccessibleObjectFromWindow)) {
-      FreeLibrary(module);
+    if (!library.Resolve("LresultFromObject", oleacc.LresultFromObject) ||
+        !library.Resolve("CreateStdAccessibleObject", oleacc.CreateStdAccessibleObject) ||
+        !library.Resolve("AccessibleObjectFromWindow", oleacc.AccessibleObjectFromWindow))
       return nullptr;
-    }
-    return &oleacc;  // the library stays loaded for the process
+    library.Keep();  // the library stays loaded for the process
+    return &oleacc;
   }();
   return loaded;
 }

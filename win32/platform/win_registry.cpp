@@ -2,26 +2,11 @@
 
 #include <windows.h>
 
+#include "win32/platform/handle.h"
 #include "win32/platform/wide.h"
 
 namespace horalux::win32 {
 namespace {
-
-// Owns an open registry key; closes it once.
-class UniqueKey {
- public:
-  UniqueKey() = default;
-  ~UniqueKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  UniqueKey(const UniqueKey&) = delete;
-  UniqueKey& operator=(const UniqueKey&) = delete;
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 [[noreturn]] void Fail(LONG error) {
   throw ERegistryError(SystemErrorText(error));

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "win32/platform/handle.h"
+#include "win32/platform/sid.h"
+#include "win32/platform/system32_library.h"
 #include "win32/platform/wide.h"
 
 namespace horalux {
@@ -22,21 +24,13 @@ win32::UniqueHandle OwnToken() {
   return TokenOf(GetCurrentProcess());
 }
 
-std::string SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(sid, &text)) return "";
-  std::string out = win32::Narrow(text);
-  LocalFree(text);
-  return out;
-}
-
 std::string TokenUserSid(HANDLE token) {
   DWORD size = 0;
   GetTokenInformation(token, TokenUser, nullptr, 0, &size);
   if (size == 0) return "";
   std::vector<BYTE> buffer(size);
   if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return "";
-  return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+  return win32::SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
 // Members of some other groups (Backup Operators, say) get a split token
@@ -91,15 +85,11 @@ std::string WinUserToken::shell_owner_sid() {
 }
 
 std::string WinUserToken::session_user_sid() {
-  // Not one of the system's known DLLs: only from System32.
-  const HMODULE wts = LoadLibraryExW(L"wtsapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (!wts) return "";
-  using Query = BOOL(WINAPI*)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
-  using Free = void(WINAPI*)(PVOID);
-  const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(wts, "WTSQuerySessionInformationW")));
-  const auto free_memory =
-      reinterpret_cast<Free>(reinterpret_cast<void*>(GetProcAddress(wts, "WTSFreeMemory")));
+  const win32::System32Library wts(L"wtsapi32.dll");
+  decltype(&WTSQuerySessionInformationW) query = nullptr;
+  decltype(&WTSFreeMemory) free_memory = nullptr;
+  wts.Resolve("WTSQuerySessionInformationW", query);
+  wts.Resolve("WTSFreeMemory", free_memory);
   std::wstring user, domain;
   auto take = [&](WTS_INFO_CLASS what, std::wstring& into) {
     LPWSTR text = nullptr;
@@ -112,18 +102,9 @@ std::string WinUserToken::session_user_sid() {
     take(WTSUserName, user);
     take(WTSDomainName, domain);
   }
-  FreeLibrary(wts);
   if (user.empty()) return "";
   const std::wstring account = domain.empty() ? user : domain + L"\\" + user;
-  BYTE sid[SECURITY_MAX_SID_SIZE];
-  DWORD sid_size = sizeof sid;
-  wchar_t found_domain[256];
-  DWORD domain_size = 256;
-  SID_NAME_USE use;
-  if (!LookupAccountNameW(nullptr, account.c_str(), sid, &sid_size, found_domain, &domain_size,
-                          &use))
-    return "";
-  return SidText(sid);
+  return win32::AccountSidText(account);
 }
 
 }  // namespace horalux
