@@ -10,6 +10,10 @@ class MessagePump {
   virtual ~MessagePump() = default;
   // Handles every pending window event, then returns.
   virtual void process_messages() = 0;
+  // Blocks until a window event or a network event arrives, or `max_ms`
+  // milliseconds pass, then handles every pending event. Wakes at once on
+  // an event, not at the next timer tick.
+  virtual void wait_events(std::uint32_t max_ms) = 0;
   // Runs the event loop until quit() is called.
   virtual void run() = 0;
   // Ends the event loop (now, or as soon as run() is entered).
