@@ -107,6 +107,11 @@ HttpReply& HttpReply::WithDate(double offset_ms) {
   return *this;
 }
 
+HttpReply& HttpReply::WithDateNow(double offset_ms) {
+  head.insert(head.size() - 2, "Date: %NOW" + std::to_string(offset_ms) + "%\r\n");
+  return *this;
+}
+
 HttpResponder::HttpResponder(const std::string& address, std::uint16_t port)
     : listener_(INVALID_SOCKET), default_reply_(HttpReply::Ok("")) {
   WSADATA data;
@@ -202,6 +207,12 @@ void HttpResponder::Serve(std::uintptr_t connection) {
       reply = queued_.front();
       queued_.pop_front();
     }
+  }
+  std::size_t now = reply.head.find("%NOW");
+  if (now != std::string::npos) {
+    std::size_t end = reply.head.find('%', now + 1);
+    double offset = std::stod(reply.head.substr(now + 4, end - now - 4));
+    reply.head.replace(now, end - now + 1, HttpDateText(offset));
   }
   std::size_t date = reply.head.find("%GMT");
   if (date != std::string::npos) {
