@@ -208,11 +208,11 @@ void HttpResponder::Serve(std::uintptr_t connection) {
       queued_.pop_front();
     }
   }
-  std::size_t now = reply.head.find("%NOW");
-  if (now != std::string::npos) {
-    std::size_t end = reply.head.find('%', now + 1);
-    double offset = std::stod(reply.head.substr(now + 4, end - now - 4));
-    reply.head.replace(now, end - now + 1, HttpDateText(offset));
+  std::size_t stamp = reply.head.find("%NOW");
+  if (stamp != std::string::npos) {
+    std::size_t end = reply.head.find('%', stamp + 1);
+    double offset = std::stod(reply.head.substr(stamp + 4, end - stamp - 4));
+    reply.head.replace(stamp, end - stamp + 1, HttpDateText(offset));
   }
   std::size_t date = reply.head.find("%GMT");
   if (date != std::string::npos) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 #include <string>
 
 #include "win32/platform/wide.h"
@@ -60,6 +61,9 @@ void WinPump::process_messages() {
 }
 
 void WinPump::wait_events(std::uint32_t max_ms) {
+  // What the last pass left for the network's sake goes first, so that a
+  // busy socket never starves the window.
+  if (std::exchange(messages_owed_, false)) process_messages();
   std::vector<HANDLE> handles;
   for (const auto& [event, on_signaled] : watched_) handles.push_back(event);
   const DWORD count =
@@ -74,7 +78,10 @@ void WinPump::wait_events(std::uint32_t max_ms) {
       if (event != signaled) continue;
       auto callback = on_signaled;  // it may unwatch its own event
       callback();
-      break;
+      // The messages wait for the next pass: whoever waited for the
+      // network sees its event before any window work.
+      messages_owed_ = true;
+      return;
     }
   } else if (woke == WAIT_FAILED) {
     Sleep(1);  // never a busy loop, whatever broke the wait

@@ -41,6 +41,7 @@ class WinPump : public MessagePump {
   HWND dialog_ = nullptr;
   std::function<bool(const MSG&)> preview_;
   bool quitting_ = false;
+  bool messages_owed_ = false;
   std::map<int, std::function<void()>> timers_;
   std::vector<std::pair<HANDLE, std::function<void()>>> watched_;
 };
