@@ -41,6 +41,7 @@ fi
 bench_session "$BUILD/bench/prefix-http-boundary" http_boundary -- "$0" "$@"
 
 WORK=$(mktemp -d)
+chmod 0755 "$WORK"  # squid works as the user "proxy"
 PIDS=()
 SQUID_PID=""
 finish() {

@@ -276,13 +276,16 @@ void THttpClient::Send(const std::string& text) {
   std::size_t sent = 0;
   WaitEnd end = Wait([&] {
     while (sent < text.size()) {
+      // Taken before the call: the bytes may reach the server, and its
+      // answer be under way, before the call returns.
+      const std::int64_t handing = clock_.performance_counter();
       TcpIoResult r = session_->send(reinterpret_cast<const std::uint8_t*>(text.data()) + sent,
                                      text.size() - sent);
       if (r.error == kSocketWouldBlock) return false;
       if (r.error != 0) throw ESockError::FromErrorNumber(r.error);
       sent += static_cast<std::size_t>(r.bytes);
+      sent_at_ = handing;
     }
-    sent_at_ = clock_.performance_counter();
     return true;
   });
   if (end != WaitEnd::Arrived) throw EAbortError("Socket send aborted");

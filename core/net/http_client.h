@@ -77,8 +77,8 @@ class THttpClient {
   // header copy's mode; meaningful once Get has returned.
   const std::string& ReplyHeader() const { return reply_header_; }
   // Performance-counter values of the last request: its last byte handed to
-  // the socket, and the first bytes of its reply's status line seen; 0 when
-  // it got that far.
+  // the socket (just before the call that took it), and the first bytes of
+  // its reply's status line seen; 0 until it gets that far.
   std::int64_t SentAt() const { return sent_at_; }
   std::int64_t ReplyAt() const { return reply_at_; }
 
