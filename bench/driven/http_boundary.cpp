@@ -73,6 +73,30 @@ struct Figures {
   }
 };
 
+// The page client, each request's timing printed when HTTP_BOUNDARY_TRACE is set.
+class TracedPage : public StandardTimePage {
+ public:
+  TracedPage(StandardTimePage& page, Clock& clock) : page_(page), clock_(clock) {}
+  PageTime FetchTime(SyncMode mode) override { return Trace(page_.FetchTime(mode), 0); }
+  PageTime FetchTimeAt(std::int64_t send_at) override {
+    return Trace(page_.FetchTimeAt(send_at), send_at);
+  }
+
+ private:
+  PageTime Trace(const PageTime& p, std::int64_t send_at) {
+    if (_wgetenv(L"HTTP_BOUNDARY_TRACE")) {
+      const double f = static_cast<double>(clock_.performance_frequency()) / 1000;
+      std::printf("date %.0f%s sent-plan %+.3f ms trip %.3f ms\n", p.time * 86400,
+                   p.fromDateHeader ? "" : " (page)",
+                   send_at ? static_cast<double>(p.sent - send_at) / f : 0.0,
+                   static_cast<double>(p.received - p.sent) / f);
+    }
+    return p;
+  }
+  StandardTimePage& page_;
+  Clock& clock_;
+};
+
 struct Way {
   std::string label, url, proxy;
   int proxy_port = 0;
@@ -120,7 +144,8 @@ class HttpCycle {
   NoIcon icon_;
   RunController run_;
   JikokuScreen screen_;
-  HttpTimeSource source_{&page_, screen_, clock_};
+  TracedPage traced_{page_, clock_};
+  HttpTimeSource source_{&traced_, screen_, clock_};
   TTimer watchdog_{pump_, 1, 10000};
   AccessLog log_{{files_, codec_, clock_, locale_, view_},
                  screen_,

@@ -62,7 +62,9 @@ std::optional<double> HttpTimeSource::MeasureServerNow(const PageTime& first) {
     // A reply that breaks the page's rules, or no longer carries the Date
     // alone, ends the measurement with what is known.
     if (page.time == 0.0 || !page.fromDateHeader) break;
-    if (boundary.Take(Timed(page)) != SecondBoundary::Taken::Narrowed) break;
+    // A slow reply says little and is passed over; one that contradicts the
+    // others means the server's clock moved, and what was known stands.
+    if (boundary.Take(Timed(page)) == SecondBoundary::Taken::Inconsistent) break;
   }
   if (boundary.Replies() < 2) return std::nullopt;
   const double theta = boundary.Interval().Middle();

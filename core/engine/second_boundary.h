@@ -45,7 +45,8 @@ class SecondBoundary {
   enum class Taken { Narrowed, Slow, Inconsistent };
   // Intersects the interval with what `reply` allows. A reply whose round
   // trip is more than twice the quickest (and more than `kEnoughWidth`
-  // longer), or that leaves nothing possible, changes nothing.
+  // longer: a loaded machine's hiccup), or that leaves nothing possible,
+  // changes nothing.
   Taken Take(const TimedDate& reply);
 
   // Narrow enough: at most `kEnoughWidth` wide, or within that of the
