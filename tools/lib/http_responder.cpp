@@ -183,17 +183,17 @@ void HttpResponder::Serve(std::uintptr_t connection) {
   BOOL no_delay = TRUE;  // so that small chunks leave as they are sent
   setsockopt(c, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&no_delay),
              sizeof no_delay);
+  // A blocking receive bounded to 20 ms: under Wine select() sees a request
+  // up to several milliseconds late, which a Date stamped on arrival shows.
+  DWORD slice_ms = 20;
+  setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&slice_ms), sizeof slice_ms);
   std::string request;
   auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (request.find("\r\n\r\n") == std::string::npos && !stopping_ &&
          std::chrono::steady_clock::now() < give_up) {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(c, &readable);
-    timeval tv{0, 20000};
-    if (select(0, &readable, nullptr, nullptr, &tv) <= 0) continue;
     char buffer[4096];
     int n = recv(c, buffer, sizeof buffer, 0);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAETIMEDOUT) continue;
     if (n <= 0) break;
     request.append(buffer, n);
   }
