@@ -87,9 +87,9 @@ class TracedPage : public StandardTimePage {
     if (_wgetenv(L"HTTP_BOUNDARY_TRACE")) {
       const double f = static_cast<double>(clock_.performance_frequency()) / 1000;
       std::printf("date %.0f%s sent-plan %+.3f ms trip %.3f ms\n", p.time * 86400,
-                   p.fromDateHeader ? "" : " (page)",
-                   send_at ? static_cast<double>(p.sent - send_at) / f : 0.0,
-                   static_cast<double>(p.received - p.sent) / f);
+                  p.fromDateHeader ? "" : " (page)",
+                  send_at ? static_cast<double>(p.sent - send_at) / f : 0.0,
+                  static_cast<double>(p.received - p.sent) / f);
     }
     return p;
   }
