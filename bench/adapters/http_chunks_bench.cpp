@@ -20,8 +20,8 @@ using namespace horalux;
 
 int main(int argc, char** argv) {
   int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  WinTcpNetwork network;
   WinPump pump;
+  WinTcpNetwork network{pump};
   WinClock clock;
   WinFiles files;
   THttpClient client{network, pump, clock, files};

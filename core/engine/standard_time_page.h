@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "core/engine/cycle_verdict.h"
 
 namespace horalux {
@@ -13,6 +15,14 @@ struct PageTime {
   bool proxyCredentialsNeeded = false;
   // The user's typed password could not be saved.
   bool passwordNotSaved = false;
+  // The time is the reply's Date header (whole seconds), the page having no
+  // Date.parse line.
+  bool fromDateHeader = false;
+  // Performance-counter values of the request that counted (through a proxy
+  // that asked for a password, the one with the credentials): when its last
+  // byte was handed to the socket, and when the reply's status line arrived.
+  std::int64_t sent = 0;
+  std::int64_t received = 0;
 };
 
 // The selected standard-time page read over HTTP; the HTTP client plugs it
@@ -23,6 +33,10 @@ class StandardTimePage {
   // One GET of the selected page; only a connection test may ask the user
   // for a proxy's password. Never raises.
   virtual PageTime FetchTime(SyncMode mode) = 0;
+  // Another GET of the same page, connected first, whose request goes out
+  // when the performance counter reaches `send_at` (at once when it has);
+  // never asks the user. Never raises.
+  virtual PageTime FetchTimeAt(std::int64_t send_at) = 0;
 };
 
 }  // namespace horalux

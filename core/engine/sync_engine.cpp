@@ -46,7 +46,7 @@ SyncEngine::SyncEngine(Deps deps, HttpPlugs http)
     : d_(std::move(deps)),
       proxy_precheck_(http.proxy_precheck),
       sntp_source_(d_.sntp, d_.clock, d_.screen, attemptCount_),
-      http_source_(http.page, d_.screen) {}
+      http_source_(http.page, d_.screen, d_.clock) {}
 
 void SyncEngine::btnJikkouClick() {
   // A click inside the waits of a running cycle would nest a second one.

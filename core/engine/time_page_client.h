@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "core/engine/standard_time_page.h"
@@ -22,6 +23,7 @@ class TimePageClient : public StandardTimePage {
                  const SettingsLocation& location, ProxyAuthPorts proxy_auth);
 
   PageTime FetchTime(SyncMode mode) override;
+  PageTime FetchTimeAt(std::int64_t send_at) override;
   // One GET of the selected page: its time, or 0.0. Never raises.
   double GetHttpTime();
 
@@ -33,6 +35,14 @@ class TimePageClient : public StandardTimePage {
   THttpClient& Client() { return http_; }
 
  private:
+  // The GET, its request sent when the counter reaches `send_at` (0: at once).
+  PageTime Fetch(std::int64_t send_at);
+  // Handles window events until the counter is near `send_at`, then spins
+  // on the counter: a timed wait ends only at the system's timer tick.
+  void WaitUntil(std::int64_t send_at);
+  std::string HeaderCopy() const;
+
+  MessagePump& pump_;
   Clock& clock_;
   const SettingsLocation& location_;
   ProxyAuthenticator proxy_auth_;

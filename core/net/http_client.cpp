@@ -12,7 +12,9 @@ namespace {
 
 constexpr int kTimeoutTimerId = 0x4854;  // one per program: there is one client
 constexpr std::size_t kBufferSize = 65536;
-constexpr std::uint32_t kPollMs = 2;
+// The longest a wait sleeps without looking at the deadline; socket events,
+// window events and the time-out's timer end it sooner.
+constexpr std::uint32_t kLongestWaitMs = 250;
 constexpr int kSocketNotConnected = 10057;
 
 std::string WithoutLineEnd(const std::string& line) {
@@ -119,8 +121,10 @@ THttpClient::WaitEnd THttpClient::Wait(const std::function<bool()>& arrived) {
     if (arrived()) return WaitEnd::Arrived;
     if (cancelled_ || pump_.quitting()) return WaitEnd::Cancelled;
     if (timed_out_ || DeadlinePassed()) return WaitEnd::TimedOut;
-    clock_.sleep(kPollMs);
-    pump_.process_messages();
+    // Windows rounds a sleep up to its timer tick (15.6 ms): a reply would
+    // be seen that late. The pump wakes on the socket's event instead.
+    const std::uint32_t left = Limits.deadline_ms - (clock_.tick_count() - get_started_ms_);
+    pump_.wait_events(std::min(left, kLongestWaitMs));
   }
 }
 
@@ -241,11 +245,14 @@ void THttpClient::Request(const std::string& authorization) {
   text.append(kLineEnd);
   if (text.size() > kBufferSize - 1) throw EIdException("Request too long");
   status_ = 0;
+  sent_at_ = 0;
+  reply_at_ = 0;
   location_.clear();
   reply_cookie_.clear();
   content_length_.reset();
   peer_closes_ = false;
   body_by_length_ = false;
+  if (BeforeSend) BeforeSend();
   Send(text);
   ReadHeader();
   ReadBody();
@@ -285,23 +292,29 @@ void THttpClient::Send(const std::string& text) {
   std::size_t sent = 0;
   WaitEnd end = Wait([&] {
     while (sent < text.size()) {
+      // Taken before the call: the bytes may reach the server, and its
+      // answer be under way, before the call returns.
+      const std::int64_t handing = clock_.performance_counter();
       TcpIoResult r = session_->send(reinterpret_cast<const std::uint8_t*>(text.data()) + sent,
                                      text.size() - sent);
       if (r.error == kSocketWouldBlock) return false;
       if (r.error != 0) throw ESockError::FromErrorNumber(r.error);
       sent += static_cast<std::size_t>(r.bytes);
+      sent_at_ = handing;
     }
     return true;
   });
   if (end != WaitEnd::Arrived) throw EAbortError("Socket send aborted");
 }
 
-std::string THttpClient::ReadLine(std::size_t header_bytes) {
+std::string THttpClient::ReadLine(std::size_t header_bytes, bool status_line) {
   std::string line;
   WaitEnd end = Wait([&] {
     for (;;) {
       TcpIoResult r = session_->peek(buffer_.data(), buffer_.size());
       if (r.error == kSocketWouldBlock) return false;
+      if (status_line && reply_at_ == 0 && r.error == 0 && r.bytes > 0)
+        reply_at_ = clock_.performance_counter();
       if (r.error == kSocketNotConnected || (r.error == 0 && r.bytes == 0)) {
         line.clear();  // the peer closed before the line ended
         return true;
@@ -337,7 +350,7 @@ void THttpClient::ReadHeader() {
   };
   try {
     for (bool first = true;; first = false) {
-      std::string line = ReadLine(copy.size());
+      std::string line = ReadLine(copy.size(), first);
       copy += line;
       if (first) {
         status_ = ParseStatus(line);

@@ -30,7 +30,8 @@ struct HttpLimits {
 };
 
 // One HTTP/1.0 GET at a time over TCP, direct or through a proxy. Its waits
-// keep processing window events (every 2 ms), so the window stays alive.
+// keep processing window events and wake on the socket's, so the window
+// stays alive and a reply is seen the moment it arrives.
 class THttpClient {
  public:
   // Raises nothing: a socket layer that cannot start fails each Get instead.
@@ -48,6 +49,7 @@ class THttpClient {
   // handlers that run inside the waits (closing the window).
   void Cancel();
   bool Busy() const { return in_get_; }
+  bool Cancelled() const { return cancelled_; }
 
   int TimeOut = 10000;                    // milliseconds of each wait, and of silence in the body
   std::string Proxy;                      // host name or dotted IPv4 address; empty: direct
@@ -60,6 +62,9 @@ class THttpClient {
   HttpLimits Limits;
   // Answers the proxy's 407 before any redirect; nullptr: a 407 ends the Get.
   ProxyAuthorizer* Authorizer = nullptr;
+  // Runs once the connection stands, right before each request goes out;
+  // may handle window events.
+  std::function<void()> BeforeSend;
 
   // The last request's state.
   const std::string& Url() const { return target_.url; }
@@ -71,12 +76,17 @@ class THttpClient {
   // The last reply's status and header lines as received, whatever the
   // header copy's mode; meaningful once Get has returned.
   const std::string& ReplyHeader() const { return reply_header_; }
+  // Performance-counter values of the last request: its last byte handed to
+  // the socket (just before the call that took it), and the first bytes of
+  // its reply's status line seen; 0 until it gets that far.
+  std::int64_t SentAt() const { return sent_at_; }
+  std::int64_t ReplyAt() const { return reply_at_; }
 
  private:
   enum class WaitEnd { Arrived, TimedOut, Cancelled };
   void OnEvent(const TcpEvent& event);
-  // Pumps events every 2 ms until `arrived` holds, the wait's TimeOut or the
-  // Get's deadline passes, or the exchange is cancelled.
+  // Handles events as they come until `arrived` holds, the wait's TimeOut
+  // or the Get's deadline passes, or the exchange is cancelled.
   WaitEnd Wait(const std::function<bool()>& arrived);
   void RestartTimer();
   void StopTimer();
@@ -93,7 +103,8 @@ class THttpClient {
   Ipv4Address LookUp(const std::string& name);
   void Connect(const Ipv4Address& address, int port);
   void Send(const std::string& text);
-  std::string ReadLine(std::size_t header_bytes);
+  // `status_line`: the first bytes seen are the reply's arrival.
+  std::string ReadLine(std::size_t header_bytes, bool status_line = false);
   void ReadHeader();
   void ReadBody();
   void CloseConnection();
@@ -127,6 +138,8 @@ class THttpClient {
   bool connect_done_ = false;
   int connect_error_ = 0;
   std::uint32_t get_started_ms_ = 0;
+  std::int64_t sent_at_ = 0;
+  std::int64_t reply_at_ = 0;
 };
 
 }  // namespace horalux

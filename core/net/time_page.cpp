@@ -120,7 +120,8 @@ std::string TimePageUrl(const std::string& set_address) {
 }
 
 double GetHttpTime(THttpClient& client, const std::string& page_url, int this_year,
-                   const std::string& header_copy) {
+                   const std::string& header_copy, bool* from_date_header) {
+  if (from_date_header) *from_date_header = false;
   try {
     client.RequestLines.clear();
     client.RequestLines.push_back(kIdentificationLine);
@@ -135,8 +136,10 @@ double GetHttpTime(THttpClient& client, const std::string& page_url, int this_ye
     client.OutputFileMode = false;
     if (!IsServersTimeReply(client.Status())) return 0.0;
     std::string line;
-    if (!FindDateParseLine(client.Body, line))
+    if (!FindDateParseLine(client.Body, line)) {
+      if (from_date_header) *from_date_header = true;
       return ReplyDateToJapanTime(client.ReplyHeader(), this_year);
+    }
     return DateParseToDateTime(line);
   } catch (...) {
     return 0.0;  // even a failed allocation ends as "no time"

@@ -27,8 +27,9 @@ inline constexpr char kHeaderCopyFileName[] = "Head.txt";
 // year); neither from a reply IsServersTimeReply refuses. Exactly 0.0 on any
 // failure. Never raises. The reply's header block
 // goes to the file `header_copy` (best effort), to none when it is empty.
+// `from_date_header`, when given, tells whether the time is the Date header's.
 double GetHttpTime(THttpClient& client, const std::string& page_url, int this_year,
-                   const std::string& header_copy);
+                   const std::string& header_copy, bool* from_date_header = nullptr);
 
 // The statuses of a last reply that may state a time: 200-299, 404, 410,
 // and 300-308 when the reply ends the chain.

@@ -10,6 +10,11 @@ class MessagePump {
   virtual ~MessagePump() = default;
   // Handles every pending window event, then returns.
   virtual void process_messages() = 0;
+  // Blocks until a window event or a network event arrives, or `max_ms`
+  // milliseconds pass, and handles what came: a network event alone, so
+  // that whoever waits for it sees it before any window work, else every
+  // pending window event. Wakes at once, not at the next timer tick.
+  virtual void wait_events(std::uint32_t max_ms) = 0;
   // Runs the event loop until quit() is called.
   virtual void run() = 0;
   // Ends the event loop (now, or as soon as run() is entered).

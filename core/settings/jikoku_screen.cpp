@@ -50,6 +50,7 @@ JikokuScreen::JikokuScreen()
   cbProxy.SetCaption("プロキシサーバーを使用する");
   btnProxyGet.SetCaption("← 自動取得");
   cbNoCkProxy.SetCaption("時刻取得時に、自動でプロキシサーバーのチェックを行わない");
+  cbSeimitsu.SetCaption("秒の境目を測って精密に合わせる（数回アクセスします）(&M)");
 
   btnSokutei.SetCaption("← 測定");
   cbSNTPAuto.SetCaption("(Ｓ)ＮＴＰサーバーのホスト名は自動設定");

@@ -67,6 +67,8 @@ struct JikokuScreen {
   TOrNumEdit edtPort{"edtPort"};
   TButton btnProxyGet{"btnProxyGet"};
   TCheckBox cbNoCkProxy{"cbNoCkProxy"};
+  // Times further requests around the web server's second boundary.
+  TCheckBox cbSeimitsu{"cbSeimitsu"};
 
   // SNTP settings.
   TOrNEdit edtChouseiSNTP{"edtChouseiSNTP"};

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,8 @@ TEST(HttpSource, ConnectionTestFetchesThePageThroughTheProxy) {
     SCOPED_TRACE(row.reply.head + row.built);
     proxy.responder().answer_all(row.reply);
     HttpCopy copy(
-        "rbHTTP=1\r\nudChouseiHTTP=0\r\ncbNoCkProxy=1\r\ncbProxy=1\r\nedtProxy=127.0.0.1\r\n"
+        "rbHTTP=1\r\nudChouseiHTTP=0\r\ncbSeimitsu=0\r\ncbNoCkProxy=1\r\ncbProxy=1\r\n"
+        "edtProxy=127.0.0.1\r\n"
         "edtPort=" +
             std::to_string(proxy.proxy_port()) + "\r\ncbSetuzokuT=" + row.correct + "\r\n",
         row.built);
@@ -83,6 +85,32 @@ TEST(HttpSource, ConnectionTestFetchesThePageThroughTheProxy) {
     main.Close();
     EXPECT_EQ(app.WaitExit(), 0u);
   }
+}
+
+// With the box ticked, further requests timed around the web server's second
+// boundary find its clock to within 0.02 s, where one Date leaves anything
+// up to a second. Below 0.5 s ahead, so that Wine's clock call succeeds.
+TEST(HttpSource, TheMeasuredSecondBoundaryGivesTheServersOffset) {
+  ASSERT_TRUE(InJapanTime()) << kNeedsJapanTime;
+  constexpr double kAheadSeconds = 0.3;
+  tools::HttpResponder page("127.0.0.71", 80);
+  page.answer_all(HttpReply::Ok("<HTML>no time</HTML>\r\n").WithDateNow(kAheadSeconds * 1000));
+  HttpCopy copy("rbHTTP=1\r\ncbNoCkProxy=1\r\ncbSeimitsu=1\r\ncbSetuzokuT=1\r\n");
+  Process app;
+  Window main = copy.StartWindow(app);
+  main.PushButton("接続テスト").Click(Millis(0));
+  WaitUntil([&] { return copy.Log().has_value(); }, "the entry", Millis(30000));
+  main.Send(WM_NULL);
+  const std::string entry = copy.Log().value_or("");
+  std::printf("web server %.3f s ahead, %zu requests; the entry:\n%s\n", kAheadSeconds,
+              page.requests().size(), entry.c_str());
+  const auto lines = Lines(entry);
+  ASSERT_EQ(lines.size(), 4u) << entry;
+  const auto behind = SecondsBehind(lines[3]);
+  ASSERT_TRUE(behind) << lines[3];
+  EXPECT_NEAR(*behind, kAheadSeconds, 0.02);
+  main.Close();
+  EXPECT_EQ(app.WaitExit(), 0u);
 }
 
 // Straight to the page's host, which the hosts file of the test run puts on

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 
+#include "core/platform/clock.h"
 #include "core/platform/message_pump.h"
 
 namespace horalux::fakes {
@@ -12,6 +13,9 @@ namespace horalux::fakes {
 class FakePump : public MessagePump {
  public:
   void process_messages() override;
+  // Lets `clock` (when set) run on by up to 2 ms, the longest a fake event
+  // keeps anyone waiting, then handles the events.
+  void wait_events(std::uint32_t max_ms) override;
   void run() override { ++runs; }
   void quit() override { quit_ = true; }
   bool quitting() const override { return quit_; }
@@ -29,6 +33,7 @@ class FakePump : public MessagePump {
   // Runs at every process_messages(), with the pass number from 1.
   std::function<void(int pass)> on_process;
   int passes = 0;
+  Clock* clock = nullptr;
   int runs = 0;
 
  private:

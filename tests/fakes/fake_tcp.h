@@ -84,7 +84,9 @@ class FakeTcpNetwork : public TcpNetwork {
 // timers when the fake clock reaches them.
 class ClockedPump : public FakePump {
  public:
-  ClockedPump(FakeClock& clock, FakeTcpNetwork& network) : clock_(clock), network_(network) {}
+  ClockedPump(FakeClock& clock, FakeTcpNetwork& network) : clock_(clock), network_(network) {
+    this->clock = &clock;
+  }
   void process_messages() override;
   void start_timer(int id, std::uint32_t interval_ms, std::function<void()> on_fire) override;
 

@@ -5,6 +5,7 @@ namespace horalux::fakes {
 FormRig::FormRig(bool local_folder) {
   if (local_folder) files.put(std::string(kFolder) + "localfol.hlx", "");
   boxes.loop = &pump;
+  pump.clock = &clock;
   for (const auto& [id, folder] : desktop.folders) files.add_folder(folder);
 }
 

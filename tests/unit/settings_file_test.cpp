@@ -221,7 +221,7 @@ TEST(SaveSettings, WritesTheHeaderAndEveryKeyInOrder) {
             "rbHTTP=1\r\nrbJapan=0\r\nrbFennick1=0\r\nrbFennick2=1\r\nedtFennick1=\r\n"
             "edtFennick2=\r\ncbSetuzokuT=1\r\n"
             "cbProxy=0\r\nedtProxy=プロキシ\r\nedtPort=8080\r\ncbNoCkProxy=0\r\n"
-            "cbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=20.101.57.9\r\n");
+            "cbSeimitsu=1\r\ncbSNTPAuto=0\r\ncbSNTP=1\r\nedtSNTP=20.101.57.9\r\n");
   EXPECT_TRUE(rig.boxes.shown.empty());
 }
 

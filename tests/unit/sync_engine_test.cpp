@@ -28,6 +28,7 @@ struct FixedPage : StandardTimePage {
     if (auto wait = std::exchange(during_wait, nullptr)) wait();
     return {time};
   }
+  PageTime FetchTimeAt(std::int64_t) override { return {}; }
   double time = 0.0;
   // Runs once inside the fetch's wait, as a window event would.
   std::function<void()> during_wait;

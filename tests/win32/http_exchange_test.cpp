@@ -24,8 +24,8 @@ using tools::HttpResponder;
 const char kPageHost[] = "jjy.nict.go.jp";
 
 struct Rig {
-  WinTcpNetwork network;
   WinPump pump;
+  WinTcpNetwork network{pump};
   WinClock clock;
   WinFiles files;
   THttpClient client{network, pump, clock, files};

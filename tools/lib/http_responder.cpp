@@ -107,6 +107,11 @@ HttpReply& HttpReply::WithDate(double offset_ms) {
   return *this;
 }
 
+HttpReply& HttpReply::WithDateNow(double offset_ms) {
+  head.insert(head.size() - 2, "Date: %NOW" + std::to_string(offset_ms) + "%\r\n");
+  return *this;
+}
+
 HttpResponder::HttpResponder(const std::string& address, std::uint16_t port)
     : listener_(INVALID_SOCKET), default_reply_(HttpReply::Ok("")) {
   WSADATA data;
@@ -178,17 +183,17 @@ void HttpResponder::Serve(std::uintptr_t connection) {
   BOOL no_delay = TRUE;  // so that small chunks leave as they are sent
   setsockopt(c, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&no_delay),
              sizeof no_delay);
+  // A blocking receive bounded to 20 ms: under Wine select() sees a request
+  // up to several milliseconds late, which a Date stamped on arrival shows.
+  DWORD slice_ms = 20;
+  setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&slice_ms), sizeof slice_ms);
   std::string request;
   auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (request.find("\r\n\r\n") == std::string::npos && !stopping_ &&
          std::chrono::steady_clock::now() < give_up) {
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(c, &readable);
-    timeval tv{0, 20000};
-    if (select(0, &readable, nullptr, nullptr, &tv) <= 0) continue;
     char buffer[4096];
     int n = recv(c, buffer, sizeof buffer, 0);
+    if (n == SOCKET_ERROR && WSAGetLastError() == WSAETIMEDOUT) continue;
     if (n <= 0) break;
     request.append(buffer, n);
   }
@@ -202,6 +207,12 @@ void HttpResponder::Serve(std::uintptr_t connection) {
       reply = queued_.front();
       queued_.pop_front();
     }
+  }
+  std::size_t stamp = reply.head.find("%NOW");
+  if (stamp != std::string::npos) {
+    std::size_t end = reply.head.find('%', stamp + 1);
+    double offset = std::stod(reply.head.substr(stamp + 4, end - stamp - 4));
+    reply.head.replace(stamp, end - stamp + 1, HttpDateText(offset));
   }
   std::size_t date = reply.head.find("%GMT");
   if (date != std::string::npos) {

@@ -31,6 +31,9 @@ struct HttpReply {
   // Adds a Date line with the time of the request plus `offset_ms`, sent
   // just after the turn of a second, so that its whole seconds are exact.
   HttpReply& WithDate(double offset_ms = 0);
+  // Adds a Date line stamped the moment the request has arrived, as a web
+  // server's clock `offset_ms` ahead of this one would stamp it.
+  HttpReply& WithDateNow(double offset_ms);
 };
 
 // A scripted HTTP server on one address and port, one connection at a time,

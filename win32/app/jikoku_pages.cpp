@@ -153,6 +153,7 @@ void MainWindow::BuildPages() {
   }
   repaint();
   b.CheckBox(s.cbNoCkProxy, p, R(24, 262, 560, 18));
+  b.Hint(b.CheckBox(s.cbSeimitsu, p, R(16, 306, 560, 18)), RowOf<&S::cbSeimitsu>().hint);
 
   // SNTP settings.
   p = MakePage(3);

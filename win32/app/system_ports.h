@@ -40,7 +40,7 @@ struct SystemPorts {
   WinTextCodec codec;
   WinLocale locale;
   WinUdpNetwork network;
-  WinTcpNetwork tcp;
+  WinTcpNetwork tcp{pump};
   win32::WinRegistry registry;
   win32::WinProxyScript proxy_script;
   WinNotifyShell notify_shell;

@@ -15,8 +15,8 @@ namespace horalux {
 namespace {
 
 constexpr wchar_t kSessionClass[] = L"HoraluxTcpSession";
-constexpr UINT kSocketMessage = WM_APP + 1;  // WSAAsyncSelect: wParam socket, lParam event
 constexpr UINT kLookupMessage = WM_APP + 2;  // wParam: the look-up's number
+constexpr long kSocketEvents = FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 
 // A look-up's answer, shared by the worker and the session (which may have
 // forgotten it by the time the worker ends).
@@ -53,7 +53,7 @@ void ResolveInto(const std::wstring& name, LookupSlot& slot) {
 
 class WinTcpSession : public TcpSession {
  public:
-  WinTcpSession() {
+  explicit WinTcpSession(WinPump& pump) : pump_(pump) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
@@ -66,11 +66,21 @@ class WinTcpSession : public TcpSession {
       open_error_ = static_cast<int>(GetLastError());
       return;
     }
+    event_ = WSACreateEvent();
+    if (event_ == WSA_INVALID_EVENT) {
+      open_error_ = WSAGetLastError();
+      return;
+    }
+    pump_.watch(event_, [this] { OnNetworkEvents(); });
     OpenSocket();
   }
   ~WinTcpSession() override {
     // The socket goes first, so that no notification of it can find its window gone.
     socket_.reset();
+    if (event_ != WSA_INVALID_EVENT) {
+      pump_.unwatch(event_);
+      WSACloseEvent(event_);
+    }
     if (window_) DestroyWindow(window_);
   }
   WinTcpSession(const WinTcpSession&) = delete;
@@ -125,17 +135,14 @@ class WinTcpSession : public TcpSession {
   void close_abortive() override {
     cancel_lookup();
     socket_.reset_abortive();
+    // What the closed socket recorded is stale for the fresh one.
+    if (event_ != WSA_INVALID_EVENT) WSAResetEvent(event_);
     OpenSocket();
   }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = win32::WindowState<WinTcpSession>(hwnd, msg, lp);
-    if (self && msg == kSocketMessage) {
-      // A notification of a socket already closed is stale.
-      if (static_cast<SOCKET>(wp) == self->socket_.get()) self->OnSocketEvent(lp);
-      return 0;
-    }
     if (self && msg == kLookupMessage) {
       if (wp == self->lookup_number_ && self->lookup_) self->OnLookupDone();
       return 0;
@@ -143,26 +150,32 @@ class WinTcpSession : public TcpSession {
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
 
-  void OnSocketEvent(LPARAM lp) {
-    TcpEvent event{TcpEvent::Kind::Readable, WSAGETSELECTERROR(lp), {}};
-    switch (WSAGETSELECTEVENT(lp)) {
-      case FD_CONNECT:
-        event.kind = TcpEvent::Kind::Connected;
-        break;
-      case FD_READ:
-      case FD_OOB:
-        event.kind = TcpEvent::Kind::Readable;
-        break;
-      case FD_ACCEPT:
-        event.kind = TcpEvent::Kind::Accepted;
-        break;
-      case FD_CLOSE:
-        event.kind = TcpEvent::Kind::Closed;
-        break;
-      default:
-        return;
+  void OnNetworkEvents() {
+    // Takes the socket's recorded events and resets the event object in one
+    // step; a socket already closed has none left to report.
+    WSANETWORKEVENTS recorded{};
+    if (!socket_.valid() ||
+        WSAEnumNetworkEvents(socket_.get(), event_, &recorded) == SOCKET_ERROR) {
+      WSAResetEvent(event_);
+      return;
     }
-    Deliver(event);
+    // In the order a connection lives them; a listener may close the socket
+    // in between, which leaves the rest of this record stale.
+    const SOCKET socket = socket_.get();
+    const struct {
+      long bit;
+      int index;
+      TcpEvent::Kind kind;
+    } kinds[] = {{FD_CONNECT, FD_CONNECT_BIT, TcpEvent::Kind::Connected},
+                 {FD_READ, FD_READ_BIT, TcpEvent::Kind::Readable},
+                 {FD_OOB, FD_OOB_BIT, TcpEvent::Kind::Readable},
+                 {FD_ACCEPT, FD_ACCEPT_BIT, TcpEvent::Kind::Accepted},
+                 {FD_CLOSE, FD_CLOSE_BIT, TcpEvent::Kind::Closed}};
+    for (const auto& k : kinds) {
+      if (!(recorded.lNetworkEvents & k.bit)) continue;
+      if (socket_.get() != socket) return;
+      Deliver({k.kind, recorded.iErrorCode[k.index], {}});
+    }
   }
 
   void OnLookupDone() {
@@ -193,8 +206,7 @@ class WinTcpSession : public TcpSession {
       return;
     }
     // Also makes the socket non-blocking.
-    if (WSAAsyncSelect(socket_.get(), window_, kSocketMessage,
-                       FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE) == SOCKET_ERROR) {
+    if (WSAEventSelect(socket_.get(), event_, kSocketEvents) == SOCKET_ERROR) {
       open_error_ = WSAGetLastError();
       socket_.reset();
       return;
@@ -202,7 +214,9 @@ class WinTcpSession : public TcpSession {
     open_error_ = 0;
   }
 
+  WinPump& pump_;
   HWND window_ = nullptr;
+  WSAEVENT event_ = WSA_INVALID_EVENT;
   win32::UniqueSocket socket_;
   int open_error_ = 0;
   std::function<void(const TcpEvent&)> listener_;
@@ -221,7 +235,7 @@ void WinTcpNetwork::stop() {
 }
 
 std::unique_ptr<TcpSession> WinTcpNetwork::open_session() {
-  return std::make_unique<WinTcpSession>();
+  return std::make_unique<WinTcpSession>(pump_);
 }
 
 }  // namespace horalux

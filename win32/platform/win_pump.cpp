@@ -1,6 +1,8 @@
 #include "win32/platform/win_pump.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 #include <string>
 
 #include "win32/platform/wide.h"
@@ -56,6 +58,44 @@ void WinPump::process_messages() {
     }
     Dispatch(msg);
   }
+}
+
+void WinPump::wait_events(std::uint32_t max_ms) {
+  // What the last pass left for the network's sake goes first, so that a
+  // busy socket never starves the window.
+  if (std::exchange(messages_owed_, false)) process_messages();
+  std::vector<HANDLE> handles;
+  for (const auto& [event, on_signaled] : watched_) handles.push_back(event);
+  const DWORD count =
+      static_cast<DWORD>(std::min<std::size_t>(handles.size(), MAXIMUM_WAIT_OBJECTS - 1));
+  // MWMO_INPUTAVAILABLE: messages already seen by an earlier PeekMessage
+  // still wake the wait instead of sleeping the full time next to them.
+  const DWORD woke =
+      MsgWaitForMultipleObjectsEx(count, handles.data(), max_ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (woke < WAIT_OBJECT_0 + count) {
+    HANDLE signaled = handles[woke - WAIT_OBJECT_0];
+    for (const auto& [event, on_signaled] : watched_) {
+      if (event != signaled) continue;
+      auto callback = on_signaled;  // it may unwatch its own event
+      callback();
+      // The messages wait for the next pass: whoever waited for the
+      // network sees its event before any window work.
+      messages_owed_ = true;
+      return;
+    }
+  } else if (woke == WAIT_FAILED) {
+    Sleep(1);  // never a busy loop, whatever broke the wait
+  }
+  process_messages();
+}
+
+void WinPump::watch(HANDLE event, std::function<void()> on_signaled) {
+  unwatch(event);
+  watched_.emplace_back(event, std::move(on_signaled));
+}
+
+void WinPump::unwatch(HANDLE event) {
+  std::erase_if(watched_, [event](const auto& w) { return w.first == event; });
 }
 
 void WinPump::run() {
