@@ -54,11 +54,16 @@ UniqueHandle UnelevatedToken() {
   DWORD size = 0;
   TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
   TOKEN_LINKED_TOKEN linked{};
-  // Only a full token's link leads down; a filtered one's leads up.
-  if (GetTokenInformation(own.get(), TokenElevationType, &type, sizeof type, &size) &&
-      type == TokenElevationTypeFull &&
-      GetTokenInformation(own.get(), TokenLinkedToken, &linked, sizeof linked, &size))
+  // Only a full token's link leads down; a filtered one's leads up. A full
+  // token whose link cannot be had answers nothing: its own rights are the
+  // administrators', not the user's.
+  if (!GetTokenInformation(own.get(), TokenElevationType, &type, sizeof type, &size))
+    return UniqueHandle();
+  if (type == TokenElevationTypeFull) {
+    if (!GetTokenInformation(own.get(), TokenLinkedToken, &linked, sizeof linked, &size))
+      return UniqueHandle();
     return UniqueHandle(linked.LinkedToken);
+  }
   HANDLE duplicate = nullptr;
   if (!DuplicateToken(own.get(), SecurityIdentification, &duplicate)) return UniqueHandle();
   return UniqueHandle(duplicate);
@@ -75,14 +80,19 @@ class WinOpenedFile : public OpenedFile {
                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (n > 0 && n < buf.size()) facts.final_path = Narrow(buf.substr(0, n));
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(h_.get(), &info)) {
-      facts.links = info.nNumberOfLinks;
-      facts.attributes = info.dwFileAttributes;
-    }
+    if (GetFileInformationByHandle(h_.get(), &info)) facts.links = info.nNumberOfLinks;
+    // Attributes and tag in one answer: a junction opened as itself names its
+    // own path, so its tag is all that tells it apart. Without an answer it
+    // counts as a link, and a folder that cannot say is refused.
     FILE_ATTRIBUTE_TAG_INFO tag{};
-    if ((facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-        GetFileInformationByHandleEx(h_.get(), FileAttributeTagInfo, &tag, sizeof tag))
-      facts.reparse_tag = tag.ReparseTag;
+    if (GetFileInformationByHandleEx(h_.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
+      facts.attributes = tag.FileAttributes;
+      if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        facts.reparse_tag = tag.ReparseTag ? tag.ReparseTag : IO_REPARSE_TAG_SYMLINK;
+    } else {
+      facts.attributes = FILE_ATTRIBUTE_REPARSE_POINT;
+      facts.reparse_tag = IO_REPARSE_TAG_SYMLINK;
+    }
     return facts;
   }
 
