@@ -16,7 +16,9 @@ namespace {
 
 constexpr wchar_t kSessionClass[] = L"HoraluxTcpSession";
 constexpr UINT kLookupMessage = WM_APP + 2;  // wParam: the look-up's number
-constexpr long kSocketEvents = FD_READ | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
+// FD_WRITE too: a send refused with WSAEWOULDBLOCK learns only from it that
+// it may go on (WSAEventSelect).
+constexpr long kSocketEvents = FD_READ | FD_WRITE | FD_OOB | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 
 // A look-up's answer, shared by the worker and the session (which may have
 // forgotten it by the time the worker ends).

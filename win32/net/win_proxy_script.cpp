@@ -157,12 +157,14 @@ Started StartCancellable(Operation& op) {
   }
   auto* context = new std::shared_ptr<Shared>(op.shared);
   Shared& s = *op.shared;
-  if (api.GetProxyForUrlEx(op.resolver, s.url.c_str(), &s.options,
-                           reinterpret_cast<DWORD_PTR>(context)) != ERROR_IO_PENDING) {
-    delete context;
-    return Started::No;
-  }
-  return Started::Yes;
+  const DWORD asked = api.GetProxyForUrlEx(op.resolver, s.url.c_str(), &s.options,
+                                           reinterpret_cast<DWORD_PTR>(context));
+  if (asked == ERROR_IO_PENDING) return Started::Yes;
+  delete context;
+  // This call runs in the system's proxy service only; with that service
+  // stopped the blocking call still runs the script in this process
+  // (WinHttpGetProxyForUrlEx, WINHTTP_AUTOPROXY_OPTIONS).
+  return asked == ERROR_WINHTTP_AUTO_PROXY_SERVICE_ERROR ? Started::NotHere : Started::No;
 }
 
 // Where only the blocking call exists: on a thread of its own, which keeps
