@@ -128,6 +128,7 @@ void CALLBACK OnResolverEvent(HINTERNET, DWORD_PTR context, DWORD status, LPVOID
   const WinHttp& api = *LoadWinHttp();
   Shared& s = **shared;
   std::optional<std::string> answer;
+  HINTERNET spent = nullptr;
   bool retried = false;
   {
     const std::lock_guard hold(s.lock);
@@ -143,12 +144,20 @@ void CALLBACK OnResolverEvent(HINTERNET, DWORD_PTR context, DWORD status, LPVOID
                error && error->dwError == ERROR_WINHTTP_LOGIN_FAILURE &&
                !s.options.fAutoLogonIfChallenged) {
       // A script server that asks who we are gets the logged-on user, as the
-      // documented second attempt does.
+      // documented second attempt does, on a resolver of its own: nothing
+      // promises that one resolver takes a second look-up.
       s.options.fAutoLogonIfChallenged = TRUE;
-      retried =
-          api.GetProxyForUrlEx(s.resolver, s.url.c_str(), &s.options, context) == ERROR_IO_PENDING;
+      spent = std::exchange(s.resolver, nullptr);
+      if (api.CreateProxyResolver(s.session, &s.resolver) != ERROR_SUCCESS)
+        s.resolver = nullptr;
+      else
+        retried = api.GetProxyForUrlEx(s.resolver, s.url.c_str(), &s.options, context) ==
+                  ERROR_IO_PENDING;
     }
   }
+  // The spent resolver has nothing left to report; closed outside the lock
+  // all the same, as any close is.
+  if (spent) api.CloseHandle(spent);
   if (retried) return;
   s.Finish(std::move(answer));
   delete shared;
