@@ -162,8 +162,9 @@ class WinTcpSession : public TcpSession {
       return;
     }
     // In the order a connection lives them; a listener may close the socket
-    // in between, which leaves the rest of this record stale.
-    const SOCKET socket = socket_.get();
+    // in between, which leaves the rest of this record stale. Counted, not
+    // compared by handle: a fresh socket may get the closed one's value.
+    const unsigned opened = sockets_opened_;
     const struct {
       long bit;
       int index;
@@ -175,7 +176,7 @@ class WinTcpSession : public TcpSession {
                  {FD_CLOSE, FD_CLOSE_BIT, TcpEvent::Kind::Closed}};
     for (const auto& k : kinds) {
       if (!(recorded.lNetworkEvents & k.bit)) continue;
-      if (socket_.get() != socket) return;
+      if (sockets_opened_ != opened) return;
       Deliver({k.kind, recorded.iErrorCode[k.index], {}});
     }
   }
@@ -202,6 +203,7 @@ class WinTcpSession : public TcpSession {
   }
 
   void OpenSocket() {
+    ++sockets_opened_;
     socket_.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!socket_.valid()) {
       open_error_ = WSAGetLastError();
@@ -220,6 +222,7 @@ class WinTcpSession : public TcpSession {
   HWND window_ = nullptr;
   WSAEVENT event_ = WSA_INVALID_EVENT;
   win32::UniqueSocket socket_;
+  unsigned sockets_opened_ = 0;
   int open_error_ = 0;
   std::function<void(const TcpEvent&)> listener_;
   std::shared_ptr<LookupSlot> lookup_;

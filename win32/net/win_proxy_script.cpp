@@ -63,6 +63,13 @@ struct Shared {
   WINHTTP_AUTOPROXY_OPTIONS options{};
   std::optional<std::string> answer;
   std::atomic<bool> done{false};
+  // A handle once closed may not be used from any thread
+  // (WinHttpCloseHandle): every call on these is made under the lock, and
+  // only while they are not closed.
+  std::mutex lock;
+  bool closed = false;
+  HINTERNET session = nullptr;
+  HINTERNET resolver = nullptr;
   void Finish(std::optional<std::string> result) {
     answer = std::move(result);
     done.store(true, std::memory_order_release);
@@ -75,10 +82,17 @@ struct Shared {
 struct Operation {
   const WinHttp& api;
   std::shared_ptr<Shared> shared = std::make_shared<Shared>();
-  HINTERNET session = nullptr;
-  HINTERNET resolver = nullptr;
   explicit Operation(const WinHttp& a) : api(a) {}
   ~Operation() {
+    HINTERNET session = nullptr;
+    HINTERNET resolver = nullptr;
+    {
+      const std::lock_guard hold(shared->lock);
+      shared->closed = true;
+      session = std::exchange(shared->session, nullptr);
+      resolver = std::exchange(shared->resolver, nullptr);
+    }
+    // Outside the lock: the cancelled look-up may report on this very thread.
     if (resolver) api.CloseHandle(resolver);
     if (session) api.CloseHandle(session);
   }
@@ -105,33 +119,47 @@ std::string ProxyList(const WINHTTP_PROXY_RESULT& result) {
 
 // Runs on a WinHTTP thread; the context is a heap reference to the answer,
 // released by the one callback that ends the look-up.
-void CALLBACK OnResolverEvent(HINTERNET resolver, DWORD_PTR context, DWORD status, LPVOID info,
-                              DWORD) {
+void CALLBACK OnResolverEvent(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD) {
   auto* shared = reinterpret_cast<std::shared_ptr<Shared>*>(context);
   if (!shared) return;
-  const WinHttp& api = *LoadWinHttp();
-  std::optional<std::string> answer;
-  if (status == WINHTTP_CALLBACK_STATUS_GETPROXYFORURL_COMPLETE) {
-    WINHTTP_PROXY_RESULT result{};
-    if (api.GetProxyResult(resolver, &result) == ERROR_SUCCESS) {
-      answer = ProxyList(result);
-      api.FreeProxyResult(&result);
-    }
-  } else if (status == WINHTTP_CALLBACK_STATUS_REQUEST_ERROR) {
-    Shared& s = **shared;
-    // A script server that asks who we are gets the logged-on user, as the
-    // documented second attempt does.
-    const auto* error = static_cast<const WINHTTP_ASYNC_RESULT*>(info);
-    if (error && error->dwError == ERROR_WINHTTP_LOGIN_FAILURE &&
-        !s.options.fAutoLogonIfChallenged) {
-      s.options.fAutoLogonIfChallenged = TRUE;
-      if (api.GetProxyForUrlEx(resolver, s.url.c_str(), &s.options, context) == ERROR_IO_PENDING)
-        return;
-    }
-  } else {
+  if (status != WINHTTP_CALLBACK_STATUS_GETPROXYFORURL_COMPLETE &&
+      status != WINHTTP_CALLBACK_STATUS_REQUEST_ERROR)
     return;
+  const WinHttp& api = *LoadWinHttp();
+  Shared& s = **shared;
+  std::optional<std::string> answer;
+  HINTERNET spent = nullptr;
+  bool retried = false;
+  {
+    const std::lock_guard hold(s.lock);
+    if (s.closed) {
+      // Given up: the handles are gone, and nobody waits for an answer.
+    } else if (status == WINHTTP_CALLBACK_STATUS_GETPROXYFORURL_COMPLETE) {
+      WINHTTP_PROXY_RESULT result{};
+      if (api.GetProxyResult(s.resolver, &result) == ERROR_SUCCESS) {
+        answer = ProxyList(result);
+        api.FreeProxyResult(&result);
+      }
+    } else if (const auto* error = static_cast<const WINHTTP_ASYNC_RESULT*>(info);
+               error && error->dwError == ERROR_WINHTTP_LOGIN_FAILURE &&
+               !s.options.fAutoLogonIfChallenged) {
+      // A script server that asks who we are gets the logged-on user, as the
+      // documented second attempt does, on a resolver of its own: nothing
+      // promises that one resolver takes a second look-up.
+      s.options.fAutoLogonIfChallenged = TRUE;
+      spent = std::exchange(s.resolver, nullptr);
+      if (api.CreateProxyResolver(s.session, &s.resolver) != ERROR_SUCCESS)
+        s.resolver = nullptr;
+      else
+        retried = api.GetProxyForUrlEx(s.resolver, s.url.c_str(), &s.options, context) ==
+                  ERROR_IO_PENDING;
+    }
   }
-  (*shared)->Finish(std::move(answer));
+  // The spent resolver has nothing left to report; closed outside the lock
+  // all the same, as any close is.
+  if (spent) api.CloseHandle(spent);
+  if (retried) return;
+  s.Finish(std::move(answer));
   delete shared;
 }
 
@@ -141,23 +169,26 @@ enum class Started { Yes, No, NotHere };
 // no service behind them (Wine's resolver is such a stub).
 Started StartCancellable(Operation& op) {
   const WinHttp& api = op.api;
-  op.session = api.Open(L"Horalux", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                        WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
-  if (!op.session) return Started::No;
+  Shared& s = *op.shared;
+  // Held until the look-up is asked, so that its callback finds the handles
+  // in place; the operation's end closes whatever was made.
+  const std::lock_guard hold(s.lock);
+  s.session = api.Open(L"Horalux", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                       WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
+  if (!s.session) return Started::No;
   // The callback goes on the session before the resolver is made from it.
   if (api.SetStatusCallback(
-          op.session, OnResolverEvent,
+          s.session, OnResolverEvent,
           WINHTTP_CALLBACK_FLAG_REQUEST_ERROR | WINHTTP_CALLBACK_FLAG_GETPROXYFORURL_COMPLETE,
           0) == WINHTTP_INVALID_STATUS_CALLBACK)
     return Started::No;
   // Its documented failures all concern the session, which is sound here.
-  if (api.CreateProxyResolver(op.session, &op.resolver) != ERROR_SUCCESS) {
-    op.resolver = nullptr;
+  if (api.CreateProxyResolver(s.session, &s.resolver) != ERROR_SUCCESS) {
+    s.resolver = nullptr;
     return Started::NotHere;
   }
   auto* context = new std::shared_ptr<Shared>(op.shared);
-  Shared& s = *op.shared;
-  const DWORD asked = api.GetProxyForUrlEx(op.resolver, s.url.c_str(), &s.options,
+  const DWORD asked = api.GetProxyForUrlEx(s.resolver, s.url.c_str(), &s.options,
                                            reinterpret_cast<DWORD_PTR>(context));
   if (asked == ERROR_IO_PENDING) return Started::Yes;
   delete context;
