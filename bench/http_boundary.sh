@@ -13,9 +13,7 @@
 source "$(dirname "$0")/session.sh"
 source "$(dirname "$0")/lib.sh"
 
-ROUNDS=${BENCH_ROUNDS:-5}
-bench_count BENCH_ROUNDS "$ROUNDS" 1
-((ROUNDS <= 100)) || { echo "BENCH_ROUNDS must be 100 or less" >&2; exit 2; }
+bench_rounds
 NTP=127.0.0.80
 WEB_PORT=8090
 SQUID_PORT=3190

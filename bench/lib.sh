@@ -4,6 +4,14 @@
 # (it sets nothing). The caller gives WORK, a scratch folder, and PIDS, the
 # programs it ends on exit; RELAYS lists "ADDRESS DELAY_MS" pairs.
 
+# BENCH_ROUNDS, the runs of each kind, as ROUNDS: 5 when unset, and the
+# script ends unless it is a whole number from 1 to 100.
+bench_rounds() {
+  ROUNDS=${BENCH_ROUNDS:-5}
+  bench_count BENCH_ROUNDS "$ROUNDS" 1
+  ((ROUNDS <= 100)) || { echo "BENCH_ROUNDS must be 100 or less" >&2; exit 2; }
+}
+
 # `start_reference ADDRESS`: chronyd serving on ADDRESS:123 with its own
 # config, pid and drift files, no command socket, and never a hand on the
 # clock.

@@ -12,9 +12,7 @@
 source "$(dirname "$0")/session.sh"
 source "$(dirname "$0")/lib.sh"
 
-ROUNDS=${BENCH_ROUNDS:-5}
-bench_count BENCH_ROUNDS "$ROUNDS" 1
-((ROUNDS <= 100)) || { echo "BENCH_ROUNDS must be 100 or less" >&2; exit 2; }
+bench_rounds
 SERVER=127.0.0.80
 RELAYS=("127.0.0.81 0" "127.0.0.82 10" "127.0.0.83 40")
 
