@@ -11,10 +11,9 @@
 # BENCH_ROUNDS       fetches of each kind per way, and ntpdig runs (default 5, 1 to 100)
 # BENCH_WINEPREFIX, BENCH_NO_BUILD=1   see bench/session.sh
 source "$(dirname "$0")/session.sh"
+source "$(dirname "$0")/lib.sh"
 
-ROUNDS=${BENCH_ROUNDS:-5}
-bench_count BENCH_ROUNDS "$ROUNDS" 1
-((ROUNDS <= 100)) || { echo "BENCH_ROUNDS must be 100 or less" >&2; exit 2; }
+bench_rounds
 NTP=127.0.0.80
 WEB_PORT=8090
 SQUID_PORT=3190
@@ -24,16 +23,7 @@ if [ "${HORALUX_NO_NETWORK:-}" != 1 ]; then
   # Only this benchmark needs them; the clock right is dropped before any
   # package script could start a daemon.
   ensure_no_clock_right bash "$(realpath "$0")" "$@"
-  missing=()
-  for p in chrony ntpsec-ntpdig nginx-light squid; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    sudo=""
-    [ "$(id -u)" = 0 ] || sudo=sudo
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" </dev/null
-  fi
+  install_missing chrony ntpsec-ntpdig nginx-light squid
   mkdir -p "$BUILD/bench"
   g++ -O2 -std=c++20 -Wall -Wextra -pthread -o "$BUILD/bench/tcp_delay_relay" \
     "$ROOT/bench/native/tcp_delay_relay.cpp"
@@ -45,11 +35,8 @@ chmod 0755 "$WORK"  # squid works as the user "proxy"
 PIDS=()
 SQUID_PID=""
 finish() {
-  local pid
   [ -z "$SQUID_PID" ] || bash "$ROOT/tools/squid.sh" stop "$SQUID_PID"
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait "${PIDS[@]}" 2>/dev/null || true
-  rm -rf "$WORK"
+  end_started
   wine_session_end
 }
 bench_session_start
@@ -83,27 +70,8 @@ CONF
 setpriv --bounding-set -sys_time -- nginx -c "$WORK/nginx.conf" -p "$WORK" >"$WORK/nginx.out" 2>&1 &
 PIDS+=($!)
 
-# A reference on loopback alone: its own config, pid and drift files, no
-# command socket, and never a hand on the clock.
-cat >"$WORK/chrony.conf" <<CONF
-port 123
-bindaddress $NTP
-cmdport 0
-bindcmdaddress /
-allow 127.0.0.0/8
-local stratum 10
-driftfile $WORK/chrony.drift
-pidfile $WORK/chronyd.pid
-CONF
-setpriv --bounding-set -sys_time -- chronyd -x -d -u root -f "$WORK/chrony.conf" \
-  >"$WORK/chronyd.log" 2>&1 &
-PIDS+=($!)
-for relay in "${RELAYS[@]}"; do
-  set -- $relay
-  setpriv --bounding-set -sys_time -- "$BUILD/bench/tcp_delay_relay" "$1" "$WEB_PORT" \
-    127.0.0.1 "$WEB_PORT" "$2" &
-  PIDS+=($!)
-done
+start_reference "$NTP"
+start_relays "$BUILD/bench/tcp_delay_relay" "$WEB_PORT" 127.0.0.1 "$WEB_PORT"
 SQUID_PID=$(bash "$ROOT/tools/squid.sh" start "$SQUID_PORT" "$WEB_PORT" "$WORK/squid")
 
 for _ in $(seq 30); do
@@ -113,21 +81,8 @@ done
 (exec 3<>"/dev/tcp/127.0.0.1/$WEB_PORT") 2>/dev/null ||
   { echo "nginx does not answer:" >&2; cat "$WORK/nginx-error.log" "$WORK/nginx.out" >&2; exit 1; }
 
-# ntpdig's offset in milliseconds (positive: the clock is behind), or nothing.
-ntpdig_ms() {
-  setpriv --bounding-set -sys_time -- ntpdig -j -t 2 "$1" 2>/dev/null |
-    grep -o '"offset": *[-+0-9.e]*' | sed 's/.*: *//' | awk '{ printf "%.3f", $1 * 1000 }'
-}
-for _ in $(seq 30); do
-  [ -n "$(ntpdig_ms "$NTP")" ] && break
-  sleep 1
-done
-figures=()
-for _ in $(seq "$ROUNDS"); do
-  ms=$(ntpdig_ms "$NTP")
-  [ -n "$ms" ] || { echo "ntpdig got no answer:" >&2; cat "$WORK/chronyd.log" >&2; exit 1; }
-  figures+=("$ms")
-done
+await_reference "$NTP"
+figures=$(ntpdig_figures "$NTP" "$ROUNDS")
 
 WAYS=("direct=http://127.0.0.1:$WEB_PORT/=-=10")
 for relay in "${RELAYS[@]}"; do
@@ -137,5 +92,5 @@ for relay in "${RELAYS[@]}"; do
   WAYS+=("relay_${2}ms=http://$1:$WEB_PORT/=-=$goal")
 done
 WAYS+=("squid=http://127.0.0.1:$WEB_PORT/=127.0.0.1:$SQUID_PORT=0")
-"$WINE" "$BUILD/win/http_boundary.exe" "$ROUNDS" "$(IFS=,; echo "${figures[*]}")" "${WAYS[@]}" \
+"$WINE" "$BUILD/win/http_boundary.exe" "$ROUNDS" "$figures" "${WAYS[@]}" \
   2>/dev/null | tr -d '\r'

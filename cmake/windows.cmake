@@ -69,6 +69,7 @@ add_custom_command(OUTPUT ${NATIVE_DELAY_RELAY}
   COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${NATIVE_DELAY_RELAY}
           ${CMAKE_SOURCE_DIR}/bench/native/delay_relay.cpp
   DEPENDS ${CMAKE_SOURCE_DIR}/bench/native/delay_relay.cpp
+          ${CMAKE_SOURCE_DIR}/bench/native/relay_parts.h
   COMMENT "Building the native delay relay")
 add_custom_target(native_tools ALL DEPENDS ${NATIVE_SNTP_RESPONDER} ${NATIVE_DELAY_RELAY})
 add_dependencies(horalux_tools native_tools)

@@ -21,8 +21,14 @@ PACKAGES=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmar
   liblnk-utils clang libclang-rt-14-dev ccache)
 
 install_packages() {
-  local missing=()
-  for p in "${PACKAGES[@]}"; do
+  install_missing "${PACKAGES[@]}"
+  ensure_locale
+}
+
+# `install_missing PACKAGE...` installs those of them not installed yet.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
   done
   if ((${#missing[@]})); then
@@ -32,7 +38,6 @@ install_packages() {
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" </dev/null
   fi
-  ensure_locale
 }
 
 # Wine needs the Japanese locale for code page 932 and non-ASCII file names.

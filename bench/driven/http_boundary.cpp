@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/driven/figures.h"
+#include "bench/driven/no_views.h"
 #include "core/app/run_controller.h"
 #include "core/engine/access_log.h"
 #include "core/engine/cycle_verdict.h"
@@ -25,7 +27,7 @@
 #include "core/engine/time_page_client.h"
 #include "core/net/sntp.h"
 #include "core/settings/jikoku_screen.h"
-#include "win32/net/proxy_credentials_window.h"
+#include "win32/dialogs/proxy_credentials_window.h"
 #include "win32/net/tcp_session.h"
 #include "win32/net/udp_socket.h"
 #include "win32/net/win_credential_store.h"
@@ -40,38 +42,6 @@
 using namespace horalux;
 
 namespace {
-
-class NoLogView : public LogView {
- public:
-  std::string text() override { return {}; }
-  void set_text(const std::string&) override {}
-  int shown_line_count() override { return 0; }
-  void delete_top_shown_lines(int) override {}
-  int caret_line() override { return 0; }
-  void scroll_lines(int) override {}
-  void set_caret_line(int) override {}
-  void focus() override {}
-};
-
-class NoIcon : public CycleIcon {
- public:
-  void ShowWithTip(const std::string&) override {}
-};
-
-struct Figures {
-  std::vector<double> values;
-  double Median() const {
-    std::vector<double> s = values;
-    std::sort(s.begin(), s.end());
-    return s.size() % 2 ? s[s.size() / 2] : (s[s.size() / 2 - 1] + s[s.size() / 2]) / 2;
-  }
-  std::string Text(const char* format = "%+7.1f (%+.1f..%+.1f)") const {
-    char t[64];
-    std::snprintf(t, sizeof t, format, Median(), *std::min_element(values.begin(), values.end()),
-                  *std::max_element(values.begin(), values.end()));
-    return t;
-  }
-};
 
 // The page client, each request's timing printed when HTTP_BOUNDARY_TRACE is set.
 class TracedPage : public StandardTimePage {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/driven/figures.h"
+#include "bench/driven/no_views.h"
 #include "core/app/run_controller.h"
 #include "core/engine/access_log.h"
 #include "core/engine/cycle_verdict.h"
@@ -37,38 +39,6 @@ using namespace horalux;
 namespace {
 
 constexpr double kGoalMs = 2.0;
-
-class NoLogView : public LogView {
- public:
-  std::string text() override { return {}; }
-  void set_text(const std::string&) override {}
-  int shown_line_count() override { return 0; }
-  void delete_top_shown_lines(int) override {}
-  int caret_line() override { return 0; }
-  void scroll_lines(int) override {}
-  void set_caret_line(int) override {}
-  void focus() override {}
-};
-
-class NoIcon : public CycleIcon {
- public:
-  void ShowWithTip(const std::string&) override {}
-};
-
-struct Figures {
-  std::vector<double> ms;
-  double Median() const {
-    std::vector<double> s = ms;
-    std::sort(s.begin(), s.end());
-    return s.size() % 2 ? s[s.size() / 2] : (s[s.size() / 2 - 1] + s[s.size() / 2]) / 2;
-  }
-  std::string Text() const {
-    char t[64];
-    std::snprintf(t, sizeof t, "%+7.1f (%+.1f..%+.1f)", Median(),
-                  *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()));
-    return t;
-  }
-};
 
 struct Server {
   std::string address;
@@ -130,7 +100,7 @@ class Cycle {
 Figures Moves(Cycle& cycle, int rounds) {
   Figures f;
   for (int i = 0; i < rounds; ++i) {
-    f.ms.push_back(cycle.MoveMs());
+    f.values.push_back(cycle.MoveMs());
     Sleep(100);
   }
   return f;
@@ -186,8 +156,8 @@ int wmain(int argc, wchar_t** argv) {
       std::getline(in, offsets);
       s.delay_ms = std::stoi(delay);
       std::istringstream list(offsets);
-      while (std::getline(list, one, ',')) s.ntpdig.ms.push_back(std::stod(one));
-      if (s.ntpdig.ms.empty()) throw std::runtime_error("no ntpdig figures for " + s.address);
+      while (std::getline(list, one, ',')) s.ntpdig.values.push_back(std::stod(one));
+      if (s.ntpdig.values.empty()) throw std::runtime_error("no ntpdig figures for " + s.address);
       servers.push_back(s);
     }
     return Run(rounds, servers);

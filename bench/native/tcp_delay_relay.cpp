@@ -23,24 +23,9 @@
 #include <string>
 #include <thread>
 
+#include "relay_parts.h"
+
 namespace {
-
-std::int64_t NowNs() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
-}
-
-sockaddr_in Address(const char* address, const char* port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<std::uint16_t>(std::atoi(port)));
-  if (inet_pton(AF_INET, address, &a.sin_addr) != 1) {
-    std::fprintf(stderr, "tcp_delay_relay: not an IPv4 address: %s\n", address);
-    std::exit(2);
-  }
-  return a;
-}
 
 // Bytes read from one side, due on the other; an empty chunk is the end.
 struct Chunk {
@@ -120,8 +105,8 @@ int main(int argc, char** argv) {
         stderr, "usage: tcp_delay_relay LISTEN_ADDRESS PORT SERVER_ADDRESS SERVER_PORT DELAY_MS\n");
     return 2;
   }
-  sockaddr_in listen_at = Address(argv[1], argv[2]);
-  sockaddr_in server = Address(argv[3], argv[4]);
+  sockaddr_in listen_at = Address("tcp_delay_relay", argv[1], argv[2]);
+  sockaddr_in server = Address("tcp_delay_relay", argv[3], argv[4]);
   const std::int64_t delay_ns = std::int64_t{std::atoi(argv[5])} * 1000000;
   int listener = socket(AF_INET, SOCK_STREAM, 0);
   const int one = 1;
