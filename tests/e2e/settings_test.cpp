@@ -223,8 +223,8 @@ TEST(SettingsFile, ClosingWritesTheHeaderAndEveryKeyInItsOrder) {
       "[Header]",      "Version",       "Folder",     "[Jikoku]",   "cbEhyouji",   "ActivePage",
       "udChouseiHTTP", "udChouseiSNTP", "udChien",    "udGosa",     "edtJisa",     "udGyou",
       "rbHTTP",        "rbJapan",       "rbFennick1", "rbFennick2", "edtFennick1", "edtFennick2",
-      "cbSetuzokuT",   "cbProxy",       "edtProxy",   "edtPort",    "cbNoCkProxy", "cbSNTPAuto",
-      "cbSNTP",        "edtSNTP"};
+      "cbSetuzokuT",   "cbProxy",       "edtProxy",   "edtPort",    "cbNoCkProxy", "cbSeimitsu",
+      "cbSNTPAuto",    "cbSNTP",        "edtSNTP"};
   EXPECT_EQ(IniOutline(text), order) << text;
 
   const std::pair<const char*, const char*> values[] = {
@@ -353,10 +353,11 @@ TEST(SettingsFile, ClosingChangesOnlyTheValuesItWritesAndKeepsTheAttributes) {
       // The keys the file did not have go at the end of their section.
       std::string added;
       for (const char* key :
-           {"cbEhyouji=0", "ActivePage=0", "udChouseiHTTP=500", "udChouseiSNTP=200", "udChien=300",
-            "edtJisa=0", "udGyou=100", "rbHTTP=0", "rbJapan=0", "rbFennick1=1", "rbFennick2=0",
-            "edtFennick1=", "edtFennick2=", "cbSetuzokuT=1", "cbProxy=0",
-            "edtProxy=", "edtPort=", "cbNoCkProxy=0", "cbSNTPAuto=0"})
+           {"cbEhyouji=0",  "ActivePage=0",  "udChouseiHTTP=500", "udChouseiSNTP=200",
+            "udChien=300",  "edtJisa=0",     "udGyou=100",        "rbHTTP=0",
+            "rbJapan=0",    "rbFennick1=1",  "rbFennick2=0",      "edtFennick1=",
+            "edtFennick2=", "cbSetuzokuT=1", "cbProxy=0",         "edtProxy=",
+            "edtPort=",     "cbNoCkProxy=0", "cbSeimitsu=1",      "cbSNTPAuto=0"})
         added += std::string(key) + "\r\n";
       ASSERT_LT(sntp, other);
       after.insert(other, added);
