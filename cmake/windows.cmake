@@ -55,22 +55,22 @@ target_link_libraries(horalux_tools PUBLIC ws2_32)
 # 127.0.0.1: the SNTP responder of the Wine suites is a native Linux program,
 # built here with the host's compiler, that the Windows side starts.
 find_program(HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
-set(NATIVE_SNTP_RESPONDER ${CMAKE_BINARY_DIR}/native-tools/sntp_responder)
-add_custom_command(OUTPUT ${NATIVE_SNTP_RESPONDER}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/native-tools
-  COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${NATIVE_SNTP_RESPONDER}
-          ${CMAKE_SOURCE_DIR}/tools/native/sntp_responder.cpp
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/native/sntp_responder.cpp
-  COMMENT "Building the native SNTP responder")
+# native_tool(VAR name source [headers...]): builds tools or bench code
+# `source` into native-tools/`name` and names the program in VAR.
+function(native_tool var name source)
+  set(program ${CMAKE_BINARY_DIR}/native-tools/${name})
+  add_custom_command(OUTPUT ${program}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/native-tools
+    COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${program}
+            ${CMAKE_SOURCE_DIR}/${source}
+    DEPENDS ${CMAKE_SOURCE_DIR}/${source} ${ARGN}
+    COMMENT "Building the native ${name}")
+  set(${var} ${program} PARENT_SCOPE)
+endfunction()
+native_tool(NATIVE_SNTP_RESPONDER sntp_responder tools/native/sntp_responder.cpp)
 # The benchmark's relay that holds each datagram a set time, built the same way.
-set(NATIVE_DELAY_RELAY ${CMAKE_BINARY_DIR}/native-tools/delay_relay)
-add_custom_command(OUTPUT ${NATIVE_DELAY_RELAY}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/native-tools
-  COMMAND ${HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Werror -o ${NATIVE_DELAY_RELAY}
-          ${CMAKE_SOURCE_DIR}/bench/native/delay_relay.cpp
-  DEPENDS ${CMAKE_SOURCE_DIR}/bench/native/delay_relay.cpp
-          ${CMAKE_SOURCE_DIR}/bench/native/relay_parts.h
-  COMMENT "Building the native delay relay")
+native_tool(NATIVE_DELAY_RELAY delay_relay bench/native/delay_relay.cpp
+            ${CMAKE_SOURCE_DIR}/bench/native/relay_parts.h)
 add_custom_target(native_tools ALL DEPENDS ${NATIVE_SNTP_RESPONDER} ${NATIVE_DELAY_RELAY})
 add_dependencies(horalux_tools native_tools)
 target_compile_definitions(horalux_tools PRIVATE
