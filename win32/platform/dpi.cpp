@@ -1,17 +1,15 @@
 #include "win32/platform/dpi.h"
 
 #include "win32/platform/handle.h"
+#include "win32/platform/system32_library.h"
 
 namespace horalux::win32 {
 namespace {
 
-// Windows 10 1607 and later answer per window; user32 is loaded in every
-// process, so its functions are looked up, not loaded.
+// Windows 10 1607 and later answer per window.
 template <typename Fn>
 Fn FromUser32(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)))
-                : nullptr;
+  return LoadedExport<Fn>(L"user32.dll", name);
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

@@ -35,4 +35,14 @@ class System32Library {
   HMODULE module_;
 };
 
+// The export `name` of `module`, a library every process of this program has
+// loaded before its code runs (ntdll; user32 for a GUI program): looked up,
+// not loaded. Null where the system lacks it.
+template <typename Fn>
+Fn LoadedExport(const wchar_t* module, const char* name) {
+  const HMODULE loaded = GetModuleHandleW(module);
+  return loaded ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(loaded, name)))
+                : nullptr;
+}
+
 }  // namespace horalux::win32

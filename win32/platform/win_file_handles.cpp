@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "win32/platform/handle.h"
+#include "win32/platform/system32_library.h"
 #include "win32/platform/wide.h"
 #include "win32/platform/file_io.h"
 
 namespace horalux {
 namespace {
 
+using win32::LoadedExport;
 using win32::Narrow;
 using win32::UniqueHandle;
 using win32::Widen;
@@ -31,8 +33,7 @@ constexpr DWORD kHoldSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 using NtCreateFileFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
                                         PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 NtCreateFileFn NtCreateFileEntry() {
-  static const auto entry = reinterpret_cast<NtCreateFileFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtCreateFile")));
+  static const auto entry = LoadedExport<NtCreateFileFn>(L"ntdll.dll", "NtCreateFile");
   return entry;
 }
 
